@@ -1,0 +1,153 @@
+#include "platform/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <vector>
+
+namespace platform {
+namespace {
+
+struct Entry {
+    QString key;
+    QString value;
+};
+struct Section {
+    QString name;
+    std::vector<Entry> entries;
+};
+struct IniFile {
+    std::vector<Section> sections;
+
+    Section* find(const QString& name) {
+        for (Section& s : sections)
+            if (s.name.compare(name, Qt::CaseInsensitive) == 0) return &s;
+        return nullptr;
+    }
+};
+
+QString configHome() {
+    QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString unquote(const QString& raw) {
+    if (raw.size() < 2 || !raw.startsWith(u'"') || !raw.endsWith(u'"')) return raw;
+    QString out;
+    for (qsizetype i = 1; i < raw.size() - 1; ++i) {
+        QChar c = raw[i];
+        if (c == u'\\' && i + 1 < raw.size() - 1) {
+            QChar n = raw[++i];
+            out += n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString quoteIfNeeded(const QString& v) {
+    const bool needs = v.contains(u'\n') || v.contains(u'\r') || v != v.trimmed() ||
+                       (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"'));
+    if (!needs) return v;
+    QString out = QStringLiteral("\"");
+    for (QChar c : v) {
+        if (c == u'\n') out += QStringLiteral("\\n");
+        else if (c == u'\r') out += QStringLiteral("\\r");
+        else if (c == u'\\' || c == u'"') { out += u'\\'; out += c; }
+        else out += c;
+    }
+    return out + u'"';
+}
+
+IniFile load(const QString& path) {
+    IniFile ini;
+    QFile f(path);
+    if (!f.exists()) return ini;
+    if (!f.open(QIODevice::ReadOnly))
+        throw SettingsError("Cannot read settings file " + path.toStdString() + ": " +
+                            f.errorString().toStdString());
+    const QString text = QString::fromUtf8(f.readAll());
+    Section* current = nullptr;
+    for (QString line : text.split(u'\n')) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        const QString t = line.trimmed();
+        if (t.isEmpty() || t.startsWith(u'#')) continue;
+        if (t.startsWith(u'[') && t.endsWith(u']')) {
+            const QString name = t.mid(1, t.size() - 2).trimmed();
+            current = ini.find(name);
+            if (!current) {
+                ini.sections.push_back({name, {}});
+                current = &ini.sections.back();
+            }
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0 || !current) continue;
+        const QString key = line.left(eq).trimmed();
+        const QString value = unquote(line.mid(eq + 1).trimmed());
+        bool replaced = false;
+        for (Entry& e : current->entries)
+            if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+                e.value = value;
+                replaced = true;
+            }
+        if (!replaced) current->entries.push_back({key, value});
+    }
+    return ini;
+}
+
+void store(const QString& path, const IniFile& ini) {
+    QString text;
+    for (const Section& s : ini.sections) {
+        if (!text.isEmpty()) text += u'\n';
+        text += u'[' + s.name + QStringLiteral("]\n");
+        for (const Entry& e : s.entries) text += e.key + u'=' + quoteIfNeeded(e.value) + u'\n';
+    }
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        throw SettingsError("Cannot create the settings folder for " + path.toStdString());
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0 || !f.commit())
+        throw SettingsError("Cannot write settings file " + path.toStdString() + ": " +
+                            f.errorString().toStdString());
+}
+
+} // namespace
+
+QString settingsPath(const QString& app) {
+    return configHome() + u'/' + app + u'/' + app + QStringLiteral(".ini");
+}
+
+QString GetSetting(const QString& app, const QString& section, const QString& key,
+                   const QString& defaultValue) {
+    IniFile ini = load(settingsPath(app));
+    if (Section* s = ini.find(section))
+        for (const Entry& e : s->entries)
+            if (e.key.compare(key, Qt::CaseInsensitive) == 0) return e.value;
+    return defaultValue;
+}
+
+void SaveSetting(const QString& app, const QString& section, const QString& key,
+                 const QString& value) {
+    const QString path = settingsPath(app);
+    IniFile ini = load(path);
+    Section* s = ini.find(section);
+    if (!s) {
+        ini.sections.push_back({section, {}});
+        s = &ini.sections.back();
+    }
+    for (Entry& e : s->entries)
+        if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+            e.value = value;
+            store(path, ini);
+            return;
+        }
+    s->entries.push_back({key, value});
+    store(path, ini);
+}
+
+} // namespace platform

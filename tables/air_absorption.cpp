@@ -1,0 +1,3 @@
+#include "tables/air_absorption.h"
+
+void fillAirAbsorption() {}

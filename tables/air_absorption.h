@@ -1,0 +1,6 @@
+#pragma once
+// Air absorption by humidity, temperature and octave.
+#include <string>
+#include <vector>
+
+void fillAirAbsorption();

@@ -1,0 +1,6 @@
+#pragma once
+// NR, NC and PNC criterion curves.
+#include <string>
+#include <vector>
+
+void fillCriterionCurves();

@@ -1,0 +1,4 @@
+#include "tables/help_tables.h"
+
+void fillHelpTopics() {}
+void fillFunctionHelp() {}

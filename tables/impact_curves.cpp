@@ -1,0 +1,3 @@
+#include "tables/impact_curves.h"
+
+void fillImpactCurves() {}

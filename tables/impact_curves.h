@@ -1,0 +1,6 @@
+#pragma once
+// Impact sound reference curves.
+#include <string>
+#include <vector>
+
+void fillImpactCurves();

@@ -1,0 +1,3 @@
+#include "tables/insulation_curves.h"
+
+void fillInsulationCurves() {}

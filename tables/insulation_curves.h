@@ -1,0 +1,6 @@
+#pragma once
+// Airborne insulation contour and adaptation spectra.
+#include <string>
+#include <vector>
+
+void fillInsulationCurves();

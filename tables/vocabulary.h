@@ -1,0 +1,6 @@
+#pragma once
+// Formula vocabulary: operators, function names, constant names.
+#include <string>
+#include <vector>
+
+void fillVocabulary();

@@ -1,0 +1,25 @@
+// Test main for every test binary: offscreen Qt, a private HOME and config
+// folder (no test touches a real user's settings), and a QApplication.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::string tmpl = (std::filesystem::temp_directory_path() / "bwtest-XXXXXX").string();
+    if (char* dir = mkdtemp(tmpl.data())) {
+        const std::string home = dir;
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        setenv("TMPDIR", home.c_str(), 1);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    std::error_code ec;
+    std::filesystem::remove_all(tmpl, ec);
+    return rc;
+}

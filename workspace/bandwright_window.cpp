@@ -1,0 +1,22 @@
+#include "workspace/bandwright_window.h"
+
+#include <QPointer>
+
+namespace {
+QPointer<Bandwright> defaultInstance;
+}
+
+Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("Bandwright");
+    setWindowTitle("Bandwright");
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName("mdiArea");
+    mdiArea->setBackground(QColor(128, 128, 128));
+    setCentralWidget(mdiArea);
+    resize(1024, 720);
+}
+
+Bandwright& mainWindow() {
+    if (!defaultInstance) defaultInstance = new Bandwright;
+    return *defaultInstance;
+}

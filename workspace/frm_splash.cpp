@@ -1,0 +1,129 @@
+#include "workspace/frm_splash.h"
+
+#include "platform/geometry.h"
+#include "workspace/globals.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<frmSplash> defaultInstance;
+
+// The logo: a small band spectrum over a frequency axis.
+QPixmap drawLogo() {
+    QPixmap pm(96, 96);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0, 70, 140));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(0, 0, 96, 96, 12, 12);
+    const int heights[] = {30, 46, 62, 54, 70, 58, 40, 26};
+    for (int i = 0; i < 8; ++i) {
+        p.setBrush(QColor(120 + i * 15, 200, 255 - i * 12));
+        p.drawRect(10 + i * 10, 84 - heights[i], 8, heights[i]);
+    }
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(8, 86, 88, 86);
+    return pm;
+}
+
+} // namespace
+
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName("frmSplash");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName("Frame1");
+    Frame1->setFrameShape(QFrame::Box);
+    Frame1->setLineWidth(2);
+
+    imgLogo = new QLabel(Frame1);
+    imgLogo->setPixmap(drawLogo());
+    lblProductName = new QLabel("Bandwright", Frame1);
+    QFont big = lblProductName->font();
+    big.setPointSize(24);
+    big.setBold(true);
+    lblProductName->setFont(big);
+    lblVersion = new QLabel("Version 3.4", Frame1);
+    lblCompany = new QLabel("Acoustic calculations for noise, insulation and rooms", Frame1);
+    lblCopyright = new QLabel("Bandwright developers. Free software under the GNU GPL.", Frame1);
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(lblProductName);
+    text->addWidget(lblVersion);
+    text->addStretch();
+    text->addWidget(lblCompany);
+    text->addWidget(lblCopyright);
+    auto* row = new QHBoxLayout(Frame1);
+    row->setContentsMargins(24, 24, 24, 24);
+    row->setSpacing(24);
+    row->addWidget(imgLogo, 0, Qt::AlignTop);
+    row->addLayout(text);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->addWidget(Frame1);
+    Frame1->installEventFilter(this);
+    for (QLabel* l : {imgLogo, lblProductName, lblVersion, lblCompany, lblCopyright})
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    resize(520, 220);
+}
+
+void frmSplash::setTop(int twips) { move(x(), platform::twipsToPixels(twips)); }
+void frmSplash::setLeft(int twips) { move(platform::twipsToPixels(twips), y()); }
+int frmSplash::Top() const { return platform::pixelsToTwips(y()); }
+int frmSplash::Left() const { return platform::pixelsToTwips(x()); }
+
+void frmSplash::Refresh() {
+    repaint();
+    QApplication::sync();
+}
+
+void frmSplash::Unload() {
+    hide();
+    if (defaultInstance == this) defaultInstance = nullptr;
+    delete this;
+}
+
+bool frmSplash::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    return QWidget::event(e);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent*) { Form_KeyPress(); }
+
+bool frmSplash::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == Frame1 && e->type() == QEvent::MouseButtonRelease) {
+        Frame1_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmSplash::Form_Activate() { gActiveKind = 0; }
+
+// Unloading from inside our own event handler: let the event finish first.
+void frmSplash::Form_KeyPress() {
+    hide();
+    if (defaultInstance == this) defaultInstance = nullptr;
+    deleteLater();
+}
+
+void frmSplash::Frame1_Click() { Form_KeyPress(); }
+
+frmSplash& splashForm() {
+    if (!defaultInstance) defaultInstance = new frmSplash;
+    return *defaultInstance;
+}
+
+bool splashLoaded() { return !defaultInstance.isNull(); }

@@ -1,0 +1,3 @@
+#include "workspace/globals.h"
+
+int gActiveKind = 0;
