@@ -1,0 +1,16 @@
+#pragma once
+// Arithmetic failures inside an operator, a function or a rating end the
+// formula (or the rating) with one of these texts; no NaN or infinity is
+// ever stored in a band.
+#include <cmath>
+
+inline constexpr const char* kMsgDivisionByZero = "Division by zero";
+inline constexpr const char* kMsgOverflow = "Overflow";
+inline constexpr const char* kMsgInvalidCall = "Invalid procedure call or argument";
+
+// The failure text for a computed value, or nullptr when it is a finite number.
+inline const char* arithFailure(double v) {
+    if (std::isnan(v)) return kMsgInvalidCall;
+    if (std::isinf(v)) return kMsgOverflow;
+    return nullptr;
+}
