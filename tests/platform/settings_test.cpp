@@ -1,0 +1,89 @@
+#include "platform/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+using platform::GetSetting;
+using platform::SaveSetting;
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile::remove(platform::settingsPath(app));
+    }
+    void writeFile(const QByteArray& text) {
+        const QString path = platform::settingsPath(app);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    const QString app = "BandwrightTest";
+};
+
+TEST_F(SettingsStore, LivesInTheUsersXdgConfigFolder) {
+    EXPECT_EQ(platform::settingsPath(app),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/BandwrightTest/BandwrightTest.ini");
+    EXPECT_FALSE(QFile::exists(platform::settingsPath(app)));
+    EXPECT_EQ(GetSetting(app, "StartUp", "Connection", "dflt"), "dflt");
+    EXPECT_FALSE(QFile::exists(platform::settingsPath(app))) << "reading must not create the file";
+}
+
+TEST_F(SettingsStore, RealValuesRoundTripUnchanged) {
+    const QStringList values = {
+        "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;",
+        R"(C:\temp\new folder\tables, and more.mdb)",
+        "/home/user/My Sheets/Office; block A.bws",
+        "  leading and trailing blanks  ",
+        "\"quoted\"",
+        "line one\nline two",
+        "a = b = c",
+        "",
+        "Grüße, 63 Hz",
+    };
+    int i = 0;
+    for (const QString& v : values) SaveSetting(app, "Startup", QString("Key%1").arg(i++), v);
+    i = 0;
+    for (const QString& v : values)
+        EXPECT_EQ(GetSetting(app, "Startup", QString("Key%1").arg(i++), "missing"), v);
+}
+
+TEST_F(SettingsStore, SectionsAndKeysIgnoreLetterCase) {
+    SaveSetting(app, "StartUp", "Connection", "one");
+    SaveSetting(app, "Startup", "DefaultView", "2");
+    EXPECT_EQ(GetSetting(app, "startup", "CONNECTION"), "one");
+    EXPECT_EQ(GetSetting(app, "STARTUP", "defaultview"), "2");
+    SaveSetting(app, "startUP", "connection", "two");
+    EXPECT_EQ(GetSetting(app, "StartUp", "Connection"), "two");
+    // One section in the file, not two.
+    QFile f(platform::settingsPath(app));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).count("["), 1);
+}
+
+TEST_F(SettingsStore, ReadsAFileEditedByHand) {
+    writeFile("# written by hand\r\n[STARTUP]\r\nConnection=Provider=X;Data=1;\r\n"
+              "DefaultDir = C:\\tables\\new\r\n\r\n[startup]\r\nFile1=a, b\r\n"
+              "garbage line without equals\r\n");
+    EXPECT_EQ(GetSetting(app, "StartUp", "Connection"), "Provider=X;Data=1;");
+    EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
+    EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
+    // Writing keeps everything else that was there.
+    SaveSetting(app, "StartUp", "File2", "x");
+    EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
+    EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
+}
+
+TEST_F(SettingsStore, AStoreThatCannotBeReadOrWrittenIsReported) {
+    // A folder where the file should be: neither readable nor replaceable.
+    QDir().mkpath(platform::settingsPath(app));
+    EXPECT_THROW(GetSetting(app, "StartUp", "Connection"), platform::SettingsError);
+    EXPECT_THROW(SaveSetting(app, "StartUp", "Connection", "x"), platform::SettingsError);
+    QDir(platform::settingsPath(app)).removeRecursively();
+}
+
+} // namespace
