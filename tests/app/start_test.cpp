@@ -1,0 +1,149 @@
+#include "app/start.h"
+#include "platform/clock.h"
+#include "platform/geometry.h"
+#include "platform/settings.h"
+#include "tables/globals.h"
+#include "tests/support/dialog_script.h"
+#include "workspace/bandwright_window.h"
+#include "workspace/frm_splash.h"
+#include "workspace/globals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::Duration;
+
+const QString kDefault = "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;";
+
+// A clock the test drives: readings can be queued to simulate slow work;
+// sleeping advances it and is recorded with what the splash window showed.
+struct FakeClock : platform::Clock {
+    Duration t{};
+    std::deque<Duration> readings;
+    Duration slept{};
+    bool splashUpWhileWaiting = true;
+    QPoint splashPos;
+
+    Duration now() override {
+        if (!readings.empty()) {
+            t = readings.front();
+            readings.pop_front();
+        }
+        return t;
+    }
+    void sleepFor(Duration d) override {
+        splashUpWhileWaiting = splashUpWhileWaiting && splashLoaded() && splashForm().isVisible();
+        if (splashLoaded()) splashPos = splashForm().pos();
+        slept += d;
+        t += d;
+    }
+};
+
+class StartUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile::remove(platform::settingsPath("Bandwright"));
+        platform::setClock(&clock);
+        gConnect.clear();
+    }
+    void TearDown() override {
+        platform::setClock(nullptr);
+        mainWindow().close();
+    }
+    FakeClock clock;
+};
+
+TEST_F(StartUp, FirstStartStoresTheDefaultConnectionAndShowsTheMainWindow) {
+    ASSERT_EQ(Main(), 0);
+    EXPECT_EQ(QString::fromStdString(gConnect), kDefault);
+    EXPECT_EQ(platform::GetSetting("Bandwright", "StartUp", "Connection"), kDefault);
+    EXPECT_FALSE(splashLoaded());
+    EXPECT_TRUE(mainWindow().isVisible());
+    EXPECT_EQ(mainWindow().windowTitle(), "Bandwright");
+    EXPECT_EQ(clock.slept, 3s);
+    EXPECT_TRUE(clock.splashUpWhileWaiting);
+    EXPECT_EQ(clock.splashPos, QPoint(platform::twipsToPixels(2000), platform::twipsToPixels(2000)));
+    // The tables are filled before the main window shows.
+    EXPECT_EQ(gBandLabel.at(29), "1KHz");
+}
+
+TEST_F(StartUp, AStoredConnectionIsUsedAndKeptExactly) {
+    const QString stored = "Provider=Microsoft.Jet.OLEDB.3.51; Data Source=\\\\srv\\a b;x=1;";
+    platform::SaveSetting("Bandwright", "Startup", "Connection", stored);
+    ASSERT_EQ(Main(), 0);
+    EXPECT_EQ(QString::fromStdString(gConnect), stored);
+    EXPECT_EQ(platform::GetSetting("Bandwright", "StartUp", "Connection"), stored);
+}
+
+TEST_F(StartUp, TheSplashWaitCountsElapsedTimeOnly) {
+    struct Case {
+        const char* what;
+        Duration start;
+        Duration fillEnds;
+        Duration expectedSleep;
+    };
+    const Case cases[] = {
+        {"quick filling waits out the 3 s", 1000s, 1000s + 200ms, 2800ms},
+        {"filling slower than 3 s: no wait", 1000s, 1004s, 0s},
+        {"filling of exactly 3 s: no wait", 50s, 53s, 0s},
+        // One second before midnight as seconds of the day: the monotonic
+        // reading goes on past 86400 and the wait is still 3 s, not more.
+        {"start just before midnight", 86399s, 86399s, 3s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeClock fc;
+        fc.readings = {c.start, c.fillEnds};
+        fc.t = c.start;
+        platform::setClock(&fc);
+        ASSERT_EQ(Main(), 0);
+        EXPECT_EQ(fc.slept, c.expectedSleep);
+        EXPECT_FALSE(splashLoaded());
+        mainWindow().close();
+    }
+}
+
+TEST_F(StartUp, AFailingSettingsStoreIsReportedAndTheProgramEnds) {
+    QDir().mkpath(platform::settingsPath("Bandwright"));  // a folder where the file belongs
+    testing_support::DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    EXPECT_NE(Main(), 0);
+    ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_TRUE(script.prompts()[0].startsWith("Bandwright cannot start."));
+    EXPECT_FALSE(mainWindow().isVisible());
+    EXPECT_FALSE(splashLoaded());
+    QDir(platform::settingsPath("Bandwright")).removeRecursively();
+}
+
+TEST(Splash, AKeyOrAClickOnTheFrameUnloadsItAndActivatingItClearsTheKind) {
+    frmSplash& s = splashForm();
+    s.show();
+    gActiveKind = 3;
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&s, &activate);
+    EXPECT_EQ(gActiveKind, 0);
+    QTest::keyClick(&s, Qt::Key_Space);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(splashLoaded());
+
+    frmSplash& again = splashForm();
+    again.show();
+    EXPECT_EQ(again.lblVersion->text(), "Version 3.4");
+    QTest::mouseClick(again.Frame1, Qt::LeftButton);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(splashLoaded());
+}
+
+} // namespace
