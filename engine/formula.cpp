@@ -1,0 +1,374 @@
+#include "engine/formula.h"
+
+#include "engine/arith.h"
+#include "engine/functions.h"
+#include "engine/operators.h"
+#include "tables/band_table.h"
+#include "tables/vocabulary.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+// The evaluator works on views into the formula text: once the blanks are
+// gone at the top, every level's text is a substring, so no level copies it.
+// The split, strip and match rules are those of the bracket-pair table and
+// the operator marks, computed in single passes.
+
+namespace {
+
+constexpr const char* kMsgUnmatched = "Unmatched parentheses";
+constexpr const char* kMsgUnrecognised = "Unrecognised expression: ";
+constexpr const char* kMsgNoSpectrum = "Referenced spectrum does not exist";
+constexpr const char* kMsgSelf = "Spectrum formula cannot reference itself";
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+std::string unrecognised(std::string_view text) {
+    std::string msg(kMsgUnrecognised);
+    msg.append(text);
+    return msg;
+}
+
+struct Context {
+    const SheetMatrix& m;
+    int recordCount;
+    int ownPos;
+    int bandCount;
+    int firstBand;
+    std::array<bool, 256> opStart{}; // characters an operator can begin with
+};
+
+std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, int depth);
+
+// Walks the pairs as FindBracketPairs does. Returns false when a "(" finds no
+// match before the end; `firstClose` is the 0-based match of the first "("
+// (npos when there is none), `failedOpen` the "(" whose walk failed.
+bool walkPairs(std::string_view text, size_t& firstClose, size_t& failedOpen) {
+    firstClose = std::string_view::npos;
+    failedOpen = std::string_view::npos;
+    int depth = 0;
+    size_t open = 0;
+    bool first = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (depth == 0) {
+            if (c == '(') {
+                depth = 1;
+                open = i;
+            }
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0 && first) {
+            firstClose = i;
+            first = false;
+        }
+    }
+    if (depth != 0) {
+        failedOpen = open;
+        return false;
+    }
+    return true;
+}
+
+// The operator row whose text starts at `i`; the later row wins.
+int operatorAt(std::string_view text, size_t i) {
+    int mark = 0;
+    for (int k = 1; k <= gOperatorCount; ++k) {
+        const std::string& op = gOperators[static_cast<size_t>(k)].text;
+        if (!op.empty() && text.compare(i, op.size(), op) == 0) mark = k;
+    }
+    return mark;
+}
+
+void fillAll(BandArray& b, int bandCount, double v) {
+    for (int j = 1; j <= bandCount; ++j)
+        b[j] = v;
+}
+
+std::string evalFunctionCall(const Context& cx, int funcNo, std::string_view argText,
+                             BandArray& result, int depth) {
+    // A comma inside a bracket pair belongs to a nested call. A "(" with no
+    // match records no pair, so commas after it all separate (the argument
+    // holding it reports its own bracket error).
+    size_t firstClose;
+    size_t failedOpen;
+    walkPairs(argText, firstClose, failedOpen);
+
+    ArgMatrix args;
+    int commas = 0;
+    size_t start = 0;
+    auto addArgument = [&](std::string_view arg, bool emptyIsNoValue) -> std::string {
+        BandArray& col = args.addColumn();
+        if (arg.empty()) {
+            if (emptyIsNoValue) fillAll(col, cx.bandCount, kNoValue);
+            return std::string();
+        }
+        return evalLevel(cx, arg, col, depth + 1);
+    };
+    int pairDepth = 0;
+    for (size_t i = 0; i < argText.size(); ++i) {
+        const char c = argText[i];
+        if (i < failedOpen) {
+            if (pairDepth > 0) {
+                if (c == '(')
+                    ++pairDepth;
+                else if (c == ')')
+                    --pairDepth;
+                continue;
+            }
+            if (c == '(') {
+                pairDepth = 1;
+                continue;
+            }
+        }
+        if (c != ',') continue;
+        std::string msg = addArgument(argText.substr(start, i - start), true);
+        if (!msg.empty()) return msg;
+        ++commas;
+        start = i + 1;
+    }
+    // With no comma an empty list passes one argument of zeros.
+    std::string msg = addArgument(argText.substr(start), commas > 0);
+    if (!msg.empty()) return msg;
+    return EvalFunction(funcNo, args, commas + 1, result, cx.bandCount, cx.firstBand);
+}
+
+std::string evalTerminal(const Context& cx, std::string_view text, BandArray& result, int depth) {
+    int funcNo = 0;
+    for (int k = 1; k <= gFuncCount; ++k) {
+        const std::string& name = gFuncNames[static_cast<size_t>(k)];
+        if (text.size() >= name.size() + 2 && text.back() == ')' && text[name.size()] == '(' &&
+            iequals(text.substr(0, name.size()), name))
+            funcNo = k;
+    }
+    if (funcNo != 0) {
+        const size_t nameLen = gFuncNames[static_cast<size_t>(funcNo)].size();
+        return evalFunctionCall(cx, funcNo, text.substr(nameLen + 1, text.size() - nameLen - 2),
+                                result, depth);
+    }
+
+    int constNo = 0;
+    for (int k = 1; k <= gConstCount; ++k)
+        if (iequals(text, gConstNames[static_cast<size_t>(k)])) constNo = k;
+    if (constNo != 0) return FillConstant(constNo, result, cx.bandCount);
+
+    double value = 0;
+    switch (parseFormulaNumber(text, value)) {
+    case NumberText::Value:
+    case NumberText::TooSmall:
+        fillAll(result, cx.bandCount, value);
+        return std::string();
+    case NumberText::TooLarge:
+        return kMsgOverflow;
+    case NumberText::NotNumber:
+        break;
+    }
+
+    if (text.size() == 1 && lower(text[0]) == 'f') {
+        for (int j = 1; j <= cx.bandCount; ++j) {
+            const int t = bandTableIndex(cx.firstBand, j, cx.bandCount);
+            // A band outside the table has no frequency.
+            result[j] = (t >= 1 && t < static_cast<int>(gBandFreq.size()))
+                            ? gBandFreq[static_cast<size_t>(t)]
+                            : kNoValue;
+        }
+        return std::string();
+    }
+
+    if (text.size() > 1 && lower(text[0]) == 's') {
+        double n = 0;
+        const NumberText kind = parseFormulaNumber(text.substr(1), n);
+        if (kind == NumberText::Value || kind == NumberText::TooLarge) {
+            if (kind == NumberText::TooLarge) n = HUGE_VAL;
+            if (n == std::floor(n)) {
+                if (n < 1 || n > cx.recordCount || n > cx.m.records()) return kMsgNoSpectrum;
+                const int pos = static_cast<int>(n);
+                if (pos == cx.ownPos) return kMsgSelf;
+                for (int j = 1; j <= cx.bandCount; ++j)
+                    result[j] = j <= cx.m.bands() ? cx.m(pos, j) : kNoValue;
+                return std::string();
+            }
+        }
+    }
+    return unrecognised(text);
+}
+
+std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, int depth) {
+    if (depth > kMaxFormulaDepth) return kMsgTooComplex;
+    if (text.empty()) return std::string();
+
+    const auto opens = std::count(text.begin(), text.end(), '(');
+    const auto closes = std::count(text.begin(), text.end(), ')');
+    if (opens != closes) return kMsgUnmatched;
+    if (opens > 0) {
+        size_t firstClose;
+        size_t failedOpen;
+        if (!walkPairs(text, firstClose, failedOpen)) return unrecognised(text);
+        // Strip brackets that enclose the whole text, one pair at a time.
+        while (!text.empty() && text.front() == '(' && firstClose == text.size() - 1) {
+            text = text.substr(1, text.size() - 2);
+            if (++depth > kMaxFormulaDepth) return kMsgTooComplex;
+            if (!walkPairs(text, firstClose, failedOpen)) return unrecognised(text);
+        }
+    }
+
+    // Operator marks outside brackets; a two-character operator hides the
+    // mark of its second character. Split at the rightmost operator of the
+    // loosest priority present.
+    size_t split = std::string_view::npos;
+    int splitOp = 0;
+    int largest = 0;
+    int bracketDepth = 0;
+    size_t covered = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '(') {
+            ++bracketDepth;
+            continue;
+        }
+        if (c == ')') {
+            --bracketDepth;
+            continue;
+        }
+        if (covered > 0) {
+            --covered;
+            continue;
+        }
+        if (!cx.opStart[static_cast<unsigned char>(c)]) continue;
+        const int k = operatorAt(text, i);
+        if (k == 0) continue;
+        const OperatorRow& op = gOperators[static_cast<size_t>(k)];
+        covered = op.text.size() - 1;
+        if (bracketDepth > 0) continue;
+        if (op.priority > largest) largest = op.priority;
+        if (op.priority == largest) {
+            split = i;
+            splitOp = k;
+        }
+    }
+
+    if (split == std::string_view::npos) return evalTerminal(cx, text, result, depth);
+
+    BandArray left;
+    BandArray right;
+    std::string msg = evalLevel(cx, text.substr(0, split), left, depth + 1);
+    if (!msg.empty()) return msg;
+    const size_t opLen = gOperators[static_cast<size_t>(splitOp)].text.size();
+    msg = evalLevel(cx, text.substr(split + opLen), right, depth + 1);
+    if (!msg.empty()) return msg;
+    return ApplyOperator(splitOp, left, right, result, cx.bandCount, cx.firstBand);
+}
+
+} // namespace
+
+NumberText parseFormulaNumber(std::string_view text, double& value) {
+    size_t i = 0;
+    const size_t n = text.size();
+    auto isDigit = [&](size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
+    size_t intDigits = 0;
+    while (isDigit(i))
+        ++i, ++intDigits;
+    size_t fracDigits = 0;
+    size_t point = std::string_view::npos;
+    if (i < n && text[i] == '.') {
+        point = i++;
+        while (isDigit(i))
+            ++i, ++fracDigits;
+    }
+    if (intDigits + fracDigits == 0) return NumberText::NotNumber;
+    const size_t mantissaEnd = i;
+    long long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+        if (!isDigit(i)) return NumberText::NotNumber;
+        while (isDigit(i)) {
+            exponent = std::min<long long>(exponent * 10 + (text[i] - '0'), 1000000000LL);
+            ++i;
+        }
+        if (negative) exponent = -exponent;
+    }
+    if (i != n) return NumberText::NotNumber;
+
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + n, v);
+    if (ec == std::errc() && ptr == text.data() + n) {
+        value = v;
+        return NumberText::Value;
+    }
+    // Out of range: the magnitude of the first significant digit says which way.
+    long long magnitude = exponent;
+    size_t k = 0;
+    while (k < mantissaEnd && (text[k] == '0' || text[k] == '.'))
+        ++k;
+    if (k == mantissaEnd) {
+        value = 0;
+        return NumberText::Value;
+    }
+    if (point == std::string_view::npos || k < point)
+        magnitude +=
+            static_cast<long long>((point == std::string_view::npos ? mantissaEnd : point) - k);
+    else
+        magnitude -= static_cast<long long>(k - point - 1);
+    if (magnitude > 0) {
+        value = HUGE_VAL;
+        return NumberText::TooLarge;
+    }
+    value = 0;
+    return NumberText::TooSmall;
+}
+
+std::string FindBracketPairs(std::string_view text, int& pairCount,
+                             std::vector<BracketPair>& pairs) {
+    pairCount = 0;
+    pairs.assign(static_cast<size_t>(std::count(text.begin(), text.end(), '(')) + 1, BracketPair{});
+    size_t search = 0;
+    for (;;) {
+        const size_t open = text.find('(', search);
+        if (open == std::string_view::npos) return std::string();
+        ++pairCount;
+        pairs[static_cast<size_t>(pairCount)].open = static_cast<int>(open) + 1;
+        int depth = 1;
+        size_t pos = open;
+        while (depth > 0 && pos + 1 < text.size()) {
+            ++pos;
+            if (text[pos] == '(')
+                ++depth;
+            else if (text[pos] == ')')
+                --depth;
+        }
+        if (depth != 0) return unrecognised(text);
+        pairs[static_cast<size_t>(pairCount)].close = static_cast<int>(pos) + 1;
+        search = pos + 1;
+    }
+}
+
+std::string FillConstant(int constNo, BandArray& result, int bandCount) {
+    static constexpr double kValues[] = {0, 3.14159, 343, -1, 0};
+    if (constNo < 1 || constNo > 4) return std::string();
+    fillAll(result, std::clamp(bandCount, 0, kMaxBands), kValues[constNo]);
+    return std::string();
+}
+
+std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& formula,
+                        BandArray& result, int ownPos, int bandCount, int firstBand) {
+    std::erase(formula, ' ');
+    Context cx{m, recordCount, ownPos, std::clamp(bandCount, 0, kMaxBands), firstBand};
+    for (int k = 1; k <= gOperatorCount; ++k) {
+        const std::string& op = gOperators[static_cast<size_t>(k)].text;
+        if (!op.empty()) cx.opStart[static_cast<unsigned char>(op[0])] = true;
+    }
+    return evalLevel(cx, formula, result, 0);
+}
