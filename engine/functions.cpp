@@ -1,22 +1,13 @@
 #include "engine/functions.h"
 
 #include "engine/arith.h"
+#include "engine/function_library.h"
 #include "engine/level_functions.h"
 #include "tables/vocabulary.h"
 
 #include <algorithm>
 
 namespace {
-
-std::string funcName(int funcNo) {
-    if (funcNo >= 1 && funcNo < static_cast<int>(gFuncNames.size())) return gFuncNames[funcNo];
-    return std::string();
-}
-
-// Placeholder for a function whose body is not built yet.
-std::string notAvailable(int funcNo) {
-    return "Function not available - " + funcName(funcNo);
-}
 
 // One line per function number: the body that computes it.
 std::string dispatch(int funcNo, const ArgMatrix& a, int n, BandArray& r, int nb, int fb) {
@@ -30,45 +21,45 @@ std::string dispatch(int funcNo, const ArgMatrix& a, int n, BandArray& r, int nb
     case 4:
         return fnCwt(a, n, r, nb, fb);
     case 5:
-        return notAvailable(funcNo); // NR
+        return fnNR(a, n, r, nb, fb);
     case 6:
-        return notAvailable(funcNo); // NC
+        return fnNC(a, n, r, nb, fb);
     case 7:
-        return notAvailable(funcNo); // RC
+        return fnRC(a, n, r, nb, fb);
     case 8:
-        return notAvailable(funcNo); // STC
+        return fnSTC(a, n, r, nb, fb);
     case 9:
         return fnLogsum(a, n, r, nb, fb);
     case 10:
         return fnLogav(a, n, r, nb, fb);
     case 11:
-        return notAvailable(funcNo); // BarCor
+        return fnBarCor(a, n, r, nb, fb);
     case 12:
-        return notAvailable(funcNo); // AirAbs
+        return fnAirAbs(a, n, r, nb, fb);
     case 13:
-        return notAvailable(funcNo); // DistPo
+        return fnDistPo(a, n, r, nb, fb);
     case 14:
-        return notAvailable(funcNo); // DistLi
+        return fnDistLi(a, n, r, nb, fb);
     case 15:
-        return notAvailable(funcNo); // DistPl
+        return fnDistPl(a, n, r, nb, fb);
     case 16:
         return fnIf(a, n, r, nb, fb);
     case 17:
-        return notAvailable(funcNo); // Rw
+        return fnRw(a, n, r, nb, fb);
     case 18:
-        return notAvailable(funcNo); // CompTL
+        return fnCompTL(a, n, r, nb, fb);
     case 19:
-        return notAvailable(funcNo); // DnT
+        return fnDnT(a, n, r, nb, fb);
     case 20:
-        return notAvailable(funcNo); // PNC
+        return fnPNC(a, n, r, nb, fb);
     case 21:
-        return notAvailable(funcNo); // Ln,w
+        return fnLnw(a, n, r, nb, fb);
     case 22:
-        return notAvailable(funcNo); // IIC
+        return fnIIC(a, n, r, nb, fb);
     case 23:
-        return notAvailable(funcNo); // Plen
+        return fnPlen(a, n, r, nb, fb);
     case 24:
-        return notAvailable(funcNo); // RmC
+        return fnRmC(a, n, r, nb, fb);
     default:
         return kMsgInvalidCall;
     }
