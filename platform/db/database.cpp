@@ -1,0 +1,616 @@
+#include "platform/db/database.h"
+
+#include "platform/db/recordset.h"
+
+#include <QString>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace db {
+
+namespace {
+
+// Marks files made by this program ("BWDB").
+constexpr int kApplicationId = 0x42574442;
+constexpr int kFormatVersion = 1;
+
+bool isAscii(const unsigned char* p, int n) {
+    for (int i = 0; i < n; ++i)
+        if (p[i] >= 0x80) return false;
+    return true;
+}
+
+int collateNoCase(void*, int n1, const void* p1, int n2, const void* p2) {
+    return compareNoCase(std::string_view(static_cast<const char*>(p1), static_cast<size_t>(n1)),
+                         std::string_view(static_cast<const char*>(p2), static_cast<size_t>(n2)));
+}
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+std::string sqlLiteral(const Value& v) {
+    switch (v.kind()) {
+    case Value::Kind::Long:
+    case Value::Kind::Double:
+        return v.toText();
+    case Value::Kind::Text: {
+        std::string r = "'";
+        for (char c : v.text()) {
+            if (c == '\'') r += '\'';
+            r += c;
+        }
+        return r + "'";
+    }
+    default:
+        return "NULL";
+    }
+}
+
+// Reads a DEFAULT clause as the engine reports it back.
+Value parseLiteral(const Value& stored, FieldType type) {
+    if (stored.isNull() || stored.isEmpty()) return Value();
+    std::string s = stored.toText();
+    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'') {
+        std::string r;
+        for (size_t i = 1; i + 1 < s.size(); ++i) {
+            r += s[i];
+            if (s[i] == '\'' && s[i + 1] == '\'') ++i;
+        }
+        return Value(r);
+    }
+    if (upper(s) == "NULL") return Value();
+    double d = 0;
+    if (parseNumber(s, d)) {
+        if (type == FieldType::Long) return Value(static_cast<long long>(d));
+        if (type == FieldType::Double) return Value(d);
+        return Value(s);
+    }
+    return Value(s);
+}
+
+std::string typeDecl(const FieldDef& f) {
+    std::string zl = f.allowZeroLength ? "ALLOWZERO " : "";
+    switch (f.type) {
+    case FieldType::Long:
+        return "LONG";
+    case FieldType::Double:
+        return "DOUBLE";
+    case FieldType::Text:
+        return zl + "TEXT(" + std::to_string(f.size) + ")";
+    case FieldType::Memo:
+        return zl + "MEMO TEXT";
+    }
+    return "TEXT";
+}
+
+// Reads back a declared type written by typeDecl(); types written by other
+// SQL map by the engine's own affinity rules.
+void parseDecl(const std::string& decl, FieldDef& f) {
+    const std::string u = upper(decl);
+    f.allowZeroLength = u.find("ALLOWZERO") != std::string::npos;
+    f.size = kDefaultTextSize;
+    if (u == "LONG" || u.find("INT") != std::string::npos) {
+        f.type = FieldType::Long;
+    } else if (u == "DOUBLE" || u.find("REAL") != std::string::npos ||
+               u.find("FLOA") != std::string::npos || u.find("DOUB") != std::string::npos) {
+        f.type = FieldType::Double;
+    } else if (u.find("MEMO") != std::string::npos) {
+        f.type = FieldType::Memo;
+    } else {
+        f.type = FieldType::Text;
+        const auto open = u.find('(');
+        if (open != std::string::npos) {
+            int n = 0;
+            auto [p, ec] = std::from_chars(u.data() + open + 1, u.data() + u.size(), n);
+            if (ec == std::errc() && n > 0) f.size = n;
+        }
+        if (u.find("TEXT") == std::string::npos && u.find("CHAR") == std::string::npos &&
+            u.find("CLOB") == std::string::npos)
+            f.allowZeroLength = true; // a column of no declared kind holds anything
+    }
+    if (f.type == FieldType::Long || f.type == FieldType::Double) f.allowZeroLength = false;
+}
+
+std::string columnDef(const FieldDef& f) {
+    const std::string c = quoteIdent(f.name);
+    std::string check;
+    switch (f.type) {
+    case FieldType::Long:
+        check = "typeof(" + c + ") IN ('integer','null') AND (" + c + " IS NULL OR " + c +
+                " BETWEEN -2147483648 AND 2147483647)";
+        break;
+    case FieldType::Double:
+        check = "typeof(" + c + ") IN ('real','integer','null')";
+        break;
+    case FieldType::Text:
+        check = "typeof(" + c + ") IN ('text','null') AND length(" + c +
+                ") <= " + std::to_string(f.size);
+        break;
+    case FieldType::Memo:
+        check = "typeof(" + c + ") IN ('text','null')";
+        break;
+    }
+    if ((f.type == FieldType::Text || f.type == FieldType::Memo) && !f.allowZeroLength)
+        check += " AND " + c + " <> ''";
+    std::string def = c + " " + typeDecl(f);
+    if (f.required) def += " NOT NULL";
+    if (!f.defaultValue.isEmpty() && !f.defaultValue.isNull())
+        def += " DEFAULT " + sqlLiteral(coerceForField(f, f.defaultValue));
+    if (f.type == FieldType::Text || f.type == FieldType::Memo) def += " COLLATE NOCASE";
+    return def + " CHECK(" + check + ")";
+}
+
+// Our indexes are named "<table>|P|<name>" (primary) or "<table>|I|<name>"
+// so that names of different tables never clash in the one index namespace.
+std::string indexSqlName(const std::string& table, const IndexDef& ix) {
+    return table + (ix.primary ? "|P|" : "|I|") + ix.name;
+}
+
+bool startsWithJetHeader(const char* head, size_t n) {
+    if (n < 19) return false;
+    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
+           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
+}
+
+} // namespace
+
+std::string quoteIdent(std::string_view name) {
+    std::string r = "\"";
+    for (char c : name) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    return r + "\"";
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    const int na = static_cast<int>(a.size()), nb = static_cast<int>(b.size());
+    if (isAscii(pa, na) && isAscii(pb, nb)) {
+        const int n = std::min(na, nb);
+        for (int i = 0; i < n; ++i) {
+            const int ca = std::tolower(pa[i]), cb = std::tolower(pb[i]);
+            if (ca != cb) return ca - cb;
+        }
+        return na - nb;
+    }
+    // Qt folds to lower case as the ASCII path does, so both paths order alike.
+    return QString::fromUtf8(a.data(), na)
+        .compare(QString::fromUtf8(b.data(), nb), Qt::CaseInsensitive);
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    return compareNoCase(a, b) == 0;
+}
+
+void checkTableName(std::string_view name) {
+    if (name.empty()) throw Error("A table name cannot be empty");
+    if (name.find('\0') != std::string_view::npos)
+        throw Error("A table name cannot hold a NUL character");
+    if (name.size() >= 7 && equalNoCase(name.substr(0, 7), "sqlite_"))
+        throw Error("The name \"" + std::string(name) +
+                    "\" is reserved by the database engine; names beginning with "
+                    "\"sqlite_\" cannot be used");
+}
+
+// ---- Statement -------------------------------------------------------------
+
+Statement::Statement(Database& db, std::string_view sql) : db_(&db) {
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &st_, &tail) !=
+        SQLITE_OK)
+        db.fail("Syntax error or unknown name in \"" + std::string(sql) + "\"");
+    if (!st_) throw Error("No SQL statement given");
+    if (tail) {
+        std::string_view rest(tail, static_cast<size_t>(sql.data() + sql.size() - tail));
+        for (char c : rest)
+            if (!std::isspace(static_cast<unsigned char>(c)) && c != ';') {
+                sqlite3_finalize(st_);
+                st_ = nullptr;
+                throw Error("Only one SQL statement may be given at a time");
+            }
+    }
+}
+
+Statement::~Statement() {
+    if (st_) sqlite3_finalize(st_);
+}
+
+Statement::Statement(Statement&& o) noexcept : db_(o.db_), st_(o.st_) {
+    o.st_ = nullptr;
+}
+
+void Statement::bind(int index, const Value& v) {
+    int rc = SQLITE_OK;
+    switch (v.kind()) {
+    case Value::Kind::Empty:
+    case Value::Kind::Null:
+        rc = sqlite3_bind_null(st_, index);
+        break;
+    case Value::Kind::Long:
+        rc = sqlite3_bind_int64(st_, index, v.toLong());
+        break;
+    case Value::Kind::Double:
+        rc = sqlite3_bind_double(st_, index, v.toDouble());
+        break;
+    case Value::Kind::Text:
+        rc = sqlite3_bind_text(st_, index, v.text().data(), static_cast<int>(v.text().size()),
+                               SQLITE_TRANSIENT);
+        break;
+    }
+    if (rc != SQLITE_OK) db_->fail("Cannot bind parameter " + std::to_string(index));
+}
+
+void Statement::bindAll(const std::vector<Value>& params) {
+    if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(st_))
+        throw Error("The statement takes " + std::to_string(sqlite3_bind_parameter_count(st_)) +
+                    " values, " + std::to_string(params.size()) + " given");
+    for (size_t i = 0; i < params.size(); ++i)
+        bind(static_cast<int>(i + 1), params[i]);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(st_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(st_);
+    const int ext = sqlite3_extended_errcode(db_->handle());
+    if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+        db_->fail("The change would give two records the same value in a unique index");
+    if (ext == SQLITE_CONSTRAINT_CHECK)
+        db_->fail("A value does not fit the type, size or rules of its field");
+    db_->fail("The database operation failed");
+}
+
+void Statement::reset() {
+    sqlite3_reset(st_);
+    sqlite3_clear_bindings(st_);
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(st_);
+}
+
+Value Statement::column(int i) const {
+    switch (sqlite3_column_type(st_, i)) {
+    case SQLITE_INTEGER:
+        return Value(static_cast<long long>(sqlite3_column_int64(st_, i)));
+    case SQLITE_FLOAT:
+        return Value(sqlite3_column_double(st_, i));
+    case SQLITE_NULL:
+        return Value::null();
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+        return Value(std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st_, i))));
+    }
+    }
+}
+
+std::string Statement::columnName(int i) const {
+    const char* n = sqlite3_column_name(st_, i);
+    return n ? n : "";
+}
+
+std::string Statement::columnTable(int i) const {
+    const char* n = sqlite3_column_table_name(st_, i);
+    return n ? n : "";
+}
+
+std::string Statement::columnOrigin(int i) const {
+    const char* n = sqlite3_column_origin_name(st_, i);
+    return n ? n : "";
+}
+
+// ---- Database --------------------------------------------------------------
+
+Database::Database(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+
+Database::~Database() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+std::string Database::lastError() const {
+    return db_ ? sqlite3_errmsg(db_) : "no database";
+}
+
+void Database::fail(const std::string& what) const {
+    throw Error(what + " (" + lastError() + ")");
+}
+
+std::shared_ptr<Database> Database::openHandle(const std::string& path, int flags) {
+    sqlite3* h = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &h, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
+        sqlite3_close_v2(h);
+        throw Error("Cannot open the file \"" + path + "\" (" + msg + ")");
+    }
+    sqlite3_extended_result_codes(h, 1);
+    sqlite3_busy_timeout(h, 2000);
+    sqlite3_create_collation_v2(h, "NOCASE", SQLITE_UTF8, nullptr, collateNoCase, nullptr);
+    return std::shared_ptr<Database>(new Database(h, path));
+}
+
+std::shared_ptr<Database> Database::open(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) throw Error("No database file was named");
+    std::error_code ec;
+    if (!fs::exists(path, ec)) throw Error("The file \"" + path + "\" does not exist");
+    if (!fs::is_regular_file(path, ec)) throw Error("\"" + path + "\" is not a file");
+    char head[32] = {};
+    size_t got = 0;
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) throw Error("The file \"" + path + "\" cannot be read");
+        in.read(head, sizeof head);
+        got = static_cast<size_t>(in.gcount());
+    }
+    if (startsWithJetHeader(head, got))
+        throw Error("\"" + path +
+                    "\" is a Jet database made by another program; convert it to a "
+                    "worksheet file before opening it here");
+    const std::string notOurs = "\"" + path + "\" is not a database file of this program";
+    if (got < 16 || std::memcmp(head, "SQLite format 3", 16) != 0) {
+        if (got == 0) throw Error(notOurs + " (the file is empty)");
+        throw Error(notOurs + ", or it is damaged");
+    }
+    auto db = openHandle(path, SQLITE_OPEN_READWRITE);
+    Value appId;
+    try {
+        appId = db->scalar("PRAGMA application_id");
+        db->scalar("SELECT count(*) FROM sqlite_schema");
+    } catch (const Error&) {
+        throw Error("The database file \"" + path + "\" is damaged and cannot be opened");
+    }
+    if (appId.isNull() || appId.toLong() != kApplicationId) throw Error(notOurs);
+    return db;
+}
+
+std::shared_ptr<Database> Database::create(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) throw Error("No database file was named");
+    std::error_code ec;
+    if (fs::exists(path, ec)) throw Error("The file \"" + path + "\" already exists");
+    auto db = openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    try {
+        db->Execute("PRAGMA application_id = " + std::to_string(kApplicationId));
+        db->Execute("PRAGMA user_version = " + std::to_string(kFormatVersion));
+    } catch (...) {
+        db.reset();
+        fs::remove(path, ec);
+        throw;
+    }
+    return db;
+}
+
+std::int64_t Database::Execute(std::string_view sql, const std::vector<Value>& params) {
+    Statement st(*this, sql);
+    st.bindAll(params);
+    while (st.step()) {
+    }
+    return sqlite3_changes64(db_);
+}
+
+Value Database::scalar(std::string_view sql, const std::vector<Value>& params) {
+    Statement st(*this, sql);
+    st.bindAll(params);
+    if (!st.step() || st.columnCount() == 0) return Value();
+    return st.column(0);
+}
+
+Database::Transaction::Transaction(Database& db) : db_(db) {
+    db_.Execute("SAVEPOINT bw_tx");
+}
+
+Database::Transaction::~Transaction() {
+    if (done_) return;
+    // Rolling back cannot be reported from here; the caller is already failing.
+    sqlite3_exec(db_.handle(), "ROLLBACK TO bw_tx; RELEASE bw_tx", nullptr, nullptr, nullptr);
+}
+
+void Database::Transaction::commit() {
+    db_.Execute("RELEASE bw_tx");
+    done_ = true;
+}
+
+std::vector<std::string> Database::tableNames() const {
+    std::vector<std::string> names;
+    Statement st(const_cast<Database&>(*this),
+                 "SELECT name FROM sqlite_schema WHERE type = 'table' AND "
+                 "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
+    while (st.step())
+        names.push_back(st.column(0).toText());
+    return names;
+}
+
+std::optional<std::string> Database::findTable(std::string_view name) const {
+    for (auto& n : tableNames())
+        if (equalNoCase(n, name)) return n;
+    return std::nullopt;
+}
+
+std::string Database::requireTable(std::string_view table) const {
+    auto found = findTable(table);
+    if (!found) throw Error("The table \"" + std::string(table) + "\" does not exist");
+    return *found;
+}
+
+TableDef Database::tableDef(std::string_view table) const {
+    auto& self = const_cast<Database&>(*this);
+    TableDef def;
+    def.name = requireTable(table);
+    {
+        Statement st(self, "SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?)");
+        st.bind(1, Value(def.name));
+        while (st.step()) {
+            FieldDef f;
+            f.name = st.column(0).toText();
+            parseDecl(st.column(1).toText(), f);
+            f.required = st.column(2).toLong() != 0;
+            f.defaultValue = parseLiteral(st.column(3), f.type);
+            def.fields.push_back(std::move(f));
+        }
+    }
+    std::vector<std::pair<std::string, bool>> list;
+    {
+        Statement st(self,
+                     "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq");
+        st.bind(1, Value(def.name));
+        while (st.step())
+            list.emplace_back(st.column(0).toText(), st.column(1).toLong() != 0);
+    }
+    std::reverse(list.begin(), list.end()); // pragma lists the newest first
+    for (auto& [sqlName, unique] : list) {
+        IndexDef ix;
+        ix.unique = unique;
+        ix.name = sqlName;
+        if (sqlName.size() > def.name.size() + 3 &&
+            sqlName.compare(0, def.name.size(), def.name) == 0) {
+            const std::string tag = sqlName.substr(def.name.size(), 3);
+            if (tag == "|P|" || tag == "|I|") {
+                ix.primary = tag == "|P|";
+                ix.name = sqlName.substr(def.name.size() + 3);
+            }
+        }
+        Statement cols(self, "SELECT name FROM pragma_index_info(?) ORDER BY seqno");
+        cols.bind(1, Value(sqlName));
+        while (cols.step())
+            ix.fields.push_back(cols.column(0).toText());
+        def.indexes.push_back(std::move(ix));
+    }
+    return def;
+}
+
+void Database::createIndexes(const std::string& table, const std::vector<IndexDef>& indexes) {
+    for (const IndexDef& ix : indexes) {
+        if (ix.fields.empty()) throw Error("The index \"" + ix.name + "\" names no field");
+        std::string sql = std::string("CREATE ") + (ix.unique || ix.primary ? "UNIQUE " : "") +
+                          "INDEX " + quoteIdent(indexSqlName(table, ix)) + " ON " +
+                          quoteIdent(table) + " (";
+        for (size_t i = 0; i < ix.fields.size(); ++i)
+            sql += (i ? ", " : "") + quoteIdent(ix.fields[i]);
+        Execute(sql + ")");
+    }
+}
+
+void Database::createTable(const TableDef& def) {
+    checkTableName(def.name);
+    if (findTable(def.name)) throw Error("A table called \"" + def.name + "\" already exists");
+    if (def.fields.empty()) throw Error("A table needs at least one field");
+    std::string sql = "CREATE TABLE " + quoteIdent(def.name) + " (";
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+        if (def.fields[i].name.empty()) throw Error("A field name cannot be empty");
+        sql += (i ? ", " : "") + columnDef(def.fields[i]);
+    }
+    sql += ")";
+    Transaction tx(*this);
+    Execute(sql);
+    createIndexes(def.name, def.indexes);
+    tx.commit();
+}
+
+void Database::appendField(std::string_view table, const FieldDef& field) {
+    const std::string t = requireTable(table);
+    Execute("ALTER TABLE " + quoteIdent(t) + " ADD COLUMN " + columnDef(field));
+}
+
+void Database::renameTable(std::string_view from, std::string_view to) {
+    checkTableName(to);
+    const std::string old = requireTable(from);
+    if (old == to) return;
+    if (auto other = findTable(to); other && *other != old)
+        throw Error("A table called \"" + std::string(to) + "\" already exists");
+    const TableDef def = tableDef(old);
+    Transaction tx(*this);
+    std::string current = old;
+    if (equalNoCase(old, to)) {
+        // The engine sees a change of letter case only as a clash: go round.
+        std::string tmp = "~rename";
+        for (int i = 1; findTable(tmp); ++i)
+            tmp = "~rename " + std::to_string(i);
+        Execute("ALTER TABLE " + quoteIdent(current) + " RENAME TO " + quoteIdent(tmp));
+        current = tmp;
+    }
+    Execute("ALTER TABLE " + quoteIdent(current) + " RENAME TO " + quoteIdent(to));
+    std::vector<IndexDef> ours;
+    for (const IndexDef& ix : def.indexes) {
+        const std::string sqlName = indexSqlName(old, ix);
+        if (scalar("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name = ?",
+                   {Value(sqlName)})
+                .toLong() == 0)
+            continue; // an index not named by this layer keeps its name
+        Execute("DROP INDEX " + quoteIdent(sqlName));
+        ours.push_back(ix);
+    }
+    createIndexes(std::string(to), ours);
+    tx.commit();
+}
+
+void Database::deleteTable(std::string_view table) {
+    const std::string t = requireTable(table);
+    Execute("DROP TABLE " + quoteIdent(t));
+}
+
+void Database::copyTableStructure(std::string_view source, std::string_view newName) {
+    TableDef def = tableDef(source);
+    def.name = std::string(newName);
+    createTable(def);
+}
+
+Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params) {
+    return Recordset::open(shared_from_this(), sql, params);
+}
+
+// ---- Compaction ------------------------------------------------------------
+
+void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path work;
+    for (int i = 0;; ++i) {
+        work = target;
+        work += ".compact" + std::to_string(i) + "~";
+        std::error_code ec;
+        if (!fs::exists(work, ec)) break;
+    }
+    auto cleanup = [&] {
+        std::error_code ec;
+        fs::remove(work, ec);
+    };
+    try {
+        {
+            auto db = Database::open(path);
+            db->Execute("VACUUM INTO ?", {Value(work.string())});
+        }
+        if (afterStep) afterStep(CompactStep::CopyWritten);
+        {
+            auto copy = Database::open(work.string());
+            const Value ok = copy->scalar("PRAGMA integrity_check");
+            if (ok.toText() != "ok")
+                throw Error("The compacted copy failed its check (" + ok.toText() + ")");
+        }
+        if (afterStep) afterStep(CompactStep::CopyChecked);
+        std::error_code ec;
+        fs::rename(work, target, ec); // one step: the old file or the new one, never neither
+        if (ec)
+            throw Error("Cannot replace \"" + path + "\" by its compacted copy (" + ec.message() +
+                        ")");
+    } catch (...) {
+        cleanup();
+        throw;
+    }
+    if (afterStep) afterStep(CompactStep::Replaced);
+}
+
+} // namespace db

@@ -1,0 +1,145 @@
+#pragma once
+// One open database file over the SQLite C API.
+//
+// Texts compare, sort and group without regard to letter case (as the files
+// of the original program did): every text field carries the NOCASE
+// collation, which each connection replaces by a Unicode-aware one. Every
+// identifier goes through quoteIdent() and every value is bound.
+#include "platform/db/error.h"
+#include "platform/db/schema.h"
+#include "platform/db/value.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+class Database;
+class Recordset;
+
+// "name" with inner quotes doubled: any text is only ever a name.
+std::string quoteIdent(std::string_view name);
+
+// Letter-case-blind text comparison used by the collation and by table-name
+// look-ups (<0, 0, >0).
+int compareNoCase(std::string_view a, std::string_view b);
+bool equalNoCase(std::string_view a, std::string_view b);
+
+// Throws db::Error when a table name cannot be used: empty, a NUL inside, or
+// a name the engine keeps for itself ("sqlite_...").
+void checkTableName(std::string_view name);
+
+// A prepared statement; finalized when it goes out of scope.
+class Statement {
+public:
+    Statement(Database& db, std::string_view sql);
+    ~Statement();
+    Statement(Statement&& o) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement& operator=(Statement&&) = delete;
+
+    void bind(int index, const Value& v); // 1-based
+    void bindAll(const std::vector<Value>& params);
+    // Runs to the next row: true when a row is there, false when done.
+    bool step();
+    void reset();
+
+    int columnCount() const;
+    Value column(int i) const; // 0-based
+    std::string columnName(int i) const;
+    // The table and column a result column comes from ("" for expressions).
+    std::string columnTable(int i) const;
+    std::string columnOrigin(int i) const;
+    sqlite3_stmt* handle() const { return st_; }
+
+private:
+    Database* db_;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    // Opens an existing file made by this program. Never creates one: a
+    // missing path, "", a file of another kind, a damaged file or a Jet file
+    // gives db::Error with a text that says which.
+    static std::shared_ptr<Database> open(const std::string& path);
+    // Creates a new, empty database file; refuses an existing path.
+    static std::shared_ptr<Database> create(const std::string& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& path() const { return path_; }
+    sqlite3* handle() const { return db_; }
+
+    // Runs one SQL statement with bound values; returns the rows it changed.
+    std::int64_t Execute(std::string_view sql, const std::vector<Value>& params = {});
+    // The first column of the first row, or Empty when there is none.
+    Value scalar(std::string_view sql, const std::vector<Value>& params = {});
+
+    // A client-side record set over a query (see recordset.h).
+    Recordset OpenRecordset(std::string_view sql, const std::vector<Value>& params = {});
+
+    // Tables made by users of the file, in the order of creation.
+    std::vector<std::string> tableNames() const;
+    // The stored name of the table with this name in any letter case.
+    std::optional<std::string> findTable(std::string_view name) const;
+    TableDef tableDef(std::string_view table) const;
+    // Creates a table; refuses a name that exists in any letter case.
+    void createTable(const TableDef& def);
+    void appendField(std::string_view table, const FieldDef& field);
+    // Renames a table with its indexes; a change of letter case only works.
+    void renameTable(std::string_view from, std::string_view to);
+    void deleteTable(std::string_view table);
+    // An empty table with the structure of `source` (fields in order, types,
+    // sizes, defaults, zero-length rules, indexes), built from its definition.
+    void copyTableStructure(std::string_view source, std::string_view newName);
+
+    // A transaction; rolled back unless commit() is called. Nests.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        Database& db_;
+        bool done_ = false;
+    };
+
+    // The engine's last error text.
+    std::string lastError() const;
+    [[noreturn]] void fail(const std::string& what) const;
+
+private:
+    Database(sqlite3* db, std::string path);
+    static std::shared_ptr<Database> openHandle(const std::string& path, int flags);
+    std::string requireTable(std::string_view table) const;
+    void createIndexes(const std::string& table, const std::vector<IndexDef>& indexes);
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+};
+
+// Steps of a compaction, for tests that interrupt it.
+enum class CompactStep { CopyWritten, CopyChecked, Replaced };
+
+// Compacts a database file: writes a compacted copy beside it, checks the
+// copy, and only then puts it in place of the file in one rename. A failure
+// at any step leaves the file as it was (and removes the copy). `afterStep`
+// is called after each step; an exception from it interrupts the work.
+void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep = {});
+
+} // namespace db

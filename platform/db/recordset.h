@@ -1,0 +1,159 @@
+#pragma once
+// Client-side record sets: every row of a query is read at once and kept in
+// memory with a current record, as the sheet windows and commands use them.
+//
+// A Recordset is a handle: copies refer to the same record set (as a
+// reference to one does). Clone() makes a second record set over the same
+// rows: a change committed through one is seen by the other. Requery()
+// reads the rows afresh and leaves the clones on the old ones.
+//
+// Field values are written to the current record's edit buffer; Update()
+// ends the edit. With LockType::Optimistic it writes the record to the file
+// at once; with LockType::BatchOptimistic it keeps the change pending until
+// UpdateBatch(), which writes every pending change of the rows in one
+// transaction, or none of them. Moving away from a record with an edit in
+// progress updates it first.
+#include "platform/db/database.h"
+#include "platform/db/value.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace db {
+
+enum class LockType { Optimistic, BatchOptimistic };
+
+// Identifies a record for the life of the rows it was taken from; stays the
+// same when fields of the record (Code included) change.
+using RecordKey = std::int64_t;
+
+// AbsolutePosition() away from a record.
+constexpr int kPosUnknown = -1;
+constexpr int kPosBOF = -2;
+constexpr int kPosEOF = -3;
+
+struct RecordsetImpl;
+
+class Field {
+public:
+    const std::string& Name() const;
+    Value value() const;
+    void setValue(const Value& v);
+    Field& operator=(const Value& v) {
+        setValue(v);
+        return *this;
+    }
+    // The field's definition in its table; nullptr for a computed column.
+    const FieldDef* def() const;
+
+private:
+    friend class Recordset;
+    friend class FieldList;
+    Field(RecordsetImpl* rs, int index) : rs_(rs), index_(index) {}
+    RecordsetImpl* rs_;
+    int index_;
+};
+
+class FieldList {
+public:
+    int Count() const;
+    Field operator()(int index) const;             // 0-based position
+    Field operator()(std::string_view name) const; // any letter case
+    // The position of a field by name, or -1.
+    int indexOf(std::string_view name) const;
+
+private:
+    friend class Recordset;
+    explicit FieldList(RecordsetImpl* rs) : rs_(rs) {}
+    RecordsetImpl* rs_;
+};
+
+// Rows read by GetRows(): value(field, row), both 0-based.
+class RowArray {
+public:
+    int fieldCount() const { return fields_; }
+    int rowCount() const { return rows_; }
+    const Value& value(int field, int row) const {
+        return data_[static_cast<size_t>(row) * static_cast<size_t>(fields_) +
+                     static_cast<size_t>(field)];
+    }
+
+private:
+    friend class Recordset;
+    int fields_ = 0;
+    int rows_ = 0;
+    std::vector<Value> data_;
+};
+
+class Recordset {
+public:
+    Recordset() = default; // refers to no record set (closed)
+
+    // Runs a query (or, when `source` is a table name, reads that table).
+    static Recordset open(std::shared_ptr<Database> db, std::string_view source,
+                          const std::vector<Value>& params = {},
+                          LockType lock = LockType::Optimistic);
+
+    bool isOpen() const;
+    bool sameAs(const Recordset& o) const { return d_ == o.d_; }
+    std::shared_ptr<Database> database() const;
+    // The table whose rows the record set changes ("" when it cannot change any).
+    const std::string& baseTable() const;
+    LockType lockType() const;
+    void setLockType(LockType lock);
+
+    bool bof() const;
+    bool eof() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    // Moves n records from the current one; Move(0) stays and ends an edit.
+    void Move(long n);
+    int RecordCount() const;
+    int AbsolutePosition() const; // 1-based, or kPosBOF / kPosEOF / kPosUnknown
+    void setAbsolutePosition(int position);
+    RecordKey Bookmark() const;
+    void setBookmark(RecordKey key);
+    // Moves to the next record (from the current one, after skipRows) whose
+    // field equals the value (texts in any letter case); at no match the
+    // record set is left at EOF (forward) or BOF (backward) and false returned.
+    bool Find(std::string_view field, const Value& value, int skipRows = 0, bool forward = true);
+
+    FieldList Fields() const;
+    Field Fields(int index) const;
+    Field Fields(std::string_view name) const;
+
+    // A new record holding the table's default values, made the current one.
+    void AddNew();
+    void Update();
+    void CancelUpdate();
+    bool editing() const;
+    // Deletes the current record; the record set stays on its place until the
+    // next move (MoveNext then reaches the record after it).
+    void Delete();
+    void Requery();
+    Recordset Clone() const;
+    Recordset Clone(LockType lock) const;
+    void UpdateBatch();
+    // Drops every pending change of the rows.
+    void CancelBatch();
+    // Every row from the current one to the last; leaves the record set at EOF.
+    RowArray GetRows();
+    void Close();
+
+    // Called after every move of this record set (not of its clones); the
+    // data controls turn it into their move signal.
+    void setMoveListener(std::function<void()> listener);
+
+private:
+    explicit Recordset(std::shared_ptr<RecordsetImpl> d) : d_(std::move(d)) {}
+    RecordsetImpl& impl() const;
+    std::shared_ptr<RecordsetImpl> d_;
+};
+
+} // namespace db

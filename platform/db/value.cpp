@@ -1,0 +1,80 @@
+#include "platform/db/value.h"
+
+#include "platform/db/error.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace db {
+
+bool parseNumber(std::string_view text, double& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+double Value::toDouble() const {
+    switch (kind()) {
+    case Kind::Empty:
+        return 0;
+    case Kind::Long:
+        return static_cast<double>(std::get<std::int64_t>(v_));
+    case Kind::Double:
+        return std::get<double>(v_);
+    case Kind::Text: {
+        double d = 0;
+        if (parseNumber(std::get<std::string>(v_), d)) return d;
+        throw Error("Type mismatch: \"" + std::get<std::string>(v_) + "\" is not a number");
+    }
+    case Kind::Null:
+        break;
+    }
+    throw Error("Invalid use of Null");
+}
+
+std::int64_t Value::toLong() const {
+    if (kind() == Kind::Long) return std::get<std::int64_t>(v_);
+    const double d = std::nearbyint(toDouble()); // default rounding: half to even
+    if (!(d >= -9.2e18 && d <= 9.2e18)) throw Error("Overflow");
+    return static_cast<std::int64_t>(d);
+}
+
+std::string Value::toText() const {
+    switch (kind()) {
+    case Kind::Long:
+        return std::to_string(std::get<std::int64_t>(v_));
+    case Kind::Double: {
+        char buf[64];
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::get<double>(v_));
+        return ec == std::errc() ? std::string(buf, end) : std::string();
+    }
+    case Kind::Text:
+        return std::get<std::string>(v_);
+    default:
+        return std::string();
+    }
+}
+
+const std::string& Value::text() const {
+    static const std::string none;
+    return isText() ? std::get<std::string>(v_) : none;
+}
+
+bool Value::operator==(const Value& o) const {
+    if (isNumber() && o.isNumber()) {
+        if (kind() == Kind::Long && o.kind() == Kind::Long)
+            return std::get<std::int64_t>(v_) == std::get<std::int64_t>(o.v_);
+        return toDouble() == o.toDouble();
+    }
+    return v_ == o.v_;
+}
+
+} // namespace db

@@ -1,0 +1,296 @@
+#include "platform/db/database.h"
+#include "platform/db/recordset.h"
+
+#include "db_test_util.h"
+
+#include <fstream>
+#include <random>
+
+using namespace db;
+
+namespace {
+
+class Database_ : public DbFolder {};
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+TableDef sampleTable(const std::string& name) {
+    TableDef t;
+    t.name = name;
+    t.fields = {field("Code", FieldType::Long, 0, Value(0)),
+                field("Description", FieldType::Text, 255, Value(), true),
+                field("Type", FieldType::Text, 20, Value("Sound Level"), false),
+                field("Notes", FieldType::Memo, 0, Value(), true),
+                field("L1", FieldType::Double, 0, Value(-999.0))};
+    t.indexes = {{"Code", {"Code"}, true, true}};
+    return t;
+}
+
+TEST_F(Database_, OpeningNeverCreatesAFileAndNamesWhatIsWrong) {
+    std::string jet(64, '\0');
+    jet.replace(4, 15, "Standard Jet DB");
+    std::mt19937 rng(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(rng());
+    writeBytes(file("jet.mdb"), jet);
+    writeBytes(file("noise.bin"), noise);
+    writeBytes(file("empty.db"), "");
+    {
+        // A database of another program: valid, but not one of ours.
+        auto other = Database::create(file("other.db"));
+        other->Execute("PRAGMA application_id = 0");
+    }
+    {
+        // Damaged: our header, the rest overwritten.
+        auto ok = Database::create(file("damaged.db"));
+        ok->createTable(sampleTable("S"));
+    }
+    {
+        std::fstream f(file("damaged.db"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(100);
+        f << std::string(3000, 'x');
+    }
+    const struct {
+        std::string path;
+        std::string expected;
+    } cases[] = {
+        {"", "No database file"},
+        {file("missing.db"), "does not exist"},
+        {dir_.string(), "is not a file"},
+        {file("jet.mdb"), "Jet database"},
+        {file("noise.bin"), "not a database file of this program"},
+        {file("empty.db"), "the file is empty"},
+        {file("other.db"), "not a database file of this program"},
+        {file("damaged.db"), "damaged"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Database::open(c.path);
+            ADD_FAILURE() << "opened " << c.path;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos)
+                << c.path << ": " << e.what();
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("missing.db")));
+    EXPECT_THROW(Database::create(file("jet.mdb")), Error); // never overwrites
+}
+
+TEST_F(Database_, NamesAreOnlyNamesWhateverTheyHold) {
+    auto db = Database::create(file("w.db"));
+    const std::vector<std::string> names = {"Worksheet 1",
+                                            "It's \"quoted\"",
+                                            "a]b[c",
+                                            "x\"; DROP TABLE y; --",
+                                            "Robert'); DELETE FROM [Sheets List]; --",
+                                            "~Backup",
+                                            "Größe"};
+    for (const auto& n : names)
+        db->createTable(sampleTable(n));
+    EXPECT_EQ(db->tableNames(), names);
+    for (const auto& n : names) {
+        auto rs = db->OpenRecordset("SELECT * FROM " + quoteIdent(n) + " WHERE Description = ?",
+                                    {Value(n)});
+        EXPECT_EQ(rs.RecordCount(), 0) << n;
+        EXPECT_EQ(db->tableDef(n).indexes.at(0).name, "Code") << n;
+    }
+    for (const char* bad : {"sqlite_master", "SQLITE_x", ""})
+        EXPECT_THROW(db->createTable(sampleTable(bad)), Error) << bad;
+    try {
+        db->renameTable("Worksheet 1", "sqlite_stat1");
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("reserved"), std::string::npos);
+    }
+}
+
+TEST_F(Database_, TableNamesIgnoreLetterCase) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("Sheets List"));
+    db->createTable(sampleTable("Größe"));
+    EXPECT_EQ(db->findTable("SHEETS LIST").value_or(""), "Sheets List");
+    EXPECT_EQ(db->findTable("GRÖßE").value_or(""), "Größe");
+    EXPECT_THROW(db->createTable(sampleTable("sheets list")), Error);
+    EXPECT_THROW(db->createTable(sampleTable("GRÖßE")), Error);
+
+    // A change of letter case only, with the index following the table.
+    db->renameTable("sheets list", "SHEETS list");
+    EXPECT_EQ(db->tableNames().at(0), "SHEETS list");
+    db->renameTable("größe", "GRÖßE");
+    EXPECT_EQ(db->findTable("größe").value_or(""), "GRÖßE");
+    EXPECT_EQ(db->tableDef("SHEETS list").indexes.at(0).name, "Code");
+    EXPECT_THROW(db->renameTable("SHEETS list", "größe"), Error);
+    EXPECT_THROW(db->renameTable("no such", "x"), Error);
+    db->deleteTable("größe");
+    EXPECT_EQ(db->tableNames(), std::vector<std::string>{"SHEETS list"});
+}
+
+TEST_F(Database_, FieldsHoldTheirTypesSizesAndZeroLengthRules) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("S"));
+    auto rs = db->OpenRecordset("SELECT * FROM S");
+    rs.AddNew();
+    rs.Fields("Code") = Value(1);
+    rs.Update();
+    const struct {
+        const char* field;
+        Value in;
+        bool ok;
+        Value stored;
+    } cases[] = {
+        {"L1", Value("#ERR"), false, {}},
+        {"L1", Value(""), false, {}},
+        {"L1", Value("31.5"), true, Value(31.5)},
+        {"L1", Value(7), true, Value(7.0)},
+        {"L1", Value::null(), true, Value::null()},
+        {"Code", Value("x"), false, {}},
+        {"Code", Value(2.5), true, Value(2)}, // rounds half to even
+        {"Code", Value(3.5), true, Value(4)},
+        {"Code", Value(3e10), false, {}},
+        {"Type", Value(""), false, {}}, // zero length not allowed
+        {"Type", Value(std::string(20, 'a')), true, Value(std::string(20, 'a'))},
+        {"Type", Value(std::string(21, 'a')), false, {}},
+        {"Type", Value("äöüßéèêëàáâãåæ€@#$%"), true, Value("äöüßéèêëàáâãåæ€@#$%")},
+        {"Description", Value(""), true, Value("")},
+        {"Notes", Value(std::string(100000, 'n')), true, Value(std::string(100000, 'n'))},
+        {"Notes", Value(12), true, Value("12")},
+    };
+    for (const auto& c : cases) {
+        if (!c.ok) {
+            EXPECT_THROW(rs.Fields(c.field) = c.in, Error) << c.field << " " << c.in.toText();
+            continue;
+        }
+        rs.Fields(c.field) = c.in;
+        rs.Update();
+        auto back = db->OpenRecordset("SELECT * FROM S");
+        const Value v = back.Fields(c.field).value();
+        EXPECT_EQ(v.kind(), c.stored.kind()) << c.field << " " << c.in.toText();
+        EXPECT_TRUE(v == c.stored) << c.field << " " << v.toText();
+    }
+    // SQL that goes round the record set meets the same rules in the file.
+    EXPECT_THROW(db->Execute("UPDATE S SET L1 = '#ERR'"), Error);
+    EXPECT_THROW(db->Execute("UPDATE S SET Type = ''"), Error);
+    EXPECT_THROW(db->Execute("INSERT INTO S (Code) VALUES (4)"), Error); // unique Code
+}
+
+TEST_F(Database_, TextComparesOrdersAndGroupsWithoutLetterCase) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("S"));
+    int code = 0;
+    for (const char* d : {"beta", "Alpha", "ÄRGER", "alpha", "Zulu", "ärger"})
+        db->Execute("INSERT INTO S (Code, Description) VALUES (?, ?)", {Value(++code), Value(d)});
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S WHERE Description = 'ALPHA'").toLong(), 2);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S WHERE Description = 'Ärger'").toLong(), 2);
+    EXPECT_EQ(db->scalar("SELECT count(DISTINCT Description) FROM S").toLong(), 4);
+    auto rs = db->OpenRecordset("SELECT Description FROM S ORDER BY Description, Code");
+    std::vector<std::string> order;
+    for (; !rs.eof(); rs.MoveNext())
+        order.push_back(rs.Fields(0).value().text());
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Alpha", "alpha", "beta", "Zulu", "ÄRGER", "ärger"}));
+}
+
+TEST_F(Database_, StructureCopyKeepsFieldsDefaultsAndIndexes) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("It's [a] sheet"));
+    db->Execute(R"(INSERT INTO "It's [a] sheet" (Code) VALUES (1))");
+    db->copyTableStructure("it's [A] SHEET", "~Backup");
+    const TableDef a = db->tableDef("It's [a] sheet");
+    const TableDef b = db->tableDef("~Backup");
+    EXPECT_EQ(b.name, "~Backup");
+    ASSERT_EQ(a.fields.size(), b.fields.size());
+    for (size_t i = 0; i < a.fields.size(); ++i) {
+        EXPECT_EQ(a.fields[i].name, b.fields[i].name);
+        EXPECT_EQ(a.fields[i].type, b.fields[i].type) << a.fields[i].name;
+        EXPECT_EQ(a.fields[i].size, b.fields[i].size) << a.fields[i].name;
+        EXPECT_EQ(a.fields[i].allowZeroLength, b.fields[i].allowZeroLength) << a.fields[i].name;
+        EXPECT_TRUE(a.fields[i].defaultValue == b.fields[i].defaultValue) << a.fields[i].name;
+        EXPECT_EQ(a.fields[i].defaultValue.kind(), b.fields[i].defaultValue.kind());
+    }
+    EXPECT_EQ(b.fields[2].size, 20);
+    EXPECT_TRUE(b.fields[4].defaultValue == Value(-999.0));
+    EXPECT_TRUE(b.fields[2].defaultValue == Value("Sound Level"));
+    ASSERT_EQ(b.indexes.size(), 1u);
+    EXPECT_EQ(b.indexes[0].name, "Code");
+    EXPECT_TRUE(b.indexes[0].primary);
+    EXPECT_TRUE(b.indexes[0].unique);
+    EXPECT_EQ(b.indexes[0].fields, std::vector<std::string>{"Code"});
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM \"~Backup\"").toLong(), 0);
+    // The copy refuses what the source refuses, and takes its rows by SQL.
+    db->Execute(R"(INSERT INTO "~Backup" SELECT * FROM "It's [a] sheet")");
+    EXPECT_THROW(db->Execute(R"(INSERT INTO "~Backup" SELECT * FROM "It's [a] sheet")"), Error);
+    EXPECT_THROW(db->copyTableStructure("~Backup", "~BACKUP"), Error);
+}
+
+TEST_F(Database_, AppendedFieldKeepsItsRules) {
+    auto db = Database::create(file("w.db"));
+    TableDef list;
+    list.name = "Sheets List";
+    list.fields = {field("Sheet Name", FieldType::Text),
+                   field("Octave/Third Octave", FieldType::Long),
+                   field("First Band", FieldType::Long)};
+    db->createTable(list);
+    db->appendField("Sheets List", field("Notes", FieldType::Memo, 0, Value(), true));
+    const TableDef t = db->tableDef("Sheets List");
+    ASSERT_EQ(t.fields.size(), 4u);
+    EXPECT_EQ(t.fields[3].type, FieldType::Memo);
+    EXPECT_TRUE(t.fields[3].allowZeroLength);
+    EXPECT_FALSE(t.fields[0].allowZeroLength);
+}
+
+TEST_F(Database_, FailedTransactionLeavesNothing) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("S"));
+    try {
+        Database::Transaction tx(*db);
+        db->Execute("INSERT INTO S (Code) VALUES (1)");
+        db->Execute("INSERT INTO S (Code) VALUES (1)");
+        tx.commit();
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 0);
+    EXPECT_THROW(db->Execute("DELETE FROM S; DROP TABLE S"), Error); // one statement only
+    EXPECT_TRUE(db->findTable("S"));
+}
+
+TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {
+    const std::string path = file("site.db");
+    {
+        auto db = Database::create(path);
+        db->createTable(sampleTable("S"));
+        for (int i = 1; i <= 200; ++i)
+            db->Execute("INSERT INTO S (Code, Notes) VALUES (?, ?)",
+                        {Value(i), Value(std::string(2000, 'n'))});
+        db->Execute("DELETE FROM S WHERE Code > 10");
+    }
+    const auto before = std::filesystem::file_size(path);
+    for (CompactStep stop : {CompactStep::CopyWritten, CompactStep::CopyChecked}) {
+        EXPECT_THROW(compactFile(path,
+                                 [stop](CompactStep s) {
+                                     if (s == stop) throw Error("interrupted");
+                                 }),
+                     Error);
+        auto db = Database::open(path);
+        EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
+        EXPECT_EQ(std::filesystem::file_size(path), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+    }
+    // A file that cannot be compacted (damaged) stays as it was.
+    writeBytes(file("bad.db"), "SQLite format 3");
+    EXPECT_THROW(compactFile(file("bad.db")), Error);
+    EXPECT_TRUE(std::filesystem::exists(file("bad.db")));
+    std::filesystem::remove(file("bad.db"));
+
+    compactFile(path);
+    EXPECT_LT(std::filesystem::file_size(path), before);
+    auto db = Database::open(path);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
+    EXPECT_EQ(db->tableDef("S").indexes.at(0).name, "Code");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+}
+
+} // namespace

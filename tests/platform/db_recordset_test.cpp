@@ -1,0 +1,307 @@
+#include "platform/db/data_control.h"
+#include "platform/db/database.h"
+#include "platform/db/recordset.h"
+
+#include "db_test_util.h"
+
+using namespace db;
+
+namespace {
+
+class Recordset_ : public DbFolder {
+protected:
+    void SetUp() override {
+        DbFolder::SetUp();
+        db_ = Database::create(file("w.db"));
+        TableDef t;
+        t.name = "S";
+        t.fields = {field("Code", FieldType::Long, 0, Value(0)),
+                    field("Description", FieldType::Text, 255, Value(), true),
+                    field("Type", FieldType::Text, 255, Value("Sound Level")),
+                    field("L1", FieldType::Double, 0, Value(-999.0))};
+        t.indexes = {{"Code", {"Code"}, true, true}};
+        db_->createTable(t);
+    }
+    void fill(int n) {
+        for (int i = 1; i <= n; ++i)
+            db_->Execute("INSERT INTO S (Code, Description) VALUES (?, ?)",
+                         {Value(i), Value("d" + std::to_string(i))});
+    }
+    Recordset open() { return db_->OpenRecordset("SELECT * FROM S ORDER BY Code"); }
+    long long code(const Recordset& rs) { return rs.Fields("Code").value().toLong(); }
+    long long fileCount() { return db_->scalar("SELECT count(*) FROM S").toLong(); }
+
+    std::shared_ptr<Database> db_;
+};
+
+TEST_F(Recordset_, MovesAndPositionsAtBothEnds) {
+    fill(3);
+    auto rs = open();
+    EXPECT_EQ(rs.RecordCount(), 3);
+    EXPECT_FALSE(rs.bof());
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.bof());
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.AbsolutePosition(), kPosBOF);
+    EXPECT_THROW(rs.MovePrevious(), Error);
+    EXPECT_THROW(rs.Fields(0).value(), Error);
+    rs.MoveNext();
+    EXPECT_EQ(code(rs), 1);
+    rs.MoveLast();
+    EXPECT_EQ(code(rs), 3);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(rs.AbsolutePosition(), kPosEOF);
+    EXPECT_THROW(rs.MoveNext(), Error);
+    EXPECT_THROW(rs.Move(1), Error);
+    rs.Move(-2);
+    EXPECT_EQ(code(rs), 2);
+    rs.Move(5);
+    EXPECT_TRUE(rs.eof());
+    rs.MoveFirst();
+    rs.Move(-1);
+    EXPECT_TRUE(rs.bof());
+    rs.setAbsolutePosition(3);
+    EXPECT_EQ(code(rs), 3);
+    EXPECT_THROW(rs.setAbsolutePosition(4), Error);
+    EXPECT_THROW(rs.setAbsolutePosition(0), Error);
+}
+
+TEST_F(Recordset_, EmptySetIsAtBothEnds) {
+    auto rs = open();
+    EXPECT_TRUE(rs.bof());
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_EQ(rs.AbsolutePosition(), kPosUnknown);
+    rs.MoveFirst();
+    rs.MoveLast();
+    EXPECT_TRUE(rs.bof() && rs.eof());
+    EXPECT_THROW(rs.MoveNext(), Error);
+    EXPECT_THROW(rs.Move(0), Error);
+    EXPECT_THROW(rs.Fields("Code").value(), Error);
+    EXPECT_EQ(rs.GetRows().rowCount(), 0);
+    EXPECT_EQ(rs.Fields().Count(), 4);
+    EXPECT_EQ(rs.Fields(2).Name(), "Type");
+}
+
+TEST_F(Recordset_, AddNewTakesTheTableDefaults) {
+    auto rs = open();
+    rs.AddNew();
+    EXPECT_TRUE(rs.Fields("Type").value() == Value("Sound Level"));
+    EXPECT_TRUE(rs.Fields("L1").value() == Value(-999.0));
+    EXPECT_TRUE(rs.Fields("Description").value().isNull());
+    rs.Fields("Code") = Value(1);
+    rs.Update();
+    auto back = open();
+    EXPECT_EQ(back.RecordCount(), 1);
+    EXPECT_TRUE(back.Fields("Type").value() == Value("Sound Level"));
+    EXPECT_TRUE(back.Fields("L1").value() == Value(-999.0));
+    EXPECT_TRUE(back.Fields("Description").value().isNull());
+    // An abandoned new record leaves no trace.
+    rs.AddNew();
+    EXPECT_EQ(rs.RecordCount(), 2);
+    rs.CancelUpdate();
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(fileCount(), 1);
+}
+
+TEST_F(Recordset_, MoveZeroAndMovesCommitAPendingEdit) {
+    fill(2);
+    auto rs = open();
+    rs.Fields("Description") = Value("edited");
+    EXPECT_TRUE(rs.Fields("Description").value() == Value("edited"));
+    EXPECT_EQ(db_->scalar("SELECT Description FROM S WHERE Code = 1").text(), "d1");
+    rs.Move(0);
+    EXPECT_EQ(db_->scalar("SELECT Description FROM S WHERE Code = 1").text(), "edited");
+    rs.Fields("L1") = Value(40.5);
+    rs.MoveNext();
+    EXPECT_EQ(db_->scalar("SELECT L1 FROM S WHERE Code = 1").toDouble(), 40.5);
+    rs.Fields("L1") = Value(1.0);
+    rs.CancelUpdate();
+    rs.MoveFirst();
+    EXPECT_EQ(db_->scalar("SELECT L1 FROM S WHERE Code = 2").toDouble(), -999);
+}
+
+TEST_F(Recordset_, BookmarksSurviveDeletesAndRenumbering) {
+    fill(5);
+    auto rs = open();
+    rs.setAbsolutePosition(4);
+    const RecordKey fourth = rs.Bookmark();
+    rs.setAbsolutePosition(2);
+    const RecordKey second = rs.Bookmark();
+    rs.Delete();
+    EXPECT_THROW(rs.Fields(0).value(), Error);
+    rs.MoveNext(); // the record after the deleted one
+    EXPECT_EQ(code(rs), 3);
+    // Close the gap in Code as the sheets do; bookmarks stay with their records.
+    for (; !rs.eof(); rs.MoveNext())
+        rs.Fields("Code") = Value(code(rs) - 1);
+    rs.setBookmark(fourth);
+    EXPECT_EQ(code(rs), 3);
+    EXPECT_EQ(rs.Fields("Description").value().text(), "d4");
+    EXPECT_EQ(rs.AbsolutePosition(), 3);
+    EXPECT_THROW(rs.setBookmark(second), Error);
+    rs.Requery();
+    rs.setBookmark(fourth);
+    EXPECT_EQ(rs.Fields("Description").value().text(), "d4");
+    EXPECT_EQ(fileCount(), 4);
+}
+
+TEST_F(Recordset_, ClonesShareRows) {
+    fill(3);
+    auto rs = open();
+    auto clone = rs.Clone();
+    EXPECT_EQ(clone.AbsolutePosition(), 1);
+    clone.MoveLast();
+    clone.Fields("Description") = Value("from clone");
+    clone.Update();
+    rs.MoveLast();
+    EXPECT_EQ(rs.Fields("Description").value().text(), "from clone");
+    rs.MoveFirst();
+    rs.Delete();
+    clone.MoveFirst();
+    EXPECT_EQ(clone.RecordCount(), 2);
+    EXPECT_EQ(code(clone), 2);
+    clone.AddNew();
+    clone.Fields("Code") = Value(9);
+    clone.Update();
+    EXPECT_EQ(rs.RecordCount(), 3);
+    // A requeried clone reads the file afresh and leaves its original alone.
+    db_->Execute("INSERT INTO S (Code) VALUES (10)");
+    clone.Requery();
+    EXPECT_EQ(clone.RecordCount(), 4);
+    EXPECT_EQ(rs.RecordCount(), 3);
+    clone.Close();
+    EXPECT_THROW(clone.MoveFirst(), Error);
+    EXPECT_EQ(rs.RecordCount(), 3);
+}
+
+TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
+    fill(4);
+    auto rs = open();
+    auto batch = rs.Clone(LockType::BatchOptimistic);
+    batch.MoveFirst();
+    batch.Fields("L1") = Value(10.0);
+    batch.MoveNext();
+    batch.Fields("L1") = Value(20.0);
+    batch.MoveNext();
+    batch.Delete();
+    batch.MoveNext();
+    batch.Fields("Code") = Value(1); // clashes with record 1 in the unique index
+    batch.AddNew();
+    batch.Fields("Code") = Value(5);
+    EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), -3996); // nothing written yet
+    EXPECT_THROW(batch.UpdateBatch(), Error);
+    EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), -3996);
+    EXPECT_EQ(fileCount(), 4);
+    EXPECT_EQ(db_->scalar("SELECT count(*) FROM S WHERE Code = 5").toLong(), 0);
+
+    // Mended, the same batch goes through whole.
+    batch.MoveFirst();
+    batch.MoveLast();
+    batch.MovePrevious();
+    EXPECT_EQ(code(batch), 1);
+    batch.Fields("Code") = Value(4);
+    batch.UpdateBatch();
+    EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), 10 + 20 - 999 - 999);
+    EXPECT_EQ(
+        db_->scalar("SELECT group_concat(Code) FROM (SELECT Code FROM S ORDER BY Code)").text(),
+        "1,2,4,5");
+    // The window's record set shows what the clone committed.
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields("L1").value().toDouble(), 10);
+    batch.UpdateBatch(); // nothing pending: nothing happens
+}
+
+TEST_F(Recordset_, FindAndGetRows) {
+    fill(4);
+    auto rs = open();
+    EXPECT_TRUE(rs.Find("Description", Value("D3")));
+    EXPECT_EQ(code(rs), 3);
+    EXPECT_FALSE(rs.Find("Description", Value("d1")));
+    EXPECT_TRUE(rs.eof());
+    rs.MoveLast();
+    EXPECT_TRUE(rs.Find("Code", Value(2.0), 0, false));
+    EXPECT_EQ(rs.AbsolutePosition(), 2);
+    EXPECT_THROW(rs.Find("Nope", Value(1)), Error);
+    const RowArray rows = rs.GetRows();
+    EXPECT_TRUE(rs.eof());
+    ASSERT_EQ(rows.rowCount(), 3);
+    EXPECT_EQ(rows.fieldCount(), 4);
+    EXPECT_EQ(rows.value(1, 0).text(), "d2");
+    EXPECT_EQ(rows.value(0, 2).toLong(), 4);
+}
+
+TEST_F(Recordset_, ComputedColumnsReadButDoNotWrite) {
+    fill(2);
+    auto rs = db_->OpenRecordset(
+        "SELECT Code || ': ' || ifnull(Description, '') AS Name, S.* FROM S ORDER BY Code");
+    EXPECT_EQ(rs.Fields("name").value().text(), "1: d1");
+    EXPECT_EQ(rs.Fields(1).Name(), "Code");
+    EXPECT_THROW(rs.Fields("Name") = Value("x"), Error);
+    rs.Fields("Description") = Value("new");
+    rs.Update();
+    EXPECT_EQ(db_->scalar("SELECT Description FROM S WHERE Code = 1").text(), "new");
+    auto grouped = db_->OpenRecordset("SELECT Type, count(*) FROM S GROUP BY Type");
+    EXPECT_THROW(grouped.Fields(0) = Value("x"), Error);
+}
+
+TEST_F(Recordset_, DataControlRefreshesAndSignalsItsOwnMoves) {
+    fill(3);
+    DataControl data;
+    struct {
+        int n = 0;
+        int count() const { return n; }
+    } moves;
+    QObject::connect(&data, &DataControl::MoveComplete, [&moves] { ++moves.n; });
+    data.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;");
+    data.setRecordSource("Select * From [S] Order By [Code]");
+    EXPECT_THROW(data.Refresh(), Error); // no data source
+    data.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file("nope.db"));
+    EXPECT_THROW(data.Refresh(), Error);
+    EXPECT_FALSE(std::filesystem::exists(file("nope.db")));
+    data.setConnectionString("Provider=Microsoft.Jet.OLEDB.3.51;Data Source=" + file("w.db") +
+                             ";Persist Security Info=False");
+    data.Refresh();
+    EXPECT_EQ(moves.count(), 1);
+    data.recordset().MoveNext();
+    data.recordset().MoveLast();
+    EXPECT_EQ(moves.count(), 3);
+    auto clone = data.recordset().Clone();
+    clone.MoveLast();
+    clone.MoveFirst();
+    EXPECT_EQ(moves.count(), 3); // a clone's moves stay quiet
+    // A record set handed to the control becomes its own, with its moves.
+    data.setRecordset(clone);
+    clone.MoveNext();
+    EXPECT_EQ(moves.count(), 4);
+    // A record source with bound values; a name that is only a name.
+    data.setRecordSource("SELECT * FROM S WHERE Description = ?", {Value("D2")});
+    data.Refresh();
+    EXPECT_EQ(data.recordset().RecordCount(), 1);
+    data.setRecordSource("S");
+    data.Refresh();
+    EXPECT_EQ(data.recordset().RecordCount(), 3);
+    data.setRecordSource("Select * From [Missing]");
+    EXPECT_THROW(data.Refresh(), Error);
+    EXPECT_EQ(data.recordset().RecordCount(), 3); // the old record set stays
+}
+
+TEST(DataControl, DataSourceOfAConnectionString) {
+    const struct {
+        const char* cs;
+        const char* path;
+    } cases[] = {
+        {"Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=/a/b.db",
+         "/a/b.db"},
+        {"Provider=Microsoft.Jet.OLEDB.3.51;Data Source=/a b/c;d.db;Persist Security Info=False",
+         "/a b/c;d.db"},
+        {"data source=\"/x;y.db\";Mode=Share", "/x;y.db"},
+        {"Provider=x;", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DataControl::dataSource(c.cs), c.path) << c.cs;
+}
+
+} // namespace
