@@ -1,3 +1,4 @@
+#include "engine/formula.h"
 #include "engine/function_library.h"
 #include "tables/globals.h"
 
@@ -36,6 +37,17 @@ Out curve(Body fn, double rating, Sheet sheet) {
 // Band j of kThirdFrom16 that lies on band-table row t.
 int third(int t) {
     return t - 10;
+}
+
+// Through the evaluator: a sheet whose spectrum 1 holds `s1`.
+Out formula(std::string text, Sheet sheet, double s1 = 50) {
+    SheetMatrix m(2, sheet.bandCount);
+    for (int j = 1; j <= sheet.bandCount; ++j)
+        m(1, j) = s1;
+    Out o;
+    o.band.v.fill(12345);
+    o.msg = EvalFormula(m, 2, text, o.band, 2, sheet.bandCount, sheet.firstBand);
+    return o;
 }
 
 class Curves : public ::testing::Test {
@@ -257,6 +269,31 @@ TEST_F(Curves, NoValueBeyondTheBandTableAndNoInfinity) {
             EXPECT_EQ(o.band(j), -999) << f.name;
     }
     EXPECT_EQ(curve(fnNR, 1.75e308, kOctaveFrom31).msg, "Overflow");
+}
+
+TEST_F(Curves, ThroughFormulas) {
+    EXPECT_EQ(formula("NC(35)", kOctaveFrom63).band(1), 60);
+    EXPECT_EQ(formula("nc( 35 )", kOctaveFrom63).band(8), 32);
+    EXPECT_EQ(formula("Ln,w(60)", kOctaveFrom63).band(2), 67);
+    EXPECT_EQ(formula("LN,W(60)", kOctaveFrom63).band(6), 49);
+    EXPECT_EQ(formula("IIC(50)", kThirdFrom16).band(third(26)), 60);
+    EXPECT_EQ(formula("Rw(52)", kThirdFrom16).band(third(19)), 33);
+    EXPECT_EQ(formula("RC(40) - 5", kOctaveFrom16).band(7), 35);
+    EXPECT_EQ(formula("PNC(s1)", kOctaveFrom31, -998).band(10), -998);
+    EXPECT_EQ(formula("NR(s1)", kOctaveFrom31, 40).band(6), 40);
+    struct Refused {
+        const char* text;
+        const char* msg;
+    };
+    const Refused refused[] = {
+        {"STC(52, 1)", "Wrong number of parameters - STC"},
+        {"ln,w(60,)", "Wrong number of parameters - Ln,w"},
+        {"nr(1,2,3)", "Wrong number of parameters - NR"},
+        {"Pnc(s1, s1)", "Wrong number of parameters - PNC"},
+    };
+    for (const Refused& r : refused)
+        EXPECT_EQ(formula(r.text, kOctaveFrom31).msg, r.msg);
+    EXPECT_EQ(formula("NR(1E300) * 1E300", kOctaveFrom31).msg, "Overflow");
 }
 
 } // namespace

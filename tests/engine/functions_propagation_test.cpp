@@ -1,3 +1,4 @@
+#include "engine/formula.h"
 #include "engine/function_library.h"
 #include "tables/globals.h"
 
@@ -46,6 +47,17 @@ Out call(Body fn, const ArgMatrix& args, Sheet sheet) {
 
 double lg(double x) {
     return std::log10(x);
+}
+
+// Through the evaluator: a sheet whose spectrum 1 holds `s1`.
+Out formula(std::string text, Sheet sheet, double s1 = 50) {
+    SheetMatrix m(2, sheet.bandCount);
+    for (int j = 1; j <= sheet.bandCount; ++j)
+        m(1, j) = s1;
+    Out o;
+    o.band.v.fill(12345);
+    o.msg = EvalFormula(m, 2, text, o.band, 2, sheet.bandCount, sheet.firstBand);
+    return o;
 }
 
 class Propagation : public ::testing::Test {
@@ -436,6 +448,34 @@ TEST_F(Propagation, BandsBeyondTheTableHaveNoValue) {
     o = call(fnAirAbs, constants({10}), past);
     for (int j = 10; j <= 30; ++j)
         EXPECT_EQ(o.band(j), -999) << j;
+}
+
+TEST_F(Propagation, ThroughFormulas) {
+    EXPECT_NEAR(formula("BarCor(10, 10, 1, 1, 1)", kOctaveFrom63).band(4), 4.771213, 1e-6);
+    EXPECT_NEAR(formula("AirAbs(1000, 22.5, 62.5)", kOctaveFrom63).band(5),
+                (5.0 + 6.2 + 5.5 + 6.5) / 4, 1e-12);
+    EXPECT_NEAR(formula("DistLi(10)", kOctaveFrom63).band(1), 13.0103, 5e-5);
+    EXPECT_NEAR(formula("DistPl(10, 10)", kOctaveFrom63).band(1), 25.04, 0.005);
+    EXPECT_NEAR(formula("s1 - DistPo(1)", kOctaveFrom63, 90).band(1), 82.01819, 1e-5);
+    EXPECT_EQ(formula("DistPo(0)", kOctaveFrom63).band(1), -997);
+    EXPECT_EQ(formula("AirAbs()", kOctaveFrom63).band(1), -997); // one argument of zeros
+    EXPECT_EQ(formula("DistLi(10, , 0)", kOctaveFrom63).band(1), -999);
+    EXPECT_EQ(formula("AirAbs(s1)", kOctaveFrom63, -998).band(3), -998);
+    struct Refused {
+        const char* text;
+        const char* msg;
+    };
+    const Refused refused[] = {
+        {"BarCor(1, 2, 3, 4)", "Wrong number of parameters - BarCor"},
+        {"barcor(1,2,3,4,5,6,7)", "Wrong number of parameters - BarCor"},
+        {"AIRABS(1, 2, 3, 4)", "Wrong number of parameters - AirAbs"},
+        {"DistPo(1, )", "Wrong number of parameters - DistPo"},
+        {"DistLi(1,2,3,4,5)", "Wrong number of parameters - DistLi"},
+        {"DistPl(10)", "Wrong number of parameters - DistPl"},
+    };
+    for (const Refused& r : refused)
+        EXPECT_EQ(formula(r.text, kOctaveFrom63).msg, r.msg);
+    EXPECT_EQ(formula("DistPo(1E300)", kOctaveFrom63).msg, "Overflow");
 }
 
 } // namespace

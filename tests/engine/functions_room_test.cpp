@@ -1,3 +1,4 @@
+#include "engine/formula.h"
 #include "engine/function_library.h"
 #include "tables/globals.h"
 
@@ -41,6 +42,17 @@ Out call(Body fn, const ArgMatrix& args, Sheet sheet = kOctaveFrom63) {
 
 double lg(double x) {
     return std::log10(x);
+}
+
+// Through the evaluator: a sheet whose spectrum 1 holds `s1`.
+Out formula(std::string text, Sheet sheet, double s1 = 50) {
+    SheetMatrix m(2, sheet.bandCount);
+    for (int j = 1; j <= sheet.bandCount; ++j)
+        m(1, j) = s1;
+    Out o;
+    o.band.v.fill(12345);
+    o.msg = EvalFormula(m, 2, text, o.band, 2, sheet.bandCount, sheet.firstBand);
+    return o;
 }
 
 class Room : public ::testing::Test {
@@ -327,6 +339,28 @@ TEST_F(Room, NoNonFiniteBand) {
                 << o.msg;
         }
     }
+}
+
+TEST_F(Room, ThroughFormulas) {
+    EXPECT_NEAR(formula("CompTL(0.9, 40, 0.1, 20)", kOctaveFrom63).band(1), 29.626, 5e-4);
+    EXPECT_NEAR(formula("DnT(70, 30, 1)", kOctaveFrom63).band(1), 43.0103, 5e-5);
+    EXPECT_NEAR(formula("Plen(1, 10, 0.5)", kOctaveFrom63).band(1), 10, 1e-12);
+    EXPECT_NEAR(formula("rmc(100, 1)", kOctaveFrom63).band(5), -7, 1e-12);
+    EXPECT_EQ(formula("DnT(s1, 30, 1)", kOctaveFrom63, -999).band(1), -998);
+    EXPECT_EQ(formula("CompTL(1, s1, 1, 30)", kOctaveFrom63, -997).band(1), -997);
+    struct Refused {
+        const char* text;
+        const char* msg;
+    };
+    const Refused refused[] = {
+        {"CompTL(1, 40, 1)", "Wrong number of parameters - CompTL"},
+        {"DnT(70, 30)", "Wrong number of parameters - DnT"},
+        {"Plen(1, 10)", "Wrong number of parameters - Plen"},
+        {"plen(1,10,0.5,1,0,1)", "Wrong number of parameters - Plen"},
+        {"RmC(100, 1, 2)", "Wrong number of parameters - RmC"},
+    };
+    for (const Refused& r : refused)
+        EXPECT_EQ(formula(r.text, kOctaveFrom63).msg, r.msg);
 }
 
 } // namespace
