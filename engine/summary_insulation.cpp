@@ -24,6 +24,8 @@ bool tooLarge(double v) {
 std::string soundTransmissionClass(const Sheet& s) {
     const long long k = 21 - s.firstBand; // third-octave position of 125 Hz
     if (k < 1) return std::string();
+    // An octave sheet whose bands are not octave centres holds no octave.
+    if (!s.third && s.positionOf(20) == kNoPosition) return std::string();
     double t[17];
     for (int i = 1; i <= 16; ++i) {
         const long long p = s.third ? k + i - 1 : (k + i - 1) / 3 + 1;
