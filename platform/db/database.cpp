@@ -568,8 +568,9 @@ void Database::copyTableStructure(std::string_view source, std::string_view newN
     createTable(def);
 }
 
-Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params) {
-    return Recordset::open(shared_from_this(), sql, params);
+Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params,
+                                  LockType lock) {
+    return Recordset::open(shared_from_this(), sql, params, lock);
 }
 
 // ---- Compaction ------------------------------------------------------------

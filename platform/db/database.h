@@ -25,6 +25,10 @@ namespace db {
 class Database;
 class Recordset;
 
+// How a record set writes: Optimistic at each Update, BatchOptimistic only at
+// UpdateBatch (see recordset.h).
+enum class LockType { Optimistic, BatchOptimistic };
+
 // "name" with inner quotes doubled: any text is only ever a name.
 std::string quoteIdent(std::string_view name);
 
@@ -88,7 +92,8 @@ public:
     Value scalar(std::string_view sql, const std::vector<Value>& params = {});
 
     // A client-side record set over a query (see recordset.h).
-    Recordset OpenRecordset(std::string_view sql, const std::vector<Value>& params = {});
+    Recordset OpenRecordset(std::string_view sql, const std::vector<Value>& params = {},
+                            LockType lock = LockType::Optimistic);
 
     // Tables made by users of the file, in the order of creation.
     std::vector<std::string> tableNames() const;

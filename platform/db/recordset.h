@@ -25,8 +25,6 @@
 
 namespace db {
 
-enum class LockType { Optimistic, BatchOptimistic };
-
 // Identifies a record for the life of the rows it was taken from; stays the
 // same when fields of the record (Code included) change.
 using RecordKey = std::int64_t;

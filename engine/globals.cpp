@@ -1,0 +1,5 @@
+#include "engine/globals.h"
+
+db::SheetForm* gActiveSheet = nullptr;
+bool gNoRecalc = false;
+bool gBusy = false;

@@ -1,0 +1,119 @@
+#include "engine/recalc.h"
+
+#include "engine/globals.h"
+#include "engine/recalc_pass.h"
+#include "platform/db/recordset.h"
+#include "platform/db/sheet_form.h"
+#include "platform/db/sheet_layout.h"
+#include "platform/ui.h"
+
+#include <exception>
+
+namespace {
+
+// A message box of the recalculation runs an event loop, in which a window
+// may ask for a recalculation again; that one must not start.
+bool gRecalcRunning = false;
+
+// Clears the flag again however the block is left.
+struct FlagGuard {
+    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+    bool& flag_;
+};
+
+double bandValue(const db::Value& v) {
+    return v.isNull() || v.isEmpty() ? -999.0 : v.toDouble(); // Null reads as no value
+}
+
+std::string textOf(const db::Value& v) {
+    return v.isText() ? v.text() : v.toText();
+}
+
+void recalc(db::SheetForm& sheet, db::Recordset& clone) {
+    clone = sheet.Data1.recordset().Clone(db::LockType::BatchOptimistic);
+    clone.MoveLast();
+    const int records = clone.RecordCount();
+    db::Recordset& list = sheet.Data2.recordset();
+    const int firstBand = static_cast<int>(list.Fields("First Band").value().toLong());
+    const db::Value system = list.Fields("Octave/Third Octave").value();
+    const int bandCount = !system.isNull() && system.toLong() == 2 ? 30 : 10;
+    if (clone.Fields().Count() < db::kFirstBandField + bandCount)
+        throw db::Error("The sheet table holds fewer band fields than its band system needs");
+    const int sum1Type = clone.Fields().indexOf("Summary 1 Type");
+    const int sum2Type = clone.Fields().indexOf("Summary 2 Type");
+    const int sum1Val = clone.Fields().indexOf("Summary 1 Val");
+    const int sum2Val = clone.Fields().indexOf("Summary 2 Val");
+    if (sum1Type < 0 || sum2Type < 0 || sum1Val < 0 || sum2Val < 0)
+        throw db::Error("The sheet table has no summary fields");
+
+    RecalcPassInput in;
+    in.bandCount = bandCount;
+    in.firstBand = firstBand;
+    in.values.resize(records, bandCount);
+    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
+    in.summary1Types = in.formulas;
+    in.summary2Types = in.formulas;
+    clone.MoveFirst();
+    for (int n = 1; n <= records; ++n) {
+        const auto row = static_cast<size_t>(n);
+        for (int j = 1; j <= bandCount; ++j)
+            in.values(n, j) = bandValue(clone.Fields(db::kFieldFormula + j).value());
+        in.formulas[row] = textOf(clone.Fields(db::kFieldFormula).value());
+        in.summary1Types[row] = textOf(clone.Fields(sum1Type).value());
+        in.summary2Types[row] = textOf(clone.Fields(sum2Type).value());
+        clone.MoveNext();
+    }
+
+    const RecalcPassOutput out = runRecalcPass(in);
+
+    clone.MoveFirst();
+    for (int n = 1; n <= records; ++n) {
+        const auto row = static_cast<size_t>(n);
+        for (int j = 1; j <= bandCount; ++j)
+            if (out.values(n, j) != in.values(n, j))
+                clone.Fields(db::kFieldFormula + j) = db::Value(out.values(n, j));
+        const db::Value s1 = clone.Fields(sum1Val).value();
+        if (s1.isNull() || textOf(s1) != out.summary1Vals[row])
+            clone.Fields(sum1Val) = db::Value(out.summary1Vals[row]);
+        const db::Value s2 = clone.Fields(sum2Val).value();
+        if (s2.isNull() || textOf(s2) != out.summary2Vals[row])
+            clone.Fields(sum2Val) = db::Value(out.summary2Vals[row]);
+        clone.MoveNext();
+    }
+    clone.UpdateBatch();
+    clone.Close();
+}
+
+} // namespace
+
+void RecalcSheet() {
+    if (gNoRecalc || gRecalcRunning) return;
+    db::SheetForm* sheet = gActiveSheet;
+    // On a datasheet position 7 holds Select Type, not a formula.
+    if (!sheet || sheet->sheetKind() != db::SheetKind::Worksheet) return;
+    db::Recordset& rs = sheet->Data1.recordset();
+    // Only an empty sheet is skipped: a record set left past its last record
+    // still holds spectra to recalculate.
+    if (!rs.isOpen() || rs.RecordCount() == 0) return;
+    FlagGuard running(gRecalcRunning);
+    std::string failure;
+    {
+        FlagGuard busy(gBusy);
+        db::Recordset clone;
+        try {
+            recalc(*sheet, clone);
+        } catch (const std::exception& e) {
+            failure = e.what();
+            // The clone shares its rows with the window: drop what it left pending.
+            try {
+                if (clone.isOpen()) clone.CancelBatch();
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    // Shown once gBusy is clear; the file is as it was (one batch, or none).
+    if (!failure.empty()) platform::MsgBox(QString::fromStdString(failure), platform::vbOKOnly);
+}

@@ -1,0 +1,64 @@
+#include "platform/db/sheet_layout.h"
+
+#include "platform/db/database.h"
+#include "platform/db/sheet_form.h"
+
+namespace db {
+
+namespace {
+
+FieldDef makeField(const std::string& name, FieldType type, Value def = {},
+                   bool zeroLength = false) {
+    FieldDef f;
+    f.name = name;
+    f.type = type;
+    f.defaultValue = std::move(def);
+    f.allowZeroLength = zeroLength;
+    return f;
+}
+
+} // namespace
+
+TableDef sheetsListTableDef() {
+    TableDef t;
+    t.name = kSheetsList;
+    t.fields = {makeField("Sheet Name", FieldType::Text),
+                makeField("Octave/Third Octave", FieldType::Long),
+                makeField("First Band", FieldType::Long),
+                makeField("Notes", FieldType::Memo, Value(), true)};
+    return t;
+}
+
+TableDef worksheetTableDef(const std::string& name, int bandCount) {
+    TableDef t;
+    t.name = name;
+    t.fields = {makeField("Code", FieldType::Long, Value(0)),
+                makeField("Description", FieldType::Text, Value(), true),
+                makeField("Type", FieldType::Text, Value("Sound Level")),
+                makeField("Summary 1 Type", FieldType::Text, Value("dBA"), true),
+                makeField("Summary 1 Val", FieldType::Text, Value(), true),
+                makeField("Summary 2 Type", FieldType::Text, Value("dBL"), true),
+                makeField("Summary 2 Val", FieldType::Text, Value(), true),
+                makeField("Formula", FieldType::Text, Value(), true)};
+    for (int j = 1; j <= bandCount; ++j)
+        t.fields.push_back(makeField("L" + std::to_string(j), FieldType::Double, Value(-999.0)));
+    IndexDef code;
+    code.name = "Code";
+    code.fields = {"Code"};
+    code.primary = true;
+    code.unique = true;
+    t.indexes = {code};
+    return t;
+}
+
+void bindWorksheet(SheetForm& form, const std::string& connectionString, const std::string& sheet) {
+    form.Data1.setConnectionString(connectionString);
+    form.Data1.setRecordSource("SELECT * FROM " + quoteIdent(sheet) + " ORDER BY \"Code\"");
+    form.Data1.Refresh();
+    form.Data2.setConnectionString(connectionString);
+    form.Data2.setRecordSource("SELECT * FROM \"Sheets List\" WHERE \"Sheet Name\" = ?",
+                               {Value(sheet)});
+    form.Data2.Refresh();
+}
+
+} // namespace db
