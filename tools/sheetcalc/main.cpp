@@ -7,13 +7,24 @@
 // stdout: one line per spectrum: Summary 1 Val TAB Summary 2 Val TAB bands.
 // stderr: every message box of the recalculation, one per line.
 // Exit 0 when the sheet was recalculated, 2 when the input cannot be read.
-#include "engine/recalc_pass.h"
+//
+// The sheet goes through a temporary worksheet file: it is written there,
+// bound to a window-less sheet form as a worksheet window binds it,
+// recalculated by RecalcSheet and printed from the committed file.
+#include "engine/globals.h"
+#include "engine/recalc.h"
+#include "platform/db/database.h"
+#include "platform/db/recordset.h"
+#include "platform/db/sheet_form.h"
+#include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
 #include "tables/globals.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -59,6 +70,21 @@ bool parseBand(std::string_view s, double& v) {
     return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(v);
 }
 
+// A private folder for the worksheet file, removed at the end.
+struct TempFolder {
+    std::string path;
+    TempFolder() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "sheetcalc-XXXXXX").string();
+        if (mkdtemp(tmpl.data())) path = tmpl;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+};
+
 int fail(size_t line, const std::string& what) {
     std::fprintf(stderr, "sheetcalc: line %zu: %s\n", line, what.c_str());
     return 2;
@@ -84,49 +110,100 @@ int main() {
 
     FillTables();
 
-    RecalcPassInput in;
-    in.bandCount = system == 2 ? 30 : 10; // any other value counts as octave
-    in.firstBand = firstBand;
+    const int bandCount = system == 2 ? 30 : 10; // any other value counts as octave
     const int records = static_cast<int>(lines.size()) - 1;
-    in.values.resize(records, in.bandCount);
-    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
-    in.summary1Types = in.formulas;
-    in.summary2Types = in.formulas;
+    struct Spectrum {
+        std::string type, sum1Type, sum2Type, formula;
+        std::vector<double> bands;
+    };
+    std::vector<Spectrum> sheet;
     for (int n = 1; n <= records; ++n) {
         const size_t lineNo = static_cast<size_t>(n) + 1;
         const auto cells = split(lines[static_cast<size_t>(n)], '\t');
-        if (cells.size() != 4 + static_cast<size_t>(in.bandCount))
+        if (cells.size() != 4 + static_cast<size_t>(bandCount))
             return fail(lineNo, "expected Type, Summary 1 Type, Summary 2 Type, Formula and " +
-                                    std::to_string(in.bandCount) + " band values, found " +
+                                    std::to_string(bandCount) + " band values, found " +
                                     std::to_string(cells.size()) + " cells");
-        in.summary1Types[static_cast<size_t>(n)] = std::string(cells[1]);
-        in.summary2Types[static_cast<size_t>(n)] = std::string(cells[2]);
-        in.formulas[static_cast<size_t>(n)] = std::string(cells[3]);
-        for (int j = 1; j <= in.bandCount; ++j) {
+        Spectrum sp{std::string(cells[0]),
+                    std::string(cells[1]),
+                    std::string(cells[2]),
+                    std::string(cells[3]),
+                    {}};
+        for (int j = 1; j <= bandCount; ++j) {
             double v = 0;
             const std::string_view cell = cells[3 + static_cast<size_t>(j)];
             if (!parseBand(cell, v))
                 return fail(lineNo, "band " + std::to_string(j) + " is not a number: \"" +
                                         std::string(cell) + "\"");
-            in.values(n, j) = v;
+            sp.bands.push_back(v);
         }
+        sheet.push_back(std::move(sp));
     }
 
-    StderrDialogs dialogs;
-    platform::setDialogHandler(&dialogs);
-    const RecalcPassOutput out = runRecalcPass(in);
-    platform::setDialogHandler(nullptr);
-
-    for (int n = 1; n <= records; ++n) {
-        std::string line = out.summary1Vals[static_cast<size_t>(n)] + '\t' +
-                           out.summary2Vals[static_cast<size_t>(n)];
-        char buf[32];
-        for (int j = 1; j <= in.bandCount; ++j) {
-            std::snprintf(buf, sizeof buf, "\t%.17g", out.values(n, j));
-            line += buf;
+    TempFolder temp;
+    if (temp.path.empty()) {
+        std::fprintf(stderr, "sheetcalc: cannot make a temporary folder\n");
+        return 2;
+    }
+    const std::string file = (std::filesystem::path(temp.path) / "sheetcalc.db").string();
+    const std::string name = "Sheet";
+    std::vector<std::string> out;
+    try {
+        auto db = db::Database::create(file);
+        db->createTable(db::sheetsListTableDef());
+        db::TableDef table = db::worksheetTableDef(name, bandCount);
+        // The tool takes texts of any length, "" included.
+        for (auto& f : table.fields)
+            if (f.type == db::FieldType::Text) {
+                f.type = db::FieldType::Memo;
+                f.allowZeroLength = true;
+            }
+        db->createTable(table);
+        db->Execute("INSERT INTO \"Sheets List\" VALUES (?, ?, ?, ?)",
+                    {db::Value(name), db::Value(system), db::Value(firstBand), db::Value("")});
+        db::Recordset rs = db->OpenRecordset(name, {}, db::LockType::BatchOptimistic);
+        int code = 0;
+        for (const Spectrum& sp : sheet) {
+            rs.AddNew();
+            rs.Fields("Code") = db::Value(++code);
+            rs.Fields("Type") = db::Value(sp.type);
+            rs.Fields("Summary 1 Type") = db::Value(sp.sum1Type);
+            rs.Fields("Summary 2 Type") = db::Value(sp.sum2Type);
+            rs.Fields("Formula") = db::Value(sp.formula);
+            for (int j = 1; j <= bandCount; ++j)
+                rs.Fields(db::kFieldFormula + j) = db::Value(sp.bands[static_cast<size_t>(j - 1)]);
         }
-        line += '\n';
+        rs.UpdateBatch();
+        rs.Close();
+
+        db::SheetForm form(db::SheetKind::Worksheet);
+        db::bindWorksheet(form, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file, name);
+        gActiveSheet = &form;
+        StderrDialogs dialogs;
+        platform::setDialogHandler(&dialogs);
+        RecalcSheet();
+        platform::setDialogHandler(nullptr);
+        gActiveSheet = nullptr;
+
+        db::Recordset result =
+            db->OpenRecordset("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY \"Code\"");
+        for (; !result.eof(); result.MoveNext()) {
+            std::string line = result.Fields("Summary 1 Val").value().toText() + '\t' +
+                               result.Fields("Summary 2 Val").value().toText();
+            char buf[32];
+            for (int j = 1; j <= bandCount; ++j) {
+                std::snprintf(buf, sizeof buf, "\t%.17g",
+                              result.Fields(db::kFieldFormula + j).value().toDouble());
+                line += buf;
+            }
+            out.push_back(line + '\n');
+        }
+    } catch (const std::exception& e) {
+        platform::setDialogHandler(nullptr);
+        std::fprintf(stderr, "sheetcalc: %s\n", e.what());
+        return 2;
+    }
+    for (const std::string& line : out)
         std::fputs(line.c_str(), stdout);
-    }
     return 0;
 }
