@@ -231,6 +231,7 @@ std::string evalLevel(const Context& cx, std::string_view text, BandArray& resul
     int largest = 0;
     int bracketDepth = 0;
     size_t covered = 0;
+    int chain = 0; // operators at which the leftmost operands split in turn
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '(') {
@@ -255,10 +256,17 @@ std::string evalLevel(const Context& cx, std::string_view text, BandArray& resul
         if (op.priority == largest) {
             split = i;
             splitOp = k;
+            ++chain;
         }
     }
 
     if (split == std::string_view::npos) return evalTerminal(cx, text, result, depth);
+    // Each operator that was the loosest so far is where the left operand of
+    // the one after it splits, so the leftmost operand lies `chain` levels
+    // down; nothing on the way there can fail first (every left text is a
+    // bracket-balanced prefix of this one), so a chain longer than the depth
+    // allows is known now rather than after `chain` scans of the text.
+    if (depth + chain > kMaxFormulaDepth) return kMsgTooComplex;
 
     BandArray left;
     BandArray right;
