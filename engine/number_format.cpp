@@ -1,6 +1,6 @@
 #include "engine/number_format.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 
 namespace {
@@ -25,7 +25,10 @@ std::string formatFixed(double v, int decimals, bool leadingZero) {
     const bool negative = v < 0;
     // "d.dddddddddddddde+XX": the 15 significant digits and the exponent.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.*e", kSignificant - 1, negative ? -v : v);
+    const auto end = std::to_chars(buf, buf + sizeof buf - 1, negative ? -v : v,
+                                   std::chars_format::scientific, kSignificant - 1)
+                         .ptr;
+    *end = '\0';
     std::string sig;
     sig += buf[0];
     sig.append(buf + 2, kSignificant - 1);
