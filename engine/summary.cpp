@@ -19,28 +19,6 @@ std::string wholeNumber(double n) {
 
 namespace {
 
-enum Type {
-    kDBL = 1,
-    kDBA,
-    kDBC,
-    kNR,
-    kNC,
-    kRC,
-    kSTC,
-    kRw,
-    kNRC,
-    kMax,
-    kMin,
-    kCtr,
-    kC,
-    kCtr50,
-    kC50,
-    kPNC,
-    kLnw,
-    kC1,
-    kIIC
-};
-
 // Band-table row of position p, 0 when the sheet puts it outside the table.
 int tableIndex(const Sheet& s, int p) {
     const long long fb = std::clamp<long long>(s.firstBand, INT_MIN / 4, INT_MAX / 4);

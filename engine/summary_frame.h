@@ -7,6 +7,29 @@
 
 namespace summary {
 
+// Summary type numbers: the rows of gSummaryTypes.
+enum SummaryType {
+    kDBL = 1,
+    kDBA,
+    kDBC,
+    kNR,
+    kNC,
+    kRC,
+    kSTC,
+    kRw,
+    kNRC,
+    kMax,
+    kMin,
+    kCtr,
+    kC,
+    kCtr50,
+    kC50,
+    kPNC,
+    kLnw,
+    kC1,
+    kIIC
+};
+
 // Position of a band-table index that no position of the sheet holds.
 constexpr long long kNoPosition = -1000000;
 

@@ -10,8 +10,6 @@
 namespace summary {
 namespace {
 
-constexpr int kLnw = 17, kC1 = 18, kIIC = 19;
-
 bool tooLarge(double v) {
     return !(std::fabs(v) <= kShiftValueLimit);
 }

@@ -12,8 +12,6 @@
 namespace summary {
 namespace {
 
-constexpr int kSTC = 7, kRw = 8, kCtr = 12, kC = 13, kCtr50 = 14, kC50 = 15;
-
 // Sums that are 32 (or 10) in decimal can miss it in binary.
 constexpr double kSumTolerance = 1e-9;
 
