@@ -122,26 +122,28 @@ void parseDecl(const std::string& decl, FieldDef& f) {
 }
 
 std::string columnDef(const FieldDef& f) {
+    // Plain comparisons only: an IN list builds a scratch table each time a
+    // statement runs, which made every written row several times dearer.
     const std::string c = quoteIdent(f.name);
+    const std::string type = "typeof(" + c + ") = ";
     std::string check;
     switch (f.type) {
     case FieldType::Long:
-        check = "typeof(" + c + ") IN ('integer','null') AND (" + c + " IS NULL OR " + c +
-                " BETWEEN -2147483648 AND 2147483647)";
+        check = type + "'integer' AND " + c + " BETWEEN -2147483648 AND 2147483647";
         break;
     case FieldType::Double:
-        check = "typeof(" + c + ") IN ('real','integer','null')";
+        check = "(" + type + "'real' OR " + type + "'integer')";
         break;
     case FieldType::Text:
-        check = "typeof(" + c + ") IN ('text','null') AND length(" + c +
-                ") <= " + std::to_string(f.size);
+        check = type + "'text' AND length(" + c + ") <= " + std::to_string(f.size);
         break;
     case FieldType::Memo:
-        check = "typeof(" + c + ") IN ('text','null')";
+        check = type + "'text'";
         break;
     }
     if ((f.type == FieldType::Text || f.type == FieldType::Memo) && !f.allowZeroLength)
         check += " AND " + c + " <> ''";
+    check = c + " IS NULL OR (" + check + ")";
     std::string def = c + " " + typeDecl(f);
     if (f.required) def += " NOT NULL";
     if (!f.defaultValue.isEmpty() && !f.defaultValue.isNull())

@@ -675,9 +675,21 @@ void Recordset::UpdateBatch() {
         RowWriter w(s);
         for (auto& r : s.removed)
             w.remove(*r);
+        // One statement for the batch, over every field changed in any row:
+        // the other fields of a row are written with the values they hold,
+        // which are the file's own. Preparing one per shape of change would
+        // cost more than all the writing.
+        std::vector<char> changed(s.fields.size(), 0);
+        for (auto& r : s.rows)
+            if (r->state == Row::State::Modified)
+                for (int c : changedColumns(*r))
+                    changed[static_cast<size_t>(c)] = 1;
+        std::vector<int> cols;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i]) cols.push_back(static_cast<int>(i));
         for (auto& r : s.rows) {
             if (r->state == Row::State::Modified)
-                w.update(*r, changedColumns(*r));
+                w.update(*r, cols);
             else if (r->state == Row::State::Added)
                 inserted.emplace_back(r.get(), w.insert(*r));
         }
