@@ -26,7 +26,7 @@ struct Fragment {
 
 // The fragments of every topic's text in order. Sentences end with two blanks.
 constexpr Fragment kFragments[] = {
-    // 1
+    // General
     {1,
      "This program opens worksheets for acoustic calculations.  First a worksheet file is created "
      "or opened, and it may hold any number of worksheets.  ",
@@ -67,7 +67,7 @@ constexpr Fragment kFragments[] = {
      "Printing goes through a screen that selects the spectra and data to print, and its formatted "
      "text can be copied to other applications.",
      kEnd},
-    // 2
+    // Formulas
     {2,
      "A formula is just text typed into the 'Formula' column in the worksheet.  It is expressed "
      "much as you would in a standard spreadsheet program.  ",
@@ -87,7 +87,7 @@ constexpr Fragment kFragments[] = {
      "In addition, there are specialist functions such as 'Awt(s1)' which returns s1 after "
      "applying an A weighting.  More functions can be added fairly easily.",
      kEnd},
-    // 3
+    // Operators
     {3,
      "Operators are listed in order from highest to lowest priority in executing (if there are no "
      "brackets to set the order):",
@@ -108,7 +108,7 @@ constexpr Fragment kFragments[] = {
      "> s3",
      kLineBreak},
     {3, "                        and 0 for bands where s2 <= s3", kEnd},
-    // 4
+    // Functions
     {4, "Functions implemented so far are:", kBlankLine},
     {4, "  log(); loge()         : base-10 and natural logarithms", kBlankLine},
     {4, "  Awt(); Cwt()         : A- or C-weighting of specified spectrum", kBlankLine},
@@ -130,14 +130,14 @@ constexpr Fragment kFragments[] = {
      kLineBreak},
     {4, "                              s2!-s3 when s2>s3 and 0 otherwise", kBlankLine},
     {4, "These are described in more detail in Help - Functions (ctrl-f).", kEnd},
-    // 5
+    // Constants
     {5, "Apart from typing any numerical value, you can also use the following named constants:",
      kBlankLine},
     {5, "  pi   : 3.14159", kBlankLine},
     {5, "  c    : 343 (m/sec)", kBlankLine},
     {5, "  True : -1", kBlankLine},
     {5, "  False: 0", kEnd},
-    // 6
+    // Datasheets
     {6,
      "Datasheets give access to stored data.  They are all kept in one file, which is opened "
      "automatically, or asked for when it is not found.  ",
@@ -149,7 +149,7 @@ constexpr Fragment kFragments[] = {
      "data of a datasheet can be edited, and a new record added.  ",
      kRunOn},
     {6, "To edit the spectrum itself, use 'Edit - Spectum Editable'.  ", kEnd},
-    // 7
+    // Graphs
     {7,
      "'Output - Graph' from a worksheet or datasheet opens a graph window, where the spectra you "
      "choose from the sheet are plotted on default axes.  ",
@@ -164,7 +164,7 @@ constexpr Fragment kFragments[] = {
      "spreadsheet gives the numerical data of each plotted spectrum.  ",
      kRunOn},
     {7, "Pasting there as a picture gives the graph as a picture.  ", kEnd},
-    // 8
+    // Printing
     {8,
      "'Output - Print' from a worksheet or datasheet opens a print window, where you choose some "
      "or all spectra and the information to print.  ",
@@ -173,7 +173,7 @@ constexpr Fragment kFragments[] = {
      "The 'PRINT' button sends the text shown to the printer, and 'Edit - Copy' puts the text on "
      "the clipboard for other applications.  ",
      kEnd},
-    // 9
+    // Templates
     {9, "Templates are standard worksheets that can be loaded when a new worksheet is opened.  ",
      kRunOn},
     {9, "They provide standard calculation routines.  ", kBlankLine},
