@@ -75,11 +75,9 @@ void DataControl::Refresh() {
     const std::string path = dataSource(connect_);
     if (path.empty()) throw Error("The connection string names no data source");
     if (source_.empty()) throw Error("The data control has no record source");
-    std::shared_ptr<Database> db;
-    if (rs_.isOpen() && rs_.database()->path() == path)
-        db = rs_.database();
-    else
-        db = Database::open(path);
+    // A fresh connection each time: the file may have been replaced since
+    // (compacted, copied over), and an old connection would read the old one.
+    std::shared_ptr<Database> db = Database::open(path);
     Recordset fresh = Recordset::open(db, source_, params_, lock_);
     setRecordset(std::move(fresh));
     emit MoveComplete();
