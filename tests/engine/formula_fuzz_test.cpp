@@ -178,8 +178,8 @@ std::string refEval(const RefSheet& s, std::string text, BandArray& result, int 
     return "Unrecognised expression: " + text;
 }
 
-// Pieces that formulas are made of, the awkward ones included.
-const char* const kPieces[] = {
+// Tokens that formulas are made of, the awkward ones included.
+const char* const kTokens[] = {
     "s1",    "s2",  "s3",    "s4",    "S2",   "s0",    "s9",      "s1.5",    "sx",      "s",
     "s02",   "1",   "2.5",   "10",    "0",    ".5",    "5.",      "1e3",     "1E",      "e",
     "pi",    "C",   "True",  "false", "F",    "f",     "x",       "Ln",      "w",       "(",
@@ -191,12 +191,12 @@ const char* const kPieces[] = {
 };
 
 std::string randomFormula(std::mt19937& rng) {
-    std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1);
+    std::uniform_int_distribution<size_t> token(0, std::size(kTokens) - 1);
     std::uniform_int_distribution<int> length(0, 25);
     std::string f;
     const int n = length(rng);
     for (int i = 0; i < n; ++i)
-        f += kPieces[piece(rng)];
+        f += kTokens[token(rng)];
     return f;
 }
 
@@ -268,13 +268,13 @@ protected:
     int values = 0;
 };
 
-TEST_F(FormulaFuzz, RandomPiecesGiveAMessageOrFiniteBands) {
+TEST_F(FormulaFuzz, RandomTokensGiveAMessageOrFiniteBands) {
     std::mt19937 rng(20261208);
     for (int i = 0; i < 20000; ++i) {
         check(randomFormula(rng), i % 2 ? 30 : 10, i % 3 ? 14 : 40);
         if (HasFatalFailure()) return;
     }
-    EXPECT_GT(values, 1000); // the pieces reach the values too, not only messages
+    EXPECT_GT(values, 1000); // the tokens reach the values too, not only messages
     EXPECT_GT(messages, 1000);
 }
 
