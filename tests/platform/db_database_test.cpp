@@ -294,3 +294,31 @@ TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {
 }
 
 } // namespace
+
+namespace {
+
+// The statements the sheets need, written for this engine, give the results
+// the original's SQL gave.
+TEST_F(Database_, JetStatementsInThisEnginesTerms) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sampleTable("Sheet [1]"));
+    db->copyTableStructure("Sheet [1]", "~Backup");
+    const std::string sheet = quoteIdent("Sheet [1]");
+    db->Execute("INSERT INTO " + sheet + " (Code, Description) VALUES (1, 'Fan'), (2, NULL)");
+    // [Code] & ': ' & [Description], where & takes Null as "".
+    auto names = db->OpenRecordset("SELECT ifnull(Code, '') || ': ' || ifnull(Description, '') "
+                                   "AS Name, " +
+                                   sheet + ".* FROM " + sheet + " ORDER BY Code");
+    EXPECT_EQ(names.Fields("Name").value().text(), "1: Fan");
+    names.MoveNext();
+    EXPECT_EQ(names.Fields("Name").value().text(), "2: ");
+    EXPECT_EQ(names.Fields(1).Name(), "Code"); // every field one place later
+    // INSERT INTO [~Backup] SELECT * FROM [sheet]; DELETE * FROM [sheet].
+    EXPECT_EQ(db->Execute("INSERT INTO \"~Backup\" SELECT * FROM " + sheet), 2);
+    EXPECT_EQ(db->Execute("DELETE FROM " + sheet), 2);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM \"~Backup\" WHERE L1 = -999").toLong(), 2);
+    // Bracketed names as the sheets write them still read.
+    EXPECT_EQ(db->OpenRecordset("Select * From [~Backup] Order By [Code]").RecordCount(), 2);
+}
+
+} // namespace
