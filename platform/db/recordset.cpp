@@ -39,7 +39,8 @@ struct RowStore {
     bool hasRowid = false;
     std::vector<FieldInfo> fields;
     std::vector<std::shared_ptr<Row>> rows;
-    std::vector<std::shared_ptr<Row>> removed; // deleted, pending a batch update
+    // Deleted, pending a batch update, with the place each one had.
+    std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
     std::uint64_t generation = 0;
     RecordKey nextTempKey = -1;
 };
@@ -631,7 +632,7 @@ void Recordset::Delete() {
             RowWriter(*d.store).remove(r);
         } else {
             r.state = Row::State::Deleted;
-            d.store->removed.push_back(keep);
+            d.store->removed.emplace_back(keep, static_cast<size_t>(d.pos));
         }
     }
     auto& rows = d.store->rows;
@@ -674,7 +675,7 @@ void Recordset::UpdateBatch() {
         Database::Transaction tx(*s.db);
         RowWriter w(s);
         for (auto& r : s.removed)
-            w.remove(*r);
+            w.remove(*r.first);
         // One statement for the batch, over every field changed in any row:
         // the other fields of a row are written with the values they hold,
         // which are the file's own. Preparing one per shape of change would
@@ -717,6 +718,13 @@ void Recordset::CancelBatch() {
         r->values = r->original;
         r->state = Row::State::Unchanged;
         kept.push_back(r);
+    }
+    // Deleted records come back to their places, the last deleted first.
+    for (auto it = s.removed.rbegin(); it != s.removed.rend(); ++it) {
+        Row& r = *it->first;
+        r.values = r.original;
+        r.state = Row::State::Unchanged;
+        kept.insert(kept.begin() + static_cast<long>(std::min(it->second, kept.size())), it->first);
     }
     s.rows = std::move(kept);
     s.removed.clear();

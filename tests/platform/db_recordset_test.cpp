@@ -214,6 +214,29 @@ TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
     batch.UpdateBatch(); // nothing pending: nothing happens
 }
 
+TEST_F(Recordset_, CancelBatchBringsBackTheRowsAsInTheFile) {
+    fill(4);
+    auto rs = open();
+    auto batch = rs.Clone(LockType::BatchOptimistic);
+    batch.setAbsolutePosition(3);
+    batch.Delete();
+    batch.setAbsolutePosition(1);
+    batch.Delete();
+    batch.MoveFirst();
+    batch.Fields("Description") = Value("changed");
+    batch.AddNew();
+    batch.Fields("Code") = Value(7);
+    batch.Update();
+    EXPECT_EQ(rs.RecordCount(), 3); // the window sees the pending rows
+    batch.CancelBatch();
+    std::vector<std::string> seen;
+    for (rs.MoveFirst(); !rs.eof(); rs.MoveNext())
+        seen.push_back(rs.Fields("Description").value().text());
+    EXPECT_EQ(seen, (std::vector<std::string>{"d1", "d2", "d3", "d4"}));
+    batch.UpdateBatch(); // nothing left to write
+    EXPECT_EQ(fileCount(), 4);
+}
+
 TEST_F(Recordset_, FindAndGetRows) {
     fill(4);
     auto rs = open();
