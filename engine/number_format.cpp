@@ -1,6 +1,7 @@
 #include "engine/number_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -25,7 +26,8 @@ std::string formatFixed(double v, int decimals, bool leadingZero) {
     const bool negative = v < 0;
     // "d.dddddddddddddde+XX": the 15 significant digits and the exponent.
     char buf[40];
-    const auto end = std::to_chars(buf, buf + sizeof buf - 1, negative ? -v : v,
+    // fabs, not -v: a negative zero would print its sign among the digits.
+    const auto end = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(v),
                                    std::chars_format::scientific, kSignificant - 1)
                          .ptr;
     *end = '\0';
