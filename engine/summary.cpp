@@ -114,7 +114,10 @@ std::string noiseRating(const Sheet& s) {
         if (v > r) r = v;
     }
     if (r == -999) return std::string();
-    return "NR " + wholeNumber(std::floor(r + 0.5));
+    // A rating too large to show is the failure text alone, without "NR ".
+    const std::string n = wholeNumber(std::floor(r + 0.5));
+    if (n == kMsgOverflow) return n;
+    return "NR " + n;
 }
 
 // NC and PNC: the highest octave rating, interpolated between the curves.
