@@ -58,6 +58,9 @@ std::string extreme(const Sheet& s, bool max) {
         found = true;
     }
     if (!found) return std::string();
+    // Beyond this the text would run to hundreds of digits, more than a
+    // summary field holds.
+    if (!(std::fabs(x) < 1e15)) return kMsgOverflow;
     return formatOneDecimal(x) + (max ? " Max" : " Min");
 }
 

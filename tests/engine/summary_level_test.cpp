@@ -100,6 +100,8 @@ TEST_F(Ratings, AbsurdLevelsOverflowOrRate) {
     // An octave level rates without an energy sum; too large to show as NR.
     BandArray huge = onSheet(14, kOctave, 50, {{29, 1e300}});
     EXPECT_EQ(rate("NR", huge, 14, kOctave), "Overflow");
+    EXPECT_EQ(rate("Max", huge, 14, kOctave), "Overflow");
+    EXPECT_EQ(rate("Min", onSheet(14, kOctave, -1e300), 14, kOctave), "Overflow");
     EXPECT_EQ(rate("NR", onSheet(14, kOctave, 50, {{29, 1e12}}), 14, kOctave), "NR 1000000000000");
     BandArray quiet = onSheet(13, kThird, -1e12);
     EXPECT_EQ(rate("dBL", quiet, 13, kThird), "");
