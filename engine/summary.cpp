@@ -83,7 +83,7 @@ std::string noiseReductionCoefficient(const Sheet& s) {
     }
     const double m = sum / n;
     const double rounded = std::floor(20 * m + 0.5) / 20;
-    if (!std::isfinite(rounded)) return kMsgOverflow;
+    if (!(std::fabs(rounded) < 1e15)) return kMsgOverflow;
     return "NRC " + formatTwoDecimalsNoLead(rounded);
 }
 

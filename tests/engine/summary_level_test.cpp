@@ -101,6 +101,7 @@ TEST_F(Ratings, AbsurdLevelsOverflowOrRate) {
     BandArray huge = onSheet(14, kOctave, 50, {{29, 1e300}});
     EXPECT_EQ(rate("NR", huge, 14, kOctave), "Overflow");
     EXPECT_EQ(rate("Max", huge, 14, kOctave), "Overflow");
+    EXPECT_EQ(rate("NRC", onSheet(20, kOctave, 1e300), 20, kOctave), "Overflow");
     EXPECT_EQ(rate("Min", onSheet(14, kOctave, -1e300), 14, kOctave), "Overflow");
     EXPECT_EQ(rate("NR", onSheet(14, kOctave, 50, {{29, 1e12}}), 14, kOctave), "NR 1000000000000");
     BandArray quiet = onSheet(13, kThird, -1e12);
