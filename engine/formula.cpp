@@ -49,7 +49,16 @@ struct Context {
     std::array<bool, 256> opStart{}; // characters an operator can begin with
 };
 
-std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, int depth);
+// How deep a level lies: operands and arguments evaluated on the way down
+// (the recursion), and bracket pairs stripped on the way (the nesting of
+// brackets). Each has its own limit, so 200 levels of brackets still work.
+struct Depth {
+    int levels = 0;
+    int brackets = 0;
+    Depth deeper() const { return {levels + 1, brackets}; }
+};
+
+std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, Depth depth);
 
 // Walks the pairs as FindBracketPairs does. Returns false when a "(" finds no
 // match before the end; `firstClose` is the 0-based match of the first "("
@@ -97,7 +106,7 @@ void fillAll(BandArray& b, int bandCount, double v) {
 }
 
 std::string evalFunctionCall(const Context& cx, int funcNo, std::string_view argText,
-                             BandArray& result, int depth) {
+                             BandArray& result, Depth depth) {
     // A comma inside a bracket pair belongs to a nested call. A "(" with no
     // match records no pair, so commas after it all separate (the argument
     // holding it reports its own bracket error).
@@ -114,7 +123,7 @@ std::string evalFunctionCall(const Context& cx, int funcNo, std::string_view arg
             if (emptyIsNoValue) fillAll(col, cx.bandCount, kNoValue);
             return std::string();
         }
-        return evalLevel(cx, arg, col, depth + 1);
+        return evalLevel(cx, arg, col, depth.deeper());
     };
     int pairDepth = 0;
     for (size_t i = 0; i < argText.size(); ++i) {
@@ -144,7 +153,7 @@ std::string evalFunctionCall(const Context& cx, int funcNo, std::string_view arg
     return EvalFunction(funcNo, args, commas + 1, result, cx.bandCount, cx.firstBand);
 }
 
-std::string evalTerminal(const Context& cx, std::string_view text, BandArray& result, int depth) {
+std::string evalTerminal(const Context& cx, std::string_view text, BandArray& result, Depth depth) {
     int funcNo = 0;
     for (int k = 1; k <= gFuncCount; ++k) {
         const std::string& name = gFuncNames[static_cast<size_t>(k)];
@@ -204,8 +213,8 @@ std::string evalTerminal(const Context& cx, std::string_view text, BandArray& re
     return unrecognised(text);
 }
 
-std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, int depth) {
-    if (depth > kMaxFormulaDepth) return kMsgTooComplex;
+std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, Depth depth) {
+    if (depth.levels > kMaxFormulaDepth) return kMsgTooComplex;
     if (text.empty()) return std::string();
 
     const auto opens = std::count(text.begin(), text.end(), '(');
@@ -218,7 +227,7 @@ std::string evalLevel(const Context& cx, std::string_view text, BandArray& resul
         // Strip brackets that enclose the whole text, one pair at a time.
         while (!text.empty() && text.front() == '(' && firstClose == text.size() - 1) {
             text = text.substr(1, text.size() - 2);
-            if (++depth > kMaxFormulaDepth) return kMsgTooComplex;
+            if (++depth.brackets > kMaxFormulaDepth) return kMsgTooComplex;
             if (!walkPairs(text, firstClose, failedOpen)) return unrecognised(text);
         }
     }
@@ -266,14 +275,14 @@ std::string evalLevel(const Context& cx, std::string_view text, BandArray& resul
     // down; nothing on the way there can fail first (every left text is a
     // bracket-balanced prefix of this one), so a chain longer than the depth
     // allows is known now rather than after `chain` scans of the text.
-    if (depth + chain > kMaxFormulaDepth) return kMsgTooComplex;
+    if (depth.levels + chain > kMaxFormulaDepth) return kMsgTooComplex;
 
     BandArray left;
     BandArray right;
-    std::string msg = evalLevel(cx, text.substr(0, split), left, depth + 1);
+    std::string msg = evalLevel(cx, text.substr(0, split), left, depth.deeper());
     if (!msg.empty()) return msg;
     const size_t opLen = gOperators[static_cast<size_t>(splitOp)].text.size();
-    msg = evalLevel(cx, text.substr(split + opLen), right, depth + 1);
+    msg = evalLevel(cx, text.substr(split + opLen), right, depth.deeper());
     if (!msg.empty()) return msg;
     return ApplyOperator(splitOp, left, right, result, cx.bandCount, cx.firstBand);
 }
@@ -378,5 +387,5 @@ std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& form
         const std::string& op = gOperators[static_cast<size_t>(k)].text;
         if (!op.empty()) cx.opStart[static_cast<unsigned char>(op[0])] = true;
     }
-    return evalLevel(cx, formula, result, 0);
+    return evalLevel(cx, formula, result, Depth{});
 }

@@ -35,7 +35,8 @@ struct RefSheet {
 };
 
 // The rules read literally: a copy of the text per level, a mark per position.
-std::string refEval(const RefSheet& s, std::string text, BandArray& result, int depth) {
+std::string refEval(const RefSheet& s, std::string text, BandArray& result, int depth,
+                    int brackets = 0) {
     if (depth > kMaxFormulaDepth) return kMsgTooComplex;
     std::erase(text, ' ');
     if (text.empty()) return "";
@@ -49,7 +50,7 @@ std::string refEval(const RefSheet& s, std::string text, BandArray& result, int 
         while (pairCount >= 1 && pairs[1].open == 1 &&
                pairs[1].close == static_cast<int>(text.size())) {
             text = text.substr(1, text.size() - 2);
-            if (++depth > kMaxFormulaDepth) return kMsgTooComplex;
+            if (++brackets > kMaxFormulaDepth) return kMsgTooComplex;
             msg = FindBracketPairs(text, pairCount, pairs);
             if (!msg.empty()) return msg;
         }
@@ -91,9 +92,9 @@ std::string refEval(const RefSheet& s, std::string text, BandArray& result, int 
                                               gOperators[static_cast<size_t>(k)].text.size());
         BandArray l;
         BandArray r;
-        std::string msg = refEval(s, left, l, depth + 1);
+        std::string msg = refEval(s, left, l, depth + 1, brackets);
         if (!msg.empty()) return msg;
-        msg = refEval(s, right, r, depth + 1);
+        msg = refEval(s, right, r, depth + 1, brackets);
         if (!msg.empty()) return msg;
         return ApplyOperator(k, l, r, result, s.bands, s.firstBand);
     }
@@ -122,7 +123,7 @@ std::string refEval(const RefSheet& s, std::string text, BandArray& result, int 
                 for (int j = 1; j <= s.bands; ++j)
                     col[j] = kNoValue;
             } else {
-                std::string msg = refEval(s, arg, col, depth + 1);
+                std::string msg = refEval(s, arg, col, depth + 1, brackets);
                 if (!msg.empty()) return msg;
             }
             for (int j = 1; j <= s.bands; ++j)

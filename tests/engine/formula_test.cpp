@@ -294,6 +294,18 @@ TEST_F(Formula, NestingUpToTheLimitWorksAndDeeperIsTooComplex) {
     EXPECT_EQ(e.msg, "");
     EXPECT_EQ(e.result[1], kMaxFormulaDepth + 1);
     EXPECT_EQ(evaluate(chain + "+1").msg, kMsgTooComplex);
+
+    // Brackets nested 200 deep around operations: each pair is one level.
+    auto nested = [](int n) {
+        std::string f;
+        for (int i = 0; i < n; ++i)
+            f += "(1+";
+        return f + "1" + std::string(static_cast<size_t>(n), ')');
+    };
+    e = evaluate(nested(kMaxFormulaDepth));
+    EXPECT_EQ(e.msg, "");
+    EXPECT_EQ(e.result[1], kMaxFormulaDepth + 1);
+    EXPECT_EQ(evaluate(nested(kMaxFormulaDepth + 1)).msg, kMsgTooComplex);
 }
 
 TEST(FindBracketPairs, RecordsOnlyOutermostPairs) {
