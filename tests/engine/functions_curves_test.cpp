@@ -1,5 +1,4 @@
-#include "engine/formula.h"
-#include "engine/function_library.h"
+#include "tests/engine/function_test_support.h"
 #include "tables/globals.h"
 
 #include <gtest/gtest.h>
@@ -9,21 +8,12 @@
 
 namespace {
 
-using Body = std::string (*)(const ArgMatrix&, int, BandArray&, int, int);
+using namespace function_tests;
 
-struct Sheet {
-    int bandCount;
-    int firstBand;
-};
 constexpr Sheet kOctaveFrom31{10, 14}; // 31.5 Hz .. 16 kHz
 constexpr Sheet kOctaveFrom16{10, 11}; // 16 Hz .. 8 kHz
 constexpr Sheet kOctaveFrom63{10, 17}; // 63 Hz .. 31.5 kHz
 constexpr Sheet kThirdFrom16{30, 11};  // 16 Hz .. 12.5 kHz: band j is table row j + 10
-
-struct Out {
-    std::string msg;
-    BandArray band;
-};
 
 Out curve(Body fn, double rating, Sheet sheet) {
     ArgMatrix m;
@@ -37,17 +27,6 @@ Out curve(Body fn, double rating, Sheet sheet) {
 // Band j of kThirdFrom16 that lies on band-table row t.
 int third(int t) {
     return t - 10;
-}
-
-// Through the evaluator: a sheet whose spectrum 1 holds `s1`.
-Out formula(std::string text, Sheet sheet, double s1 = 50) {
-    SheetMatrix m(2, sheet.bandCount);
-    for (int j = 1; j <= sheet.bandCount; ++j)
-        m(1, j) = s1;
-    Out o;
-    o.band.v.fill(12345);
-    o.msg = EvalFormula(m, 2, text, o.band, 2, sheet.bandCount, sheet.firstBand);
-    return o;
 }
 
 class Curves : public ::testing::Test {

@@ -1,5 +1,4 @@
-#include "engine/formula.h"
-#include "engine/function_library.h"
+#include "tests/engine/function_test_support.h"
 #include "tables/globals.h"
 
 #include <gtest/gtest.h>
@@ -10,50 +9,13 @@
 
 namespace {
 
-using Body = std::string (*)(const ArgMatrix&, int, BandArray&, int, int);
+using namespace function_tests;
 
-constexpr double kPi = 3.14159265358979;
-
-ArgMatrix constants(std::initializer_list<double> values) {
-    ArgMatrix m;
-    for (double v : values)
-        m.addColumn().v.fill(v);
-    return m;
-}
-
-struct Sheet {
-    int bandCount;
-    int firstBand;
-};
 constexpr Sheet kOctaveFrom63{10, 17}; // 63 Hz .. 31.5 kHz; 1 kHz is band 5
 constexpr Sheet kThirdFrom20{30, 12};  // 20 Hz .. 16 kHz
 
-struct Out {
-    std::string msg;
-    BandArray band;
-};
-
-Out call(Body fn, const ArgMatrix& args, Sheet sheet = kOctaveFrom63) {
-    Out o;
-    o.band.v.fill(12345);
-    o.msg = fn(args, args.count(), o.band, sheet.bandCount, sheet.firstBand);
-    return o;
-}
-
-double lg(double x) {
-    return std::log10(x);
-}
-
-// Through the evaluator: a sheet whose spectrum 1 holds `s1`.
-Out formula(std::string text, Sheet sheet, double s1 = 50) {
-    SheetMatrix m(2, sheet.bandCount);
-    for (int j = 1; j <= sheet.bandCount; ++j)
-        m(1, j) = s1;
-    Out o;
-    o.band.v.fill(12345);
-    o.msg = EvalFormula(m, 2, text, o.band, 2, sheet.bandCount, sheet.firstBand);
-    return o;
-}
+using function_tests::call;
+Out call(Body fn, const ArgMatrix& args) { return call(fn, args, kOctaveFrom63); }
 
 class Room : public ::testing::Test {
 protected:
