@@ -21,6 +21,9 @@ struct Row {
     std::int64_t rowid = 0;
     RecordKey key = 0;
     State state = State::Unchanged;
+    // Once taken out of the rows: the row that followed it then, so that a
+    // record set standing on it finds its place after later removals too.
+    std::shared_ptr<Row> next;
 };
 
 struct FieldInfo {
@@ -43,6 +46,12 @@ struct RowStore {
     std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
     std::uint64_t generation = 0;
     RecordKey nextTempKey = -1;
+
+    // Takes a row out of the rows, remembering its successor.
+    void erase(size_t i) {
+        rows[i]->next = i + 1 < rows.size() ? rows[i + 1] : nullptr;
+        rows.erase(rows.begin() + static_cast<long>(i));
+    }
 };
 
 bool startsWithWord(std::string_view s, std::string_view word) {
@@ -88,6 +97,9 @@ std::shared_ptr<RowStore> load(std::shared_ptr<Database> db, std::string sql,
     bool single = true;
     {
         Statement probe(d, s->sql);
+        // Reading the rows must not change the file ("WITH ... DELETE").
+        if (!sqlite3_stmt_readonly(probe.handle()))
+            throw Error("A record set can only be opened on a query");
         for (int i = 0; i < probe.columnCount(); ++i) {
             FieldInfo f;
             f.name = probe.columnName(i);
@@ -178,16 +190,24 @@ struct RecordsetImpl {
         if (gen == store->generation) return;
         gen = store->generation;
         if (!cur) {
-            pos = std::clamp(pos, -1L, size());
+            // Before the first or after the last record it stays there,
+            // whatever was added or removed meanwhile.
+            pos = pos < 0 ? -1 : size();
             return;
         }
-        auto it = std::find(store->rows.begin(), store->rows.end(), cur);
-        if (it != store->rows.end()) {
-            pos = static_cast<long>(it - store->rows.begin());
-        } else {
-            curDeleted = true; // removed through a clone
-            pos = std::clamp(pos, 0L, size());
-        }
+        auto at = [this](const std::shared_ptr<Row>& r) {
+            auto it = std::find(store->rows.begin(), store->rows.end(), r);
+            return it == store->rows.end() ? -1L : static_cast<long>(it - store->rows.begin());
+        };
+        pos = at(cur);
+        curDeleted = pos < 0;
+        if (!curDeleted) return;
+        // Removed through a clone: stand where its nearest remaining
+        // successor is, as after a Delete of one's own.
+        auto p = cur->next;
+        for (; p; p = p->next)
+            if ((pos = at(p)) >= 0) return;
+        pos = size();
     }
     bool bof() {
         sync();
@@ -215,6 +235,7 @@ struct RecordsetImpl {
         if (editing) self.Update();
     }
     const FieldInfo& field(int i) const {
+        check();
         if (i < 0 || i >= static_cast<int>(store->fields.size()))
             throw Error("Item cannot be found in the collection corresponding to the requested "
                         "name or ordinal (field " +
@@ -373,12 +394,12 @@ Recordset Recordset::open(std::shared_ptr<Database> db, std::string_view source,
                           const std::vector<Value>& params, LockType lock) {
     if (!db) throw Error("No database is open");
     std::string sql(source);
-    if (!startsWithWord(sql, "SELECT") && !startsWithWord(sql, "WITH") &&
-        !startsWithWord(sql, "VALUES")) {
-        // A bare table name: all of its records.
-        auto table = db->findTable(sql);
-        if (!table) throw Error("The table \"" + sql + "\" does not exist");
+    // A table's name is only ever a name, even one that reads as SQL.
+    if (auto table = db->findTable(sql)) {
         sql = "SELECT * FROM " + quoteIdent(*table);
+    } else if (!startsWithWord(sql, "SELECT") && !startsWithWord(sql, "WITH") &&
+               !startsWithWord(sql, "VALUES")) {
+        throw Error("The table \"" + sql + "\" does not exist");
     }
     auto d = std::make_shared<RecordsetImpl>();
     d->store = load(std::move(db), std::move(sql), params);
@@ -608,7 +629,8 @@ void Recordset::CancelUpdate() {
     if (d.adding) {
         d.adding = false;
         auto& rows = d.store->rows;
-        rows.erase(std::remove(rows.begin(), rows.end(), d.cur), rows.end());
+        if (auto it = std::find(rows.begin(), rows.end(), d.cur); it != rows.end())
+            d.store->erase(static_cast<size_t>(it - rows.begin()));
         ++d.store->generation;
         d.gen = d.store->generation;
         auto it = std::find(rows.begin(), rows.end(), d.beforeAdd);
@@ -635,8 +657,7 @@ void Recordset::Delete() {
             d.store->removed.emplace_back(keep, static_cast<size_t>(d.pos));
         }
     }
-    auto& rows = d.store->rows;
-    rows.erase(rows.begin() + d.pos);
+    d.store->erase(static_cast<size_t>(d.pos));
     ++d.store->generation;
     d.gen = d.store->generation;
     d.curDeleted = true;
@@ -714,7 +735,10 @@ void Recordset::CancelBatch() {
     RowStore& s = *d.store;
     std::vector<std::shared_ptr<Row>> kept;
     for (auto& r : s.rows) {
-        if (r->state == Row::State::Added) continue;
+        if (r->state == Row::State::Added) {
+            r->next = nullptr; // gone for good: past the last record
+            continue;
+        }
         r->values = r->original;
         r->state = Row::State::Unchanged;
         kept.push_back(r);
@@ -724,6 +748,7 @@ void Recordset::CancelBatch() {
         Row& r = *it->first;
         r.values = r.original;
         r.state = Row::State::Unchanged;
+        r.next = nullptr;
         kept.insert(kept.begin() + static_cast<long>(std::min(it->second, kept.size())), it->first);
     }
     s.rows = std::move(kept);

@@ -88,7 +88,10 @@ TEST_F(Database_, NamesAreOnlyNamesWhateverTheyHold) {
                                             "x\"; DROP TABLE y; --",
                                             "Robert'); DELETE FROM [Sheets List]; --",
                                             "~Backup",
-                                            "Größe"};
+                                            "Größe",
+                                            "Select Data",
+                                            "Values",
+                                            "WITH a AS (SELECT 1) DELETE FROM \"Worksheet 1\""};
     for (const auto& n : names)
         db->createTable(sampleTable(n));
     EXPECT_EQ(db->tableNames(), names);
@@ -97,7 +100,14 @@ TEST_F(Database_, NamesAreOnlyNamesWhateverTheyHold) {
                                     {Value(n)});
         EXPECT_EQ(rs.RecordCount(), 0) << n;
         EXPECT_EQ(db->tableDef(n).indexes.at(0).name, "Code") << n;
+        // A bare name opens the table, however much it reads like SQL.
+        EXPECT_EQ(db->OpenRecordset(n).Fields().Count(), 5) << n;
     }
+    db->Execute("INSERT INTO \"Worksheet 1\" (Code) VALUES (1)");
+    // A query that would change the file is no record source.
+    EXPECT_THROW(db->OpenRecordset("WITH a AS (SELECT 1) DELETE FROM \"Worksheet 1\" WHERE 1"),
+                 Error);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM \"Worksheet 1\"").toLong(), 1);
     for (const char* bad : {"sqlite_master", "SQLITE_x", ""})
         EXPECT_THROW(db->createTable(sampleTable(bad)), Error) << bad;
     try {

@@ -172,9 +172,63 @@ TEST_F(Recordset_, ClonesShareRows) {
     clone.Requery();
     EXPECT_EQ(clone.RecordCount(), 4);
     EXPECT_EQ(rs.RecordCount(), 3);
+    Field held = clone.Fields("Code");
     clone.Close();
     EXPECT_THROW(clone.MoveFirst(), Error);
+    EXPECT_THROW(held.Name(), Error);
+    EXPECT_THROW(held.value(), Error);
     EXPECT_EQ(rs.RecordCount(), 3);
+}
+
+// A clone left standing while its original removes or adds records keeps its
+// place: on its record, at the record after a removed one, or at its end.
+TEST_F(Recordset_, ClonesKeepTheirPlaceWhileTheOriginalChangesRows) {
+    const struct {
+        const char* what;
+        int records;
+        int clonePos; // 0: past the last record, -1: before the first
+        std::vector<int> deleteCodes;
+        int added;
+        int expectNext; // Code after the clone's MoveNext, 0: at its end
+    } cases[] = {
+        {"its record and one before it deleted", 8, 6, {2, 6}, 0, 7},
+        {"its record and its successor deleted", 8, 4, {4, 5}, 0, 6},
+        {"its record, the last, deleted", 3, 3, {3}, 0, 0},
+        {"past the end, a record added", 2, 0, {}, 1, 0},
+        {"on an empty set, a record added", 0, 0, {}, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        fill(c.records);
+        auto rs = open();
+        auto clone = rs.Clone();
+        if (c.clonePos > 0) {
+            clone.setAbsolutePosition(c.clonePos);
+        } else if (c.records > 0) {
+            clone.MoveLast();
+            clone.MoveNext();
+        }
+        for (int del : c.deleteCodes) {
+            ASSERT_TRUE(rs.Find("Code", Value(del))) << c.what;
+            rs.Delete();
+        }
+        for (int i = 0; i < c.added; ++i) {
+            rs.AddNew();
+            rs.Fields("Code") = Value(100 + i);
+            rs.Update();
+        }
+        if (c.clonePos <= 0) {
+            EXPECT_TRUE(clone.eof()) << c.what;
+            EXPECT_THROW(clone.Fields("Code").value(), Error) << c.what;
+        } else {
+            clone.MoveNext();
+            if (c.expectNext)
+                EXPECT_EQ(code(clone), c.expectNext) << c.what;
+            else
+                EXPECT_TRUE(clone.eof()) << c.what;
+        }
+        TearDown();
+    }
 }
 
 TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
