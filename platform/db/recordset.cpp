@@ -21,6 +21,8 @@ struct Row {
     std::int64_t rowid = 0;
     RecordKey key = 0;
     State state = State::Unchanged;
+    // Added by an AddNew whose Update has not come yet: no batch writes it.
+    bool unfinished = false;
     // Once taken out of the rows: the row that followed it then, so that a
     // record set standing on it finds its place after later removals too.
     std::shared_ptr<Row> next;
@@ -564,6 +566,7 @@ void Recordset::AddNew() {
     }
     r->original.assign(r->values.size(), Value::null());
     r->state = Row::State::Added;
+    r->unfinished = true;
     r->key = d.store->nextTempKey--;
     d.beforeAdd = d.hasCurrent() ? d.cur : nullptr;
     d.store->rows.push_back(r);
@@ -614,6 +617,7 @@ void Recordset::Update() {
         r.values = d.buf;
         if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
     }
+    r.unfinished = false;
     d.editing = false;
     d.adding = false;
     d.buf.clear();
@@ -712,7 +716,7 @@ void Recordset::UpdateBatch() {
         for (auto& r : s.rows) {
             if (r->state == Row::State::Modified)
                 w.update(*r, cols);
-            else if (r->state == Row::State::Added)
+            else if (r->state == Row::State::Added && !r->unfinished)
                 inserted.emplace_back(r.get(), w.insert(*r));
         }
         tx.commit();
@@ -721,7 +725,7 @@ void Recordset::UpdateBatch() {
     for (auto& [r, rowid] : inserted)
         r->rowid = rowid;
     for (auto& r : s.rows) {
-        if (r->state == Row::State::Unchanged) continue;
+        if (r->state == Row::State::Unchanged || r->unfinished) continue;
         r->original = r->values;
         r->state = Row::State::Unchanged;
     }

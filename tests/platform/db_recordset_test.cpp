@@ -266,6 +266,18 @@ TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
     rs.MoveFirst();
     EXPECT_EQ(rs.Fields("L1").value().toDouble(), 10);
     batch.UpdateBatch(); // nothing pending: nothing happens
+
+    // A record the window is still adding is not the batch's to write.
+    rs.AddNew();
+    rs.Fields("Code") = Value(6);
+    batch.MoveFirst();
+    batch.Fields("L1") = Value(11.0);
+    batch.UpdateBatch();
+    EXPECT_EQ(fileCount(), 4);
+    rs.Update();
+    EXPECT_EQ(
+        db_->scalar("SELECT group_concat(Code) FROM (SELECT Code FROM S ORDER BY Code)").text(),
+        "1,2,4,5,6");
 }
 
 TEST_F(Recordset_, CancelBatchBringsBackTheRowsAsInTheFile) {
