@@ -617,7 +617,7 @@ void Recordset::Update() {
         r.values = d.buf;
         if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
     }
-    r.unfinished = false;
+    if (d.adding) r.unfinished = false; // only the record set that adds it finishes it
     d.editing = false;
     d.adding = false;
     d.buf.clear();

@@ -272,6 +272,8 @@ TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
     rs.Fields("Code") = Value(6);
     batch.MoveFirst();
     batch.Fields("L1") = Value(11.0);
+    batch.MoveLast(); // even when the batch wrote into it
+    batch.Fields("L1") = Value(12.0);
     batch.UpdateBatch();
     EXPECT_EQ(fileCount(), 4);
     rs.Update();
