@@ -6,14 +6,10 @@
 #include "tests/support/dialog_script.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_splash.h"
-#include "workspace/globals.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -124,26 +120,6 @@ TEST_F(StartUp, AFailingSettingsStoreIsReportedAndTheProgramEnds) {
     EXPECT_FALSE(mainWindow().isVisible());
     EXPECT_FALSE(splashLoaded());
     QDir(platform::settingsPath("Bandwright")).removeRecursively();
-}
-
-TEST(Splash, AKeyOrAClickOnTheFrameUnloadsItAndActivatingItClearsTheKind) {
-    frmSplash& s = splashForm();
-    s.show();
-    gActiveKind = 3;
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(&s, &activate);
-    EXPECT_EQ(gActiveKind, 0);
-    QTest::keyClick(&s, Qt::Key_Space);
-    QApplication::processEvents();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(splashLoaded());
-
-    frmSplash& again = splashForm();
-    again.show();
-    EXPECT_EQ(again.lblVersion->text(), "Version 3.4");
-    QTest::mouseClick(again.Frame1, Qt::LeftButton);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(splashLoaded());
 }
 
 } // namespace

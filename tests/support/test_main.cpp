@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
+
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::string tmpl = (std::filesystem::temp_directory_path() / "bwtest-XXXXXX").string();
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
         setenv("TMPDIR", home.c_str(), 1);
+        const std::string runtime = home + "/runtime";
+        if (mkdir(runtime.c_str(), 0700) == 0) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
