@@ -605,7 +605,9 @@ void Recordset::Update() {
         if (d.adding) {
             r.original = d.buf;
             r.rowid = next.rowid;
-            r.key = next.rowid;
+            // The bookmark stays the one it had: the file may give a new
+            // record the rowid of one deleted before, whose bookmark must
+            // not lead here.
             r.state = Row::State::Unchanged;
         } else {
             for (size_t i = 0; i < d.dirty.size(); ++i)

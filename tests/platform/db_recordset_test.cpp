@@ -146,6 +146,20 @@ TEST_F(Recordset_, BookmarksSurviveDeletesAndRenumbering) {
     rs.setBookmark(fourth);
     EXPECT_EQ(rs.Fields("Description").value().text(), "d4");
     EXPECT_EQ(fileCount(), 4);
+
+    // The last record deleted and a new one added in its stead: the old
+    // bookmark leads nowhere, the new record keeps the one it was given.
+    rs.MoveLast();
+    const RecordKey last = rs.Bookmark();
+    rs.Delete();
+    rs.AddNew();
+    const RecordKey added = rs.Bookmark();
+    rs.Fields("Code") = Value(9);
+    rs.Update();
+    EXPECT_THROW(rs.setBookmark(last), Error);
+    rs.MoveFirst();
+    rs.setBookmark(added);
+    EXPECT_EQ(code(rs), 9);
 }
 
 TEST_F(Recordset_, ClonesShareRows) {
