@@ -605,6 +605,8 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
         }
         if (afterStep) afterStep(CompactStep::CopyChecked);
         std::error_code ec;
+        // The compacted file keeps the permissions the user gave the original.
+        fs::permissions(work, fs::status(target).permissions(), ec);
         fs::rename(work, target, ec); // one step: the old file or the new one, never neither
         if (ec)
             throw Error("Cannot replace \"" + path + "\" by its compacted copy (" + ec.message() +

@@ -295,8 +295,12 @@ TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {
     EXPECT_TRUE(std::filesystem::exists(file("bad.db")));
     std::filesystem::remove(file("bad.db"));
 
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     compactFile(path);
-    EXPECT_LT(std::filesystem::file_size(path), before);
+    EXPECT_LT(fs::file_size(path), before);
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     auto db = Database::open(path);
     EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
     EXPECT_EQ(db->tableDef("S").indexes.at(0).name, "Code");
