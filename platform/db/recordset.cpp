@@ -543,13 +543,16 @@ bool Recordset::Find(std::string_view field, const Value& value, int skipRows, b
 }
 
 FieldList Recordset::Fields() const {
-    return FieldList(&impl());
+    impl();
+    return FieldList(d_);
 }
 Field Recordset::Fields(int index) const {
-    return FieldList(&impl())(index);
+    impl();
+    return FieldList(d_)(index);
 }
 Field Recordset::Fields(std::string_view name) const {
-    return FieldList(&impl())(name);
+    impl();
+    return FieldList(d_)(name);
 }
 
 void Recordset::AddNew() {

@@ -51,8 +51,8 @@ public:
 private:
     friend class Recordset;
     friend class FieldList;
-    Field(RecordsetImpl* rs, int index) : rs_(rs), index_(index) {}
-    RecordsetImpl* rs_;
+    Field(std::shared_ptr<RecordsetImpl> rs, int index) : rs_(std::move(rs)), index_(index) {}
+    std::shared_ptr<RecordsetImpl> rs_; // keeps its record set alive
     int index_;
 };
 
@@ -66,8 +66,8 @@ public:
 
 private:
     friend class Recordset;
-    explicit FieldList(RecordsetImpl* rs) : rs_(rs) {}
-    RecordsetImpl* rs_;
+    explicit FieldList(std::shared_ptr<RecordsetImpl> rs) : rs_(std::move(rs)) {}
+    std::shared_ptr<RecordsetImpl> rs_;
 };
 
 // Rows read by GetRows(): value(field, row), both 0-based.

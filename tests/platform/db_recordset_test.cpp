@@ -192,6 +192,10 @@ TEST_F(Recordset_, ClonesShareRows) {
     EXPECT_THROW(held.Name(), Error);
     EXPECT_THROW(held.value(), Error);
     EXPECT_EQ(rs.RecordCount(), 3);
+    // A field outlives the last handle of its record set and still reads.
+    Field kept = [&] { return rs.Clone().Fields("Code"); }();
+    EXPECT_EQ(kept.Name(), "Code");
+    EXPECT_EQ(kept.value().toLong(), 2);
 }
 
 // A clone left standing while its original removes or adds records keeps its
