@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <vector>
@@ -71,7 +72,12 @@ IniFile load(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         throw SettingsError("Cannot read settings file " + path.toStdString() + ": " +
                             f.errorString().toStdString());
-    const QString text = QString::fromUtf8(f.readAll());
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    // A file saved by hand in an 8-bit code page: keep its letters, which the
+    // next write would otherwise replace for good with replacement marks.
+    if (utf8.hasError()) text = QString::fromLatin1(bytes);
     Section* current = nullptr;
     for (QString line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);

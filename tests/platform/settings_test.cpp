@@ -76,6 +76,12 @@ TEST_F(SettingsStore, ReadsAFileEditedByHand) {
     SaveSetting(app, "StartUp", "File2", "x");
     EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
     EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
+
+    // Saved in an 8-bit code page: the letters survive, also past a later write.
+    writeFile("[StartUp]\nDefaultDir=C:\\M\xFCller\\Bl\xE4tter\n");
+    SaveSetting(app, "StartUp", "File1", "x");
+    EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"),
+              QString::fromUtf8("C:\\M\xC3\xBCller\\Bl\xC3\xA4tter"));
 }
 
 TEST_F(SettingsStore, AStoreThatCannotBeReadOrWrittenIsReported) {
