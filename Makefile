@@ -9,7 +9,8 @@ all: build
 deps:
 	@scripts/install-deps
 
-$(BUILD)/build.ninja: CMakeLists.txt
+# Packages first, also under make -j: configuring needs them.
+$(BUILD)/build.ninja: CMakeLists.txt | deps
 	cmake -S . -B $(BUILD) -G Ninja
 
 configure: deps $(BUILD)/build.ninja
