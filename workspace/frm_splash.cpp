@@ -4,6 +4,7 @@
 #include "workspace/globals.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -11,6 +12,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -85,6 +87,12 @@ int frmSplash::Top() const { return platform::pixelsToTwips(y()); }
 int frmSplash::Left() const { return platform::pixelsToTwips(x()); }
 
 void frmSplash::Refresh() {
+    // Under a window manager the window is mapped only after a round trip, and
+    // what is painted before that is lost: wait (briefly) for the window system
+    // to expose it, handling no input meanwhile.
+    const QDeadlineTimer deadline(2000);
+    while (windowHandle() && !windowHandle()->isExposed() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     repaint();
     QApplication::sync();
 }
