@@ -41,8 +41,11 @@ QString unquote(const QString& raw) {
     QString out;
     for (qsizetype i = 1; i < raw.size() - 1; ++i) {
         QChar c = raw[i];
-        if (c == u'\\' && i + 1 < raw.size() - 1) {
-            QChar n = raw[++i];
+        // Only the escapes this store writes; any other backslash is a
+        // hand-quoted path's ("C:\Program Files\tables") and stays.
+        const QChar n = i + 2 < raw.size() ? raw[i + 1] : QChar();
+        if (c == u'\\' && (n == u'\\' || n == u'"' || n == u'n' || n == u'r')) {
+            ++i;
             out += n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n;
         } else {
             out += c;

@@ -77,6 +77,11 @@ TEST_F(SettingsStore, ReadsAFileEditedByHand) {
     EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
     EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
 
+    // Quoted by hand: a backslash that is no escape of ours stays.
+    writeFile("[StartUp]\nTemplateFile=\"C:\\Program Files\\Bandwright\\tables.mdb\"\n");
+    EXPECT_EQ(GetSetting(app, "StartUp", "TemplateFile"),
+              "C:\\Program Files\\Bandwright\\tables.mdb");
+
     // Saved in an 8-bit code page: the letters survive, also past a later write.
     writeFile("[StartUp]\nDefaultDir=C:\\M\xFCller\\Bl\xE4tter\n");
     SaveSetting(app, "StartUp", "File1", "x");
