@@ -15,12 +15,14 @@ namespace {
 struct Entry {
     QString key;
     QString value;
+    bool raw = false; // a comment or other line kept as it was written
 };
 struct Section {
     QString name;
     std::vector<Entry> entries;
 };
 struct IniFile {
+    std::vector<QString> preamble; // lines before the first section
     std::vector<Section> sections;
 
     Section* find(const QString& name) {
@@ -85,7 +87,18 @@ IniFile load(const QString& path) {
     for (QString line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);
         const QString t = line.trimmed();
-        if (t.isEmpty() || t.startsWith(u'#')) continue;
+        if (t.isEmpty()) continue;
+        // Comments and lines we cannot read stay where they were.
+        auto keep = [&] {
+            if (current)
+                current->entries.push_back({QString(), line, true});
+            else
+                ini.preamble.push_back(line);
+        };
+        if (t.startsWith(u'#')) {
+            keep();
+            continue;
+        }
         if (t.startsWith(u'[') && t.endsWith(u']')) {
             const QString name = t.mid(1, t.size() - 2).trimmed();
             current = ini.find(name);
@@ -96,26 +109,31 @@ IniFile load(const QString& path) {
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
-        if (eq <= 0 || !current) continue;
+        if (eq <= 0 || !current) {
+            keep();
+            continue;
+        }
         const QString key = line.left(eq).trimmed();
         const QString value = unquote(line.mid(eq + 1).trimmed());
         bool replaced = false;
         for (Entry& e : current->entries)
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+            if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) {
                 e.value = value;
                 replaced = true;
             }
-        if (!replaced) current->entries.push_back({key, value});
+        if (!replaced) current->entries.push_back({key, value, false});
     }
     return ini;
 }
 
 void store(const QString& path, const IniFile& ini) {
     QString text;
+    for (const QString& line : ini.preamble) text += line + u'\n';
     for (const Section& s : ini.sections) {
         if (!text.isEmpty()) text += u'\n';
         text += u'[' + s.name + QStringLiteral("]\n");
-        for (const Entry& e : s.entries) text += e.key + u'=' + quoteIfNeeded(e.value) + u'\n';
+        for (const Entry& e : s.entries)
+            text += (e.raw ? e.value : e.key + u'=' + quoteIfNeeded(e.value)) + u'\n';
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw SettingsError("Cannot create the settings folder for " + path.toStdString());
@@ -136,7 +154,7 @@ QString GetSetting(const QString& app, const QString& section, const QString& ke
     IniFile ini = load(settingsPath(app));
     if (Section* s = ini.find(section))
         for (const Entry& e : s->entries)
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) return e.value;
+            if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) return e.value;
     return defaultValue;
 }
 
@@ -150,7 +168,7 @@ void SaveSetting(const QString& app, const QString& section, const QString& key,
         s = &ini.sections.back();
     }
     for (Entry& e : s->entries)
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
+        if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) {
             e.value = value;
             store(path, ini);
             return;

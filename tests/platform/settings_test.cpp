@@ -76,6 +76,15 @@ TEST_F(SettingsStore, ReadsAFileEditedByHand) {
     SaveSetting(app, "StartUp", "File2", "x");
     EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
     EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
+    // ... the comments and unreadable lines too, in their places.
+    {
+        QFile f(platform::settingsPath(app));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        EXPECT_TRUE(text.startsWith("# written by hand\n")) << text.toStdString();
+        EXPECT_TRUE(text.contains("File1=a, b\ngarbage line without equals\nFile2=x\n"))
+            << text.toStdString();
+    }
 
     // Quoted by hand: a backslash that is no escape of ours stays.
     writeFile("[StartUp]\nTemplateFile=\"C:\\Program Files\\Bandwright\\tables.mdb\"\n");
