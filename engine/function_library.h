@@ -1,8 +1,8 @@
 #pragma once
 // The formula functions that draw reference curves and give propagation, room
 // and insulation corrections. Each is one case of EvalFunction: same arguments
-// minus the function number, same message text ("" on success), and each checks
-// its own argument count first so that a refused count writes no band.
+// minus the function number, same message text ("" on success). EvalFunction
+// has checked the argument count before it calls one.
 #include "engine/arith.h"
 #include "engine/bands.h"
 
@@ -52,10 +52,6 @@ std::string fnRmC(const ArgMatrix& args, int argCount, BandArray& result, int ba
 
 // Shared by the function files above.
 namespace fnlib {
-
-inline std::string wrongCount(const char* name) {
-    return std::string("Wrong number of parameters - ") + name;
-}
 
 // Bands actually written: never past the band array, whatever the caller passes.
 inline int bandsOf(int bandCount) {

@@ -31,9 +31,8 @@ bool thirdOctave(int bandCount) {
 // The frame shared by every curve: markers in the rating pass through, then
 // curveValue(N, t) gives the band's value or -999 where the curve has none.
 template <typename Curve>
-std::string drawCurve(const char* name, const ArgMatrix& args, int argCount, BandArray& result,
-                      int bandCount, int firstBand, Curve curveValue) {
-    if (argCount != 1) return wrongCount(name);
+std::string drawCurve(const ArgMatrix& args, BandArray& result, int bandCount, int firstBand,
+                      Curve curveValue) {
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         const double rating = args(j, 1);
@@ -61,36 +60,32 @@ double interpolateCurves(const Rows& curves, const std::vector<double>& levels, 
 
 } // namespace
 
-std::string fnNR(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                 int firstBand) {
-    return drawCurve("NR", args, argCount, result, bandCount, firstBand, [](double rating, int t) {
+std::string fnNR(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
+    return drawCurve(args, result, bandCount, firstBand, [](double rating, int t) {
         const int k = octaveOf(t, 14);
         if (k < 1 || k > 9) return kNoValue;
         return gNRa[k] + gNRb[k] * rating;
     });
 }
 
-std::string fnNC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                 int firstBand) {
-    return drawCurve("NC", args, argCount, result, bandCount, firstBand, [](double rating, int t) {
+std::string fnNC(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
+    return drawCurve(args, result, bandCount, firstBand, [](double rating, int t) {
         const int k = octaveOf(t, 17);
         if (k < 1 || k > 8 || rating < 15 || rating > 70) return kNoValue;
         return interpolateCurves(gNCCurves, gNCLevels, 12, rating, k);
     });
 }
 
-std::string fnPNC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                  int firstBand) {
-    return drawCurve("PNC", args, argCount, result, bandCount, firstBand, [](double rating, int t) {
+std::string fnPNC(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
+    return drawCurve(args, result, bandCount, firstBand, [](double rating, int t) {
         const int k = octaveOf(t, 14);
         if (k < 1 || k > 9 || rating < 15 || rating > 65) return kNoValue;
         return interpolateCurves(gPNCCurves, gPNCLevels, 11, rating, k);
     });
 }
 
-std::string fnRC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                 int firstBand) {
-    return drawCurve("RC", args, argCount, result, bandCount, firstBand, [](double rating, int t) {
+std::string fnRC(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
+    return drawCurve(args, result, bandCount, firstBand, [](double rating, int t) {
         const int k = octaveOf(t, 11);
         if (k < 1 || k > 9 || rating < 25 || rating > 50) return kNoValue;
         // The lowest octaves are defined only for a few ratings.
@@ -100,45 +95,38 @@ std::string fnRC(const ArgMatrix& args, int argCount, BandArray& result, int ban
     });
 }
 
-std::string fnSTC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                  int firstBand) {
-    return drawCurve("STC", args, argCount, result, bandCount, firstBand, [](double rating, int t) {
+std::string fnSTC(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
+    return drawCurve(args, result, bandCount, firstBand, [](double rating, int t) {
         if (t < 20 || t > 35) return kNoValue;
         return rating + gSTCContour[t - 19] - 40;
     });
 }
 
-std::string fnRw(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                 int firstBand) {
+std::string fnRw(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
     const bool third = thirdOctave(bandCount);
-    return drawCurve("Rw", args, argCount, result, bandCount, firstBand,
-                     [third](double rating, int t) {
-                         if (t < (third ? 19 : 20) || t > (third ? 34 : 32)) return kNoValue;
-                         return rating + gSTCContour[t - 19] - 40;
-                     });
+    return drawCurve(args, result, bandCount, firstBand, [third](double rating, int t) {
+        if (t < (third ? 19 : 20) || t > (third ? 34 : 32)) return kNoValue;
+        return rating + gSTCContour[t - 19] - 40;
+    });
 }
 
-std::string fnLnw(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                  int firstBand) {
+std::string fnLnw(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
     const bool third = thirdOctave(bandCount);
-    return drawCurve("Ln,w", args, argCount, result, bandCount, firstBand,
-                     [third](double rating, int t) {
-                         if (third) {
-                             if (t < 19 || t > 34) return kNoValue;
-                             return rating + gImpactRefThird[t - 18] - 60;
-                         }
-                         const int k = octaveOf(t, 20);
-                         if (k < 1 || k > 5) return kNoValue;
-                         return rating + gImpactRefOct[k] - 60;
-                     });
+    return drawCurve(args, result, bandCount, firstBand, [third](double rating, int t) {
+        if (third) {
+            if (t < 19 || t > 34) return kNoValue;
+            return rating + gImpactRefThird[t - 18] - 60;
+        }
+        const int k = octaveOf(t, 20);
+        if (k < 1 || k > 5) return kNoValue;
+        return rating + gImpactRefOct[k] - 60;
+    });
 }
 
-std::string fnIIC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
-                  int firstBand) {
+std::string fnIIC(const ArgMatrix& args, int, BandArray& result, int bandCount, int firstBand) {
     const bool third = thirdOctave(bandCount);
-    return drawCurve("IIC", args, argCount, result, bandCount, firstBand,
-                     [third](double rating, int t) {
-                         if (t < (third ? 19 : 20) || t > (third ? 34 : 32)) return kNoValue;
-                         return gIICContour[t - 18] + 60 - rating;
-                     });
+    return drawCurve(args, result, bandCount, firstBand, [third](double rating, int t) {
+        if (t < (third ? 19 : 20) || t > (third ? 34 : 32)) return kNoValue;
+        return gIICContour[t - 18] + 60 - rating;
+    });
 }

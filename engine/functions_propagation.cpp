@@ -36,7 +36,6 @@ double airAlpha(double h, double tau, int k) {
 
 std::string fnBarCor(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                      int firstBand) {
-    if (argCount != 5 && argCount != 6) return wrongCount("BarCor");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         if (const double g = greatestMarker(args, argCount, j)) {
@@ -83,7 +82,6 @@ std::string fnBarCor(const ArgMatrix& args, int argCount, BandArray& result, int
 
 std::string fnAirAbs(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                      int firstBand) {
-    if (argCount < 1 || argCount > 3) return wrongCount("AirAbs");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         if (const double g = greatestMarker(args, argCount, j)) {
@@ -124,9 +122,8 @@ std::string fnAirAbs(const ArgMatrix& args, int argCount, BandArray& result, int
     return {};
 }
 
-std::string fnDistPo(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
+std::string fnDistPo(const ArgMatrix& args, int, BandArray& result, int bandCount,
                      int /*firstBand*/) {
-    if (argCount != 1) return wrongCount("DistPo");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         const double d = args(j, 1);
@@ -143,7 +140,6 @@ std::string fnDistPo(const ArgMatrix& args, int argCount, BandArray& result, int
 
 std::string fnDistLi(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                      int /*firstBand*/) {
-    if (argCount < 1 || argCount > 4) return wrongCount("DistLi");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         if (const double g = greatestMarker(args, argCount, j)) {
@@ -186,7 +182,6 @@ std::string fnDistLi(const ArgMatrix& args, int argCount, BandArray& result, int
 
 std::string fnDistPl(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                      int /*firstBand*/) {
-    if (argCount != 2) return wrongCount("DistPl");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         if (const double g = greatestMarker(args, argCount, j)) {

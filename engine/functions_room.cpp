@@ -52,7 +52,6 @@ double sourceExtentSum(double A, double B) {
 
 std::string fnCompTL(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                      int /*firstBand*/) {
-    if (argCount % 2 != 0) return wrongCount("CompTL");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         const CountedMarkers m = countMarkers(args, argCount, j);
@@ -93,7 +92,6 @@ std::string fnCompTL(const ArgMatrix& args, int argCount, BandArray& result, int
 
 std::string fnDnT(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                   int /*firstBand*/) {
-    if (argCount != 3) return wrongCount("DnT");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         const CountedMarkers m = countMarkers(args, argCount, j);
@@ -115,7 +113,6 @@ std::string fnDnT(const ArgMatrix& args, int argCount, BandArray& result, int ba
 
 std::string fnPlen(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                    int /*firstBand*/) {
-    if (argCount < 3 || argCount > 5) return wrongCount("Plen");
     const int n = bandsOf(bandCount);
     for (int j = 1; j <= n; ++j) {
         if (const double g = greatestMarker(args, argCount, j)) {
@@ -147,7 +144,6 @@ std::string fnPlen(const ArgMatrix& args, int argCount, BandArray& result, int b
 
 std::string fnRmC(const ArgMatrix& args, int argCount, BandArray& result, int bandCount,
                   int firstBand) {
-    if (argCount != 2 && argCount != 4) return wrongCount("RmC");
     const int n = bandsOf(bandCount);
     // The grid sum depends only on the source's sides and distance, which are
     // mostly constants: keep the last one.

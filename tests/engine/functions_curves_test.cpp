@@ -47,11 +47,10 @@ TEST_F(Curves, ArgumentCounts) {
             ArgMatrix m;
             for (int a = 1; a <= n; ++a)
                 m.addColumn().v.fill(40);
-            BandArray r;
-            r.v.fill(12345);
-            EXPECT_EQ(f.fn(m, n, r, 30, 11), std::string("Wrong number of parameters - ") + f.name);
+            const Out o = callByName(f.name, m, kThirdFrom16);
+            EXPECT_EQ(o.msg, std::string("Wrong number of parameters - ") + f.name);
             for (int j = 1; j <= 30; ++j)
-                EXPECT_EQ(r(j), 12345);
+                EXPECT_EQ(o.band(j), 12345);
         }
         EXPECT_EQ(curve(f.fn, 40, kThirdFrom16).msg, "") << f.name;
     }

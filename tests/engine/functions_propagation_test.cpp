@@ -45,7 +45,7 @@ TEST_F(Propagation, ArgumentCounts) {
             ArgMatrix m;
             for (int a = 1; a <= n; ++a)
                 m.addColumn().v.fill(10);
-            const Out o = call(c.fn, m, kOctaveFrom63);
+            const Out o = callByName(c.name, m, kOctaveFrom63);
             EXPECT_EQ(o.msg, std::string("Wrong number of parameters - ") + c.name);
             for (int j = 1; j <= 10; ++j)
                 EXPECT_EQ(o.band(j), 12345) << c.name;

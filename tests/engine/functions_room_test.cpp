@@ -47,7 +47,7 @@ TEST_F(Room, ArgumentCounts) {
             ArgMatrix m;
             for (int a = 1; a <= n; ++a)
                 m.addColumn().v.fill(1);
-            const Out o = call(c.fn, m);
+            const Out o = callByName(c.name, m, kOctaveFrom63);
             EXPECT_EQ(o.msg, std::string("Wrong number of parameters - ") + c.name);
             for (int j = 1; j <= 10; ++j)
                 EXPECT_EQ(o.band(j), 12345) << c.name;
