@@ -51,6 +51,15 @@ TableDef worksheetTableDef(const std::string& name, int bandCount) {
     return t;
 }
 
+void createSheet(Database& db, const TableDef& table, int bandSystem, int firstBand,
+                 const std::string& notes) {
+    Database::Transaction tx(db);
+    db.createTable(table);
+    db.Execute("INSERT INTO \"Sheets List\" VALUES (?, ?, ?, ?)",
+               {Value(table.name), Value(bandSystem), Value(firstBand), Value(notes)});
+    tx.commit();
+}
+
 void bindWorksheet(SheetForm& form, const std::string& connectionString, const std::string& sheet) {
     form.Data1.setConnectionString(connectionString);
     form.Data1.setRecordSource("SELECT * FROM " + quoteIdent(sheet) + " ORDER BY \"Code\"");

@@ -9,6 +9,7 @@
 
 namespace db {
 
+class Database;
 class SheetForm;
 
 inline constexpr const char* kSheetsList = "Sheets List";
@@ -20,6 +21,11 @@ constexpr int kFirstBandField = 8; // L1
 TableDef sheetsListTableDef();
 // A worksheet table of `bandCount` bands (10 octave, 30 third-octave).
 TableDef worksheetTableDef(const std::string& name, int bandCount);
+
+// Creates a sheet table and its "Sheets List" row together: both or neither.
+// Throws db::Error.
+void createSheet(Database& db, const TableDef& table, int bandSystem, int firstBand,
+                 const std::string& notes = {});
 
 // Binds Data1 to the sheet's records in Code order and Data2 to its
 // "Sheets List" row, both through `connectionString`, and refreshes them.

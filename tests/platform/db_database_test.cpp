@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
+#include "platform/db/sheet_layout.h"
 
 #include "db_test_util.h"
 
@@ -265,6 +266,16 @@ TEST_F(Database_, FailedTransactionLeavesNothing) {
     EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 0);
     EXPECT_THROW(db->Execute("DELETE FROM S; DROP TABLE S"), Error); // one statement only
     EXPECT_TRUE(db->findTable("S"));
+
+    // A sheet and its catalogue row come together or not at all: a name too
+    // long for the catalogue leaves no table behind.
+    db->createTable(db::sheetsListTableDef());
+    const std::string longName(300, 'n');
+    EXPECT_THROW(db::createSheet(*db, db::worksheetTableDef(longName, 10), 1, 14), Error);
+    EXPECT_FALSE(db->findTable(longName));
+    db::createSheet(*db, db::worksheetTableDef("Office", 30), 2, 13);
+    EXPECT_TRUE(db->findTable("Office"));
+    EXPECT_EQ(db->scalar("SELECT \"First Band\" FROM \"Sheets List\"").toLong(), 13);
 }
 
 TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {

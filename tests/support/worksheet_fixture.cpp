@@ -13,9 +13,7 @@ WorksheetFile::WorksheetFile(std::string path) : path_(std::move(path)) {
 void WorksheetFile::addSheet(const std::string& name, int bandSystem, int firstBand,
                              const std::vector<SpectrumRow>& rows, const std::string& notes) {
     const int bandCount = bandSystem == 2 ? 30 : 10;
-    db_->createTable(db::worksheetTableDef(name, bandCount));
-    db_->Execute("INSERT INTO \"Sheets List\" VALUES (?, ?, ?, ?)",
-                 {db::Value(name), db::Value(bandSystem), db::Value(firstBand), db::Value(notes)});
+    db::createSheet(*db_, db::worksheetTableDef(name, bandCount), bandSystem, firstBand, notes);
     db::Recordset rs = db_->OpenRecordset(name, {}, db::LockType::BatchOptimistic);
     int code = 0;
     for (const SpectrumRow& r : rows) {

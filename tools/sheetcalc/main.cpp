@@ -158,9 +158,7 @@ int main() {
                 f.type = db::FieldType::Memo;
                 f.allowZeroLength = true;
             }
-        db->createTable(table);
-        db->Execute("INSERT INTO \"Sheets List\" VALUES (?, ?, ?, ?)",
-                    {db::Value(name), db::Value(system), db::Value(firstBand), db::Value("")});
+        db::createSheet(*db, table, system, firstBand);
         db::Recordset rs = db->OpenRecordset(name, {}, db::LockType::BatchOptimistic);
         int code = 0;
         for (const Spectrum& sp : sheet) {
