@@ -69,11 +69,6 @@ inline double greatestMarker(const ArgMatrix& args, int n, int j) {
     return g > -1000 ? g : 0;
 }
 
-// Decimal logarithm as the rest of the engine takes it: ln(x) / ln(10).
-inline double log10n(double x) {
-    return std::log(x) / std::log(10.0);
-}
-
 // Writes v into band j, or returns the arithmetic failure text when v is not
 // a finite number (nothing is written then).
 inline const char* store(BandArray& result, int j, double v) {

@@ -71,7 +71,7 @@ std::string fnBarCor(const ArgMatrix& args, int argCount, BandArray& result, int
         const double x = (20 / lambda) * c3 * z * kmet;
         double v = 0;
         if (!(x < -2)) {
-            v = 10 * log10n(3 + x);
+            v = 10 * log10ByLn(3 + x);
             const double limit = e != 0 ? 25 : 20;
             if (v > limit) v = limit;
         }
@@ -131,7 +131,7 @@ std::string fnDistPo(const ArgMatrix& args, int, BandArray& result, int bandCoun
             result(j) = d;
         } else if (d <= 0) {
             result(j) = kErrorValue;
-        } else if (const char* failure = store(result, j, 10 * log10n(kTwoPi * d * d))) {
+        } else if (const char* failure = store(result, j, 10 * log10ByLn(kTwoPi * d * d))) {
             return failure;
         }
     }
@@ -156,7 +156,7 @@ std::string fnDistLi(const ArgMatrix& args, int argCount, BandArray& result, int
         }
         double v;
         if (argCount == 1) {
-            v = 10 * log10n(2 * d); // infinite line
+            v = 10 * log10ByLn(2 * d); // infinite line
         } else {
             const double factor = argCount == 4 && args(j, 4) == -1 ? kPi : 2; // True: coherent
             const double r = d * std::sin(kPi * theta / 180);
@@ -170,9 +170,9 @@ std::string fnDistLi(const ArgMatrix& args, int argCount, BandArray& result, int
                     result(j) = kErrorValue; // the receiver lies on the source
                     continue;
                 }
-                v = 10 * log10n(factor * kPi * x * (x - len) / len);
+                v = 10 * log10ByLn(factor * kPi * x * (x - len) / len);
             } else {
-                v = 10 * log10n(factor * r / (dphi / kPi));
+                v = 10 * log10ByLn(factor * r / (dphi / kPi));
             }
         }
         if (const char* failure = store(result, j, v)) return failure;
@@ -193,7 +193,7 @@ std::string fnDistPl(const ArgMatrix& args, int argCount, BandArray& result, int
             result(j) = kErrorValue;
             continue;
         }
-        const double v = -10 * log10n(std::log1p(s / (kPi * d * d)) / s);
+        const double v = -10 * log10ByLn(std::log1p(s / (kPi * d * d)) / s);
         if (const char* failure = store(result, j, v)) return failure;
     }
     return {};

@@ -85,7 +85,7 @@ std::string fnCompTL(const ArgMatrix& args, int argCount, BandArray& result, int
             result(j) = kNoValue;
             continue;
         }
-        if (const char* failure = store(result, j, -10 * log10n(power / total))) return failure;
+        if (const char* failure = store(result, j, -10 * log10ByLn(power / total))) return failure;
     }
     return {};
 }
@@ -104,7 +104,7 @@ std::string fnDnT(const ArgMatrix& args, int argCount, BandArray& result, int ba
         } else if (args(j, 3) <= 0) {
             result(j) = kErrorValue; // no reverberation time
         } else {
-            const double v = (args(j, 1) - args(j, 2)) + 10 * log10n(args(j, 3) / 0.5);
+            const double v = (args(j, 1) - args(j, 2)) + 10 * log10ByLn(args(j, 3) / 0.5);
             if (const char* failure = store(result, j, v)) return failure;
         }
     }
@@ -130,12 +130,12 @@ std::string fnPlen(const ArgMatrix& args, int argCount, BandArray& result, int b
         const double reverberant = so * (1 - alpha) / (alpha * s);
         double v;
         if (argCount == 3) {
-            v = -10 * log10n(reverberant);
+            v = -10 * log10ByLn(reverberant);
         } else if (argCount == 4) {
-            v = -10 * log10n(so / (kTwoPi * d * d) + reverberant);
+            v = -10 * log10ByLn(so / (kTwoPi * d * d) + reverberant);
         } else {
             v = -10 *
-                log10n(so * std::cos(theta / kDegreesPerRadian) / (kTwoPi * d * d) + reverberant);
+                log10ByLn(so * std::cos(theta / kDegreesPerRadian) / (kTwoPi * d * d) + reverberant);
         }
         if (const char* failure = store(result, j, v)) return failure;
     }
@@ -164,7 +164,7 @@ std::string fnRmC(const ArgMatrix& args, int argCount, BandArray& result, int ba
             result(j) = kNoValue;
             continue;
         }
-        double v = 12 - 5 * log10n(volume) - 3 * log10n(gBandFreq[t]) - 10 * log10n(r);
+        double v = 12 - 5 * log10ByLn(volume) - 3 * log10ByLn(gBandFreq[t]) - 10 * log10ByLn(r);
         if (argCount == 4) {
             const double A = (a / (2 * r)) * (a / (2 * r));
             const double B = (b / (2 * r)) * (b / (2 * r));
@@ -173,7 +173,7 @@ std::string fnRmC(const ArgMatrix& args, int argCount, BandArray& result, int ba
                 lastB = B;
                 lastSum = sourceExtentSum(A, B);
             }
-            v += 10 * log10n(lastSum / 10000);
+            v += 10 * log10ByLn(lastSum / 10000);
         }
         if (const char* failure = store(result, j, v)) return failure;
     }

@@ -8,11 +8,7 @@
 
 namespace {
 
-// Logarithms as the formula language has always taken them: ln(x) / ln(10).
-double log10ByLn(double x) {
-    return std::log(x) / std::log(10.0);
-}
-
+// log and loge: markers pass, a value that is not positive is an error.
 std::string logarithm(const ArgMatrix& args, BandArray& result, int bandCount, bool base10) {
     for (int j = 1; j <= bandCount; ++j) {
         const double a = args(j, 1);

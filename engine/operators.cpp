@@ -7,10 +7,6 @@
 
 namespace {
 
-double log10ByLn(double x) {
-    return std::log(x) / std::log(10.0);
-}
-
 // The operator on two ordinary values; a failure leaves its text in `msg`.
 inline double operate(int op, double l, double r, const char*& msg) {
     switch (op) {
