@@ -1,5 +1,7 @@
 #include "workspace/bandwright_window.h"
 
+#include "workspace/menu_bar.h"
+
 #include <QPointer>
 
 namespace {
@@ -13,6 +15,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setObjectName("mdiArea");
     mdiArea->setBackground(QColor(128, 128, 128));
     setCentralWidget(mdiArea);
+    buildMenuBar(*this, *mdiArea);
     resize(1024, 720);
 }
 

@@ -1,6 +1,4 @@
 #pragma once
-// Global state of the main window and workspace.
-
-// Kind of the active window: 1 worksheet, 2 datasheet, 3 graph, 4 print
-// window; 0 while the splash or About window is up.
-extern int gActiveKind;
+// Global state of the main window and workspace. The active-window kind is
+// shared with the sheet windows and lives with them.
+#include "sheets/globals.h"

@@ -1,0 +1,73 @@
+#include "sheets/db_utilities.h"
+
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/ui.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/sheet_window.h"
+
+#include <QAction>
+
+namespace {
+
+const char* const kBackupTable = "~Backup";
+
+void enableUndo(bool on) {
+    if (QAction* undo = menuItem("mnuEditUndo")) undo->setEnabled(on);
+}
+
+} // namespace
+
+bool BackupSheet(bool recreate) {
+    if (gActiveKind != 1 && gActiveKind != 2) return false;
+    auto* window = dynamic_cast<SheetWindow*>(gActiveSheet);
+    if (!window) return false;
+    const std::string path = window->txtDBName->text().toStdString();
+    if (path.empty()) return false;
+    const QString caption = window->caption();
+    const std::string sheet = caption.mid(11).toStdString();
+    try {
+        auto database = db::Database::open(path);
+        const auto names = database->tableNames();
+        bool found = false;
+        for (const auto& name : names)
+            found = found || name == sheet;
+        if (!found) return false;
+
+        db::Database::Transaction tx(*database);
+        bool present = database->findTable(kBackupTable).has_value();
+        if (recreate && present) {
+            database->deleteTable(kBackupTable);
+            present = false;
+        }
+        if (!present)
+            CopyTableDef(sheet, *database, kBackupTable);
+        else
+            database->Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
+        database->Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
+                          db::quoteIdent(sheet));
+        tx.commit();
+    } catch (const std::exception& e) {
+        gBackupCaption.clear();
+        enableUndo(false);
+        platform::MsgBox(QString::fromStdString(e.what()));
+        return true;
+    }
+    gBackupCaption = caption;
+    enableUndo(true);
+    return false;
+}
+
+bool CopyTableDef(const std::string& source, db::Database& database, const std::string& newName) {
+    database.copyTableStructure(source, newName);
+    return true;
+}
+
+void CompactFile() {
+    try {
+        db::compactFile(gFilePath.toStdString());
+    } catch (const std::exception& e) {
+        platform::MsgBox("Error compacting database. " + QString::fromStdString(e.what()));
+    }
+}

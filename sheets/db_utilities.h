@@ -1,0 +1,30 @@
+#pragma once
+// Schema work shared by the sheet windows and the commands: the undo backup
+// of the active sheet, the copy of a table's structure, and the compaction
+// of the open worksheet file.
+#include <QString>
+
+#include <string>
+
+namespace db {
+class Database;
+}
+
+// Copies the active sheet's records into "~Backup" (rebuilt with the sheet's
+// structure when `recreate` is set or when it is missing), in one
+// transaction. Does nothing unless a worksheet or datasheet window is active
+// and its sheet table exists. On success the backup belongs to the active
+// window's caption and Undo is enabled. A failure shows its text, leaves the
+// old backup table as it was but disowns it (no caption, Undo disabled) so
+// that Undo can never bring back a state older than the last edit, and
+// returns true.
+bool BackupSheet(bool recreate);
+
+// Creates the empty table `newName` with the structure of `source` (fields in
+// order with types, sizes, defaults and zero-length rules, and its indexes).
+// Returns true when made; a failure throws db::Error.
+bool CopyTableDef(const std::string& source, db::Database& database, const std::string& newName);
+
+// Compacts the open worksheet file in place. A failure shows "Error
+// compacting database. " with its text and leaves the file as it was.
+void CompactFile();

@@ -1,0 +1,10 @@
+#include "sheets/globals.h"
+
+int gActiveKind = 0;
+QString gFilePath;
+bool gDatasheetOK = false;
+QString gBackupCaption;
+int gNextLev = 0;
+bool gSelExtending = false;
+long gSelAnchor = 0;
+long gSelEnd = 0;

@@ -1,0 +1,204 @@
+#include "sheets/level_display.h"
+
+#include "engine/number_format.h"
+#include "tables/band_table.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr double kNoValue = -999;
+constexpr double kMarked = -998;
+constexpr double kError = -997;
+
+bool isMarker(double v) {
+    return v == kNoValue || v == kMarked || v == kError;
+}
+
+// The leading number of a text without blanks, as strtod would read a plain
+// decimal: sign, digits, point, digits, exponent (E or D) with digits.
+double leadingNumber(const std::string& s, bool* overflow) {
+    size_t i = 0;
+    std::string num;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) num += s[i++];
+    bool digits = false;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+        num += s[i++];
+        digits = true;
+    }
+    if (i < s.size() && s[i] == '.') {
+        num += s[i++];
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+            num += s[i++];
+            digits = true;
+        }
+    }
+    if (!digits) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        size_t j = i + 1;
+        std::string exp = "e";
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp += s[j++];
+        bool expDigits = false;
+        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+            exp += s[j++];
+            expDigits = true;
+        }
+        if (expDigits) num += exp;
+    }
+    const double v = std::strtod(num.c_str(), nullptr);
+    if (!std::isfinite(v)) {
+        if (overflow) *overflow = true;
+        return 0;
+    }
+    return v;
+}
+
+} // namespace
+
+double readNumber(const QString& text, bool* overflow) {
+    if (overflow) *overflow = false;
+    std::string s;
+    for (const QChar c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+        if (c.unicode() > 127) break; // no number goes on past a foreign letter
+        s += static_cast<char>(c.unicode());
+    }
+    return leadingNumber(s, overflow);
+}
+
+double NumFromText(const db::Value& value) {
+    if (value.isNull() || value.isEmpty()) return kNoValue;
+    const QString text = QString::fromStdString(value.toText());
+    std::string kept;
+    for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+        bool letter = false;
+        for (const QChar c : word)
+            letter = letter || c.isLetter();
+        if (letter) continue;
+        for (const QChar c : word) {
+            const ushort u = c.unicode();
+            if ((u >= '0' && u <= '9') || u == '.' || u == '-') kept += static_cast<char>(u);
+        }
+    }
+    if (kept.empty()) return kNoValue;
+    bool overflow = false;
+    const double v = leadingNumber(kept, &overflow);
+    return overflow ? kNoValue : v;
+}
+
+long GetLevelColour(double level) {
+    if (level == kMarked) return 0xFF00;
+    if (level == kError) return 0xFF;
+    return 0;
+}
+
+QColor levelColour(double level) {
+    const long bgr = GetLevelColour(level);
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+std::string FormatLevel(double level, const std::string& type) {
+    if (level == kNoValue) return ".";
+    if (level == kMarked) return "X";
+    if (level == kError) return "#ERR";
+    if (!std::isfinite(level)) return "#ERR";
+    if (type == "Absorption" || type == "Reverberation Time") return formatFixed(level, 2, true);
+    return formatFixed(level, 1, true);
+}
+
+double bandValue(const db::Value& v) {
+    if (!v.isNumber()) {
+        double d = 0;
+        if (v.isText() && db::parseNumber(v.text(), d)) return d;
+        return kNoValue;
+    }
+    return v.toDouble();
+}
+
+SmallChartData smallChartData(const std::vector<db::Value>& fields, bool atEnd, int nBands,
+                              int firstBand) {
+    SmallChartData c;
+    const auto field = [&](size_t i) { return i < fields.size() ? fields[i] : db::Value::null(); };
+    const auto text = [&](size_t i) {
+        const db::Value v = field(i);
+        return v.isNull() || v.isEmpty() ? std::string() : v.toText();
+    };
+
+    double minimum = 999, maximum = -9999;
+    std::vector<double> levels(static_cast<size_t>(nBands), 0.0);
+    bool sum1 = false, sum2 = false;
+    std::string type1, type2;
+    double val1 = kNoValue, val2 = kNoValue;
+    std::string type;
+    if (atEnd) {
+        minimum = maximum = 0;
+    } else {
+        for (int j = 1; j <= nBands; ++j) {
+            const double v = bandValue(field(static_cast<size_t>(7 + j)));
+            levels[static_cast<size_t>(j - 1)] = v;
+            if (isMarker(v)) continue;
+            if (v < minimum) minimum = v;
+            if (v > maximum) maximum = v;
+        }
+        type = text(2);
+        type1 = text(3);
+        type2 = text(5);
+        sum1 = !type1.empty();
+        sum2 = !type2.empty();
+        val1 = NumFromText(field(4));
+        val2 = NumFromText(field(6));
+        for (const double v : {val1, val2}) {
+            if (v == kNoValue) continue;
+            if (v < minimum) minimum = v;
+            if (v > maximum) maximum = v;
+        }
+    }
+    if (minimum == 999) minimum = 0;
+
+    if (atEnd) {
+        c.step = 10;
+    } else if (type == "Absorption" || type == "Reverberation Time") {
+        c.step = 0.5;
+        minimum = 0;
+        maximum = 0.5 * std::floor(maximum / 0.5) + 0.5;
+    } else {
+        c.step = 10;
+        maximum = 10 * std::floor(maximum / 10) + 10;
+        minimum = 10 * std::floor((minimum - 0.5) / 10);
+    }
+    c.maximum = maximum;
+    c.minimum = minimum;
+    const double division = std::nearbyint((maximum - minimum) / c.step); // halves to even
+    c.majorOverflow = !(division >= -32768 && division <= 32767);
+    c.major = c.majorOverflow ? 0 : static_cast<int>(division);
+
+    for (int j = 1; j <= nBands; ++j) {
+        SmallChartData::Row r;
+        r.value = levels[static_cast<size_t>(j - 1)];
+        r.null = atEnd ? false : isMarker(r.value);
+        if (nBands < 30) {
+            const int band = firstBand + 3 * (j - 1);
+            r.label = band >= 1 && band <= 48 ? gBandLabel[static_cast<size_t>(band)] : " ";
+        } else if ((j + 1) % 3 == 0) {
+            const int band = firstBand + j - 1;
+            r.label = band >= 1 && band <= 48 ? gBandLabel[static_cast<size_t>(band)] : " ";
+        } else {
+            r.label = " ";
+        }
+        c.rows.push_back(r);
+    }
+    const auto summaryRow = [&](const std::string& label, double v) {
+        c.rows.push_back({v, v == kNoValue, label});
+    };
+    if (sum1 && sum2) {
+        summaryRow(type1, val1);
+        if (nBands >= 30) c.rows.push_back({kNoValue, true, ""});
+        summaryRow(type2, val2);
+    } else if (sum1) {
+        summaryRow(type1, val1);
+    } else if (sum2) {
+        summaryRow(type2, val2);
+    }
+    return c;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The level display rules of the sheet windows: the text and colour of a
+// level box, the number inside a rating's result text, and the data and
+// value-axis scaling of the small chart of the current spectrum.
+#include "platform/db/value.h"
+
+#include <QColor>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+// The platform's text-to-number reading of typed text: blanks anywhere are
+// skipped, the leading number is read ("7 5" reads 75, "12 dB" reads 12) and
+// a text without one reads 0. "inf", "nan" and "0x10" are no numbers (the
+// last reads 0). `overflow` is set when the number is too large for a double.
+double readNumber(const QString& text, bool* overflow = nullptr);
+
+// The number inside a rating's result text ("65.2 dBA" gives 65.2, "NR 45"
+// 45, "NC ***" and "#ERR" -999). Words holding a letter are dropped first, so
+// "C50-5K -1" gives -1 rather than 50. Null, empty and no digits give -999.
+double NumFromText(const db::Value& text);
+
+// Colour of a level box as the platform's BGR number: -998 green (&HFF00),
+// -997 red (&HFF), anything else black.
+long GetLevelColour(double level);
+QColor levelColour(double level);
+
+// Display text of a band level: "." for -999, "X" for -998, "#ERR" for -997,
+// two decimals for absorption and reverberation-time spectra, otherwise one.
+std::string FormatLevel(double level, const std::string& type);
+
+// A band value as a double: Null and other non-numbers count as -999.
+double bandValue(const db::Value& v);
+
+// What the small chart shows of one record.
+struct SmallChartData {
+    struct Row {
+        double value = 0;
+        bool null = false;
+        std::string label;
+    };
+    std::vector<Row> rows;
+    double maximum = 0;
+    double minimum = 0;
+    double step = 10;
+    int major = 0; // (maximum - minimum) / step, rounded to even
+    int minor = 1;
+    bool majorOverflow = false; // the division does not fit a 16-bit integer
+};
+
+// Builds the chart of a record given by its fields in table order (Code,
+// Description, Type, Summary 1 Type, Summary 1 Val, Summary 2 Type,
+// Summary 2 Val, Formula, L1 ...); `atEnd` for a record set at its end.
+SmallChartData smallChartData(const std::vector<db::Value>& fields, bool atEnd, int nBands,
+                              int firstBand);

@@ -1,0 +1,25 @@
+#pragma once
+// The main menus' state by what the user works on.
+class QWidget;
+class QAction;
+
+// Menu modes.
+enum MenuMode : int {
+    kMenuNoFile = 1,    // no worksheet file open
+    kMenuFileOpen = 2,  // a file open, no sheet window active
+    kMenuWorksheet = 3, // a worksheet window active
+    kMenuDatasheet = 4, // a datasheet window active
+    kMenuOutput = 5,    // a graph or print window active
+};
+
+// Enables, shows, hides and checks the main window's menu items for `mode`;
+// any other value changes nothing. In mode 4 the Editable check and the
+// items that edit a datasheet follow whether level box 1 of the active child
+// window is locked.
+void SetMenus(int mode);
+
+// The main window (objectName "Bandwright"), or nullptr before it exists.
+QWidget* mainForm();
+// A menu item of the main window by its name ("mnuEditNew",
+// "mnuFilePrevFiles0"), or nullptr.
+QAction* menuItem(const char* name);

@@ -1,0 +1,172 @@
+// The main menus follow what the user works on.
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "workspace/bandwright_window.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QAction* item(const char* name) {
+    QAction* a = menuItem(name);
+    EXPECT_TRUE(a) << name;
+    return a;
+}
+
+// The enabled Edit items, by name, in menu order.
+std::vector<std::string> enabledEditItems() {
+    std::vector<std::string> out;
+    for (const char* n :
+         {"mnuEditUndo", "mnuEditSpectrumEditable", "mnuEditSpectrumType", "mnuEditNew",
+          "mnuEditInsert", "mnuEditDelete", "mnuEditCut", "mnuEditCopy", "mnuEditPaste",
+          "mnuEditPasteInsert", "mnuEditPasteFrom", "mnuEditPasteFromCEL", "mnuEditPasteFromIns"})
+        if (item(n)->isEnabled()) out.push_back(n);
+    return out;
+}
+
+class Menus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main_ = &mainWindow();
+        gDatasheetOK = false;
+    }
+    // A child window with level box 1, as a datasheet window has.
+    QLineEdit* addDatasheetChild(bool locked) {
+        auto* w = new QWidget;
+        auto* lev1 = new QLineEdit(w);
+        lev1->setObjectName("Lev1");
+        lev1->setReadOnly(locked);
+        QMdiSubWindow* sub = main_->mdiArea->addSubWindow(w);
+        sub->show();
+        main_->mdiArea->setActiveSubWindow(sub);
+        return lev1;
+    }
+    void TearDown() override { main_->mdiArea->closeAllSubWindows(); }
+    Bandwright* main_ = nullptr;
+};
+
+TEST_F(Menus, EveryNamedItemIsOnTheMenuBar) {
+    for (const char* n : {"mnuFile",
+                          "mnuFileNewFile",
+                          "mnuFileOpenFile",
+                          "mnuFileSaveFileAs",
+                          "mnuFileOptions",
+                          "mnuFilePrevFiles0",
+                          "mnuFilePrevFiles9",
+                          "mnuFileExit",
+                          "mnuWksheets",
+                          "mnuWSView",
+                          "mnuWSViewSpread",
+                          "mnuWSViewFormula",
+                          "mnuWSL",
+                          "mnuFileNewWorksheet",
+                          "mnuSaveWorksheetAs",
+                          "mnuFileDeleteWorksheet",
+                          "mnuFileRenameWorksheet",
+                          "mnuFileOpenWorksheet",
+                          "mnuFileL5",
+                          "mnuFileRecover",
+                          "mnuDta",
+                          "mnuFileOpenDatasheet",
+                          "mnuDtaNewDatasheet",
+                          "mnuDtaSaveDatasheetAs",
+                          "mnuDtaDeleteDatasheet",
+                          "mnuDtaRenameDatasheet",
+                          "mnuEdit",
+                          "mnuEditUndo",
+                          "mnuEditPasteFromCEL",
+                          "mnuEditPasteFromIns",
+                          "mnuGraph",
+                          "mnuGraphDraw",
+                          "mnuGraphPrint",
+                          "mnuWindow",
+                          "mnuWindowTile",
+                          "mnuWList",
+                          "mnuHelp",
+                          "mnuHelpGeneral",
+                          "mnuHelpFunctions",
+                          "mnuHelpAbout"})
+        item(n);
+    EXPECT_EQ(item("mnuEditPasteInsert")->shortcut(), QKeySequence("Ctrl+A"));
+    EXPECT_EQ(item("mnuHelpFunctions")->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_EQ(item("mnuEditCut")->text(), "&Cut");
+}
+
+TEST_F(Menus, NoFileThenAFileThenAWorksheet) {
+    SetMenus(1);
+    EXPECT_FALSE(item("mnuFileRecover")->isVisible());
+    EXPECT_FALSE(item("mnuFileNewWorksheet")->isEnabled());
+    EXPECT_TRUE(item("mnuFileNewFile")->isEnabled());
+    EXPECT_FALSE(item("mnuFileOpenDatasheet")->isEnabled()); // no datasheets file
+    EXPECT_FALSE(item("mnuWSView")->isVisible());
+    EXPECT_TRUE(enabledEditItems().empty());
+
+    SetMenus(2);
+    EXPECT_TRUE(item("mnuFileNewWorksheet")->isEnabled());
+    EXPECT_FALSE(item("mnuSaveWorksheetAs")->isEnabled());
+    EXPECT_FALSE(item("mnuFileRecover")->isVisible()); // no mode shows it again
+
+    SetMenus(3);
+    EXPECT_TRUE(item("mnuWSView")->isVisible());
+    EXPECT_TRUE(item("mnuWSL")->isVisible());
+    EXPECT_TRUE(item("mnuSaveWorksheetAs")->isEnabled());
+    EXPECT_TRUE(item("mnuFileNewWorksheet")->isEnabled()); // left as mode 2 set it
+    EXPECT_FALSE(item("mnuEditSpectrumEditable")->isVisible());
+    EXPECT_FALSE(item("mnuEditSpectrumType")->isVisible());
+    EXPECT_EQ(enabledEditItems(),
+              (std::vector<std::string>{"mnuEditNew", "mnuEditInsert", "mnuEditDelete",
+                                        "mnuEditCut", "mnuEditCopy", "mnuEditPaste",
+                                        "mnuEditPasteInsert", "mnuEditPasteFrom",
+                                        "mnuEditPasteFromCEL", "mnuEditPasteFromIns"}));
+
+    SetMenus(5);
+    EXPECT_EQ(enabledEditItems(), (std::vector<std::string>{"mnuEditCopy"}));
+    EXPECT_TRUE(item("mnuFileNewWorksheet")->isEnabled());
+    EXPECT_FALSE(item("mnuWSView")->isVisible());
+    EXPECT_FALSE(item("mnuGraphDraw")->isEnabled());
+}
+
+TEST_F(Menus, DatasheetModeFollowsTheLockOfLevelBoxOne) {
+    gDatasheetOK = false;
+    addDatasheetChild(true);
+    SetMenus(4);
+    EXPECT_TRUE(item("mnuFileOpenDatasheet")->isEnabled()); // on in mode 4 whatever the file
+    EXPECT_TRUE(item("mnuEditSpectrumEditable")->isVisible());
+    EXPECT_TRUE(item("mnuEditSpectrumEditable")->isEnabled());
+    EXPECT_FALSE(item("mnuEditSpectrumEditable")->isChecked());
+    EXPECT_TRUE(item("mnuEditSpectrumType")->isVisible());
+    EXPECT_EQ(enabledEditItems(),
+              (std::vector<std::string>{"mnuEditSpectrumEditable", "mnuEditCopy"}));
+
+    main_->mdiArea->closeAllSubWindows();
+    addDatasheetChild(false);
+    SetMenus(4);
+    EXPECT_TRUE(item("mnuEditSpectrumEditable")->isChecked());
+    EXPECT_EQ(
+        enabledEditItems(),
+        (std::vector<std::string>{"mnuEditSpectrumEditable", "mnuEditSpectrumType", "mnuEditNew",
+                                  "mnuEditDelete", "mnuEditCopy", "mnuEditPaste"}));
+
+    gDatasheetOK = true;
+    SetMenus(2);
+    EXPECT_TRUE(item("mnuDtaNewDatasheet")->isEnabled());
+    EXPECT_FALSE(item("mnuDtaRenameDatasheet")->isEnabled());
+    EXPECT_FALSE(item("mnuEditSpectrumEditable")->isVisible());
+}
+
+TEST_F(Menus, AnUnknownModeChangesNothing) {
+    SetMenus(3);
+    for (int mode : {0, 6, -1}) {
+        SetMenus(mode);
+        EXPECT_TRUE(item("mnuWSView")->isVisible()) << mode;
+        EXPECT_TRUE(item("mnuEditCut")->isEnabled()) << mode;
+    }
+}
+
+} // namespace

@@ -1,3 +1,0 @@
-#include "workspace/globals.h"
-
-int gActiveKind = 0;
