@@ -1,5 +1,6 @@
 #include "sheets/level_display.h"
 
+#include "engine/bands.h"
 #include "engine/number_format.h"
 #include "tables/band_table.h"
 
@@ -7,14 +8,6 @@
 #include <cstdlib>
 
 namespace {
-
-constexpr double kNoValue = -999;
-constexpr double kMarked = -998;
-constexpr double kError = -997;
-
-bool isMarker(double v) {
-    return v == kNoValue || v == kMarked || v == kError;
-}
 
 // The leading number of a text without blanks, as strtod would read a plain
 // decimal: sign, digits, point, digits, exponent (E or D) with digits.
@@ -89,7 +82,7 @@ double NumFromText(const db::Value& value) {
 
 long GetLevelColour(double level) {
     if (level == kMarked) return 0xFF00;
-    if (level == kError) return 0xFF;
+    if (level == kErrorValue) return 0xFF;
     return 0;
 }
 
@@ -101,7 +94,7 @@ QColor levelColour(double level) {
 std::string FormatLevel(double level, const std::string& type) {
     if (level == kNoValue) return ".";
     if (level == kMarked) return "X";
-    if (level == kError) return "#ERR";
+    if (level == kErrorValue) return "#ERR";
     if (!std::isfinite(level)) return "#ERR";
     if (type == "Absorption" || type == "Reverberation Time") return formatFixed(level, 2, true);
     return formatFixed(level, 1, true);

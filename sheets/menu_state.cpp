@@ -40,10 +40,10 @@ constexpr Row kTable[] = {
     {"mnuFileSaveFileAs", "01---"},
     {"mnuSaveWorksheetAs", "00100"},
     {"mnuFileDeleteWorksheet", "01---"},
-    {"mnuFilePrevFiles0", "11---"},
-    {"mnuFilePrevFiles1", "11---"},
-    {"mnuFilePrevFiles2", "11---"},
-    {"mnuFilePrevFiles3", "11---"},
+    {"mnuFilePrevFiles(0)", "11---"},
+    {"mnuFilePrevFiles(1)", "11---"},
+    {"mnuFilePrevFiles(2)", "11---"},
+    {"mnuFilePrevFiles(3)", "11---"},
     {"mnuFileExit", "11---"},
     {"mnuFileRenameWorksheet", "00100"},
     {"mnuFileRecover", "H0100"},
@@ -82,7 +82,7 @@ bool activeChildEditable() {
     if (!main) return false;
     auto* mdi = main->findChild<QMdiArea*>();
     if (!mdi || !mdi->activeSubWindow() || !mdi->activeSubWindow()->widget()) return false;
-    auto* lev1 = mdi->activeSubWindow()->widget()->findChild<QLineEdit*>("Lev1");
+    auto* lev1 = mdi->activeSubWindow()->widget()->findChild<QLineEdit*>("Lev(1)");
     return lev1 && !lev1->isReadOnly();
 }
 

@@ -21,5 +21,5 @@ void SetMenus(int mode);
 // The main window (objectName "Bandwright"), or nullptr before it exists.
 QWidget* mainForm();
 // A menu item of the main window by its name ("mnuEditNew",
-// "mnuFilePrevFiles0"), or nullptr.
+// "mnuFilePrevFiles(0)"), or nullptr.
 QAction* menuItem(const char* name);

@@ -1,8 +1,26 @@
 #include "sheets/sheet_window.h"
 
+#include "engine/globals.h"
+
+#include <QCloseEvent>
+
 SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
     : QWidget(parent), db::SheetForm(kind), nBands_(nBands) {
     txtDBName = new QLineEdit(this);
     txtDBName->setObjectName("txtDBName");
     txtDBName->hide();
+}
+
+SheetWindow::~SheetWindow() {
+    // The commands must never reach a closed window.
+    if (gActiveSheet == this) gActiveSheet = nullptr;
+}
+
+void SheetWindow::closeEvent(QCloseEvent* event) {
+    if (!unloaded_) {
+        unloaded_ = true;
+        Form_Unload();
+        if (gActiveSheet == this) gActiveSheet = nullptr;
+    }
+    event->accept();
 }

@@ -1,17 +1,25 @@
 #pragma once
 // What every sheet window (worksheet or datasheet, any view) has: its two
-// data controls, the hidden path box and its caption, through which the
-// commands of the main window reach the sheet.
+// data controls, the grid, the small chart, the hidden path box and its
+// caption, through which the commands of the main window reach the sheet.
 #include "platform/db/sheet_form.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QString>
 #include <QWidget>
+
+namespace platform {
+class Chart;
+class DataGrid;
+class TextBox;
+} // namespace platform
 
 class SheetWindow : public QWidget, public db::SheetForm {
     Q_OBJECT
 public:
     SheetWindow(db::SheetKind kind, int nBands, QWidget* parent = nullptr);
+    ~SheetWindow() override;
 
     // "Worksheet: " or "Datasheet: " followed by the sheet name.
     QString caption() const { return windowTitle(); }
@@ -19,8 +27,24 @@ public:
     QString sheetName() const { return caption().mid(11); }
     int bandCount() const { return nBands_; }
 
+    // Level box j and its band label (1-based); nullptr in a window without them.
+    virtual platform::TextBox* Lev(int) const { return nullptr; }
+    virtual QLabel* LF(int) const { return nullptr; }
+
+    // Runs each time the window really becomes the active child.
+    virtual void Form_Activate() {}
+    // Runs once when the window closes.
+    virtual void Form_Unload() {}
+
     QLineEdit* txtDBName = nullptr; // hidden: the file path
+    platform::DataGrid* grdSpectra = nullptr;
+    platform::Chart* chtDisp = nullptr;
+    platform::TextBox* txtRecalc = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     int nBands_;
+    bool unloaded_ = false;
 };

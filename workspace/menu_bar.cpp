@@ -55,7 +55,7 @@ void buildMenuBar(QMainWindow& main, QMdiArea& mdi) {
     addItem(file, "mnuFileOptions", "O&ptions");
     addSeparator(file);
     for (int i = 0; i < 10; ++i) {
-        const QByteArray name = "mnuFilePrevFiles" + QByteArray::number(i);
+        const QByteArray name = "mnuFilePrevFiles(" + QByteArray::number(i) + ")";
         QAction* a = addItem(file, name.constData(), "");
         a->setVisible(false);
     }

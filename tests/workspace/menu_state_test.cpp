@@ -40,7 +40,7 @@ protected:
     QLineEdit* addDatasheetChild(bool locked) {
         auto* w = new QWidget;
         auto* lev1 = new QLineEdit(w);
-        lev1->setObjectName("Lev1");
+        lev1->setObjectName("Lev(1)");
         lev1->setReadOnly(locked);
         QMdiSubWindow* sub = main_->mdiArea->addSubWindow(w);
         sub->show();
@@ -57,8 +57,8 @@ TEST_F(Menus, EveryNamedItemIsOnTheMenuBar) {
                           "mnuFileOpenFile",
                           "mnuFileSaveFileAs",
                           "mnuFileOptions",
-                          "mnuFilePrevFiles0",
-                          "mnuFilePrevFiles9",
+                          "mnuFilePrevFiles(0)",
+                          "mnuFilePrevFiles(9)",
                           "mnuFileExit",
                           "mnuWksheets",
                           "mnuWSView",

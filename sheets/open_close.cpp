@@ -1,0 +1,167 @@
+#include "sheets/open_close.h"
+
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/geometry.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/sheet_window.h"
+#include "sheets/worksheet_window.h"
+#include "tables/globals.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+
+struct BusyGuard {
+    BusyGuard() { gBusy = true; }
+    ~BusyGuard() { gBusy = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+};
+
+// Refreshes a data control, once more through the fallback provider when the
+// first attempt fails. Throws the second failure.
+void bindWithFallback(db::DataControl& control, const std::string& file) {
+    control.setConnectionString(gConnect + "Data Source=" + file);
+    try {
+        control.Refresh();
+    } catch (const std::exception&) {
+        control.setConnectionString("Provider=Microsoft.Jet.OLEDB.3.51;Data Source=" + file +
+                                    ";Persist Security Info=False");
+        control.Refresh();
+    }
+}
+
+QPointer<QMdiSubWindow> gLastActivated;
+
+} // namespace
+
+QMdiArea* mdiArea() {
+    QWidget* main = mainForm();
+    return main ? main->findChild<QMdiArea*>() : nullptr;
+}
+
+void watchActivation(QMdiArea* mdi) {
+    if (!mdi || mdi->property("bwWatched").toBool()) return;
+    mdi->setProperty("bwWatched", true);
+    QObject::connect(mdi, &QMdiArea::subWindowActivated, mdi, [](QMdiSubWindow* sub) {
+        // Deactivation (a dialog over the frame) reports no window; the
+        // window that comes back afterwards was active all along.
+        if (!sub || sub == gLastActivated) return;
+        gLastActivated = sub;
+        if (auto* w = dynamic_cast<SheetWindow*>(sub->widget())) w->Form_Activate();
+    });
+}
+
+int cascadeCount() {
+    static const char* const kWords[] = {"Worksheet", "Datasheet", "Graph", "Print"};
+    const auto matches = [](const QString& caption) {
+        for (const char* w : kWords)
+            if (caption.contains(QLatin1String(w), Qt::CaseSensitive)) return true;
+        return false;
+    };
+    int count = 0;
+    if (QWidget* main = mainForm(); main && matches(main->windowTitle())) ++count;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog*>(w) && matches(w->windowTitle())) ++count;
+    if (QMdiArea* mdi = mdiArea())
+        for (QMdiSubWindow* sub : mdi->subWindowList())
+            if (sub->widget() && matches(sub->widget()->windowTitle())) ++count;
+    return count;
+}
+
+bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& sheet, int bandKind,
+                   int /*firstBand*/, int view, bool isWorksheet) {
+    auto* ws = dynamic_cast<WorksheetWindow*>(window);
+    if (ws) ws->fillLists(view);
+    window->txtDBName->setText(file);
+
+    const std::string path = file.toStdString();
+    const std::string name = sheet.toStdString();
+    try {
+        BusyGuard busy;
+        window->Data1.setRecordSource("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY " +
+                                      db::quoteIdent("Code"));
+        bindWithFallback(window->Data1, path);
+        window->Data2.setRecordSource("SELECT * FROM " + db::quoteIdent("Sheets List") +
+                                          " WHERE " + db::quoteIdent("Sheet Name") + " = ?",
+                                      {db::Value(name)});
+        bindWithFallback(window->Data2, path);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        window->deleteLater();
+        return true;
+    }
+    if (ws) ws->bound(view, bandKind);
+
+    window->setWindowTitle((isWorksheet ? "Worksheet: " : "Datasheet: ") + sheet);
+    SetMenus(isWorksheet ? kMenuWorksheet : kMenuDatasheet);
+
+    QMdiArea* mdi = mdiArea();
+    if (!mdi) {
+        platform::MsgBox("The main window is not open.");
+        window->deleteLater();
+        return true;
+    }
+    watchActivation(mdi);
+    QMdiSubWindow* sub = mdi->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    const int step = platform::twipsToPixels((cascadeCount() - 1) * 300);
+    sub->move(step, step);
+    int width = 0, height = 0;
+    if (view == 2) {
+        width = bandKind == 1 ? 11300 : bandKind == 2 ? 11200 : 0;
+        height = bandKind == 1 || bandKind == 2 ? 7500 : 0;
+    } else if (view == 1 && (bandKind == 1 || bandKind == 2)) {
+        width = 11200;
+        height = 7600;
+    }
+    if (width > 0) sub->resize(platform::twipsToPixels(width), platform::twipsToPixels(height));
+
+    if (view == 1 || view == 2) {
+        if (QAction* a = menuItem("mnuWSViewFormula")) a->setChecked(view == 1);
+        if (QAction* a = menuItem("mnuWSViewSpread")) a->setChecked(view == 2);
+    }
+    sub->show();
+    mdi->setActiveSubWindow(sub);
+    return false;
+}
+
+void CloseSheetForm(SheetWindow* window) {
+    try {
+        db::Recordset& notes = window->Data2.recordset();
+        if (notes.isOpen()) notes.Move(0);
+    } catch (const std::exception&) {
+        // the window closes all the same
+    }
+    QMdiArea* mdi = mdiArea();
+    const bool wasActive = gActiveSheet == window ||
+                           (mdi && mdi->activeSubWindow() &&
+                            mdi->activeSubWindow()->widget() == window);
+    if (wasActive) {
+        QWidget* main = mainForm();
+        SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+    }
+    const std::string sheet = window->sheetName().toStdString();
+    // The program's own tables are never a recovery table.
+    if (sheet == "Backup" || sheet == "Tmp") return;
+    try {
+        const std::string path = window->txtDBName->text().toStdString();
+        if (path.empty()) return;
+        auto database = db::Database::open(path);
+        const std::string recovery = "~" + sheet;
+        for (const auto& name : database->tableNames())
+            if (name == recovery) {
+                database->deleteTable(recovery);
+                break;
+            }
+    } catch (const std::exception&) {
+        // silent: what was done stays done
+    }
+}

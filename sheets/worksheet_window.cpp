@@ -1,0 +1,679 @@
+#include "sheets/worksheet_window.h"
+
+#include "engine/bands.h"
+#include "engine/globals.h"
+#include "engine/number_format.h"
+#include "engine/recalc.h"
+#include "engine/summary.h"
+#include "platform/geometry.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/chart.h"
+#include "platform/gui/data_grid.h"
+#include "platform/ui.h"
+#include "sheets/db_utilities.h"
+#include "sheets/globals.h"
+#include "sheets/grid_selection.h"
+#include "sheets/level_display.h"
+#include "sheets/menu_state.h"
+#include "sheets/open_close.h"
+#include "sheets/sheet_display.h"
+#include "tables/globals.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kKeyEnter = 13;
+constexpr int kFieldType = 2;
+constexpr int kFieldFirstBand = 8; // band j is field 7 + j
+
+template <class T, class... A> T* named(QWidget* parent, const QString& name, A&&... args) {
+    T* w = new T(std::forward<A>(args)..., parent);
+    w->setObjectName(name);
+    return w;
+}
+
+bool atRecord(db::Recordset& rs) { return rs.isOpen() && !rs.eof() && !rs.bof(); }
+
+std::string textOf(const db::Value& v) {
+    return v.isNull() || v.isEmpty() ? std::string() : v.toText();
+}
+
+int px(int twips) { return platform::twipsToPixels(twips); }
+
+// The value stored for text typed into a level box.
+bool levelFromText(const QString& t, double& value) {
+    if (t == "." || t.isEmpty()) {
+        value = kNoValue;
+    } else if (t == "X") {
+        value = kMarked;
+    } else if (t == "#ERR") {
+        value = kErrorValue;
+    } else {
+        bool overflow = false;
+        value = readNumber(t, &overflow);
+        if (overflow) return false;
+    }
+    return true;
+}
+
+// The grid's column of a text typed or the stored value, compared as shown.
+bool sameCellValue(const db::Value& a, const db::Value& b) {
+    if (a.isNull() || a.isEmpty() || b.isNull() || b.isEmpty())
+        return (a.isNull() || a.isEmpty() || textOf(a).empty()) ==
+                   (b.isNull() || b.isEmpty() || textOf(b).empty()) &&
+               textOf(a) == textOf(b);
+    double x = 0, y = 0;
+    const bool nx = a.isNumber() ? (x = a.toDouble(), true) : db::parseNumber(a.text(), x);
+    const bool ny = b.isNumber() ? (y = b.toDouble(), true) : db::parseNumber(b.text(), y);
+    if (nx && ny) return x == y;
+    return textOf(a) == textOf(b);
+}
+
+} // namespace
+
+WorksheetWindow::WorksheetWindow(int nBands, View view, QWidget* parent)
+    : SheetWindow(db::SheetKind::Worksheet, nBands, parent), view_(view) {
+    setObjectName(nBands == 30 ? (view == Formula ? "frmWorksheet2B" : "frmWorksheet2A")
+                               : (view == Formula ? "frmWorksheet1B" : "frmWorksheet1A"));
+    setWindowTitle(nBands == 30 ? "Third-Octave Worksheet" : "Octave Worksheet");
+    buildControls();
+    Form_Load();
+}
+
+platform::TextBox* WorksheetWindow::Lev(int j) const {
+    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
+}
+
+QLabel* WorksheetWindow::LF(int j) const {
+    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
+}
+
+void WorksheetWindow::buildControls() {
+    const int n = bandCount();
+    grdSpectra = named<platform::DataGrid>(this, "grdSpectra");
+    chtDisp = named<platform::Chart>(this, "chtDisp");
+
+    if (view_ == Spreadsheet) {
+        lblDescription = named<QLabel>(this, "lblDescription", "Spectrum:");
+        txtDescription = named<platform::BoundTextBox>(this, "txtDescription");
+        lblDescription->setBuddy(txtDescription);
+        lblFormula = named<QLabel>(this, "lblFormula", "Formula:");
+        txtFormula = named<platform::BoundTextBox>(this, "txtFormula");
+        lblFormula->setBuddy(txtFormula);
+    } else {
+        fraSpectrum = named<QGroupBox>(this, "fraSpectrum", "Spectrum:");
+        for (int j = 1; j <= n; ++j) {
+            auto* label = named<QLabel>(fraSpectrum, platform::gui::indexedName("LF", j));
+            label->setAlignment(Qt::AlignCenter);
+            auto* box = named<platform::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
+            box->setAlignment(Qt::AlignRight);
+            lf_[static_cast<size_t>(j)] = label;
+            lev_[static_cast<size_t>(j)] = box;
+            connect(box, &platform::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
+            connect(box, &platform::TextBox::KeyDown, this,
+                    [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
+        }
+    }
+
+    fraType = named<QGroupBox>(this, "fraType", "Spectrum Type and Descriptors:");
+    cmbType = named<platform::BoundComboBox>(fraType, "cmbType");
+    cmbSum1 = named<platform::BoundComboBox>(fraType, "cmbSum1");
+    cmbSum2 = named<platform::BoundComboBox>(fraType, "cmbSum2");
+    fraRecalc = named<QGroupBox>(this, "fraRecalc", "Re-Calculate:");
+    optRecalRecord = named<QRadioButton>(fraRecalc, "optRecalRecord", "On Changing Records");
+    optRecalCell = named<QRadioButton>(fraRecalc, "optRecalCell", "On Changing Cells");
+    txtRecalc = named<platform::TextBox>(this, "txtRecalc");
+    txtRecalc->setToolTip("Leave this box to recalculate the worksheet");
+    lblNotes = named<QLabel>(this, "lblNotes", "Notes:");
+    txtNotes = named<platform::BoundMemo>(this, "txtNotes");
+    lblNotes->setBuddy(txtNotes);
+    if (view_ == Spreadsheet) {
+        lblDecimals = named<QLabel>(this, "lblDecimals", "Show Decimal Places:");
+        cmbDecimals = named<QComboBox>(this, "cmbDecimals");
+        lblDecimals->setBuddy(cmbDecimals);
+    }
+
+    // Bindings: the combos and text boxes to the current spectrum, the notes
+    // to the sheet's catalogue row.
+    cmbType->bind(Data1, "Type");
+    cmbSum1->bind(Data1, "Summary 1 Type");
+    cmbSum2->bind(Data1, "Summary 2 Type");
+    txtNotes->bind(Data2, "Notes");
+    if (txtFormula) {
+        txtFormula->bind(Data1, "Formula");
+        txtDescription->bind(Data1, "Description");
+    }
+    grdSpectra->setDataControl(&Data1);
+
+    connect(cmbType, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbType_Click);
+    connect(cmbSum1, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbSum1_Click);
+    connect(cmbSum2, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbSum2_Click);
+    if (n == 30)
+        connect(txtNotes, &platform::BoundMemo::Change, this, &WorksheetWindow::txtNotes_Change);
+    else
+        connect(txtNotes, &platform::BoundMemo::LostFocus, this,
+                &WorksheetWindow::txtNotes_LostFocus);
+    connect(txtRecalc, &platform::TextBox::LostFocus, this, &WorksheetWindow::txtRecalc_LostFocus);
+    if (txtFormula) {
+        connect(txtFormula, &platform::TextBox::KeyDown, this,
+                &WorksheetWindow::txtFormula_KeyDown);
+        connect(txtFormula, &platform::TextBox::LostFocus, this,
+                &WorksheetWindow::txtFormula_LostFocus);
+        connect(txtDescription, &platform::TextBox::KeyDown, this,
+                &WorksheetWindow::txtDescription_KeyDown);
+        for (auto* box : {txtFormula, txtDescription})
+            connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
+        connect(cmbDecimals, &QComboBox::activated, this, &WorksheetWindow::cmbDecimals_Click);
+    }
+    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
+            &WorksheetWindow::grdSpectra_BeforeColUpdate);
+    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &WorksheetWindow::grdSpectra_KeyDown);
+    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
+            &WorksheetWindow::grdSpectra_RowColChange);
+    connect(grdSpectra, &platform::DataGrid::DblClick, this,
+            &WorksheetWindow::grdSpectra_DblClick);
+    connect(grdSpectra, &platform::DataGrid::Error, this, &WorksheetWindow::grdSpectra_Error);
+    connect(&Data1, &db::DataControl::MoveComplete, this, &WorksheetWindow::Data1_MoveComplete);
+
+    // Grid columns; band headings follow at activation.
+    if (view_ == Formula) {
+        grdSpectra->setColumns({{"Code", "Spectrum"},
+                                {"Description", "Description"},
+                                {"Formula", "Formula"},
+                                {"Summary 1 Val", "Summary 1 Val"},
+                                {"Summary 2 Val", "Summary 2 Val"}});
+    } else {
+        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum"},
+                                                  {"Description", "Description"},
+                                                  {"Summary 1 Val", "Summary 1 Val"},
+                                                  {"Summary 2 Val", "Summary 2 Val"}};
+        for (int j = 1; j <= n; ++j)
+            cols.push_back({"L" + std::to_string(j), "L" + std::to_string(j)});
+        grdSpectra->setColumns(cols);
+        grdSpectra->setFrozenColumns(4);
+        // GrdFmt: the display format of every band column.
+        for (int c = 4; c < n + 4; ++c)
+            grdSpectra->setColumnFormat(
+                c, [this](const db::Value& v) { return GrdFmt_Format(v); });
+    }
+
+    // Tab order: the grid, then what edits the current spectrum, then the rest.
+    QWidget* previous = grdSpectra;
+    const auto tab = [&previous](QWidget* next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    if (view_ == Spreadsheet) {
+        QWidget::setTabOrder(txtDescription, txtFormula);
+        QWidget::setTabOrder(txtFormula, grdSpectra);
+    } else {
+        for (int j = 1; j <= n; ++j) tab(lev_[static_cast<size_t>(j)]);
+    }
+    tab(cmbType);
+    tab(cmbSum1);
+    tab(cmbSum2);
+    tab(optRecalCell);
+    tab(optRecalRecord);
+    tab(txtRecalc);
+    if (cmbDecimals) tab(cmbDecimals);
+    tab(txtNotes);
+
+    // The Edit menu's shortcuts reach the menu from every box of the window.
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    layoutControls();
+}
+
+bool WorksheetWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier) {
+            switch (key->key()) {
+            case Qt::Key_C:
+            case Qt::Key_V:
+            case Qt::Key_X:
+            case Qt::Key_A:
+            case Qt::Key_N:
+            case Qt::Key_I:
+            case Qt::Key_D:
+            case Qt::Key_F:
+                event->ignore(); // not the box's: the menu's shortcut runs
+                return true;
+            default: break;
+            }
+        }
+    }
+    return SheetWindow::eventFilter(watched, event);
+}
+
+void WorksheetWindow::resizeEvent(QResizeEvent* event) {
+    SheetWindow::resizeEvent(event);
+    layoutControls();
+}
+
+// Places the controls for the window's width: the grid on top (its height is
+// the grid's own, toggled by a double click), the current spectrum below,
+// then the type, recalculation and notes on the left and the chart on the
+// right.
+void WorksheetWindow::layoutControls() {
+    const int w = width();
+    const int h = height();
+    const int margin = 6;
+    const int n = bandCount();
+    int y = margin;
+    if (view_ == Spreadsheet) {
+        lblDescription->setGeometry(margin, y + 3, 64, 20);
+        txtDescription->setGeometry(margin + 66, y, (w - 3 * margin) / 2 - 66, 24);
+        const int x2 = w / 2 + margin / 2;
+        lblFormula->setGeometry(x2, y + 3, 56, 20);
+        txtFormula->setGeometry(x2 + 58, y, w - x2 - 58 - margin, 24);
+        y += 30;
+    }
+    const int shortGrid = px(view_ == Spreadsheet ? 3402 : n == 30 ? 2555 : 2918);
+    const int gridHeight = gridTall_ ? px(tallGridTwips(y)) : shortGrid;
+    grdSpectra->setGeometry(margin, y, w - 2 * margin, gridHeight);
+    y += shortGrid + margin;
+
+    if (fraSpectrum) {
+        const int perRow = n == 30 ? 15 : 10;
+        const int rows = n / perRow;
+        const int innerW = w - 2 * margin - 12;
+        const int boxW = innerW / perRow;
+        const int frameH = 22 + rows * 42;
+        fraSpectrum->setGeometry(margin, y, w - 2 * margin, frameH);
+        for (int j = 1; j <= n; ++j) {
+            const int r = (j - 1) / perRow, c = (j - 1) % perRow;
+            const int x = 6 + c * boxW;
+            const int top = 18 + r * 42;
+            lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 16);
+            lev_[static_cast<size_t>(j)]->setGeometry(x, top + 16, boxW - 2, 22);
+        }
+        y += frameH + margin;
+    }
+
+    const int leftW = 300;
+    const int bottom = h - margin;
+    fraType->setGeometry(margin, y, leftW, 86);
+    cmbType->setGeometry(8, 20, leftW - 16, 24);
+    cmbSum1->setGeometry(8, 52, (leftW - 24) / 2, 24);
+    cmbSum2->setGeometry(16 + (leftW - 24) / 2, 52, (leftW - 24) / 2, 24);
+    int ly = y + 86 + margin;
+    fraRecalc->setGeometry(margin, ly, leftW - 40, 46);
+    optRecalCell->setGeometry(8, 20, 130, 20);
+    optRecalRecord->setGeometry(138, 20, (leftW - 40) - 142, 20);
+    txtRecalc->setGeometry(margin + leftW - 30, ly + 20, px(375), px(195));
+    ly += 46 + margin;
+    if (cmbDecimals) {
+        lblDecimals->setGeometry(margin, ly + 3, 140, 20);
+        cmbDecimals->setGeometry(margin + 142, ly, 60, 24);
+        ly += 30;
+    }
+    lblNotes->setGeometry(margin, ly, leftW, 18);
+    txtNotes->setGeometry(margin, ly + 18, leftW, std::max(24, bottom - ly - 18));
+    chtDisp->setGeometry(2 * margin + leftW, y, w - 3 * margin - leftW, std::max(60, bottom - y));
+    grdSpectra->raise();
+}
+
+void WorksheetWindow::fillLists(int view) {
+    for (int i = 1; i <= gSpectrumTypeCount; ++i)
+        cmbType->addItem(QString::fromStdString(gSpectrumTypes[static_cast<size_t>(i)][1]));
+    for (int i = 1; i <= gSummaryTypeCount; ++i) {
+        cmbSum1->addItem(QString::fromStdString(gSummaryTypes[static_cast<size_t>(i)]));
+        cmbSum2->addItem(QString::fromStdString(gSummaryTypes[static_cast<size_t>(i)]));
+    }
+    if (view == 2 && cmbDecimals) {
+        for (const char* d : {"0", "1", "2", "3", "4"}) cmbDecimals->addItem(d);
+        cmbDecimals->setCurrentText("1");
+    }
+    optRecalCell->setChecked(true);
+}
+
+void WorksheetWindow::bound(int view, int bandKind) {
+    if (view == 2 && bandKind == 2) grdSpectra->setLeftCol(4);
+}
+
+void WorksheetWindow::Form_Load() {
+    mCellChanged = false;
+    mLevelChanged = false;
+}
+
+int WorksheetWindow::firstBand() const {
+    const db::Value v = const_cast<db::DataControl&>(Data2).recordset().Fields("First Band").value();
+    return v.isNumber() ? static_cast<int>(v.toLong()) : 0;
+}
+
+void WorksheetWindow::Form_Activate() {
+    const int n = bandCount();
+    try {
+        gActiveSheet = this;
+        gActiveKind = 1;
+        mFirstBand = firstBand();
+        for (int j = 1; j <= n; ++j) {
+            const int band = n == 30 ? mFirstBand + j - 1 : mFirstBand + 3 * (j - 1);
+            const QString label = band >= 1 && band <= 48
+                                      ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
+                                      : QString();
+            if (view_ == Formula)
+                lf_[static_cast<size_t>(j)]->setText(label);
+            else
+                grdSpectra->setColumnCaption(3 + j, label);
+        }
+        RecalcSheet();
+        gNextLev = 0;
+        FillChart(n, mFirstBand);
+        if (view_ == Formula) FillLevBoxes(n);
+        SetMenus(kMenuWorksheet);
+        if (QAction* a = menuItem("mnuWSViewSpread")) a->setChecked(view_ == Spreadsheet);
+        if (QAction* a = menuItem("mnuWSViewFormula")) a->setChecked(view_ == Formula);
+        txtNotes->setFocus();
+        BackupSheet(true);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            sub->close();
+        else
+            close();
+    }
+}
+
+void WorksheetWindow::Form_Unload() { CloseSheetForm(this); }
+
+void WorksheetWindow::backupBeforeEdit() { BackupSheet(false); }
+
+void WorksheetWindow::commitRecord() {
+    db::Recordset& rs = Data1.recordset();
+    if (rs.isOpen() && rs.editing()) rs.Move(0);
+}
+
+void WorksheetWindow::Lev_LostFocus(int index) {
+    const int n = bandCount();
+    db::Recordset& rs = Data1.recordset();
+    platform::TextBox* box = Lev(index);
+    bool changed = false;
+    if (box && atRecord(rs)) {
+        const std::string type = textOf(rs.Fields(kFieldType).value());
+        const double stored = bandValue(rs.Fields(7 + index).value());
+        const QString text = box->text();
+        if (text != QString::fromStdString(FormatLevel(stored, type))) {
+            double value = 0;
+            if (!levelFromText(text, value)) {
+                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
+                FillLevBoxes(n);
+            } else {
+                BackupSheet(false);
+                try {
+                    rs.Fields(7 + index) = db::Value(value);
+                    rs.Update();
+                    changed = true;
+                } catch (const std::exception& e) {
+                    try {
+                        rs.CancelUpdate();
+                    } catch (const std::exception&) {
+                    }
+                    platform::MsgBox(QString::fromStdString(e.what()));
+                    FillLevBoxes(n);
+                }
+            }
+        }
+    } else if (box && !box->text().isEmpty()) {
+        box->setText(QString()); // no spectrum to hold it
+    }
+    if (changed) {
+        if (optRecalCell->isChecked()) RecalcSheet();
+        mLevelChanged = true;
+        FillChart(n, firstBand());
+        FillLevBoxes(n);
+    }
+    if (gNextLev > 0) {
+        if (platform::TextBox* next = Lev(gNextLev)) next->selectAll();
+        gNextLev = 0;
+    }
+}
+
+void WorksheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
+    if (keyCode != kKeyEnter) return;
+    const int n = bandCount();
+    if (shift == 0)
+        gNextLev = index == n ? 1 : index + 1;
+    else
+        gNextLev = index == 1 ? n : index - 1;
+    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
+}
+
+void WorksheetWindow::updateSummary(int which) {
+    db::Recordset& rs = Data1.recordset();
+    const int n = bandCount();
+    mFirstBand = firstBand();
+    BandArray bands;
+    for (int j = 1; j <= n; ++j) bands[j] = bandValue(rs.Fields(7 + j).value());
+    if (which & 1) {
+        const int k = summaryTypeNumber(cmbSum1->currentText().toStdString());
+        rs.Fields("Summary 1 Val") = db::Value(CalcSummary(k, bands, mFirstBand, n));
+    }
+    if (which & 2) {
+        const int k = summaryTypeNumber(cmbSum2->currentText().toStdString());
+        rs.Fields("Summary 2 Val") = db::Value(CalcSummary(k, bands, mFirstBand, n));
+    }
+    rs.Update();
+}
+
+void WorksheetWindow::cmbType_Click() {
+    db::Recordset& rs = Data1.recordset();
+    if (!atRecord(rs)) return;
+    try {
+        backupBeforeEdit();
+        const int t = spectrumTypeNumber(cmbType->currentText().toStdString());
+        const auto& row = gSpectrumTypes[static_cast<size_t>(t)];
+        cmbSum1->setText(QString::fromStdString(row[2]));
+        cmbSum2->setText(QString::fromStdString(row[3]));
+        updateSummary(3);
+    } catch (const std::exception& e) {
+        try {
+            rs.CancelUpdate();
+        } catch (const std::exception&) {
+        }
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    FillChart(bandCount(), mFirstBand);
+    if (view_ == Formula) FillLevBoxes(bandCount());
+}
+
+void WorksheetWindow::cmbSum1_Click() {
+    db::Recordset& rs = Data1.recordset();
+    if (!atRecord(rs)) return;
+    try {
+        backupBeforeEdit();
+        updateSummary(1);
+    } catch (const std::exception& e) {
+        rs.CancelUpdate();
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    FillChart(bandCount(), mFirstBand);
+}
+
+void WorksheetWindow::cmbSum2_Click() {
+    db::Recordset& rs = Data1.recordset();
+    if (!atRecord(rs)) return;
+    try {
+        backupBeforeEdit();
+        updateSummary(2);
+    } catch (const std::exception& e) {
+        rs.CancelUpdate();
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    FillChart(bandCount(), mFirstBand);
+}
+
+void WorksheetWindow::cmbDecimals_Click() {
+    RecalcSheet();
+    grdSpectra->refresh(); // the band cells show the new number of decimals
+}
+
+void WorksheetWindow::txtNotes_Change() {
+    try {
+        if (Data2.recordset().isOpen()) Data2.recordset().Move(0);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+}
+
+void WorksheetWindow::txtNotes_LostFocus() { txtNotes_Change(); }
+
+void WorksheetWindow::txtRecalc_LostFocus() {
+    RecalcSheet();
+    FillChart(bandCount(), firstBand());
+}
+
+void WorksheetWindow::txtFormula_KeyDown(int keyCode, int) {
+    if (keyCode != kKeyEnter) return;
+    try {
+        commitRecord();
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    txtDescription->setFocus();
+}
+
+void WorksheetWindow::txtDescription_KeyDown(int keyCode, int) {
+    if (keyCode != kKeyEnter) return;
+    try {
+        commitRecord();
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    txtFormula->setFocus();
+}
+
+void WorksheetWindow::txtFormula_LostFocus() {
+    if (gNoRecalc) return;
+    try {
+        commitRecord(); // the recalculation must see the new formula
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        return;
+    }
+    RecalcSheet();
+    FillChart(bandCount(), firstBand());
+}
+
+QString WorksheetWindow::GrdFmt_Format(const db::Value& dataValue) const {
+    if (dataValue.isNull() || dataValue.isEmpty()) return QString();
+    const double v = dataValue.isNumber() ? dataValue.toDouble()
+                                          : readNumber(QString::fromStdString(dataValue.toText()));
+    if (v == kNoValue) return ".";
+    if (v == kMarked) return "X";
+    if (v == kErrorValue) return "#ERR";
+    if (!std::isfinite(v)) return QString::fromStdString(dataValue.toText());
+    const QString d = cmbDecimals ? cmbDecimals->currentText() : QString("1");
+    const int decimals = d == "0" ? 0 : d == "2" ? 2 : d == "3" ? 3 : d == "4" ? 4 : 1;
+    return QString::fromStdString(formatFixed(v, decimals, true));
+}
+
+void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
+                                                 db::Value& newValue, bool&) {
+    if (sameCellValue(oldValue, newValue)) return;
+    if (view_ == Formula) {
+        if (colIndex == 2) mCellChanged = true;
+    } else if (colIndex >= 4) {
+        mCellChanged = true;
+        const std::string t = textOf(newValue);
+        if (newValue.isNull() || t.empty() || t == "." || t == "X") newValue = db::Value("-999");
+    }
+    backupBeforeEdit(); // the file still holds the sheet before this edit
+}
+
+void WorksheetWindow::grdSpectra_KeyDown(int keyCode, int shift) {
+    selectionKeyDown(*this, keyCode, shift);
+    if (view_ == Formula && keyCode == kKeyEnter && grdSpectra->Col() == 2) {
+        try {
+            commitRecord();
+        } catch (const std::exception& e) {
+            platform::MsgBox(QString::fromStdString(e.what()));
+            return;
+        }
+        RecalcSheet();
+        FillChart(bandCount(), firstBand());
+        FillLevBoxes(bandCount());
+    }
+}
+
+void WorksheetWindow::grdSpectra_RowColChange(std::optional<int> lastRow, int) {
+    if (gBusy) return;
+    try {
+        if (view_ == Formula) {
+            if (mCellChanged) {
+                commitRecord();
+                RecalcSheet();
+                mCellChanged = false;
+            }
+            FillChart(bandCount(), firstBand());
+            FillLevBoxes(bandCount());
+        } else if (mCellChanged && (optRecalCell->isChecked() || lastRow.has_value())) {
+            commitRecord();
+            RecalcSheet();
+            FillChart(bandCount(), firstBand());
+            mCellChanged = false;
+        }
+        selectionRowColChange(*this);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+}
+
+void WorksheetWindow::grdSpectra_DblClick() {
+    const int n = bandCount();
+    const int threshold = view_ == Spreadsheet ? 3500 : n == 30 ? 2600 : 3000;
+    const int shortHeight = view_ == Spreadsheet ? 3402 : n == 30 ? 2555 : 2918;
+    if (grdSpectra->heightTwips() > threshold) {
+        gridTall_ = false;
+        grdSpectra->setHeightTwips(shortHeight);
+    } else {
+        gridTall_ = true;
+        grdSpectra->setHeightTwips(tallGridTwips(platform::twipsToPixels(grdSpectra->topTwips())));
+    }
+    grdSpectra->raise();
+}
+
+// The stretched grid: the window's outer height (title bar and borders
+// included) less the grid's top and 400 twips.
+int WorksheetWindow::tallGridTwips(int gridTopPixels) const {
+    const QWidget* outer = parentWidget() ? parentWidget() : this;
+    return std::max(0, platform::pixelsToTwips(outer->height()) -
+                           platform::pixelsToTwips(gridTopPixels) - 400);
+}
+
+void WorksheetWindow::grdSpectra_Error(int, int& response) { response = 0; }
+
+void WorksheetWindow::Data1_MoveComplete() {
+    if (gBusy) return;
+    try {
+        const int n = bandCount();
+        if (view_ == Formula) {
+            const bool recalc = !optRecalCell->isChecked() && mLevelChanged;
+            mLevelChanged = false;
+            if (recalc) RecalcSheet();
+            FillChart(n, firstBand());
+            FillLevBoxes(n);
+        } else {
+            FillChart(n, firstBand());
+        }
+    } catch (const std::exception&) {
+        // a move never stops on a redraw
+    }
+}
+
+WorksheetWindow* newWorksheetWindow(int bandKind, int view) {
+    if (bandKind == 2) {
+        if (view == 2) return new frmWorksheet2A;
+        return new frmWorksheet2B;
+    }
+    if (view == 2) return new frmWorksheet1A;
+    return new frmWorksheet1B;
+}

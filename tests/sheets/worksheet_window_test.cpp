@@ -1,0 +1,361 @@
+// The worksheet windows through their real controls: typing levels and
+// formulas, recalculation in both modes, the level boxes' Enter keys, the
+// grid's record selection and the clean-up when a window closes.
+#include "engine/globals.h"
+#include "platform/db/recordset.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/chart.h"
+#include "platform/gui/data_grid.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/open_close.h"
+#include "sheets/worksheet_window.h"
+#include "tables/globals.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/worksheet_fixture.h"
+#include "workspace/bandwright_window.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::DialogScript;
+using testing_support::SpectrumRow;
+using testing_support::WorksheetFile;
+
+namespace {
+
+const std::string kSheet = "Site 'A' [1]; DROP TABLE x; --~";
+
+SpectrumRow spectrum(std::vector<double> bands, const std::string& formula = "",
+                     const std::string& type = "Sound Level") {
+    SpectrumRow r;
+    r.bands = std::move(bands);
+    r.formula = formula;
+    r.type = type;
+    return r;
+}
+
+class WorksheetWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { FillTables(); }
+    void SetUp() override {
+        path_ = (std::filesystem::temp_directory_path() / "window.bwdb").string();
+        std::filesystem::remove(path_);
+        file_ = std::make_unique<WorksheetFile>(path_);
+        main_ = &mainWindow();
+        main_->setWindowTitle(QString::fromStdString("Bandwright: " + path_));
+        main_->show();
+        QApplication::setActiveWindow(main_);
+        gFilePath = QString::fromStdString(path_);
+        gNoRecalc = false;
+        gBusy = false;
+        gSelExtending = false;
+    }
+    void TearDown() override {
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+        main_->setWindowTitle("Bandwright");
+        gActiveSheet = nullptr;
+        file_.reset();
+        std::filesystem::remove(path_);
+    }
+
+    WorksheetWindow* open(int bandKind, int view, int firstBand = 14,
+                          const std::string& sheet = kSheet) {
+        WorksheetWindow* w = newWorksheetWindow(bandKind, view);
+        gActiveSheet = w;
+        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path_),
+                                   QString::fromStdString(sheet), bandKind, firstBand, view, true));
+        QApplication::processEvents();
+        return w;
+    }
+    double band(int code, int j, const std::string& sheet = kSheet) {
+        return file_->database()
+            ->scalar("SELECT L" + std::to_string(j) + " FROM " + db::quoteIdent(sheet) +
+                         " WHERE Code = ?",
+                     {code})
+            .toDouble();
+    }
+    db::Value field(int code, const std::string& name) {
+        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
+                                             db::quoteIdent(kSheet) + " WHERE Code = ?",
+                                         {code});
+    }
+    // Types into a level box and leaves it as a user does, with Tab.
+    static void type(platform::TextBox* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(box, Qt::Key_Delete);
+        else
+            QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+
+    std::string path_;
+    std::unique_ptr<WorksheetFile> file_;
+    Bandwright* main_ = nullptr;
+};
+
+TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
+    file_->addSheet(kSheet, 1, 14,
+                    {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    WorksheetWindow* w = open(1, 1);
+    EXPECT_EQ(w->windowTitle(), QString::fromStdString("Worksheet: " + kSheet));
+    EXPECT_EQ(gActiveSheet, w);
+    EXPECT_EQ(w->Lev(1)->text(), "40.0");
+    EXPECT_EQ(w->LF(1)->text(), "31.5Hz");
+    EXPECT_EQ(w->LF(2)->text(), "63Hz");
+    // Activation recalculated the formula spectrum and took a backup.
+    EXPECT_DOUBLE_EQ(band(2, 1), 43);
+    EXPECT_EQ(gBackupCaption, w->windowTitle());
+    const std::string before = field(1, "Summary 1 Val").toText();
+
+    type(w->Lev(2), "55");
+    EXPECT_DOUBLE_EQ(band(1, 2), 55);
+    EXPECT_DOUBLE_EQ(band(2, 2), 58);
+    EXPECT_NE(field(1, "Summary 1 Val").toText(), before);
+    EXPECT_EQ(w->Lev(2)->text(), "55.0");
+    // The chart shows the new level and the backup holds the level before.
+    EXPECT_DOUBLE_EQ(w->chtDisp->rows().at(1).values.at(0), 55);
+    EXPECT_DOUBLE_EQ(file_->database()
+                         ->scalar("SELECT L2 FROM \"~Backup\" WHERE Code = 1")
+                         .toDouble(),
+                     40);
+}
+
+TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
+    std::vector<double> bands(10, 40);
+    bands[4] = 12.34;
+    file_->addSheet(kSheet, 1, 14, {spectrum(bands)});
+    WorksheetWindow* w = open(1, 1);
+    DialogScript script;
+
+    // Unchanged text writes nothing and takes no backup.
+    gBackupCaption.clear();
+    type(w->Lev(5), "12.3");
+    EXPECT_DOUBLE_EQ(band(1, 5), 12.34);
+    EXPECT_TRUE(gBackupCaption.isEmpty());
+
+    const std::pair<QString, double> cases[] = {
+        {"X", -998}, {"#ERR", -997}, {".", -999}, {"", -999},
+        {"7 5", 75}, {"x", 0},       {"12.36", 12.36}, {"60 dB", 60},
+    };
+    for (const auto& [text, value] : cases) {
+        type(w->Lev(3), text);
+        EXPECT_DOUBLE_EQ(band(1, 3), value) << text.toStdString();
+    }
+    EXPECT_EQ(w->Lev(3)->text(), "60.0");
+    type(w->Lev(4), "X");
+    EXPECT_EQ(w->Lev(4)->text(), "X");
+    EXPECT_EQ(w->Lev(4)->palette().color(QPalette::Text), QColor(Qt::green));
+
+    // A number too large for a level: a message, and nothing changes.
+    script.answerMsgBox(platform::vbOK);
+    type(w->Lev(6), "1e999");
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_DOUBLE_EQ(band(1, 6), 40);
+    EXPECT_EQ(w->Lev(6)->text(), "40.0");
+}
+
+TEST_F(WorksheetWindowTest, OnChangingRecordsWaitsForTheNextRecord) {
+    file_->addSheet(kSheet, 1, 14,
+                    {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    WorksheetWindow* w = open(1, 1);
+    w->optRecalRecord->click();
+    type(w->Lev(1), "50");
+    EXPECT_DOUBLE_EQ(band(1, 1), 50);
+    EXPECT_DOUBLE_EQ(band(2, 1), 43); // not yet
+    EXPECT_EQ(w->Lev(1)->text(), "50.0");
+    w->Data1.recordset().MoveNext();
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(2, 1), 53);
+    EXPECT_EQ(w->Lev(1)->text(), "53.0");
+}
+
+TEST_F(WorksheetWindowTest, EnterAndShiftEnterWrapAroundTheLevelBoxes) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
+    WorksheetWindow* w = open(1, 1);
+    w->Lev(10)->setFocus();
+    QTest::keyClick(w->Lev(10), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Lev(1)->hasFocus());
+    EXPECT_EQ(w->Lev(1)->selectedText(), "40.0");
+    QTest::keyClick(w->Lev(1), Qt::Key_Return, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Lev(10)->hasFocus());
+    QTest::keyClicks(w->Lev(10), "44");
+    QTest::keyClick(w->Lev(10), Qt::Key_Return, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Lev(9)->hasFocus());
+    EXPECT_DOUBLE_EQ(band(1, 10), 44);
+}
+
+TEST_F(WorksheetWindowTest, TypeAndSummaryChoicesRateTheCurrentSpectrum) {
+    file_->addSheet(kSheet, 1, 14,
+                    {spectrum(std::vector<double>(10, 40)), spectrum(std::vector<double>(10, 30))});
+    WorksheetWindow* w = open(1, 1);
+    const db::Value other = field(2, "Summary 1 Val");
+    const int tl = w->cmbType->findText("Transmission Loss");
+    w->cmbType->setCurrentIndex(tl);
+    emit w->cmbType->activated(tl);
+    QApplication::processEvents();
+    EXPECT_EQ(field(1, "Type").toText(), "Transmission Loss");
+    EXPECT_EQ(field(1, "Summary 1 Type").toText(), "Rw");
+    EXPECT_EQ(field(1, "Summary 2 Type").toText(), "Ctr");
+    EXPECT_EQ(field(1, "Summary 1 Val").toText().rfind("Rw", 0), 0u);
+    EXPECT_EQ(field(2, "Summary 1 Val"), other); // other spectra wait for a recalculation
+
+    const int rt = w->cmbType->findText("Reverberation Time");
+    w->cmbType->setCurrentIndex(rt);
+    emit w->cmbType->activated(rt);
+    QApplication::processEvents();
+    EXPECT_EQ(field(1, "Summary 1 Type").toText(), "");
+    EXPECT_EQ(field(1, "Summary 1 Val").toText(), "");
+    EXPECT_EQ(w->Lev(1)->text(), "40.00"); // two decimals for this type
+}
+
+TEST_F(WorksheetWindowTest, ShiftArrowsExtendASelectionOfRecords) {
+    std::vector<SpectrumRow> rows(6, spectrum(std::vector<double>(10, 40)));
+    file_->addSheet(kSheet, 1, 14, rows);
+    WorksheetWindow* w = open(1, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    db::Recordset& rs = w->Data1.recordset();
+    const auto positions = [&] {
+        std::vector<int> out;
+        db::Recordset clone = rs.Clone();
+        for (int i = 0; i < grid->SelBookmarks().Count(); ++i) {
+            clone.setBookmark(grid->SelBookmarks().Item(i));
+            out.push_back(clone.AbsolutePosition());
+        }
+        return out;
+    };
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ShiftModifier) {
+        QTest::keyClick(grid->view(), k, m);
+        QApplication::processEvents();
+    };
+    rs.setAbsolutePosition(3);
+    QApplication::processEvents();
+    grid->SelBookmarks().Add(rs.Bookmark());
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(positions(), (std::vector<int>{3, 4, 5}));
+    key(Qt::Key_Up);
+    EXPECT_EQ(positions(), (std::vector<int>{3, 4}));
+    key(Qt::Key_Shift, Qt::NoModifier); // Shift alone keeps the extension
+    key(Qt::Key_Down);
+    EXPECT_EQ(positions(), (std::vector<int>{3, 4, 5}));
+    key(Qt::Key_Down, Qt::NoModifier); // a plain arrow ends it
+    EXPECT_TRUE(positions().empty());
+    EXPECT_FALSE(gSelExtending);
+
+    // From a record that is not selected Shift+Down only moves.
+    key(Qt::Key_Down);
+    EXPECT_TRUE(positions().empty());
+
+    // Upwards the end stops at the first record.
+    rs.setAbsolutePosition(2);
+    QApplication::processEvents();
+    grid->SelBookmarks().Add(rs.Bookmark());
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(positions(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
+    std::vector<double> bands(30, 40);
+    bands[0] = 12.34;
+    file_->addSheet(kSheet, 2, 13, {spectrum(bands), spectrum({}, "s1 + 3")});
+    WorksheetWindow* w = open(2, 2, 13);
+    platform::DataGrid* grid = w->grdSpectra;
+    EXPECT_EQ(grid->LeftCol(), 4);
+    EXPECT_EQ(grid->columnCaption(4), "25Hz");
+    EXPECT_EQ(grid->cellText(0, 4), "12.3");
+    w->cmbDecimals->setCurrentText("3");
+    emit w->cmbDecimals->activated(3);
+    EXPECT_EQ(grid->cellText(0, 4), "12.340");
+    w->cmbDecimals->setCurrentText("0");
+    emit w->cmbDecimals->activated(0);
+    EXPECT_EQ(grid->cellText(0, 4), "12");
+
+    // Under On Changing Records two cells of one row do not recalculate; the
+    // next row does. "X" stores no value in the grid.
+    w->optRecalRecord->click();
+    ASSERT_TRUE(grid->editCell(0, 5, "50"));
+    ASSERT_TRUE(grid->editCell(0, 6, "X"));
+    grid->setCurrentCell(0, 7);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(2, 2), 43);
+    grid->setCurrentCell(1, 7);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(1, 2), 50);
+    EXPECT_DOUBLE_EQ(band(1, 3), -999);
+    EXPECT_DOUBLE_EQ(band(2, 2), 53);
+    EXPECT_EQ(grid->cellText(0, 6), ".");
+}
+
+TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
+    file_->addSheet("Backup", 1, 14, {spectrum(std::vector<double>(10, 40))});
+    file_->database()->copyTableStructure(kSheet, "~" + kSheet);
+    file_->database()->copyTableStructure(kSheet, "~Other");
+    WorksheetWindow* w = open(1, 1);
+    ASSERT_TRUE(file_->database()->findTable("~Backup"));
+    w->txtNotes->setFocus();
+    QTest::keyClicks(w->txtNotes, "measured at night");
+    w->Lev(1)->setFocus(); // the octave view commits notes as they lose the focus
+    QApplication::processEvents();
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_EQ(gActiveSheet, nullptr);
+    EXPECT_FALSE(file_->database()->findTable("~" + kSheet));
+    EXPECT_TRUE(file_->database()->findTable("~Other"));
+    EXPECT_TRUE(file_->database()->findTable("~Backup"));
+    EXPECT_EQ(file_->database()
+                  ->scalar("SELECT Notes FROM \"Sheets List\" WHERE \"Sheet Name\" = ?",
+                           {db::Value(kSheet)})
+                  .toText(),
+              "measured at night");
+    EXPECT_FALSE(menuItem("mnuSaveWorksheetAs")->isEnabled()); // back to mode 2
+
+    // A window on the sheet "Backup" leaves the program's backup table alone.
+    open(1, 1, 14, "Backup");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_TRUE(file_->database()->findTable("~Backup"));
+}
+
+TEST_F(WorksheetWindowTest, ASheetThatCannotBeBoundClosesWithOneMessage) {
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    WorksheetWindow* w = newWorksheetWindow(1, 1);
+    gActiveSheet = w;
+    EXPECT_TRUE(OpenSheetForm(w, QString::fromStdString(path_), "No such sheet", 1, 14, 1, true));
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+}
+
+TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
+    file_->addSheet(kSheet, 2, 13, {spectrum(std::vector<double>(30, 40))});
+    main_->setWindowTitle("Bandwright: /tmp/noise.bwdb");
+    WorksheetWindow* a = open(2, 1, 13);
+    WorksheetWindow* b = open(2, 2, 13);
+    QWidget* fa = a->parentWidget();
+    QWidget* fb = b->parentWidget();
+    EXPECT_EQ(fa->pos(), QPoint(0, 0));
+    EXPECT_EQ(fb->pos(), QPoint(20, 20));
+    EXPECT_EQ(fa->size(), QSize(747, 507)); // 11200 x 7600 twips
+    EXPECT_EQ(fb->size(), QSize(747, 500)); // 11200 x 7500 twips
+    EXPECT_TRUE(menuItem("mnuWSViewSpread")->isChecked());
+    EXPECT_FALSE(menuItem("mnuWSViewFormula")->isChecked());
+}
+
+} // namespace
