@@ -579,7 +579,11 @@ Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>
 
 void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    // Through a link the real file is compacted and replaced; the link stays.
+    if (path.empty()) throw Error("No database file was named");
+    std::error_code linkEc;
+    const fs::path target = fs::canonical(path, linkEc);
+    if (linkEc) throw Error("The file \"" + path + "\" does not exist");
     fs::path work;
     for (int i = 0;; ++i) {
         work = target;

@@ -318,6 +318,38 @@ TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
 }
 
+// A file with room to give back: 200 wide records, 190 of them deleted.
+void writeLooseFile(const std::string& path) {
+    auto db = Database::create(path);
+    db->createTable(sampleTable("S"));
+    for (int i = 1; i <= 200; ++i)
+        db->Execute("INSERT INTO S (Code, Notes) VALUES (?, ?)",
+                    {Value(i), Value(std::string(2000, 'n'))});
+    db->Execute("DELETE FROM S WHERE Code > 10");
+}
+
+int entries(const std::filesystem::path& dir) {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir), {}));
+}
+
+TEST_F(Database_, CompactionThroughALinkReplacesTheRealFileAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir_ / "data");
+    const std::string real = file("data/site.db");
+    writeLooseFile(real);
+    const auto before = fs::file_size(real);
+    fs::create_symlink("data/site.db", dir_ / "link.db");
+    fs::create_symlink("link.db", dir_ / "link2.db"); // a link to a link
+    compactFile(file("link2.db"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link2.db"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.db"));
+    EXPECT_EQ(fs::read_symlink(dir_ / "link.db"), "data/site.db");
+    EXPECT_LT(fs::file_size(real), before);
+    EXPECT_EQ(Database::open(file("link2.db"))->scalar("SELECT count(*) FROM S").toLong(), 10);
+    EXPECT_EQ(entries(dir_), 3);
+    EXPECT_EQ(entries(dir_ / "data"), 1);
+}
+
 } // namespace
 
 namespace {
