@@ -331,8 +331,13 @@ void Database::fail(const std::string& what) const {
 }
 
 std::shared_ptr<Database> Database::openHandle(const std::string& path, int flags) {
+    // The engine is built to read names beginning with "file:" as URIs (and
+    // ":memory:" as no file): an absolute path is only ever a file's name.
+    std::error_code ec;
+    const std::string full = std::filesystem::absolute(path, ec).string();
+    if (ec) throw Error("Cannot open the file \"" + path + "\" (" + ec.message() + ")");
     sqlite3* h = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &h, flags, nullptr);
+    const int rc = sqlite3_open_v2(full.c_str(), &h, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
         sqlite3_close_v2(h);

@@ -350,6 +350,34 @@ TEST_F(Database_, CompactionThroughALinkReplacesTheRealFileAndKeepsTheLink) {
     EXPECT_EQ(entries(dir_ / "data"), 1);
 }
 
+// Runs in another working folder and goes back at the end.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
+
+TEST_F(Database_, PathsThatReadLikeURIsAreFileNames) {
+    namespace fs = std::filesystem;
+    InFolder here(dir_);
+    Database::create("b.bwdb")->createTable(sampleTable("Plain"));
+    // Each of these names the file of that very name in the working folder.
+    for (const std::string name : {"file:b.bwdb", "file:b.bwdb?mode=memory", ":memory:"}) {
+        Database::create(name)->createTable(sampleTable("Own"));
+        EXPECT_TRUE(fs::is_regular_file(dir_ / name)) << name;
+        EXPECT_EQ(Database::open(name)->tableNames(), std::vector<std::string>{"Own"}) << name;
+        compactFile(name);
+        EXPECT_EQ(Database::open(name)->tableNames(), std::vector<std::string>{"Own"}) << name;
+    }
+    EXPECT_EQ(Database::open("b.bwdb")->tableNames(), std::vector<std::string>{"Plain"});
+    EXPECT_EQ(entries(dir_), 4);
+}
+
 } // namespace
 
 namespace {
