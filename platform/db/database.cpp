@@ -589,18 +589,20 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
     std::error_code linkEc;
     const fs::path target = fs::canonical(path, linkEc);
     if (linkEc) throw Error("The file \"" + path + "\" does not exist");
-    fs::path work;
-    for (int i = 0;; ++i) {
-        work = target;
-        work += ".compact" + std::to_string(i) + "~";
-        std::error_code ec;
-        if (!fs::exists(work, ec)) break;
-    }
+    // One work name per file: what a killed compaction left there is only a
+    // stale copy, cleared before this one starts.
+    fs::path work = target;
+    work += ".compact~";
     auto cleanup = [&] {
         std::error_code ec;
         fs::remove(work, ec);
     };
     try {
+        cleanup();
+        std::error_code staleEc;
+        if (fs::exists(fs::symlink_status(work, staleEc)))
+            throw Error("Cannot remove \"" + work.string() +
+                        "\", left by an earlier compaction; remove it and try again");
         {
             auto db = Database::open(path);
             db->Execute("VACUUM INTO ?", {Value(work.string())});

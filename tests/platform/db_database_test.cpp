@@ -7,6 +7,9 @@
 #include <fstream>
 #include <random>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace db;
 
 namespace {
@@ -348,6 +351,39 @@ TEST_F(Database_, CompactionThroughALinkReplacesTheRealFileAndKeepsTheLink) {
     EXPECT_EQ(Database::open(file("link2.db"))->scalar("SELECT count(*) FROM S").toLong(), 10);
     EXPECT_EQ(entries(dir_), 3);
     EXPECT_EQ(entries(dir_ / "data"), 1);
+}
+
+// Compacts in a child process that dies once the copy is written, as a
+// compaction killed part-way does.
+void compactAndDie(const std::string& path) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        try {
+            compactFile(path, [](CompactStep s) {
+                if (s == CompactStep::CopyWritten) _exit(3);
+            });
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 3);
+}
+
+TEST_F(Database_, KilledCompactionsLeaveOneWorkFileThatTheNextOneClears) {
+    const std::string path = file("site.db");
+    writeLooseFile(path);
+    const auto before = std::filesystem::file_size(path);
+    compactAndDie(path);
+    compactAndDie(path);
+    EXPECT_EQ(entries(dir_), 2); // the file and one work copy, not a pile of them
+    compactFile(path);
+    EXPECT_EQ(entries(dir_), 1);
+    EXPECT_LT(std::filesystem::file_size(path), before);
+    EXPECT_EQ(Database::open(path)->scalar("SELECT count(*) FROM S").toLong(), 10);
 }
 
 // Runs in another working folder and goes back at the end.
