@@ -152,10 +152,146 @@ std::string columnDef(const FieldDef& f) {
     return def + " CHECK(" + check + ")";
 }
 
-// Our indexes are named "<table>|P|<name>" (primary) or "<table>|I|<name>"
-// so that names of different tables never clash in the one index namespace.
+// Indexes share one namespace with tables, so none may carry a name a table
+// could take. A primary key is a table constraint, whose index the engine
+// names "sqlite_autoindex_..."; every other index of ours is named
+// "\x01" + (P or I) + table + "\x01" + name, and checkTableName() refuses a
+// name beginning with a control character. Files of earlier versions name
+// them "<table>|P|<name>" and "<table>|I|<name>": these are read as ours and
+// renamed when a table wants the name.
+constexpr char kIndexMark = '\x01';
+
 std::string indexSqlName(const std::string& table, const IndexDef& ix) {
-    return table + (ix.primary ? "|P|" : "|I|") + ix.name;
+    return std::string(1, kIndexMark) + (ix.primary ? 'P' : 'I') + table + kIndexMark + ix.name;
+}
+
+// Reads back a name given by indexSqlName() or by an earlier version.
+bool readIndexSqlName(const std::string& sqlName, const std::string& table, IndexDef& ix) {
+    const size_t t = table.size();
+    if (sqlName.size() >= t + 3 && sqlName[0] == kIndexMark &&
+        (sqlName[1] == 'P' || sqlName[1] == 'I') && sqlName.compare(2, t, table) == 0 &&
+        sqlName[2 + t] == kIndexMark) {
+        ix.primary = sqlName[1] == 'P';
+        ix.name = sqlName.substr(t + 3);
+        return true;
+    }
+    if (sqlName.size() > t + 3 && sqlName.compare(0, t, table) == 0) {
+        const std::string tag = sqlName.substr(t, 3);
+        if (tag == "|P|" || tag == "|I|") {
+            ix.primary = tag == "|P|";
+            ix.name = sqlName.substr(t + 3);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The name in "CONSTRAINT <name> PRIMARY KEY (...)" of a CREATE TABLE text,
+// read token by token so that no quoted name or literal passes for it.
+std::optional<std::string> primaryKeyName(std::string_view sql) {
+    struct Token {
+        std::string text;
+        bool word = false;   // an unquoted word: a keyword or a bare name
+        bool quoted = false; // a quoted name
+        int depth = 0;
+    };
+    std::vector<Token> toks;
+    const size_t n = sql.size();
+    size_t i = 0;
+    int depth = 0;
+    auto readQuoted = [&](char close) {
+        std::string r;
+        for (++i; i < n; ++i) {
+            if (sql[i] != close) {
+                r += sql[i];
+            } else if (close != ']' && i + 1 < n && sql[i + 1] == close) {
+                r += close;
+                ++i;
+            } else {
+                ++i;
+                break;
+            }
+        }
+        return r;
+    };
+    auto wordChar = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return std::isalnum(u) || c == '_' || c == '$' || u >= 0x80;
+    };
+    while (i < n) {
+        const char c = sql[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            const size_t e = sql.find('\n', i);
+            i = e == std::string_view::npos ? n : e;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            const size_t e = sql.find("*/", i + 2);
+            i = e == std::string_view::npos ? n : e + 2;
+        } else if (c == '"' || c == '`' || c == '[') {
+            toks.push_back({readQuoted(c == '[' ? ']' : c), false, true, depth});
+        } else if (c == '\'') {
+            readQuoted('\'');
+            toks.push_back({"", false, false, depth});
+        } else if (wordChar(c)) {
+            const size_t start = i;
+            while (i < n && wordChar(sql[i]))
+                ++i;
+            toks.push_back({std::string(sql.substr(start, i - start)), true, false, depth});
+        } else {
+            if (c == ')') --depth;
+            toks.push_back({std::string(1, c), false, false, depth});
+            if (c == '(') ++depth;
+            ++i;
+        }
+    }
+    for (size_t k = 0; k + 2 < toks.size(); ++k)
+        if (toks[k].depth == 1 && toks[k].word && upper(toks[k].text) == "CONSTRAINT" &&
+            (toks[k + 1].word || toks[k + 1].quoted) && toks[k + 2].word &&
+            upper(toks[k + 2].text) == "PRIMARY")
+            return toks[k + 1].text;
+    return std::nullopt;
+}
+
+// An index of a table with the name the file gives it and whether this
+// layer named it.
+struct IndexEntry {
+    std::string sqlName;
+    bool ours = false;
+    IndexDef def;
+};
+
+std::vector<IndexEntry> listIndexes(Database& db, const std::string& table) {
+    const std::string tableSql =
+        db.scalar("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?", {Value(table)})
+            .toText();
+    std::vector<IndexEntry> list;
+    {
+        Statement st(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq");
+        st.bind(1, Value(table));
+        while (st.step()) {
+            IndexEntry e;
+            e.sqlName = st.column(0).toText();
+            e.def.name = e.sqlName;
+            e.def.unique = st.column(1).toLong() != 0;
+            const std::string origin = st.column(2).toText();
+            if (origin == "pk") {
+                e.def.primary = e.def.unique = true;
+                e.def.name = primaryKeyName(tableSql).value_or("PrimaryKey");
+            } else if (origin == "c") {
+                e.ours = readIndexSqlName(e.sqlName, table, e.def);
+            }
+            list.push_back(std::move(e));
+        }
+    }
+    std::reverse(list.begin(), list.end()); // pragma lists the newest first
+    for (IndexEntry& e : list) {
+        Statement cols(db, "SELECT name FROM pragma_index_info(?) ORDER BY seqno");
+        cols.bind(1, Value(e.sqlName));
+        while (cols.step())
+            e.def.fields.push_back(cols.column(0).toText());
+    }
+    return list;
 }
 
 bool startsWithJetHeader(const char* head, size_t n) {
@@ -200,6 +336,8 @@ void checkTableName(std::string_view name) {
     if (name.empty()) throw Error("A table name cannot be empty");
     if (name.find('\0') != std::string_view::npos)
         throw Error("A table name cannot hold a NUL character");
+    if (static_cast<unsigned char>(name.front()) < 0x20)
+        throw Error("A table name cannot begin with a control character");
     if (name.size() >= 7 && equalNoCase(name.substr(0, 7), "sqlite_"))
         throw Error("The name \"" + std::string(name) +
                     "\" is reserved by the database engine; names beginning with "
@@ -469,33 +607,8 @@ TableDef Database::tableDef(std::string_view table) const {
             def.fields.push_back(std::move(f));
         }
     }
-    std::vector<std::pair<std::string, bool>> list;
-    {
-        Statement st(self,
-                     "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq");
-        st.bind(1, Value(def.name));
-        while (st.step())
-            list.emplace_back(st.column(0).toText(), st.column(1).toLong() != 0);
-    }
-    std::reverse(list.begin(), list.end()); // pragma lists the newest first
-    for (auto& [sqlName, unique] : list) {
-        IndexDef ix;
-        ix.unique = unique;
-        ix.name = sqlName;
-        if (sqlName.size() > def.name.size() + 3 &&
-            sqlName.compare(0, def.name.size(), def.name) == 0) {
-            const std::string tag = sqlName.substr(def.name.size(), 3);
-            if (tag == "|P|" || tag == "|I|") {
-                ix.primary = tag == "|P|";
-                ix.name = sqlName.substr(def.name.size() + 3);
-            }
-        }
-        Statement cols(self, "SELECT name FROM pragma_index_info(?) ORDER BY seqno");
-        cols.bind(1, Value(sqlName));
-        while (cols.step())
-            ix.fields.push_back(cols.column(0).toText());
-        def.indexes.push_back(std::move(ix));
-    }
+    for (IndexEntry& e : listIndexes(self, def.name))
+        def.indexes.push_back(std::move(e.def));
     return def;
 }
 
@@ -511,6 +624,26 @@ void Database::createIndexes(const std::string& table, const std::vector<IndexDe
     }
 }
 
+void Database::clearIndexName(const std::string& name) {
+    std::string sqlName, table;
+    {
+        // The engine matches names in any ASCII letter case, as lower() folds.
+        Statement st(*this, "SELECT name, tbl_name FROM sqlite_schema "
+                            "WHERE type = 'index' AND lower(name) = lower(?)");
+        st.bind(1, Value(name));
+        if (!st.step()) return;
+        sqlName = st.column(0).toText();
+        table = st.column(1).toText();
+    }
+    for (const IndexEntry& e : listIndexes(*this, table))
+        if (e.sqlName == sqlName && e.ours) {
+            Execute("DROP INDEX " + quoteIdent(sqlName));
+            createIndexes(table, {e.def});
+            return;
+        }
+    throw Error("The name \"" + name + "\" is taken by an index in this file");
+}
+
 void Database::createTable(const TableDef& def) {
     checkTableName(def.name);
     if (findTable(def.name)) throw Error("A table called \"" + def.name + "\" already exists");
@@ -520,10 +653,28 @@ void Database::createTable(const TableDef& def) {
         if (def.fields[i].name.empty()) throw Error("A field name cannot be empty");
         sql += (i ? ", " : "") + columnDef(def.fields[i]);
     }
+    const IndexDef* primary = nullptr;
+    std::vector<IndexDef> others;
+    for (const IndexDef& ix : def.indexes) {
+        if (ix.fields.empty()) throw Error("The index \"" + ix.name + "\" names no field");
+        if (!ix.primary) {
+            others.push_back(ix);
+            continue;
+        }
+        if (primary) throw Error("A table can have only one primary key");
+        primary = &ix;
+        sql += ", ";
+        if (!ix.name.empty()) sql += "CONSTRAINT " + quoteIdent(ix.name) + " ";
+        sql += "PRIMARY KEY (";
+        for (size_t i = 0; i < ix.fields.size(); ++i)
+            sql += (i ? ", " : "") + quoteIdent(ix.fields[i]);
+        sql += ")";
+    }
     sql += ")";
     Transaction tx(*this);
+    clearIndexName(def.name);
     Execute(sql);
-    createIndexes(def.name, def.indexes);
+    createIndexes(def.name, others);
     tx.commit();
 }
 
@@ -538,8 +689,9 @@ void Database::renameTable(std::string_view from, std::string_view to) {
     if (old == to) return;
     if (auto other = findTable(to); other && *other != old)
         throw Error("A table called \"" + std::string(to) + "\" already exists");
-    const TableDef def = tableDef(old);
     Transaction tx(*this);
+    clearIndexName(std::string(to));
+    const std::vector<IndexEntry> indexes = listIndexes(*this, old);
     std::string current = old;
     if (equalNoCase(old, to)) {
         // The engine sees a change of letter case only as a clash: go round.
@@ -550,15 +702,12 @@ void Database::renameTable(std::string_view from, std::string_view to) {
         current = tmp;
     }
     Execute("ALTER TABLE " + quoteIdent(current) + " RENAME TO " + quoteIdent(to));
+    // The engine renames the primary key's index; ours carry the table's name.
     std::vector<IndexDef> ours;
-    for (const IndexDef& ix : def.indexes) {
-        const std::string sqlName = indexSqlName(old, ix);
-        if (scalar("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name = ?",
-                   {Value(sqlName)})
-                .toLong() == 0)
-            continue; // an index not named by this layer keeps its name
-        Execute("DROP INDEX " + quoteIdent(sqlName));
-        ours.push_back(ix);
+    for (const IndexEntry& e : indexes) {
+        if (!e.ours) continue; // an index not named by this layer keeps its name
+        Execute("DROP INDEX " + quoteIdent(e.sqlName));
+        ours.push_back(e.def);
     }
     createIndexes(std::string(to), ours);
     tx.commit();

@@ -37,8 +37,9 @@ std::string quoteIdent(std::string_view name);
 int compareNoCase(std::string_view a, std::string_view b);
 bool equalNoCase(std::string_view a, std::string_view b);
 
-// Throws db::Error when a table name cannot be used: empty, a NUL inside, or
-// a name the engine keeps for itself ("sqlite_...").
+// Throws db::Error when a table name cannot be used: empty, a NUL inside, a
+// control character first (index names begin so), or a name the engine keeps
+// for itself ("sqlite_...").
 void checkTableName(std::string_view name);
 
 // A prepared statement; finalized when it goes out of scope.
@@ -133,6 +134,8 @@ private:
     static std::shared_ptr<Database> openHandle(const std::string& path, int flags);
     std::string requireTable(std::string_view table) const;
     void createIndexes(const std::string& table, const std::vector<IndexDef>& indexes);
+    // Renames an index of ours that holds `name`, so a table can take it.
+    void clearIndexName(const std::string& name);
 
     sqlite3* db_ = nullptr;
     std::string path_;

@@ -353,6 +353,107 @@ TEST_F(Database_, CompactionThroughALinkReplacesTheRealFileAndKeepsTheLink) {
     EXPECT_EQ(entries(dir_ / "data"), 1);
 }
 
+// Every index in the file: no table name the layer accepts may equal one.
+void expectNoIndexNameIsATableName(Database& db) {
+    Statement st(db, "SELECT name FROM sqlite_schema WHERE type = 'index'");
+    std::vector<std::string> names;
+    while (st.step())
+        names.push_back(st.column(0).toText());
+    for (const std::string& n : names) {
+        try {
+            checkTableName(n);
+            ADD_FAILURE() << "a table may take the index name " << n;
+        } catch (const Error&) {
+        }
+    }
+}
+
+TEST_F(Database_, IndexNamesNeverStandInASheetsWay) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sheetsListTableDef());
+    // Names that read like the indexes of another sheet come first.
+    for (const char* name : {"S|P|Code", "S", "Code", "T", "PrimaryKey"})
+        createSheet(*db, worksheetTableDef(name, 10), 1, 14);
+    db->renameTable("T", "T|P|Code");
+    db->renameTable("T|P|Code", "t|p|code");
+    TableDef other = sampleTable("X");
+    other.indexes.push_back({"By \"Type\", then Code", {"Type", "Code"}, false, false});
+    other.indexes.push_back({"Described", {"Description"}, false, true});
+    db->createTable(other);
+    db->copyTableStructure("X", "Copy of X");
+    db->renameTable("Copy of X", "Y");
+    expectNoIndexNameIsATableName(*db);
+    for (const char* name : {"S", "S|P|Code", "t|p|code", "PrimaryKey"}) {
+        const TableDef def = db->tableDef(name);
+        ASSERT_EQ(def.indexes.size(), 1u) << name;
+        EXPECT_EQ(def.indexes[0].name, "Code") << name;
+        EXPECT_TRUE(def.indexes[0].primary && def.indexes[0].unique) << name;
+        db->Execute("INSERT INTO " + quoteIdent(name) + " (Code) VALUES (1)");
+        EXPECT_THROW(db->Execute("INSERT INTO " + quoteIdent(name) + " (Code) VALUES (1)"), Error);
+    }
+    // The key's name is read back from the table's definition, whatever the
+    // name and the defaults beside it hold.
+    TableDef tricky = sampleTable("Z");
+    tricky.fields[3].defaultValue = Value("', CONSTRAINT \"x\" PRIMARY KEY (Code) --");
+    tricky.indexes[0].name = "Key \"CONSTRAINT\" ] PRIMARY";
+    db->createTable(tricky);
+    EXPECT_EQ(db->tableDef("Z").indexes.at(0).name, tricky.indexes[0].name);
+    const TableDef y = db->tableDef("Y");
+    ASSERT_EQ(y.indexes.size(), 3u);
+    EXPECT_EQ(y.indexes[0].name, "Code");
+    EXPECT_EQ(y.indexes[1].name, "By \"Type\", then Code");
+    EXPECT_EQ(y.indexes[1].fields, (std::vector<std::string>{"Type", "Code"}));
+    EXPECT_FALSE(y.indexes[1].primary || y.indexes[1].unique);
+    EXPECT_EQ(y.indexes[2].name, "Described");
+    EXPECT_TRUE(y.indexes[2].unique && !y.indexes[2].primary);
+
+    // The catalogue holds a name of so many characters, and says so.
+    EXPECT_NO_THROW(createSheet(*db, worksheetTableDef(std::string(255, 'n'), 10), 1, 14));
+    try {
+        createSheet(*db, worksheetTableDef(std::string(256, 'n'), 10), 1, 14);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The sheet name is too long: a sheet name holds at most 255 characters");
+    }
+    std::string wide;
+    for (int i = 0; i < 255; ++i)
+        wide += "ä"; // two bytes, one character
+    EXPECT_NO_THROW(createSheet(*db, worksheetTableDef(wide, 10), 1, 14));
+}
+
+TEST_F(Database_, FilesWithIndexesOfTheOldNamesStillWork) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sheetsListTableDef());
+    // As earlier versions wrote them: the index named after its table.
+    TableDef s = worksheetTableDef("S", 10);
+    s.indexes.clear();
+    createSheet(*db, s, 1, 14);
+    db->Execute(R"(CREATE UNIQUE INDEX "S|P|Code" ON "S" ("Code"))");
+    db->Execute(R"(CREATE INDEX "S|I|Type" ON "S" ("Type"))");
+    db->Execute("INSERT INTO S (Code) VALUES (1)");
+    auto expectIndexes = [&](const std::string& table) {
+        const TableDef def = db->tableDef(table);
+        ASSERT_EQ(def.indexes.size(), 2u) << table;
+        EXPECT_EQ(def.indexes[0].name, "Code");
+        EXPECT_TRUE(def.indexes[0].primary && def.indexes[0].unique);
+        EXPECT_EQ(def.indexes[1].name, "Type");
+        EXPECT_FALSE(def.indexes[1].primary || def.indexes[1].unique);
+        EXPECT_THROW(db->Execute("INSERT INTO " + quoteIdent(table) + " (Code) VALUES (1)"), Error);
+    };
+    expectIndexes("S");
+    // A sheet of an old index's name moves the index out of its way.
+    createSheet(*db, worksheetTableDef("S|P|Code", 10), 1, 14);
+    createSheet(*db, worksheetTableDef("s|i|TYPE", 10), 1, 14);
+    expectIndexes("S");
+    db->copyTableStructure("S", "Copy");
+    db->Execute("INSERT INTO Copy (Code) VALUES (1)");
+    expectIndexes("Copy");
+    db->renameTable("S", "Renamed");
+    expectIndexes("Renamed");
+    expectNoIndexNameIsATableName(*db);
+}
+
 // Compacts in a child process that dies once the copy is written, as a
 // compaction killed part-way does.
 void compactAndDie(const std::string& path) {
