@@ -18,6 +18,8 @@ namespace {
 
 // Marks files made by this program ("BWDB").
 constexpr int kApplicationId = 0x42574442;
+// The file format, in PRAGMA user_version: a newer file is refused, never
+// written, since this version cannot know what its changes would break.
 constexpr int kFormatVersion = 1;
 
 bool isAscii(const unsigned char* p, int n) {
@@ -511,14 +513,24 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
         throw Error(notOurs + ", or it is damaged");
     }
     auto db = openHandle(path, SQLITE_OPEN_READWRITE);
-    Value appId;
+    Value appId, format;
     try {
         appId = db->scalar("PRAGMA application_id");
+        format = db->scalar("PRAGMA user_version");
         db->scalar("SELECT count(*) FROM sqlite_schema");
     } catch (const Error&) {
         throw Error("The database file \"" + path + "\" is damaged and cannot be opened");
     }
     if (appId.isNull() || appId.toLong() != kApplicationId) throw Error(notOurs);
+    // 0: made before files carried a number, read as the first format and
+    // left so (numbering it would change a file the user only read).
+    const long long version = format.toLong();
+    if (version < 0) throw Error(notOurs + " (unknown file format " + format.toText() + ")");
+    if (version > kFormatVersion)
+        throw Error("The file \"" + path +
+                    "\" was written by a newer version of this program (file format " +
+                    format.toText() + "; this version reads formats up to " +
+                    std::to_string(kFormatVersion) + ") and cannot be opened");
     return db;
 }
 

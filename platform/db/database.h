@@ -74,8 +74,8 @@ private:
 class Database : public std::enable_shared_from_this<Database> {
 public:
     // Opens an existing file made by this program. Never creates one: a
-    // missing path, "", a file of another kind, a damaged file or a Jet file
-    // gives db::Error with a text that says which.
+    // missing path, "", a file of another kind, a damaged file, a Jet file or
+    // a file of a newer format gives db::Error with a text that says which.
     static std::shared_ptr<Database> open(const std::string& path);
     // Creates a new, empty database file; refuses an existing path.
     static std::shared_ptr<Database> create(const std::string& path);

@@ -5,6 +5,7 @@
 #include "db_test_util.h"
 
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include <sys/wait.h>
@@ -452,6 +453,41 @@ TEST_F(Database_, FilesWithIndexesOfTheOldNamesStillWork) {
     db->renameTable("S", "Renamed");
     expectIndexes("Renamed");
     expectNoIndexNameIsATableName(*db);
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(Database_, FilesOfANewerFormatAreRefusedAndLeftAlone) {
+    const std::string newer = file("newer.db"), older = file("older.db");
+    for (const std::string& p : {newer, older}) {
+        auto db = Database::create(p);
+        EXPECT_EQ(db->scalar("PRAGMA user_version").toLong(), 1);
+        db->createTable(sampleTable("S"));
+    }
+    Database::open(newer)->Execute("PRAGMA user_version = 2");
+    Database::open(older)->Execute("PRAGMA user_version = 0"); // as earlier versions left it
+    const std::string bytes = readAll(newer);
+    for (auto attempt : {std::function<void()>([&] { Database::open(newer); }),
+                         std::function<void()>([&] { compactFile(newer); })}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "a file of a newer format was taken";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "The file \"" + newer +
+                          "\" was written by a newer version of this program (file format 2; "
+                          "this version reads formats up to 1) and cannot be opened");
+        }
+    }
+    EXPECT_TRUE(readAll(newer) == bytes); // not a byte changed
+    EXPECT_EQ(entries(dir_), 2);
+    // An earlier file of ours opens, takes changes and keeps its number.
+    auto db = Database::open(older);
+    db->Execute("INSERT INTO S (Code) VALUES (1)");
+    EXPECT_EQ(db->scalar("PRAGMA user_version").toLong(), 0);
 }
 
 // Compacts in a child process that dies once the copy is written, as a
