@@ -12,6 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace db {
 
 namespace {
@@ -296,6 +299,28 @@ std::vector<IndexEntry> listIndexes(Database& db, const std::string& table) {
     return list;
 }
 
+// Why a file cannot be written, or nothing when it can: no write permission
+// on the file or on its folder (where the engine keeps its journal, and where
+// compaction replaces the file). Read from the mode bits as well as access():
+// run as root, access() allows everything and the engine would write.
+bool locked(const std::filesystem::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return true;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+}
+
+std::optional<std::string> readOnlyReason(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path real = fs::canonical(path, ec);
+    if (ec) return std::nullopt; // the caller reports a missing file
+    const std::string file = "The file \"" + path + "\" is read-only";
+    if (locked(real)) return file + "; it cannot be changed";
+    if (locked(real.parent_path()))
+        return file + " (its folder cannot be written to); it cannot be changed";
+    return std::nullopt;
+}
+
 bool startsWithJetHeader(const char* head, size_t n) {
     if (n < 19) return false;
     return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
@@ -403,6 +428,8 @@ void Statement::bindAll(const std::vector<Value>& params) {
 }
 
 bool Statement::step() {
+    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_))
+        throw Error(db_->readOnlyReason_);
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -512,7 +539,11 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
         if (got == 0) throw Error(notOurs + " (the file is empty)");
         throw Error(notOurs + ", or it is damaged");
     }
-    auto db = openHandle(path, SQLITE_OPEN_READWRITE);
+    // A read-only file opens for reading; the engine is told so too, and
+    // every statement that would write is stopped before it runs.
+    const std::optional<std::string> readOnly = readOnlyReason(path);
+    auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;
     try {
         appId = db->scalar("PRAGMA application_id");
@@ -539,6 +570,9 @@ std::shared_ptr<Database> Database::create(const std::string& path) {
     if (path.empty()) throw Error("No database file was named");
     std::error_code ec;
     if (fs::exists(path, ec)) throw Error("The file \"" + path + "\" already exists");
+    const fs::path folder = fs::absolute(path, ec).parent_path();
+    if (!ec && fs::is_directory(folder, ec) && locked(folder))
+        throw Error("The folder of \"" + path + "\" is read-only; the file cannot be made there");
     auto db = openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     try {
         db->Execute("PRAGMA application_id = " + std::to_string(kApplicationId));
@@ -752,6 +786,9 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
     if (linkEc) throw Error("The file \"" + path + "\" does not exist");
     // One work name per file: what a killed compaction left there is only a
     // stale copy, cleared before this one starts.
+    // A read-only file stays as it is, even where its folder would let the
+    // rename through.
+    if (auto why = readOnlyReason(path)) throw Error(*why);
     fs::path work = target;
     work += ".compact~";
     auto cleanup = [&] {

@@ -85,6 +85,9 @@ public:
     Database& operator=(const Database&) = delete;
 
     const std::string& path() const { return path_; }
+    // Opened from a file that cannot be written: reads work, every statement
+    // that would write throws db::Error naming the file as read-only.
+    bool readOnly() const { return !readOnlyReason_.empty(); }
     sqlite3* handle() const { return db_; }
 
     // Runs one SQL statement with bound values; returns the rows it changed.
@@ -137,8 +140,10 @@ private:
     // Renames an index of ours that holds `name`, so a table can take it.
     void clearIndexName(const std::string& name);
 
+    friend class Statement;
     sqlite3* db_ = nullptr;
     std::string path_;
+    std::string readOnlyReason_; // the message for a write; "" when writable
 };
 
 // Steps of a compaction, for tests that interrupt it.

@@ -490,6 +490,89 @@ TEST_F(Database_, FilesOfANewerFormatAreRefusedAndLeftAlone) {
     EXPECT_EQ(db->scalar("PRAGMA user_version").toLong(), 0);
 }
 
+// Tests may run as root, whom permission bits do not stop: what is checked
+// is that the layer itself keeps its hands off.
+TEST_F(Database_, ReadOnlyFilesOpenForReadingAndRefuseEveryChange) {
+    namespace fs = std::filesystem;
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto folderReadOnly =
+        readOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    struct Case {
+        std::string folder;
+        bool lockFile;
+        std::string why;
+    } cases[] = {{"file", true, ""}, {"folder", false, " (its folder cannot be written to)"}};
+    for (const Case& c : cases) {
+        fs::create_directories(dir_ / c.folder);
+        const std::string path = file(c.folder + "/site.db");
+        writeLooseFile(path);
+        {
+            auto db = Database::open(path);
+            db->createTable(sheetsListTableDef());
+            createSheet(*db, worksheetTableDef("Sheet", 10), 1, 14);
+        }
+        if (c.lockFile)
+            fs::permissions(path, readOnly);
+        else
+            fs::permissions(dir_ / c.folder, folderReadOnly);
+        const std::string bytes = readAll(path);
+        const std::string message =
+            "The file \"" + path + "\" is read-only" + c.why + "; it cannot be changed";
+
+        auto db = Database::open(path);
+        EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
+        auto rs = db->OpenRecordset("SELECT * FROM S ORDER BY Code");
+        auto batch = db->OpenRecordset("S", {}, LockType::BatchOptimistic);
+        const std::vector<std::function<void()>> changes = {
+            [&] { db->Execute("INSERT INTO S (Code) VALUES (99)"); },
+            [&] { db->Execute("DELETE FROM S"); },
+            [&] { db->createTable(sampleTable("New")); },
+            [&] { db->renameTable("S", "T"); },
+            [&] { db->deleteTable("S"); },
+            [&] { db->copyTableStructure("S", "Copy"); },
+            [&] { db->appendField("S", field("More", FieldType::Long)); },
+            [&] { createSheet(*db, worksheetTableDef("Another", 10), 1, 14); },
+            [&] {
+                rs.Fields("Description") = Value("changed");
+                rs.Update();
+            },
+            [&] {
+                batch.Fields("Description") = Value("changed");
+                batch.Update();
+                batch.UpdateBatch();
+            },
+            [&] { compactFile(path); },
+        };
+        for (size_t i = 0; i < changes.size(); ++i) {
+            try {
+                changes[i]();
+                ADD_FAILURE() << c.folder << ": change " << i << " was made";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()), message) << c.folder << ": change " << i;
+            }
+            if (rs.editing()) rs.CancelUpdate();
+        }
+        EXPECT_EQ(db->tableNames(), (std::vector<std::string>{"S", "Sheets List", "Sheet"}));
+        db.reset();
+        rs = Recordset();
+        batch = Recordset();
+        if (!c.lockFile) {
+            const std::string other = file(c.folder + "/new.db");
+            try {
+                Database::create(other);
+                ADD_FAILURE() << "a file was made in a read-only folder";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          "The folder of \"" + other +
+                              "\" is read-only; the file cannot be made there");
+            }
+        }
+        EXPECT_TRUE(readAll(path) == bytes) << c.folder; // not a byte changed
+        EXPECT_EQ(entries(dir_ / c.folder), 1) << c.folder;
+        fs::permissions(dir_ / c.folder, fs::perms::owner_all);
+    }
+}
+
 // Compacts in a child process that dies once the copy is written, as a
 // compaction killed part-way does.
 void compactAndDie(const std::string& path) {
