@@ -387,5 +387,11 @@ std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& form
         const std::string& op = gOperators[static_cast<size_t>(k)].text;
         if (!op.empty()) cx.opStart[static_cast<unsigned char>(op[0])] = true;
     }
-    return evalLevel(cx, formula, result, Depth{});
+    // An operator or function that fails in band 5 has written bands 1 to 4:
+    // evaluate into a copy (bands nobody writes keep their values) and hand
+    // it over only on success.
+    BandArray value = result;
+    std::string msg = evalLevel(cx, formula, value, Depth{});
+    if (msg.empty()) result = value;
+    return msg;
 }

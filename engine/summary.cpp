@@ -87,32 +87,40 @@ std::string noiseReductionCoefficient(const Sheet& s) {
     return "NRC " + formatTwoDecimalsNoLead(rounded);
 }
 
+// How an octave of a criterion rating reads on the sheet.
+enum class Octave {
+    Off,     // off the sheet, or a band missing or marked: it does not count
+    Level,   // its level is known
+    Failure, // its energy sum overflows or vanishes: the rating fails
+};
+
 // Level of octave j (1-based) of a criterion rating whose octave 1 lies at
 // band-table index octStart on an octave sheet and whose first third-octave
-// triple starts at index thirdStart. False when the octave is off the sheet
-// or a band is missing or marked. A triple summing to nothing reads -inf,
-// which lies below every curve.
-bool octaveLevel(const Sheet& s, long long octStart, long long thirdStart, int j, double& level) {
+// triple starts at index thirdStart.
+Octave octaveLevel(const Sheet& s, long long octStart, long long thirdStart, int j, double& level) {
     if (!s.third) {
         const long long p = s.positionOf(octStart) + j - 1;
-        if (p < 1 || p > 10 || !s.usable(p)) return false;
+        if (p < 1 || p > 10 || !s.usable(p)) return Octave::Off;
         level = s.at(p);
-        return true;
+        return Octave::Level;
     }
     const long long p = s.positionOf(thirdStart) + 3LL * (j - 1);
     // 27, not 28: a triple starting at position 28 is not used.
-    if (p < 1 || p > 27 || !s.usable(p) || !s.usable(p + 1) || !s.usable(p + 2)) return false;
+    if (p < 1 || p > 27 || !s.usable(p) || !s.usable(p + 1) || !s.usable(p + 2)) return Octave::Off;
     level = 10 * std::log10(std::pow(10.0, s.at(p) / 10) + std::pow(10.0, s.at(p + 1) / 10) +
                             std::pow(10.0, s.at(p + 2) / 10));
-    return true;
+    // A sum that underflows to 0 is no level below every curve but a lost
+    // one, as much an arithmetic failure as a sum that overflows.
+    return std::isfinite(level) ? Octave::Level : Octave::Failure;
 }
 
 std::string noiseRating(const Sheet& s) {
     double r = -999;
     for (int j = 1; j <= 9; ++j) {
         double level;
-        if (!octaveLevel(s, 14, 13, j, level)) continue;
-        if (std::isinf(level) && level > 0) return kMsgOverflow;
+        const Octave o = octaveLevel(s, 14, 13, j, level);
+        if (o == Octave::Failure) return kMsgOverflow;
+        if (o == Octave::Off) continue;
         const double v = (level - gNRa[j]) / gNRb[j];
         if (v > r) r = v;
     }
@@ -132,8 +140,9 @@ std::string criterionRating(const Sheet& s, const std::vector<std::array<double,
     double r = -999;
     for (int j = 1; j <= octaves; ++j) {
         double level;
-        if (!octaveLevel(s, octStart, thirdStart, j, level)) continue;
-        if (std::isinf(level) && level > 0) return kMsgOverflow;
+        const Octave o = octaveLevel(s, octStart, thirdStart, j, level);
+        if (o == Octave::Failure) return kMsgOverflow;
+        if (o == Octave::Off) continue;
         double v;
         if (level < curves[1][j]) {
             continue; // below the lowest curve: the octave does not count
@@ -158,8 +167,9 @@ std::string roomCriterion(const Sheet& s) {
     int m = 0;
     for (int j = 1; j <= 9; ++j) {
         double level;
-        if (!octaveLevel(s, 11, 10, j, level)) continue;
-        if (std::isinf(level) && level > 0) return kMsgOverflow;
+        const Octave o = octaveLevel(s, 11, 10, j, level);
+        if (o == Octave::Failure) return kMsgOverflow;
+        if (o == Octave::Off) continue;
         const double v = level + 5 * (j - 7);
         if (v > r) { // the first octave wins a tie
             r = v;

@@ -39,12 +39,15 @@ double weightedLevel(const double* tenths, const double* curve, int n, double li
 }
 
 std::string impactInsulationClass(const Sheet& s, long long k) {
+    auto position = [&](int i) { return s.third ? k + i - 1 : k + (i - 1) / 3; };
+    for (int i = 1; i <= 16; ++i)
+        if (!s.usable(position(i))) return std::string();
+    // Only a sheet that holds every band has a rating that can overflow.
     double t[17];
     for (int i = 1; i <= 16; ++i) {
-        const long long p = s.third ? k + i - 1 : k + (i - 1) / 3;
-        if (!s.usable(p)) return std::string();
-        if (tooLarge(s.at(p))) return kMsgOverflow;
-        const double whole = std::floor(s.at(p) + 0.5);
+        const double v = s.at(position(i));
+        if (tooLarge(v)) return kMsgOverflow;
+        const double whole = std::floor(v + 0.5);
         // An octave level spread over its three third-octaves.
         t[i] = s.third ? whole : whole - 10 * std::log10(3.0);
     }
@@ -72,10 +75,12 @@ std::string rateImpact(int type, const Sheet& s) {
     if (k + n - 1 > s.count) return std::string();
     if (type == kIIC) return impactInsulationClass(s, k);
 
+    for (long long p = k; p < k + n; ++p)
+        if (!s.usable(p)) return std::string();
+    // Only a sheet that holds every band has a rating that can overflow.
     double tenths[16], curve[16];
     for (int i = 1; i <= n; ++i) {
         const long long p = k + i - 1;
-        if (!s.usable(p)) return std::string();
         if (tooLarge(s.at(p))) return kMsgOverflow;
         tenths[i - 1] = std::floor(10 * s.at(p) + 0.5);
         curve[i - 1] = s.third ? gImpactRefThird[static_cast<size_t>(i)]

@@ -24,13 +24,17 @@ std::string soundTransmissionClass(const Sheet& s) {
     if (k < 1) return std::string();
     // An octave sheet whose bands are not octave centres holds no octave.
     if (!s.third && s.positionOf(20) == kNoPosition) return std::string();
+    long long pos[17];
+    for (int i = 1; i <= 16; ++i) {
+        pos[i] = s.third ? k + i - 1 : (k + i - 1) / 3 + 1;
+        // A sheet ending below 4 kHz lacks the contour's top bands.
+        if (!s.usable(pos[i])) return std::string();
+    }
+    // Only a sheet that holds every band has a rating that can overflow.
     double t[17];
     for (int i = 1; i <= 16; ++i) {
-        const long long p = s.third ? k + i - 1 : (k + i - 1) / 3 + 1;
-        // A sheet ending below 4 kHz lacks the contour's top bands.
-        if (!s.usable(p)) return std::string();
-        if (tooLarge(s.at(p))) return kMsgOverflow;
-        t[i] = std::floor(s.at(p) + 0.5);
+        if (tooLarge(s.at(pos[i]))) return kMsgOverflow;
+        t[i] = std::floor(s.at(pos[i]) + 0.5);
     }
     double d = -INFINITY;
     for (int i = 1; i <= 16; ++i)
@@ -58,10 +62,9 @@ struct RwBands {
     double limit = 0;
 };
 
-// True when the sheet holds the bands; otherwise false with the result to
-// give ("" for no rating, or a failure text).
-bool gatherRw(const Sheet& s, RwBands& b, std::string& result) {
-    result.clear();
+// True when the sheet holds the bands, none missing or marked; their values
+// may still be too large to rate.
+bool gatherRw(const Sheet& s, RwBands& b) {
     if (s.third) {
         b.k = s.positionOf(19);
         if (b.k < 1) return false;
@@ -77,10 +80,6 @@ bool gatherRw(const Sheet& s, RwBands& b, std::string& result) {
         const long long p = b.k + i - 1;
         // Missing, marked, or past the sheet's last band: no rating.
         if (!s.usable(p)) return false;
-        if (tooLarge(s.at(p))) {
-            result = kMsgOverflow;
-            return false;
-        }
         b.tl[i - 1] = s.at(p);
         b.curve[i - 1] = s.third ? gSTCContour[static_cast<size_t>(i - 1)]
                                  : gSTCContour[static_cast<size_t>(3 * i - 2)];
@@ -126,12 +125,7 @@ std::string rateInsulation(int type, const Sheet& s) {
     if (type == kSTC) return soundTransmissionClass(s);
 
     RwBands b;
-    std::string result;
-    if (!gatherRw(s, b, result)) return result;
-    const double rw = 40 + rwShift(b);
-    if (type == kRw) return "Rw " + wholeNumber(rw);
-
-    double spectrum[21];
+    if (!gatherRw(s, b)) return std::string();
     long long from = b.k;
     int n = b.n;
     const bool wide = type == kCtr50 || type == kC50;
@@ -145,11 +139,18 @@ std::string rateInsulation(int type, const Sheet& s) {
             from = b.k - 1;
             n = 7;
         }
-        for (long long p = from; p < from + n; ++p) {
+        for (long long p = from; p < from + n; ++p)
             if (!s.usable(p)) return std::string();
-            if (tooLarge(s.at(p))) return kMsgOverflow;
-        }
     }
+    // The bands read (the wide range holds those of Rw) all exist and hold
+    // values: only now can one be too large to rate.
+    for (long long p = from; p < from + n; ++p)
+        if (tooLarge(s.at(p))) return kMsgOverflow;
+
+    const double rw = 40 + rwShift(b);
+    if (type == kRw) return "Rw " + wholeNumber(rw);
+
+    double spectrum[21];
     const bool traffic = type == kCtr || type == kCtr50;
     for (int i = 1; i <= n; ++i) {
         double& v = spectrum[i - 1];

@@ -12,12 +12,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace db {
 
 namespace {
 
 // Marks files made by this program ("BWDB").
 constexpr int kApplicationId = 0x42574442;
+// The file format, in PRAGMA user_version: a newer file is refused, never
+// written, since this version cannot know what its changes would break.
 constexpr int kFormatVersion = 1;
 
 bool isAscii(const unsigned char* p, int n) {
@@ -152,10 +157,168 @@ std::string columnDef(const FieldDef& f) {
     return def + " CHECK(" + check + ")";
 }
 
-// Our indexes are named "<table>|P|<name>" (primary) or "<table>|I|<name>"
-// so that names of different tables never clash in the one index namespace.
+// Indexes share one namespace with tables, so none may carry a name a table
+// could take. A primary key is a table constraint, whose index the engine
+// names "sqlite_autoindex_..."; every other index of ours is named
+// "\x01" + (P or I) + table + "\x01" + name, and checkTableName() refuses a
+// name beginning with a control character. Files of earlier versions name
+// them "<table>|P|<name>" and "<table>|I|<name>": these are read as ours and
+// renamed when a table wants the name.
+constexpr char kIndexMark = '\x01';
+
 std::string indexSqlName(const std::string& table, const IndexDef& ix) {
-    return table + (ix.primary ? "|P|" : "|I|") + ix.name;
+    return std::string(1, kIndexMark) + (ix.primary ? 'P' : 'I') + table + kIndexMark + ix.name;
+}
+
+// Reads back a name given by indexSqlName() or by an earlier version.
+bool readIndexSqlName(const std::string& sqlName, const std::string& table, IndexDef& ix) {
+    const size_t t = table.size();
+    if (sqlName.size() >= t + 3 && sqlName[0] == kIndexMark &&
+        (sqlName[1] == 'P' || sqlName[1] == 'I') && sqlName.compare(2, t, table) == 0 &&
+        sqlName[2 + t] == kIndexMark) {
+        ix.primary = sqlName[1] == 'P';
+        ix.name = sqlName.substr(t + 3);
+        return true;
+    }
+    if (sqlName.size() > t + 3 && sqlName.compare(0, t, table) == 0) {
+        const std::string tag = sqlName.substr(t, 3);
+        if (tag == "|P|" || tag == "|I|") {
+            ix.primary = tag == "|P|";
+            ix.name = sqlName.substr(t + 3);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The name in "CONSTRAINT <name> PRIMARY KEY (...)" of a CREATE TABLE text,
+// read token by token so that no quoted name or literal passes for it.
+std::optional<std::string> primaryKeyName(std::string_view sql) {
+    struct Token {
+        std::string text;
+        bool word = false;   // an unquoted word: a keyword or a bare name
+        bool quoted = false; // a quoted name
+        int depth = 0;
+    };
+    std::vector<Token> toks;
+    const size_t n = sql.size();
+    size_t i = 0;
+    int depth = 0;
+    auto readQuoted = [&](char close) {
+        std::string r;
+        for (++i; i < n; ++i) {
+            if (sql[i] != close) {
+                r += sql[i];
+            } else if (close != ']' && i + 1 < n && sql[i + 1] == close) {
+                r += close;
+                ++i;
+            } else {
+                ++i;
+                break;
+            }
+        }
+        return r;
+    };
+    auto wordChar = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return std::isalnum(u) || c == '_' || c == '$' || u >= 0x80;
+    };
+    while (i < n) {
+        const char c = sql[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            const size_t e = sql.find('\n', i);
+            i = e == std::string_view::npos ? n : e;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            const size_t e = sql.find("*/", i + 2);
+            i = e == std::string_view::npos ? n : e + 2;
+        } else if (c == '"' || c == '`' || c == '[') {
+            toks.push_back({readQuoted(c == '[' ? ']' : c), false, true, depth});
+        } else if (c == '\'') {
+            readQuoted('\'');
+            toks.push_back({"", false, false, depth});
+        } else if (wordChar(c)) {
+            const size_t start = i;
+            while (i < n && wordChar(sql[i]))
+                ++i;
+            toks.push_back({std::string(sql.substr(start, i - start)), true, false, depth});
+        } else {
+            if (c == ')') --depth;
+            toks.push_back({std::string(1, c), false, false, depth});
+            if (c == '(') ++depth;
+            ++i;
+        }
+    }
+    for (size_t k = 0; k + 2 < toks.size(); ++k)
+        if (toks[k].depth == 1 && toks[k].word && upper(toks[k].text) == "CONSTRAINT" &&
+            (toks[k + 1].word || toks[k + 1].quoted) && toks[k + 2].word &&
+            upper(toks[k + 2].text) == "PRIMARY")
+            return toks[k + 1].text;
+    return std::nullopt;
+}
+
+// An index of a table with the name the file gives it and whether this
+// layer named it.
+struct IndexEntry {
+    std::string sqlName;
+    bool ours = false;
+    IndexDef def;
+};
+
+std::vector<IndexEntry> listIndexes(Database& db, const std::string& table) {
+    const std::string tableSql =
+        db.scalar("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?", {Value(table)})
+            .toText();
+    std::vector<IndexEntry> list;
+    {
+        Statement st(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq");
+        st.bind(1, Value(table));
+        while (st.step()) {
+            IndexEntry e;
+            e.sqlName = st.column(0).toText();
+            e.def.name = e.sqlName;
+            e.def.unique = st.column(1).toLong() != 0;
+            const std::string origin = st.column(2).toText();
+            if (origin == "pk") {
+                e.def.primary = e.def.unique = true;
+                e.def.name = primaryKeyName(tableSql).value_or("PrimaryKey");
+            } else if (origin == "c") {
+                e.ours = readIndexSqlName(e.sqlName, table, e.def);
+            }
+            list.push_back(std::move(e));
+        }
+    }
+    std::reverse(list.begin(), list.end()); // pragma lists the newest first
+    for (IndexEntry& e : list) {
+        Statement cols(db, "SELECT name FROM pragma_index_info(?) ORDER BY seqno");
+        cols.bind(1, Value(e.sqlName));
+        while (cols.step())
+            e.def.fields.push_back(cols.column(0).toText());
+    }
+    return list;
+}
+
+// Why a file cannot be written, or nothing when it can: no write permission
+// on the file or on its folder (where the engine keeps its journal, and where
+// compaction replaces the file). Read from the mode bits as well as access():
+// run as root, access() allows everything and the engine would write.
+bool locked(const std::filesystem::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return true;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+}
+
+std::optional<std::string> readOnlyReason(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path real = fs::canonical(path, ec);
+    if (ec) return std::nullopt; // the caller reports a missing file
+    const std::string file = "The file \"" + path + "\" is read-only";
+    if (locked(real)) return file + "; it cannot be changed";
+    if (locked(real.parent_path()))
+        return file + " (its folder cannot be written to); it cannot be changed";
+    return std::nullopt;
 }
 
 bool startsWithJetHeader(const char* head, size_t n) {
@@ -200,6 +363,8 @@ void checkTableName(std::string_view name) {
     if (name.empty()) throw Error("A table name cannot be empty");
     if (name.find('\0') != std::string_view::npos)
         throw Error("A table name cannot hold a NUL character");
+    if (static_cast<unsigned char>(name.front()) < 0x20)
+        throw Error("A table name cannot begin with a control character");
     if (name.size() >= 7 && equalNoCase(name.substr(0, 7), "sqlite_"))
         throw Error("The name \"" + std::string(name) +
                     "\" is reserved by the database engine; names beginning with "
@@ -263,6 +428,8 @@ void Statement::bindAll(const std::vector<Value>& params) {
 }
 
 bool Statement::step() {
+    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_))
+        throw Error(db_->readOnlyReason_);
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -331,8 +498,13 @@ void Database::fail(const std::string& what) const {
 }
 
 std::shared_ptr<Database> Database::openHandle(const std::string& path, int flags) {
+    // The engine is built to read names beginning with "file:" as URIs (and
+    // ":memory:" as no file): an absolute path is only ever a file's name.
+    std::error_code ec;
+    const std::string full = std::filesystem::absolute(path, ec).string();
+    if (ec) throw Error("Cannot open the file \"" + path + "\" (" + ec.message() + ")");
     sqlite3* h = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &h, flags, nullptr);
+    const int rc = sqlite3_open_v2(full.c_str(), &h, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = h ? sqlite3_errmsg(h) : "out of memory";
         sqlite3_close_v2(h);
@@ -367,15 +539,29 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
         if (got == 0) throw Error(notOurs + " (the file is empty)");
         throw Error(notOurs + ", or it is damaged");
     }
-    auto db = openHandle(path, SQLITE_OPEN_READWRITE);
-    Value appId;
+    // A read-only file opens for reading; the engine is told so too, and
+    // every statement that would write is stopped before it runs.
+    const std::optional<std::string> readOnly = readOnlyReason(path);
+    auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    if (readOnly) db->readOnlyReason_ = *readOnly;
+    Value appId, format;
     try {
         appId = db->scalar("PRAGMA application_id");
+        format = db->scalar("PRAGMA user_version");
         db->scalar("SELECT count(*) FROM sqlite_schema");
     } catch (const Error&) {
         throw Error("The database file \"" + path + "\" is damaged and cannot be opened");
     }
     if (appId.isNull() || appId.toLong() != kApplicationId) throw Error(notOurs);
+    // 0: made before files carried a number, read as the first format and
+    // left so (numbering it would change a file the user only read).
+    const long long version = format.toLong();
+    if (version < 0) throw Error(notOurs + " (unknown file format " + format.toText() + ")");
+    if (version > kFormatVersion)
+        throw Error("The file \"" + path +
+                    "\" was written by a newer version of this program (file format " +
+                    format.toText() + "; this version reads formats up to " +
+                    std::to_string(kFormatVersion) + ") and cannot be opened");
     return db;
 }
 
@@ -384,6 +570,9 @@ std::shared_ptr<Database> Database::create(const std::string& path) {
     if (path.empty()) throw Error("No database file was named");
     std::error_code ec;
     if (fs::exists(path, ec)) throw Error("The file \"" + path + "\" already exists");
+    const fs::path folder = fs::absolute(path, ec).parent_path();
+    if (!ec && fs::is_directory(folder, ec) && locked(folder))
+        throw Error("The folder of \"" + path + "\" is read-only; the file cannot be made there");
     auto db = openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     try {
         db->Execute("PRAGMA application_id = " + std::to_string(kApplicationId));
@@ -464,33 +653,8 @@ TableDef Database::tableDef(std::string_view table) const {
             def.fields.push_back(std::move(f));
         }
     }
-    std::vector<std::pair<std::string, bool>> list;
-    {
-        Statement st(self,
-                     "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq");
-        st.bind(1, Value(def.name));
-        while (st.step())
-            list.emplace_back(st.column(0).toText(), st.column(1).toLong() != 0);
-    }
-    std::reverse(list.begin(), list.end()); // pragma lists the newest first
-    for (auto& [sqlName, unique] : list) {
-        IndexDef ix;
-        ix.unique = unique;
-        ix.name = sqlName;
-        if (sqlName.size() > def.name.size() + 3 &&
-            sqlName.compare(0, def.name.size(), def.name) == 0) {
-            const std::string tag = sqlName.substr(def.name.size(), 3);
-            if (tag == "|P|" || tag == "|I|") {
-                ix.primary = tag == "|P|";
-                ix.name = sqlName.substr(def.name.size() + 3);
-            }
-        }
-        Statement cols(self, "SELECT name FROM pragma_index_info(?) ORDER BY seqno");
-        cols.bind(1, Value(sqlName));
-        while (cols.step())
-            ix.fields.push_back(cols.column(0).toText());
-        def.indexes.push_back(std::move(ix));
-    }
+    for (IndexEntry& e : listIndexes(self, def.name))
+        def.indexes.push_back(std::move(e.def));
     return def;
 }
 
@@ -506,6 +670,26 @@ void Database::createIndexes(const std::string& table, const std::vector<IndexDe
     }
 }
 
+void Database::clearIndexName(const std::string& name) {
+    std::string sqlName, table;
+    {
+        // The engine matches names in any ASCII letter case, as lower() folds.
+        Statement st(*this, "SELECT name, tbl_name FROM sqlite_schema "
+                            "WHERE type = 'index' AND lower(name) = lower(?)");
+        st.bind(1, Value(name));
+        if (!st.step()) return;
+        sqlName = st.column(0).toText();
+        table = st.column(1).toText();
+    }
+    for (const IndexEntry& e : listIndexes(*this, table))
+        if (e.sqlName == sqlName && e.ours) {
+            Execute("DROP INDEX " + quoteIdent(sqlName));
+            createIndexes(table, {e.def});
+            return;
+        }
+    throw Error("The name \"" + name + "\" is taken by an index in this file");
+}
+
 void Database::createTable(const TableDef& def) {
     checkTableName(def.name);
     if (findTable(def.name)) throw Error("A table called \"" + def.name + "\" already exists");
@@ -515,10 +699,28 @@ void Database::createTable(const TableDef& def) {
         if (def.fields[i].name.empty()) throw Error("A field name cannot be empty");
         sql += (i ? ", " : "") + columnDef(def.fields[i]);
     }
+    const IndexDef* primary = nullptr;
+    std::vector<IndexDef> others;
+    for (const IndexDef& ix : def.indexes) {
+        if (ix.fields.empty()) throw Error("The index \"" + ix.name + "\" names no field");
+        if (!ix.primary) {
+            others.push_back(ix);
+            continue;
+        }
+        if (primary) throw Error("A table can have only one primary key");
+        primary = &ix;
+        sql += ", ";
+        if (!ix.name.empty()) sql += "CONSTRAINT " + quoteIdent(ix.name) + " ";
+        sql += "PRIMARY KEY (";
+        for (size_t i = 0; i < ix.fields.size(); ++i)
+            sql += (i ? ", " : "") + quoteIdent(ix.fields[i]);
+        sql += ")";
+    }
     sql += ")";
     Transaction tx(*this);
+    clearIndexName(def.name);
     Execute(sql);
-    createIndexes(def.name, def.indexes);
+    createIndexes(def.name, others);
     tx.commit();
 }
 
@@ -533,8 +735,9 @@ void Database::renameTable(std::string_view from, std::string_view to) {
     if (old == to) return;
     if (auto other = findTable(to); other && *other != old)
         throw Error("A table called \"" + std::string(to) + "\" already exists");
-    const TableDef def = tableDef(old);
     Transaction tx(*this);
+    clearIndexName(std::string(to));
+    const std::vector<IndexEntry> indexes = listIndexes(*this, old);
     std::string current = old;
     if (equalNoCase(old, to)) {
         // The engine sees a change of letter case only as a clash: go round.
@@ -545,15 +748,12 @@ void Database::renameTable(std::string_view from, std::string_view to) {
         current = tmp;
     }
     Execute("ALTER TABLE " + quoteIdent(current) + " RENAME TO " + quoteIdent(to));
+    // The engine renames the primary key's index; ours carry the table's name.
     std::vector<IndexDef> ours;
-    for (const IndexDef& ix : def.indexes) {
-        const std::string sqlName = indexSqlName(old, ix);
-        if (scalar("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name = ?",
-                   {Value(sqlName)})
-                .toLong() == 0)
-            continue; // an index not named by this layer keeps its name
-        Execute("DROP INDEX " + quoteIdent(sqlName));
-        ours.push_back(ix);
+    for (const IndexEntry& e : indexes) {
+        if (!e.ours) continue; // an index not named by this layer keeps its name
+        Execute("DROP INDEX " + quoteIdent(e.sqlName));
+        ours.push_back(e.def);
     }
     createIndexes(std::string(to), ours);
     tx.commit();
@@ -579,19 +779,28 @@ Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>
 
 void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path work;
-    for (int i = 0;; ++i) {
-        work = target;
-        work += ".compact" + std::to_string(i) + "~";
-        std::error_code ec;
-        if (!fs::exists(work, ec)) break;
-    }
+    // Through a link the real file is compacted and replaced; the link stays.
+    if (path.empty()) throw Error("No database file was named");
+    std::error_code linkEc;
+    const fs::path target = fs::canonical(path, linkEc);
+    if (linkEc) throw Error("The file \"" + path + "\" does not exist");
+    // One work name per file: what a killed compaction left there is only a
+    // stale copy, cleared before this one starts.
+    // A read-only file stays as it is, even where its folder would let the
+    // rename through.
+    if (auto why = readOnlyReason(path)) throw Error(*why);
+    fs::path work = target;
+    work += ".compact~";
     auto cleanup = [&] {
         std::error_code ec;
         fs::remove(work, ec);
     };
     try {
+        cleanup();
+        std::error_code staleEc;
+        if (fs::exists(fs::symlink_status(work, staleEc)))
+            throw Error("Cannot remove \"" + work.string() +
+                        "\", left by an earlier compaction; remove it and try again");
         {
             auto db = Database::open(path);
             db->Execute("VACUUM INTO ?", {Value(work.string())});

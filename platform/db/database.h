@@ -37,8 +37,9 @@ std::string quoteIdent(std::string_view name);
 int compareNoCase(std::string_view a, std::string_view b);
 bool equalNoCase(std::string_view a, std::string_view b);
 
-// Throws db::Error when a table name cannot be used: empty, a NUL inside, or
-// a name the engine keeps for itself ("sqlite_...").
+// Throws db::Error when a table name cannot be used: empty, a NUL inside, a
+// control character first (index names begin so), or a name the engine keeps
+// for itself ("sqlite_...").
 void checkTableName(std::string_view name);
 
 // A prepared statement; finalized when it goes out of scope.
@@ -73,8 +74,8 @@ private:
 class Database : public std::enable_shared_from_this<Database> {
 public:
     // Opens an existing file made by this program. Never creates one: a
-    // missing path, "", a file of another kind, a damaged file or a Jet file
-    // gives db::Error with a text that says which.
+    // missing path, "", a file of another kind, a damaged file, a Jet file or
+    // a file of a newer format gives db::Error with a text that says which.
     static std::shared_ptr<Database> open(const std::string& path);
     // Creates a new, empty database file; refuses an existing path.
     static std::shared_ptr<Database> create(const std::string& path);
@@ -84,6 +85,9 @@ public:
     Database& operator=(const Database&) = delete;
 
     const std::string& path() const { return path_; }
+    // Opened from a file that cannot be written: reads work, every statement
+    // that would write throws db::Error naming the file as read-only.
+    bool readOnly() const { return !readOnlyReason_.empty(); }
     sqlite3* handle() const { return db_; }
 
     // Runs one SQL statement with bound values; returns the rows it changed.
@@ -133,17 +137,23 @@ private:
     static std::shared_ptr<Database> openHandle(const std::string& path, int flags);
     std::string requireTable(std::string_view table) const;
     void createIndexes(const std::string& table, const std::vector<IndexDef>& indexes);
+    // Renames an index of ours that holds `name`, so a table can take it.
+    void clearIndexName(const std::string& name);
 
+    friend class Statement;
     sqlite3* db_ = nullptr;
     std::string path_;
+    std::string readOnlyReason_; // the message for a write; "" when writable
 };
 
 // Steps of a compaction, for tests that interrupt it.
 enum class CompactStep { CopyWritten, CopyChecked, Replaced };
 
-// Compacts a database file: writes a compacted copy beside it, checks the
-// copy, and only then puts it in place of the file in one rename. A failure
-// at any step leaves the file as it was (and removes the copy). `afterStep`
+// Compacts a database file: writes a compacted copy beside it (always under
+// the one name "<file>.compact~", cleared first), checks the copy, and only
+// then puts it in place of the file in one rename. A failure at any step
+// leaves the file as it was (and removes the copy). Through a symbolic link
+// the file it leads to is compacted; the link stays. `afterStep`
 // is called after each step; an exception from it interrupts the work.
 void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep = {});
 

@@ -6,6 +6,13 @@
 
 namespace db {
 
+long characterCount(std::string_view text) {
+    long chars = 0;
+    for (unsigned char c : text)
+        chars += (c & 0xC0) != 0x80;
+    return chars;
+}
+
 Value coerceForField(const FieldDef& f, const Value& v) {
     const std::string name = "\"" + f.name + "\"";
     if (v.isEmpty() || v.isNull()) {
@@ -36,11 +43,7 @@ Value coerceForField(const FieldDef& f, const Value& v) {
         if (t.empty() && !f.allowZeroLength)
             throw Error("The field " + name + " cannot be a zero-length string");
         if (f.type == FieldType::Text) {
-            // Characters, as the engine's length() counts them (not bytes).
-            long chars = 0;
-            for (unsigned char c : t)
-                chars += (c & 0xC0) != 0x80;
-            if (chars > f.size)
+            if (characterCount(t) > f.size)
                 throw Error("The field " + name + " holds at most " + std::to_string(f.size) +
                             " characters");
         }

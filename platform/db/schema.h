@@ -4,6 +4,7 @@
 #include "platform/db/value.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace db {
@@ -33,6 +34,9 @@ struct TableDef {
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;
 };
+
+// Characters of a UTF-8 text, as a Text field's size counts them (not bytes).
+long characterCount(std::string_view text);
 
 // Checks and converts a value for a field of this definition, as the field
 // stores it: numbers for Long and Double (numeric text accepted, other text

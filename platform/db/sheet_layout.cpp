@@ -53,6 +53,13 @@ TableDef worksheetTableDef(const std::string& name, int bandCount) {
 
 void createSheet(Database& db, const TableDef& table, int bandSystem, int firstBand,
                  const std::string& notes) {
+    // The catalogue's field bounds a sheet's name; say so rather than let the
+    // row fail its field rule.
+    for (const FieldDef& f : db.tableDef(kSheetsList).fields)
+        if (equalNoCase(f.name, "Sheet Name") && f.type == FieldType::Text &&
+            characterCount(table.name) > f.size)
+            throw Error("The sheet name is too long: a sheet name holds at most " +
+                        std::to_string(f.size) + " characters");
     Database::Transaction tx(db);
     db.createTable(table);
     db.Execute("INSERT INTO \"Sheets List\" VALUES (?, ?, ?, ?)",

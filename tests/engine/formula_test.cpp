@@ -1,10 +1,12 @@
 #include "engine/arith.h"
 #include "engine/formula.h"
 #include "tables/globals.h"
+#include "tests/support/param_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,15 @@ struct ValueCase {
     const char* formula;
     double (*band)(int j); // expected value of band j
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(std::string(c.formula));
+}
+
+// Each case is named after its formula.
+std::string formulaName(const ::testing::TestParamInfo<ValueCase>& info) {
+    return paramname::fromText(info.param.formula);
+}
 
 class FormulaValues : public ::testing::TestWithParam<ValueCase> {
 protected:
@@ -107,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"- s1", [](int j) { return j == 3 ? kMarked : -60.0; }},
         ValueCase{"2 * - 3", [](int) { return -3.0; }},
         ValueCase{"1 - 1000", [](int) { return kNoValue; }}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    formulaName);
 
 INSTANTIATE_TEST_SUITE_P(
     Terminals, FormulaValues,
@@ -123,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"s4", [](int j) { return j == 2   ? kMarked
                                            : j == 4 ? kErrorValue
                                                     : 40.0; }}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    formulaName);
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, FormulaValues,
@@ -146,12 +157,16 @@ INSTANTIATE_TEST_SUITE_P(
                   [](int j) { return 50 + j > 55 ? 10 * lg(energy(50 + j) - energy(55)) : 0.0; }},
         ValueCase{"if((1), (s3), ((2)))", [](int) { return 55.0; }},
         ValueCase{"Awt(0)", [](int j) { return gAWeight[static_cast<size_t>(14 + 3 * (j - 1))]; }}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    formulaName);
 
 struct MessageCase {
     const char* formula;
     const char* msg;
 };
+
+void PrintTo(const MessageCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(std::string(c.formula));
+}
 
 class FormulaMessages : public ::testing::TestWithParam<MessageCase> {
 protected:
@@ -212,10 +227,13 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"10 ^ (s3 * 10)", "Overflow"},
         MessageCase{"(-8) ^ (1/3)", "Invalid procedure call or argument"},
         MessageCase{"logsum(4000, 1)", "Overflow"},
+        // Failing in band 5 only: bands 1 to 4 must not be written either.
+        MessageCase{"(s2 - 54) * 1e300 !+ 3", "Overflow"},
+        MessageCase{"1 / (s2 - 55)", "Division by zero"},
         MessageCase{"s1 + s0", "Referenced spectrum does not exist"},
         MessageCase{"s0 + q", "Referenced spectrum does not exist"}, // the left side first
         MessageCase{"log(q, s0)", "Unrecognised expression: q"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& info) { return paramname::fromText(info.param.formula); });
 
 class Formula : public ::testing::Test {
 protected:

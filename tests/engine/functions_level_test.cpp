@@ -1,12 +1,14 @@
 #include "engine/arith.h"
 #include "engine/functions.h"
 #include "tables/globals.h"
+#include "tests/support/param_names.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,40 @@ struct OneValueCase {
     double expected;
     double tolerance;
 };
+
+// Names of the functions the cases call; names are made before the tables
+// are filled.
+const char* functionName(int funcNo) {
+    switch (funcNo) {
+    case 1:
+        return "log";
+    case 2:
+        return "loge";
+    case 9:
+        return "logsum";
+    case 10:
+        return "logav";
+    case 16:
+        return "if";
+    default:
+        return "function";
+    }
+}
+
+void PrintTo(const OneValueCase& c, std::ostream* os) {
+    *os << functionName(c.funcNo) << "(";
+    for (size_t a = 0; a < c.args.size(); ++a)
+        *os << (a ? ", " : "") << c.args[a];
+    *os << ")";
+}
+
+// "logsum_none_50" for logsum(-999, 50).
+std::string callName(const ::testing::TestParamInfo<OneValueCase>& info) {
+    std::string name = functionName(info.param.funcNo);
+    for (double v : info.param.args)
+        name += "_" + paramname::fromNumber(v);
+    return name;
+}
 
 class LevelFunctionValues : public ::testing::TestWithParam<OneValueCase> {
 protected:
@@ -92,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
         OneValueCase{16, {0, 7, 9}, 9, 0}, OneValueCase{16, {1, kMarked, 9}, kMarked, 0},
         OneValueCase{16, {0, 7, kNoValue}, kNoValue, 0},
         OneValueCase{16, {kNoValue, 7, 9}, kNoValue, 0},
-        OneValueCase{16, {kErrorValue, 7, 9}, kErrorValue, 0}));
+        OneValueCase{16, {kErrorValue, 7, 9}, kErrorValue, 0}),
+    callName);
 
 TEST_F(LevelFunctions, WeightingsFollowTheBandPositions) {
     // Third-octave sheet from 1.6 Hz: no weighting below 10 Hz.

@@ -1,9 +1,11 @@
 #include "engine/arith.h"
 #include "engine/operators.h"
+#include "tests/support/param_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -26,6 +28,19 @@ OneBand apply(int op, double l, double r) {
     return res;
 }
 
+// Operator texts by operator number, for names and messages.
+constexpr const char* kOperatorText[] = {"",   "^", "/", "*", "-",  "+",  "!-",
+                                         "!+", "=", ">", "<", "<>", ">=", "<="};
+
+// "l op r", as the case's name ("m8_pow_3") and as its printed value.
+std::string expressionName(int op, double l, double r) {
+    return paramname::fromNumber(l) + "_" + paramname::fromText(kOperatorText[op]) + "_" +
+           paramname::fromNumber(r);
+}
+void printExpression(int op, double l, double r, std::ostream* os) {
+    *os << l << " " << kOperatorText[op] << " " << r;
+}
+
 struct ValueCase {
     int op;
     double l;
@@ -33,6 +48,10 @@ struct ValueCase {
     double expected;
     double tolerance;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    printExpression(c.op, c.l, c.r, os);
+}
 
 class OperatorValues : public ::testing::TestWithParam<ValueCase> {};
 
@@ -59,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{10, 4, 5, -1, 0}, ValueCase{10, 5, 5, 0, 0},
                       ValueCase{11, 4, 5, -1, 0}, ValueCase{11, 5, 5, 0, 0},
                       ValueCase{12, 5, 5, -1, 0}, ValueCase{12, 4, 5, 0, 0},
-                      ValueCase{13, 5, 5, -1, 0}, ValueCase{13, 6, 5, 0, 0}));
+                      ValueCase{13, 5, 5, -1, 0}, ValueCase{13, 6, 5, 0, 0}),
+    [](const auto& info) { return expressionName(info.param.op, info.param.l, info.param.r); });
 
 // The marker table holds for every operator, the energy ones included: an
 // error wins, then a marked value, two bands without value stay without, and
@@ -110,6 +130,10 @@ struct FailureCase {
     const char* msg;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    printExpression(c.op, c.l, c.r, os);
+}
+
 class OperatorFailures : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(OperatorFailures, EndWithTheArithmeticText) {
@@ -128,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{7, 4000, 10, kMsgOverflow}, // 10^(L/10) overflows
         FailureCase{6, 4000, 3900, kMsgOverflow},
         FailureCase{7, -4000, -4000, kMsgInvalidCall}, // both powers vanish
-        FailureCase{6, -4000, -4100, kMsgInvalidCall}));
+        FailureCase{6, -4000, -4100, kMsgInvalidCall}),
+    [](const auto& info) { return expressionName(info.param.op, info.param.l, info.param.r); });
 
 TEST(ApplyOperator, WritesOnlyTheSheetsBandsAndLeavesOperands) {
     BandArray l;

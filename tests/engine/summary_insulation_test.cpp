@@ -175,6 +175,36 @@ TEST_F(Ratings, MarkedBandsAndUncoveredSheetsGiveNoInsulationRating) {
     }
 }
 
+TEST_F(Ratings, AnAbsurdBandDoesNotHideAMissingOne) {
+    // 1e14 dB at 125 Hz and a marked 2 kHz on an octave sheet from 31.5 Hz.
+    const BandArray o = onSheet(14, kOctave, 40, {{20, 1e14}, {32, kMarked}});
+    // Third-octave sheets ending at 2500 Hz, which every rating reads past.
+    const BandArray short3 = onSheet(4, kThird, 40, {{20, 1e14}});
+    for (const char* t : kAirborne) {
+        EXPECT_EQ(rate(t, o, 14, kOctave), "") << t;
+        EXPECT_EQ(rate(t, short3, 4, kThird), "") << t;
+    }
+    for (const char* t : kImpact) {
+        EXPECT_EQ(rate(t, o, 14, kOctave), "") << t;
+        EXPECT_EQ(rate(t, short3, 4, kThird), "") << t;
+    }
+    // Up to 3150 Hz Rw holds its bands and overflows; STC reads past 4 kHz.
+    const BandArray to3150 = onSheet(5, kThird, 40, {{20, 1e14}});
+    EXPECT_EQ(rate("Rw", to3150, 5, kThird), "Overflow");
+    EXPECT_EQ(rate("STC", to3150, 5, kThird), "");
+    // The wide-range terms need 50 Hz and 63 Hz as well.
+    const BandArray from63 = onSheet(17, kThird, 40, {{20, 1e14}});
+    EXPECT_EQ(rate("Ctr", from63, 17, kThird), "Overflow");
+    EXPECT_EQ(rate("Ctr50-5K", from63, 17, kThird), "");
+    const BandArray octFrom125 = onSheet(20, kOctave, 40, {{23, 1e14}});
+    EXPECT_EQ(rate("C", octFrom125, 20, kOctave), "Overflow");
+    EXPECT_EQ(rate("C50-5K", octFrom125, 20, kOctave), "");
+    BandArray marked50 = third({{22, 1e14}}, 40);
+    marked50(1) = kMarked;
+    EXPECT_EQ(rate("Rw", marked50, 16, kThird), "Overflow");
+    EXPECT_EQ(rate("C50-5K", marked50, 16, kThird), "");
+}
+
 TEST_F(Ratings, WeightedImpactLevel) {
     const auto ref = rows(gImpactRefThird, 1, 16, 19);
     // Decimal excesses summing to exactly 32 dB at shift 0.

@@ -106,9 +106,20 @@ TEST_F(Ratings, AbsurdLevelsOverflowOrRate) {
     EXPECT_EQ(rate("NR", onSheet(14, kOctave, 50, {{29, 1e12}}), 14, kOctave), "NR 1000000000000");
     BandArray quiet = onSheet(13, kThird, -1e12);
     EXPECT_EQ(rate("dBL", quiet, 13, kThird), "");
-    EXPECT_EQ(rate("NR", quiet, 13, kThird), "");
-    EXPECT_EQ(rate("NC", quiet, 13, kThird), "");
     EXPECT_EQ(rate("Min", quiet, 13, kThird), "-1000000000000.0 Min");
+    // A triple whose energies vanish has no level at all: not "below every
+    // curve" but a failure, even beside an octave that rates.
+    for (const char* t : {"NR", "NC", "PNC", "RC"}) {
+        EXPECT_EQ(rate(t, quiet, 13, kThird), "Overflow") << t;
+        EXPECT_EQ(rate(t, onSheet(13, kThird, -4000, {{13, 40}, {14, 40}, {15, 40}}), 13, kThird),
+                  "Overflow")
+            << t;
+    }
+    // Far down, but one band of the triple still holds energy.
+    BandArray faint = onSheet(13, kThird, -4000, {{13, 40}, {14, 40}, {15, 40}});
+    for (int p = 4; p <= 30; p += 3)
+        faint(p) = -3200;
+    EXPECT_EQ(rate("NR", faint, 13, kThird), "NR -16");
 }
 
 TEST_F(Ratings, NoiseReductionCoefficient) {

@@ -5,7 +5,11 @@
 #include "db_test_util.h"
 
 #include <fstream>
+#include <functional>
 #include <random>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace db;
 
@@ -316,6 +320,318 @@ TEST_F(Database_, CompactionInterruptedAtAnyStepKeepsAUsableFile) {
     EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
     EXPECT_EQ(db->tableDef("S").indexes.at(0).name, "Code");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+}
+
+// A file with room to give back: 200 wide records, 190 of them deleted.
+void writeLooseFile(const std::string& path) {
+    auto db = Database::create(path);
+    db->createTable(sampleTable("S"));
+    for (int i = 1; i <= 200; ++i)
+        db->Execute("INSERT INTO S (Code, Notes) VALUES (?, ?)",
+                    {Value(i), Value(std::string(2000, 'n'))});
+    db->Execute("DELETE FROM S WHERE Code > 10");
+}
+
+int entries(const std::filesystem::path& dir) {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir), {}));
+}
+
+TEST_F(Database_, CompactionThroughALinkReplacesTheRealFileAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir_ / "data");
+    const std::string real = file("data/site.db");
+    writeLooseFile(real);
+    const auto before = fs::file_size(real);
+    fs::create_symlink("data/site.db", dir_ / "link.db");
+    fs::create_symlink("link.db", dir_ / "link2.db"); // a link to a link
+    compactFile(file("link2.db"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link2.db"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.db"));
+    EXPECT_EQ(fs::read_symlink(dir_ / "link.db"), "data/site.db");
+    EXPECT_LT(fs::file_size(real), before);
+    EXPECT_EQ(Database::open(file("link2.db"))->scalar("SELECT count(*) FROM S").toLong(), 10);
+    EXPECT_EQ(entries(dir_), 3);
+    EXPECT_EQ(entries(dir_ / "data"), 1);
+}
+
+// Every index in the file: no table name the layer accepts may equal one.
+void expectNoIndexNameIsATableName(Database& db) {
+    Statement st(db, "SELECT name FROM sqlite_schema WHERE type = 'index'");
+    std::vector<std::string> names;
+    while (st.step())
+        names.push_back(st.column(0).toText());
+    for (const std::string& n : names) {
+        try {
+            checkTableName(n);
+            ADD_FAILURE() << "a table may take the index name " << n;
+        } catch (const Error&) {
+        }
+    }
+}
+
+TEST_F(Database_, IndexNamesNeverStandInASheetsWay) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sheetsListTableDef());
+    // Names that read like the indexes of another sheet come first.
+    for (const char* name : {"S|P|Code", "S", "Code", "T", "PrimaryKey"})
+        createSheet(*db, worksheetTableDef(name, 10), 1, 14);
+    db->renameTable("T", "T|P|Code");
+    db->renameTable("T|P|Code", "t|p|code");
+    TableDef other = sampleTable("X");
+    other.indexes.push_back({"By \"Type\", then Code", {"Type", "Code"}, false, false});
+    other.indexes.push_back({"Described", {"Description"}, false, true});
+    db->createTable(other);
+    db->copyTableStructure("X", "Copy of X");
+    db->renameTable("Copy of X", "Y");
+    expectNoIndexNameIsATableName(*db);
+    for (const char* name : {"S", "S|P|Code", "t|p|code", "PrimaryKey"}) {
+        const TableDef def = db->tableDef(name);
+        ASSERT_EQ(def.indexes.size(), 1u) << name;
+        EXPECT_EQ(def.indexes[0].name, "Code") << name;
+        EXPECT_TRUE(def.indexes[0].primary && def.indexes[0].unique) << name;
+        db->Execute("INSERT INTO " + quoteIdent(name) + " (Code) VALUES (1)");
+        EXPECT_THROW(db->Execute("INSERT INTO " + quoteIdent(name) + " (Code) VALUES (1)"), Error);
+    }
+    // The key's name is read back from the table's definition, whatever the
+    // name and the defaults beside it hold.
+    TableDef tricky = sampleTable("Z");
+    tricky.fields[3].defaultValue = Value("', CONSTRAINT \"x\" PRIMARY KEY (Code) --");
+    tricky.indexes[0].name = "Key \"CONSTRAINT\" ] PRIMARY";
+    db->createTable(tricky);
+    EXPECT_EQ(db->tableDef("Z").indexes.at(0).name, tricky.indexes[0].name);
+    const TableDef y = db->tableDef("Y");
+    ASSERT_EQ(y.indexes.size(), 3u);
+    EXPECT_EQ(y.indexes[0].name, "Code");
+    EXPECT_EQ(y.indexes[1].name, "By \"Type\", then Code");
+    EXPECT_EQ(y.indexes[1].fields, (std::vector<std::string>{"Type", "Code"}));
+    EXPECT_FALSE(y.indexes[1].primary || y.indexes[1].unique);
+    EXPECT_EQ(y.indexes[2].name, "Described");
+    EXPECT_TRUE(y.indexes[2].unique && !y.indexes[2].primary);
+
+    // The catalogue holds a name of so many characters, and says so.
+    EXPECT_NO_THROW(createSheet(*db, worksheetTableDef(std::string(255, 'n'), 10), 1, 14));
+    try {
+        createSheet(*db, worksheetTableDef(std::string(256, 'n'), 10), 1, 14);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The sheet name is too long: a sheet name holds at most 255 characters");
+    }
+    std::string wide;
+    for (int i = 0; i < 255; ++i)
+        wide += "ä"; // two bytes, one character
+    EXPECT_NO_THROW(createSheet(*db, worksheetTableDef(wide, 10), 1, 14));
+}
+
+TEST_F(Database_, FilesWithIndexesOfTheOldNamesStillWork) {
+    auto db = Database::create(file("w.db"));
+    db->createTable(sheetsListTableDef());
+    // As earlier versions wrote them: the index named after its table.
+    TableDef s = worksheetTableDef("S", 10);
+    s.indexes.clear();
+    createSheet(*db, s, 1, 14);
+    db->Execute(R"(CREATE UNIQUE INDEX "S|P|Code" ON "S" ("Code"))");
+    db->Execute(R"(CREATE INDEX "S|I|Type" ON "S" ("Type"))");
+    db->Execute("INSERT INTO S (Code) VALUES (1)");
+    auto expectIndexes = [&](const std::string& table) {
+        const TableDef def = db->tableDef(table);
+        ASSERT_EQ(def.indexes.size(), 2u) << table;
+        EXPECT_EQ(def.indexes[0].name, "Code");
+        EXPECT_TRUE(def.indexes[0].primary && def.indexes[0].unique);
+        EXPECT_EQ(def.indexes[1].name, "Type");
+        EXPECT_FALSE(def.indexes[1].primary || def.indexes[1].unique);
+        EXPECT_THROW(db->Execute("INSERT INTO " + quoteIdent(table) + " (Code) VALUES (1)"), Error);
+    };
+    expectIndexes("S");
+    // A sheet of an old index's name moves the index out of its way.
+    createSheet(*db, worksheetTableDef("S|P|Code", 10), 1, 14);
+    createSheet(*db, worksheetTableDef("s|i|TYPE", 10), 1, 14);
+    expectIndexes("S");
+    db->copyTableStructure("S", "Copy");
+    db->Execute("INSERT INTO Copy (Code) VALUES (1)");
+    expectIndexes("Copy");
+    db->renameTable("S", "Renamed");
+    expectIndexes("Renamed");
+    expectNoIndexNameIsATableName(*db);
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(Database_, FilesOfANewerFormatAreRefusedAndLeftAlone) {
+    const std::string newer = file("newer.db"), older = file("older.db");
+    for (const std::string& p : {newer, older}) {
+        auto db = Database::create(p);
+        EXPECT_EQ(db->scalar("PRAGMA user_version").toLong(), 1);
+        db->createTable(sampleTable("S"));
+    }
+    Database::open(newer)->Execute("PRAGMA user_version = 2");
+    Database::open(older)->Execute("PRAGMA user_version = 0"); // as earlier versions left it
+    const std::string bytes = readAll(newer);
+    for (auto attempt : {std::function<void()>([&] { Database::open(newer); }),
+                         std::function<void()>([&] { compactFile(newer); })}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "a file of a newer format was taken";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "The file \"" + newer +
+                          "\" was written by a newer version of this program (file format 2; "
+                          "this version reads formats up to 1) and cannot be opened");
+        }
+    }
+    EXPECT_TRUE(readAll(newer) == bytes); // not a byte changed
+    EXPECT_EQ(entries(dir_), 2);
+    // An earlier file of ours opens, takes changes and keeps its number.
+    auto db = Database::open(older);
+    db->Execute("INSERT INTO S (Code) VALUES (1)");
+    EXPECT_EQ(db->scalar("PRAGMA user_version").toLong(), 0);
+}
+
+// Tests may run as root, whom permission bits do not stop: what is checked
+// is that the layer itself keeps its hands off.
+TEST_F(Database_, ReadOnlyFilesOpenForReadingAndRefuseEveryChange) {
+    namespace fs = std::filesystem;
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto folderReadOnly =
+        readOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    struct Case {
+        std::string folder;
+        bool lockFile;
+        std::string why;
+    } cases[] = {{"file", true, ""}, {"folder", false, " (its folder cannot be written to)"}};
+    for (const Case& c : cases) {
+        fs::create_directories(dir_ / c.folder);
+        const std::string path = file(c.folder + "/site.db");
+        writeLooseFile(path);
+        {
+            auto db = Database::open(path);
+            db->createTable(sheetsListTableDef());
+            createSheet(*db, worksheetTableDef("Sheet", 10), 1, 14);
+        }
+        if (c.lockFile)
+            fs::permissions(path, readOnly);
+        else
+            fs::permissions(dir_ / c.folder, folderReadOnly);
+        const std::string bytes = readAll(path);
+        const std::string message =
+            "The file \"" + path + "\" is read-only" + c.why + "; it cannot be changed";
+
+        auto db = Database::open(path);
+        EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
+        auto rs = db->OpenRecordset("SELECT * FROM S ORDER BY Code");
+        auto batch = db->OpenRecordset("S", {}, LockType::BatchOptimistic);
+        const std::vector<std::function<void()>> changes = {
+            [&] { db->Execute("INSERT INTO S (Code) VALUES (99)"); },
+            [&] { db->Execute("DELETE FROM S"); },
+            [&] { db->createTable(sampleTable("New")); },
+            [&] { db->renameTable("S", "T"); },
+            [&] { db->deleteTable("S"); },
+            [&] { db->copyTableStructure("S", "Copy"); },
+            [&] { db->appendField("S", field("More", FieldType::Long)); },
+            [&] { createSheet(*db, worksheetTableDef("Another", 10), 1, 14); },
+            [&] {
+                rs.Fields("Description") = Value("changed");
+                rs.Update();
+            },
+            [&] {
+                batch.Fields("Description") = Value("changed");
+                batch.Update();
+                batch.UpdateBatch();
+            },
+            [&] { compactFile(path); },
+        };
+        for (size_t i = 0; i < changes.size(); ++i) {
+            try {
+                changes[i]();
+                ADD_FAILURE() << c.folder << ": change " << i << " was made";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()), message) << c.folder << ": change " << i;
+            }
+            if (rs.editing()) rs.CancelUpdate();
+        }
+        EXPECT_EQ(db->tableNames(), (std::vector<std::string>{"S", "Sheets List", "Sheet"}));
+        db.reset();
+        rs = Recordset();
+        batch = Recordset();
+        if (!c.lockFile) {
+            const std::string other = file(c.folder + "/new.db");
+            try {
+                Database::create(other);
+                ADD_FAILURE() << "a file was made in a read-only folder";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          "The folder of \"" + other +
+                              "\" is read-only; the file cannot be made there");
+            }
+        }
+        EXPECT_TRUE(readAll(path) == bytes) << c.folder; // not a byte changed
+        EXPECT_EQ(entries(dir_ / c.folder), 1) << c.folder;
+        fs::permissions(dir_ / c.folder, fs::perms::owner_all);
+    }
+}
+
+// Compacts in a child process that dies once the copy is written, as a
+// compaction killed part-way does.
+void compactAndDie(const std::string& path) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        try {
+            compactFile(path, [](CompactStep s) {
+                if (s == CompactStep::CopyWritten) _exit(3);
+            });
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 3);
+}
+
+TEST_F(Database_, KilledCompactionsLeaveOneWorkFileThatTheNextOneClears) {
+    const std::string path = file("site.db");
+    writeLooseFile(path);
+    const auto before = std::filesystem::file_size(path);
+    compactAndDie(path);
+    compactAndDie(path);
+    EXPECT_EQ(entries(dir_), 2); // the file and one work copy, not a pile of them
+    compactFile(path);
+    EXPECT_EQ(entries(dir_), 1);
+    EXPECT_LT(std::filesystem::file_size(path), before);
+    EXPECT_EQ(Database::open(path)->scalar("SELECT count(*) FROM S").toLong(), 10);
+}
+
+// Runs in another working folder and goes back at the end.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
+
+TEST_F(Database_, PathsThatReadLikeURIsAreFileNames) {
+    namespace fs = std::filesystem;
+    InFolder here(dir_);
+    Database::create("b.bwdb")->createTable(sampleTable("Plain"));
+    // Each of these names the file of that very name in the working folder.
+    for (const std::string name : {"file:b.bwdb", "file:b.bwdb?mode=memory", ":memory:"}) {
+        Database::create(name)->createTable(sampleTable("Own"));
+        EXPECT_TRUE(fs::is_regular_file(dir_ / name)) << name;
+        EXPECT_EQ(Database::open(name)->tableNames(), std::vector<std::string>{"Own"}) << name;
+        compactFile(name);
+        EXPECT_EQ(Database::open(name)->tableNames(), std::vector<std::string>{"Own"}) << name;
+    }
+    EXPECT_EQ(Database::open("b.bwdb")->tableNames(), std::vector<std::string>{"Plain"});
+    EXPECT_EQ(entries(dir_), 4);
 }
 
 } // namespace
