@@ -1,6 +1,6 @@
 #pragma once
-// Every modal interaction goes through here: message boxes, input boxes and
-// forms shown modally. The program installs a handler that shows Qt dialogs
+// Every modal interaction goes through here: message boxes, input boxes, file
+// dialogs and forms shown modally. The program installs a handler that shows Qt dialogs
 // (platform/gui); tests install a script that answers each call in order.
 #include <QString>
 
@@ -44,6 +44,14 @@ public:
                           QString& answer) = 0;
     // Shows a form (a QDialog or other top-level widget) modally; returns its result code.
     virtual int showModal(QObject& form) = 0;
+    // File dialogs: the chosen path, or "" when the user cancelled. The
+    // filter is in Qt's form ("Database Files (*.bwdb);;All Files (*)").
+    // A handler that cannot show them (a command-line tool) keeps these: the
+    // call counts as unanswered.
+    virtual QString openFileDialog(const QString& title, const QString& presetName,
+                                   const QString& folder, const QString& filter);
+    virtual QString saveFileDialog(const QString& title, const QString& presetName,
+                                   const QString& folder, const QString& filter);
 };
 
 // Installs a handler; returns the previous one. With none installed a call
@@ -55,5 +63,20 @@ int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {
 // The text typed, or "" when cancelled.
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
 int ShowModal(QObject& form);
+// The path chosen, or "" on Cancel. presetName is the file name the dialog
+// starts with, folder the one it shows first.
+QString OpenFileDialog(const QString& title, const QString& presetName = {},
+                       const QString& folder = {}, const QString& filter = {});
+QString SaveFileDialog(const QString& title, const QString& presetName = {},
+                       const QString& folder = {}, const QString& filter = {});
+
+// The worksheet and datasheet files' filter.
+inline const char* const kDatabaseFilesFilter = "Database Files (*.bwdb);;All Files (*)";
+
+// The extension (without the dot) of the first pattern of a filter when it
+// names one, as "*.bwdb" does; "" for "*" or no filter.
+QString defaultSuffixOf(const QString& filter);
+// A name typed without an extension gets the filter's default one.
+QString withDefaultSuffix(const QString& path, const QString& filter);
 
 } // namespace platform

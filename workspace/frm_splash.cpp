@@ -1,6 +1,7 @@
 #include "workspace/frm_splash.h"
 
 #include "platform/geometry.h"
+#include "platform/gui/named.h"
 #include "workspace/globals.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@
 #include <QWindow>
 
 namespace {
+
+using platform::gui::makeNamed;
 
 QPointer<frmSplash> defaultInstance;
 
@@ -39,26 +42,28 @@ QPixmap drawLogo() {
 
 } // namespace
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName("Frame1");
+    Frame1 = makeNamed<QFrame>(this, "Frame1");
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setLineWidth(2);
 
-    imgLogo = new QLabel(Frame1);
+    imgLogo = makeNamed<QLabel>(Frame1, "imgLogo");
     imgLogo->setPixmap(drawLogo());
-    lblProductName = new QLabel("Bandwright", Frame1);
+    lblProductName = makeNamed<QLabel>(Frame1, "lblProductName", "Bandwright");
     QFont big = lblProductName->font();
     big.setPointSize(24);
     big.setBold(true);
     lblProductName->setFont(big);
-    lblVersion = new QLabel("Version 3.4", Frame1);
-    lblCompany = new QLabel("Acoustic calculations for noise, insulation and rooms", Frame1);
-    lblCopyright = new QLabel("Bandwright developers. Free software under the GNU GPL.", Frame1);
+    lblVersion = makeNamed<QLabel>(Frame1, "lblVersion", "Version 3.4");
+    lblCompany = makeNamed<QLabel>(Frame1, "lblCompany",
+                                   "Acoustic calculations for noise, insulation and rooms");
+    lblCopyright = makeNamed<QLabel>(Frame1, "lblCopyright",
+                                     "Bandwright developers. Free software under the GNU GPL.");
 
     auto* text = new QVBoxLayout;
     text->addWidget(lblProductName);
@@ -81,10 +86,18 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     resize(520, 220);
 }
 
-void frmSplash::setTop(int twips) { move(x(), platform::twipsToPixels(twips)); }
-void frmSplash::setLeft(int twips) { move(platform::twipsToPixels(twips), y()); }
-int frmSplash::Top() const { return platform::pixelsToTwips(y()); }
-int frmSplash::Left() const { return platform::pixelsToTwips(x()); }
+void frmSplash::setTop(int twips) {
+    move(x(), platform::twipsToPixels(twips));
+}
+void frmSplash::setLeft(int twips) {
+    move(platform::twipsToPixels(twips), y());
+}
+int frmSplash::Top() const {
+    return platform::pixelsToTwips(y());
+}
+int frmSplash::Left() const {
+    return platform::pixelsToTwips(x());
+}
 
 void frmSplash::Refresh() {
     // Under a window manager the window is mapped only after a round trip, and
@@ -108,7 +121,9 @@ bool frmSplash::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void frmSplash::keyPressEvent(QKeyEvent*) { Form_KeyPress(); }
+void frmSplash::keyPressEvent(QKeyEvent*) {
+    Form_KeyPress();
+}
 
 bool frmSplash::eventFilter(QObject* watched, QEvent* e) {
     if (watched == Frame1 && e->type() == QEvent::MouseButtonRelease) {
@@ -118,7 +133,9 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-void frmSplash::Form_Activate() { gActiveKind = 0; }
+void frmSplash::Form_Activate() {
+    gActiveKind = 0;
+}
 
 // Unloading from inside our own event handler: let the event finish first.
 void frmSplash::Form_KeyPress() {
@@ -127,11 +144,15 @@ void frmSplash::Form_KeyPress() {
     deleteLater();
 }
 
-void frmSplash::Frame1_Click() { Form_KeyPress(); }
+void frmSplash::Frame1_Click() {
+    Form_KeyPress();
+}
 
 frmSplash& splashForm() {
     if (!defaultInstance) defaultInstance = new frmSplash;
     return *defaultInstance;
 }
 
-bool splashLoaded() { return !defaultInstance.isNull(); }
+bool splashLoaded() {
+    return !defaultInstance.isNull();
+}

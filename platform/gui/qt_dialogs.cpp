@@ -3,9 +3,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <vector>
@@ -17,18 +18,52 @@ QString captionOr(const QString& title) {
     return title.isEmpty() ? QApplication::applicationName() : title;
 }
 
+QString runFileDialog(bool save, const QString& title, const QString& presetName,
+                      const QString& folder, const QString& filter) {
+    QFileDialog dialog(QApplication::activeWindow(), captionOr(title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!filter.isEmpty()) dialog.setNameFilter(filter);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
+    if (!presetName.isEmpty()) dialog.selectFile(presetName);
+    if (save) dialog.setDefaultSuffix(defaultSuffixOf(filter));
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    const QString chosen = dialog.selectedFiles().value(0);
+    // A native dialog may not add the default suffix itself.
+    return save ? withDefaultSuffix(chosen, filter) : chosen;
+}
+
 } // namespace
+
+QString QtDialogHandler::openFileDialog(const QString& title, const QString& presetName,
+                                        const QString& folder, const QString& filter) {
+    return runFileDialog(false, title, presetName, folder, filter);
+}
+
+QString QtDialogHandler::saveFileDialog(const QString& title, const QString& presetName,
+                                        const QString& folder, const QString& filter) {
+    return runFileDialog(true, title, presetName, folder, filter);
+}
 
 int QtDialogHandler::msgBox(const QString& prompt, int style, const QString& title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(captionOr(title));
     box.setText(prompt);
     switch (style & 0x70) {
-    case vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     struct Button {
         QMessageBox::StandardButton qt;
@@ -36,21 +71,31 @@ int QtDialogHandler::msgBox(const QString& prompt, int style, const QString& tit
     };
     std::vector<Button> buttons;
     switch (style & 7) {
-    case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbOKCancel:
+        buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+        break;
     case vbAbortRetryIgnore:
-        buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry},
+        buttons = {{QMessageBox::Abort, vbAbort},
+                   {QMessageBox::Retry, vbRetry},
                    {QMessageBox::Ignore, vbIgnore}};
         break;
     case vbYesNoCancel:
-        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
-                   {QMessageBox::Cancel, vbCancel}};
+        buttons = {
+            {QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
         break;
-    case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
-    case vbRetryCancel: buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
-    default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+    case vbYesNo:
+        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+        break;
+    case vbRetryCancel:
+        buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+        break;
+    default:
+        buttons = {{QMessageBox::Ok, vbOK}};
+        break;
     }
     QMessageBox::StandardButtons set;
-    for (const Button& b : buttons) set |= b.qt;
+    for (const Button& b : buttons)
+        set |= b.qt;
     box.setStandardButtons(set);
     size_t def = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
     if (def < buttons.size()) box.setDefaultButton(buttons[def].qt);
@@ -80,7 +125,8 @@ int QtDialogHandler::showModal(QObject& form) {
     widget->setWindowModality(Qt::ApplicationModal);
     widget->show();
     QEventLoop loop;
-    while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+    while (guard && guard->isVisible())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
     return 0;
 }
 

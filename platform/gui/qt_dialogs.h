@@ -10,6 +10,10 @@ public:
     bool inputBox(const QString& prompt, const QString& title, const QString& defaultText,
                   QString& answer) override;
     int showModal(QObject& form) override;
+    QString openFileDialog(const QString& title, const QString& presetName, const QString& folder,
+                           const QString& filter) override;
+    QString saveFileDialog(const QString& title, const QString& presetName, const QString& folder,
+                           const QString& filter) override;
 };
 
 } // namespace platform

@@ -39,6 +39,7 @@ TEST(DialogRouting, AnUnscriptedCallFailsTheTestAtOnceWithItsPrompt) {
             DialogScript script;
             script.answerMsgBox(vbOK);
             EXPECT_EQ(InputBox("Sheet name:"), "");
+            EXPECT_EQ(MsgBox("Done"), vbOK); // the answer waits for a message box
         },
         "Sheet name:");
 }

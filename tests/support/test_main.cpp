@@ -1,5 +1,8 @@
 // Test main for every test binary: offscreen Qt, a private HOME and config
-// folder (no test touches a real user's settings), and a QApplication.
+// folder (no test touches a real user's settings), a QApplication, and a
+// watchdog that fails a test showing a modal window past the dialog routing.
+#include "tests/support/modal_watchdog.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -22,6 +25,7 @@ int main(int argc, char** argv) {
     }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    testing_support::installModalWatchdog(app);
     const int rc = RUN_ALL_TESTS();
     std::error_code ec;
     std::filesystem::remove_all(tmpl, ec);

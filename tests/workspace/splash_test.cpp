@@ -22,6 +22,10 @@ TEST(Splash, AKeyOrAClickOnTheFrameUnloadsItAndActivatingItClearsTheKind) {
     frmSplash& again = splashForm();
     again.show();
     EXPECT_EQ(again.lblVersion->text(), "Version 3.4");
+    // Controls are found by their member names.
+    EXPECT_EQ(again.findChild<QLabel*>("lblVersion"), again.lblVersion);
+    EXPECT_EQ(again.findChild<QLabel*>("lblCopyright"), again.lblCopyright);
+    EXPECT_EQ(again.findChild<QLabel*>("imgLogo"), again.imgLogo);
     QTest::mouseClick(again.Frame1, Qt::LeftButton);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(splashLoaded());

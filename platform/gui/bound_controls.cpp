@@ -1,0 +1,230 @@
+#include "platform/gui/bound_controls.h"
+
+#include "platform/db/error.h"
+#include "platform/gui/keys.h"
+#include "platform/ui.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+namespace platform::gui {
+
+// ---- Binding ---------------------------------------------------------------
+
+namespace {
+
+// The record set of a control when it stands on a record.
+db::Recordset* currentRecord(db::DataControl* control) {
+    if (!control) return nullptr;
+    db::Recordset& rs = control->recordset();
+    try {
+        if (!rs.isOpen() || rs.eof() || rs.bof()) return nullptr;
+    } catch (const db::Error&) {
+        return nullptr;
+    }
+    return &rs;
+}
+
+} // namespace
+
+FieldBinding::FieldBinding(Display display) : display_(std::move(display)) {}
+
+void FieldBinding::bind(db::DataControl& control, const QString& field) {
+    unbind();
+    control_ = &control;
+    field_ = field;
+    moved_ = connect(&control, &db::DataControl::MoveComplete, this, &FieldBinding::show);
+    show();
+}
+
+void FieldBinding::unbind() {
+    if (moved_) disconnect(moved_);
+    control_ = nullptr;
+    field_.clear();
+}
+
+std::optional<db::FieldDef> FieldBinding::fieldDef() const {
+    if (!control_ || field_.isEmpty()) return std::nullopt;
+    try {
+        db::Recordset& rs = control_->recordset();
+        if (!rs.isOpen()) return std::nullopt;
+        if (const db::FieldDef* def = rs.Fields(field_.toStdString()).def()) return *def;
+    } catch (const db::Error&) {
+    }
+    return std::nullopt;
+}
+
+void FieldBinding::show() {
+    QString text;
+    if (db::Recordset* rs = currentRecord(control_)) {
+        try {
+            text = QString::fromStdString(rs->Fields(field_.toStdString()).value().toText());
+        } catch (const db::Error&) {
+            // A deleted current record or a missing field shows nothing.
+        }
+    }
+    showing_ = true;
+    display_(text);
+    showing_ = false;
+}
+
+void FieldBinding::write(const QString& text) {
+    if (showing_) return;
+    db::Recordset* rs = currentRecord(control_);
+    if (!rs) return;
+    try {
+        db::Field f = rs->Fields(field_.toStdString());
+        db::Value v(text.toStdString());
+        if (text.isEmpty()) {
+            const db::FieldDef* def = f.def();
+            if (def && (def->type == db::FieldType::Long || def->type == db::FieldType::Double ||
+                        !def->allowZeroLength))
+                v = db::Value::null();
+        }
+        f.setValue(v);
+    } catch (const db::Error& e) {
+        MsgBox(QString::fromStdString(e.what()), vbExclamation);
+    }
+}
+
+// ---- Focus -----------------------------------------------------------------
+
+bool isRealFocusMove(const QWidget& control, const QFocusEvent& e) {
+    // Hidden with its window (closing, unloading): nothing was left for real.
+    if (!control.isVisible()) return false;
+    switch (e.reason()) {
+    case Qt::PopupFocusReason:   // a popup or drop-down list opened over it
+    case Qt::MenuBarFocusReason: // the menu bar took the keyboard
+        return false;
+    case Qt::ActiveWindowFocusReason:
+        // Another window became active: a move only when it is one of ours
+        // that the user can work in beside this one, not a message box or a
+        // modal dialog (that hands the focus back) and not another program.
+        return QApplication::activeWindow() != nullptr &&
+               QApplication::activeModalWidget() == nullptr;
+    default:
+        return true;
+    }
+}
+
+namespace {
+
+// Raises LostFocus once for a real move, never while its handler runs.
+template <class W, class Signal>
+void raiseLostFocus(W* control, bool& running, const QFocusEvent& e, Signal signal) {
+    if (running || !isRealFocusMove(*control, e)) return;
+    QPointer<W> alive(control);
+    running = true;
+    emit(control->*signal)();
+    if (alive) running = false;
+}
+
+// Raises KeyDown; false when the control was destroyed by the handler.
+template <class W> bool raiseKeyDown(W* control, const QKeyEvent& e) {
+    QPointer<W> alive(control);
+    emit control->KeyDown(keyCodeOf(e), shiftOf(e.modifiers()));
+    return !alive.isNull();
+}
+
+} // namespace
+
+// ---- Text boxes ------------------------------------------------------------
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this] { textChange(); });
+}
+
+void TextBox::textChange() {
+    emit Change();
+}
+
+void TextBox::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    raiseLostFocus(this, inLostFocus_, *e, &TextBox::LostFocus);
+}
+
+void TextBox::keyPressEvent(QKeyEvent* e) {
+    if (raiseKeyDown(this, *e)) QLineEdit::keyPressEvent(e);
+}
+
+BoundTextBox::BoundTextBox(QWidget* parent)
+    : TextBox(parent), binding_([this](const QString& text) {
+          if (auto def = binding_.fieldDef(); def && def->type == db::FieldType::Text)
+              setMaxLength(def->size);
+          if (this->text() != text) setText(text);
+      }) {}
+
+void BoundTextBox::textChange() {
+    if (binding_.showing()) return;
+    binding_.write(text());
+    emit Change();
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { textChange(); });
+}
+
+void MultiLineTextBox::setText(const QString& text) {
+    if (toPlainText() != text) setPlainText(text);
+}
+
+void MultiLineTextBox::textChange() {
+    emit Change();
+}
+
+void MultiLineTextBox::focusOutEvent(QFocusEvent* e) {
+    QPlainTextEdit::focusOutEvent(e);
+    raiseLostFocus(this, inLostFocus_, *e, &MultiLineTextBox::LostFocus);
+}
+
+void MultiLineTextBox::keyPressEvent(QKeyEvent* e) {
+    if (raiseKeyDown(this, *e)) QPlainTextEdit::keyPressEvent(e);
+}
+
+BoundMultiLineTextBox::BoundMultiLineTextBox(QWidget* parent)
+    : MultiLineTextBox(parent), binding_([this](const QString& text) {
+          // Lines of a text written elsewhere may end in CR LF.
+          QString shown = text;
+          shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+          setText(shown);
+      }) {}
+
+void BoundMultiLineTextBox::textChange() {
+    if (binding_.showing()) return;
+    binding_.write(Text());
+    emit Change();
+}
+
+// ---- Combo boxes -----------------------------------------------------------
+
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { selectionChange(); });
+    connect(this, &QComboBox::activated, this, [this] { emit Click(); });
+}
+
+bool ComboBox::setText(const QString& text) {
+    const int i = text.isEmpty() ? -1 : findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    setCurrentIndex(i);
+    return i >= 0 || text.isEmpty();
+}
+
+void ComboBox::focusOutEvent(QFocusEvent* e) {
+    QComboBox::focusOutEvent(e);
+    raiseLostFocus(this, inLostFocus_, *e, &ComboBox::LostFocus);
+}
+
+void ComboBox::keyPressEvent(QKeyEvent* e) {
+    if (raiseKeyDown(this, *e)) QComboBox::keyPressEvent(e);
+}
+
+BoundComboBox::BoundComboBox(QWidget* parent)
+    : ComboBox(parent), binding_([this](const QString& text) { setText(text); }) {}
+
+void BoundComboBox::selectionChange() {
+    binding_.write(Text());
+}
+
+} // namespace platform::gui

@@ -1,0 +1,163 @@
+#pragma once
+// A line chart of our own, painted with QPainter onto a widget, an image or
+// a printer. Its data is plain: rows (1-based) holding one value per series,
+// where a null point (NaN) is left out and breaks the line; one or two label
+// levels per row (blank and repeated labels allowed); series with their own
+// pen and marker, on the first or the second value axis; two value axes
+// scaled explicitly by maximum, minimum and the number of major and minor
+// divisions. An axis whose maximum is not above its minimum, or that has no
+// major division, is drawn from 0 to 10.
+//
+// Pens and distances are given in pixels at 96 dpi and scaled by the
+// device's dpi / 96; fonts (in points) scale themselves.
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+namespace platform::gui {
+
+enum class PenStyle { None, Solid, Dash, Dot, DashDot };
+
+// The 14 markers, and None.
+enum class Marker {
+    None,
+    Dash,
+    Plus,
+    Cross,
+    Star,
+    Circle,
+    Square,
+    Diamond,
+    UpTriangle,
+    DownTriangle,
+    FilledCircle,
+    FilledSquare,
+    FilledDiamond,
+    FilledUpTriangle,
+    FilledDownTriangle,
+};
+
+struct ChartSeries {
+    QString name; // legend text
+    QColor color = QColor(0, 84, 166);
+    PenStyle penStyle = PenStyle::Solid;
+    double width = 1.5; // pixels at 96 dpi
+    Marker marker = Marker::FilledCircle;
+    double markerSize = 6; // pixels at 96 dpi
+    bool secondAxis = false;
+};
+
+struct ValueAxis {
+    double maximum = 10;
+    double minimum = 0;
+    int majorDivision = 5; // intervals between minimum and maximum
+    int minorDivision = 1; // intervals per major one (1: no minor ticks)
+    bool hidden = false;
+    QString title;
+};
+
+enum class AxisId { Y1 = 1, Y2 = 2 };
+
+class Chart : public QWidget {
+    Q_OBJECT
+public:
+    explicit Chart(QWidget* parent = nullptr);
+    ~Chart() override;
+
+    // ---- data (rows and series count from 1) ----
+    // Changing the counts keeps the values and labels that still fit.
+    void setRowCount(int rows);
+    int rowCount() const { return rows_; }
+    void setSeriesCount(int count);
+    int seriesCount() const { return static_cast<int>(series_.size()); }
+    void setPoint(int row, int series, double value, bool isNull = false);
+    double value(int row, int series) const; // NaN for a null point
+    bool isNull(int row, int series) const;
+    void setLabelLevelCount(int levels); // 1 or 2
+    int labelLevelCount() const { return levels_; }
+    void setRowLabel(int row, const QString& label, int level = 1);
+    QString rowLabel(int row, int level = 1) const;
+
+    const ChartSeries& series(int n) const;
+    void setSeries(int n, const ChartSeries& s);
+
+    // ---- axes, titles, legend ----
+    const ValueAxis& axis(AxisId id) const;
+    void setAxis(AxisId id, const ValueAxis& axis);
+    void setAxisScale(AxisId id, double maximum, double minimum, int majorDivision,
+                      int minorDivision);
+    // The scale the axis is drawn with (0 to 10 when its own is unusable).
+    struct Scale {
+        double minimum;
+        double maximum;
+        int majorDivision;
+        int minorDivision;
+    };
+    Scale drawnScale(AxisId id) const;
+
+    void setTitle(const QString& title);
+    const QString& title() const { return title_; }
+    void setCategoryTitle(const QString& title); // under the row labels
+    const QString& categoryTitle() const { return categoryTitle_; }
+    void setLegendVisible(bool visible);
+    bool legendVisible() const { return legend_; }
+    void setGridVisible(bool visible); // major grid lines of the value axes
+    bool gridVisible() const { return grid_; }
+
+    // ---- drawing and what is drawn ----
+    // Draws the whole chart into `area` of any painter (widget, image, printer).
+    void render(QPainter& painter, const QRectF& area) const;
+    QImage toImage(const QSize& size, double dpi = 96) const;
+
+    // Where a point is drawn (nullopt for a null point or no such point):
+    // in the widget, or in `area` on a device of `dpi`.
+    std::optional<QPointF> pointAt(int series, int row) const;
+    std::optional<QPointF> pointAt(int series, int row, const QRectF& area, double dpi) const;
+    QRectF plotArea() const;
+    // Where a row label is drawn; empty when it is blank or left out because
+    // it would overlap its neighbour.
+    QRectF labelRect(int row, int level = 1) const;
+
+    // What lies under a position of the widget: a series (its point, its line
+    // or its legend entry; row 0 for the legend) or nothing (series 0).
+    struct Hit {
+        int series = 0;
+        int row = 0;
+    };
+    Hit hitTest(const QPoint& pos) const;
+
+    QSize sizeHint() const override { return QSize(320, 200); }
+    QSize minimumSizeHint() const override { return QSize(120, 80); }
+
+signals:
+    void seriesSelected(int series);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    struct Layout;
+    Layout layout(const QRectF& area, double dpi) const;
+    double dpi() const;
+    bool validRow(int row) const { return row >= 1 && row <= rows_; }
+    bool validSeries(int n) const { return n >= 1 && n <= seriesCount(); }
+    void changed();
+
+    int rows_ = 0;
+    int levels_ = 1;
+    std::vector<ChartSeries> series_;
+    std::vector<std::vector<double>> values_; // [series - 1][row - 1]
+    std::vector<QString> labels_[2];          // [level - 1][row - 1]
+    ValueAxis axes_[2];
+    QString title_;
+    QString categoryTitle_;
+    bool legend_ = false;
+    bool grid_ = true;
+};
+
+} // namespace platform::gui
