@@ -34,9 +34,7 @@ std::string trim(std::string s) {
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
-DataControl::~DataControl() {
-    rs_.setMoveListener(nullptr);
-}
+DataControl::~DataControl() = default;
 
 void DataControl::setRecordSource(const std::string& source, std::vector<Value> params) {
     source_ = source;
@@ -84,13 +82,11 @@ void DataControl::Refresh() {
 }
 
 void DataControl::setRecordset(Recordset rs) {
-    if (rs_.isOpen() && !rs_.sameAs(rs)) rs_.setMoveListener(nullptr);
+    if (rs_.sameAs(rs)) return;
+    moves_.disconnect();
     rs_ = std::move(rs);
-    listen();
-}
-
-void DataControl::listen() {
-    rs_.setMoveListener([this] { emit MoveComplete(); });
+    if (rs_.isOpen()) moves_ = rs_.observeMoves([this] { emit MoveComplete(); });
+    emit RecordsetChanged();
 }
 
 } // namespace db

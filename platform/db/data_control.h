@@ -42,15 +42,17 @@ public:
 
 signals:
     void MoveComplete();
+    // The control owns another record set now (Refresh, setRecordset): whatever
+    // observed the old one must look at the new one.
+    void RecordsetChanged();
 
 private:
-    void listen();
-
     std::string connect_;
     std::string source_;
     std::vector<Value> params_;
     LockType lock_ = LockType::Optimistic;
     Recordset rs_;
+    Subscription moves_;
 };
 
 } // namespace db

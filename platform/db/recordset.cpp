@@ -35,6 +35,12 @@ struct FieldInfo {
     FieldDef def;
 };
 
+} // namespace
+
+struct RecordsetImpl;
+
+namespace {
+
 // The rows shared by a record set and its clones.
 struct RowStore {
     std::shared_ptr<Database> db;
@@ -48,6 +54,8 @@ struct RowStore {
     std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
     std::uint64_t generation = 0;
     RecordKey nextTempKey = -1;
+    // The record sets on these rows, for row notices.
+    std::vector<std::weak_ptr<RecordsetImpl>> sharers;
 
     // Takes a row out of the rows, remembering its successor.
     void erase(size_t i) {
@@ -168,7 +176,7 @@ std::shared_ptr<RowStore> load(std::shared_ptr<Database> db, std::string sql,
 
 } // namespace
 
-struct RecordsetImpl {
+struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     std::shared_ptr<RowStore> store;
     LockType lock = LockType::Optimistic;
     bool open = true;
@@ -181,7 +189,8 @@ struct RecordsetImpl {
     std::shared_ptr<Row> beforeAdd;
     std::vector<Value> buf;
     std::vector<char> dirty;
-    std::function<void()> onMove;
+    ObserverList<> moveObservers;
+    ObserverList<const RowEvent&> rowObservers;
 
     void check() const {
         if (!open || !store) throw Error("Operation is not allowed when the record set is closed");
@@ -225,11 +234,43 @@ struct RecordsetImpl {
         if (!hasCurrent()) throw Error(kNoCurrent);
         return *cur;
     }
-    void land(long p) {
+    // Stands on a place without telling anyone.
+    void place(long p) {
         curDeleted = false;
         pos = std::clamp(p, -1L, size());
         cur = pos >= 0 && pos < size() ? store->rows[static_cast<size_t>(pos)] : nullptr;
-        if (onMove) onMove();
+    }
+    // Moves; an observer may drop the last handle, so nothing follows this.
+    void land(long p) {
+        place(p);
+        moved();
+    }
+    void moved() {
+        auto self = shared_from_this();
+        moveObservers.notify();
+    }
+    // A notice for this record set's own observers only.
+    void tell(RowEvent::Kind kind, long index) {
+        auto self = shared_from_this();
+        rowObservers.notify(RowEvent{kind, static_cast<int>(index + 1), 1});
+    }
+    // A notice for every record set on the same rows.
+    void tellAll(RowEvent::Kind kind, long index) {
+        const RowEvent e{kind, static_cast<int>(index + 1), kind == RowEvent::Kind::Reset ? 0 : 1};
+        std::shared_ptr<RowStore> keep = store;
+        std::vector<std::shared_ptr<RecordsetImpl>> to;
+        std::erase_if(keep->sharers, [&keep, &to](const std::weak_ptr<RecordsetImpl>& w) {
+            auto p = w.lock();
+            if (!p || p->store != keep) return true;
+            if (!p->rowObservers.empty()) to.push_back(std::move(p));
+            return false;
+        });
+        for (auto& p : to)
+            if (p->store == keep) p->rowObservers.notify(e);
+    }
+    void share(const std::shared_ptr<RowStore>& s) {
+        store = s;
+        s->sharers.push_back(weak_from_this());
     }
     // An edit in progress is finished before any move.
     void leave(Recordset& self) {
@@ -362,6 +403,7 @@ void Field::setValue(const Value& v) {
     }
     rs_->buf[static_cast<size_t>(index_)] = std::move(stored);
     rs_->dirty[static_cast<size_t>(index_)] = 1;
+    rs_->tell(RowEvent::Kind::Edited, rs_->pos);
 }
 
 int FieldList::Count() const {
@@ -404,7 +446,7 @@ Recordset Recordset::open(std::shared_ptr<Database> db, std::string_view source,
         throw Error("The table \"" + sql + "\" does not exist");
     }
     auto d = std::make_shared<RecordsetImpl>();
-    d->store = load(std::move(db), std::move(sql), params);
+    d->share(load(std::move(db), std::move(sql), params));
     d->lock = lock;
     d->gen = d->store->generation;
     d->pos = 0;
@@ -489,6 +531,31 @@ void Recordset::Move(long n) {
 int Recordset::RecordCount() const {
     auto& d = impl();
     return static_cast<int>(d.size());
+}
+
+Value Recordset::peek(int position, int field) const {
+    auto& d = impl();
+    d.field(field);
+    if (position < 1 || position > d.size())
+        throw Error("The position " + std::to_string(position) + " is outside the records");
+    const auto& row = d.store->rows[static_cast<size_t>(position - 1)];
+    if (d.editing && row == d.cur) return d.buf[static_cast<size_t>(field)];
+    return row->values[static_cast<size_t>(field)];
+}
+
+RecordKey Recordset::keyAt(int position) const {
+    auto& d = impl();
+    if (position < 1 || position > d.size())
+        throw Error("The position " + std::to_string(position) + " is outside the records");
+    return d.store->rows[static_cast<size_t>(position - 1)]->key;
+}
+
+int Recordset::positionOf(RecordKey key) const {
+    auto& d = impl();
+    const auto& rows = d.store->rows;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i]->key == key) return static_cast<int>(i + 1);
+    return 0;
 }
 
 int Recordset::AbsolutePosition() const {
@@ -579,6 +646,8 @@ void Recordset::AddNew() {
     d.adding = true;
     d.buf = r->values;
     d.dirty.assign(r->values.size(), 1);
+    auto keep = d_;
+    d.tellAll(RowEvent::Kind::Added, d.size() - 1);
     d.land(d.size() - 1);
 }
 
@@ -587,6 +656,7 @@ void Recordset::Update() {
     if (!d.editing) return;
     d.sync();
     if (!d.cur || d.curDeleted) throw Error(kNoCurrent);
+    const long at = d.pos;
     Row& r = *d.cur;
     RowStore& s = *d.store;
     if (d.lock == LockType::Optimistic) {
@@ -627,6 +697,7 @@ void Recordset::Update() {
     d.adding = false;
     d.buf.clear();
     d.dirty.clear();
+    d.tellAll(RowEvent::Kind::Changed, at);
 }
 
 void Recordset::CancelUpdate() {
@@ -635,16 +706,21 @@ void Recordset::CancelUpdate() {
     d.editing = false;
     d.buf.clear();
     d.dirty.clear();
-    if (d.adding) {
-        d.adding = false;
-        auto& rows = d.store->rows;
-        if (auto it = std::find(rows.begin(), rows.end(), d.cur); it != rows.end())
-            d.store->erase(static_cast<size_t>(it - rows.begin()));
-        ++d.store->generation;
-        d.gen = d.store->generation;
-        auto it = std::find(rows.begin(), rows.end(), d.beforeAdd);
-        d.land(it == rows.end() ? d.size() : static_cast<long>(it - rows.begin()));
+    if (!d.adding) return d.tell(RowEvent::Kind::Edited, d.pos);
+    d.adding = false;
+    auto& rows = d.store->rows;
+    long gone = -1;
+    if (auto it = std::find(rows.begin(), rows.end(), d.cur); it != rows.end()) {
+        gone = static_cast<long>(it - rows.begin());
+        d.store->erase(static_cast<size_t>(gone));
     }
+    ++d.store->generation;
+    d.gen = d.store->generation;
+    auto it = std::find(rows.begin(), rows.end(), d.beforeAdd);
+    d.place(it == rows.end() ? d.size() : static_cast<long>(it - rows.begin()));
+    auto keep = d_;
+    if (gone >= 0) d.tellAll(RowEvent::Kind::Removed, gone);
+    d.moved();
 }
 
 bool Recordset::editing() const {
@@ -670,15 +746,19 @@ void Recordset::Delete() {
     ++d.store->generation;
     d.gen = d.store->generation;
     d.curDeleted = true;
+    d.tellAll(RowEvent::Kind::Removed, d.pos);
 }
 
 void Recordset::Requery() {
     auto& d = impl();
     d.editing = false;
     d.adding = false;
-    d.store = load(d.store->db, d.store->sql, d.store->params);
+    d.share(load(d.store->db, d.store->sql, d.store->params));
     d.gen = d.store->generation;
-    d.land(0);
+    d.place(0);
+    auto keep = d_;
+    d.tell(RowEvent::Kind::Reset, -1);
+    d.moved();
 }
 
 Recordset Recordset::Clone() const {
@@ -688,7 +768,7 @@ Recordset Recordset::Clone() const {
 Recordset Recordset::Clone(LockType lock) const {
     auto& d = impl();
     auto c = std::make_shared<RecordsetImpl>();
-    c->store = d.store;
+    c->share(d.store);
     c->lock = lock;
     c->gen = c->store->generation;
     c->pos = 0;
@@ -764,6 +844,7 @@ void Recordset::CancelBatch() {
     s.removed.clear();
     ++s.generation;
     d.sync();
+    d.tellAll(RowEvent::Kind::Reset, -1);
 }
 
 RowArray Recordset::GetRows() {
@@ -783,16 +864,20 @@ RowArray Recordset::GetRows() {
 }
 
 void Recordset::Close() {
-    if (!d_) return;
+    if (!d_ || !d_->open) return;
     d_->open = false;
     d_->editing = false;
     d_->store.reset();
     d_->cur.reset();
-    d_->onMove = nullptr;
+    d_->tell(RowEvent::Kind::Reset, -1);
 }
 
-void Recordset::setMoveListener(std::function<void()> listener) {
-    if (d_) d_->onMove = std::move(listener);
+Subscription Recordset::observeMoves(std::function<void()> observer) {
+    return impl().moveObservers.add(std::move(observer));
+}
+
+Subscription Recordset::observeRows(std::function<void(const RowEvent&)> observer) {
+    return impl().rowObservers.add(std::move(observer));
 }
 
 } // namespace db

@@ -13,7 +13,11 @@
 // UpdateBatch(), which writes every pending change of the rows in one
 // transaction, or none of them. Moving away from a record with an edit in
 // progress updates it first.
+//
+// Observers hear of moves (of one record set, never of its clones) and of
+// changes to the rows (made through any record set sharing them).
 #include "platform/db/database.h"
+#include "platform/db/observers.h"
 #include "platform/db/value.h"
 
 #include <cstdint>
@@ -35,6 +39,27 @@ constexpr int kPosBOF = -2;
 constexpr int kPosEOF = -3;
 
 struct RecordsetImpl;
+
+// A change of the rows, as a record set's row observers hear it. Positions
+// are 1-based, as AbsolutePosition() counts.
+struct RowEvent {
+    enum class Kind {
+        // Rows took new values: an Update of this record set or of any other
+        // sharing its rows (a clone's, in batch mode too).
+        Changed,
+        // The edit buffer of this record set changed; peek() shows it for the
+        // current record. Only this record set's observers hear it.
+        Edited,
+        Added,   // `first` is the new row's position
+        Removed, // `first` is the place the row had
+        // Read afresh (Requery), pending changes dropped (CancelBatch) or
+        // closed: any row may differ, and the count too.
+        Reset,
+    };
+    Kind kind = Kind::Reset;
+    int first = 0;
+    int count = 0;
+};
 
 class Field {
 public:
@@ -113,6 +138,15 @@ public:
     // Moves n records from the current one; Move(0) stays and ends an edit.
     void Move(long n);
     int RecordCount() const;
+    // The value of a field of the record at a position (1-based), as this
+    // record set shows it: the row's values, or for the current record with
+    // an edit in progress, the edit buffer. Neither moves, nor raises move
+    // notices, nor ends an edit.
+    Value peek(int position, int field) const;
+    // The bookmark of the record at a position, without moving.
+    RecordKey keyAt(int position) const;
+    // The position of the record with this bookmark, or 0 when it is not in the rows.
+    int positionOf(RecordKey key) const;
     int AbsolutePosition() const; // 1-based, or kPosBOF / kPosEOF / kPosUnknown
     void setAbsolutePosition(int position);
     RecordKey Bookmark() const;
@@ -146,7 +180,10 @@ public:
 
     // Called after every move of this record set (not of its clones); the
     // data controls turn it into their move signal.
-    void setMoveListener(std::function<void()> listener);
+    [[nodiscard]] Subscription observeMoves(std::function<void()> observer);
+    // Called after every change of the rows this record set shows (see
+    // RowEvent). Observers read; they must not change the rows while notified.
+    [[nodiscard]] Subscription observeRows(std::function<void(const RowEvent&)> observer);
 
 private:
     explicit Recordset(std::shared_ptr<RecordsetImpl> d) : d_(std::move(d)) {}

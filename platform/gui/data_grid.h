@@ -1,0 +1,172 @@
+#pragma once
+// The data grid of the sheet windows: a table view over one model of a data
+// control's record set (never a widget per cell), with the events and
+// properties the windows use.
+//
+// The grid's current row is the record set's current record: moving the
+// record set moves the grid's row, and a row chosen in the grid moves the
+// record set (its MoveComplete fires as after any move). An edited cell goes
+// into the record's edit buffer, never straight into the file; a move,
+// Move 0 or Update commits it, as for the bound text boxes.
+//
+// The first FrozenColumns() columns stay in place while the others scroll:
+// a second view laid over the first, sharing its model and selection.
+#include "platform/gui/recordset_model.h"
+
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+class QKeyEvent;
+class QLineEdit;
+class QTableView;
+
+namespace platform {
+
+class DataGrid;
+class GridView;
+class GridDelegate;
+class GridLineEdit;
+
+// Key codes and the shift mask as the KeyDown events report them.
+int vbKeyCode(const QKeyEvent& event); // 0 for a key without one
+int vbShiftState(Qt::KeyboardModifiers modifiers);
+constexpr int vbShiftMask = 1;
+constexpr int vbCtrlMask = 2;
+constexpr int vbAltMask = 4;
+
+// The selected records as bookmarks, in the order they were added. The
+// grid shows them as selected rows.
+class SelBookmarkList {
+public:
+    int Count() const { return static_cast<int>(keys_.size()); }
+    db::RecordKey Item(int index) const; // 0-based
+    // Adds a bookmark at the end; one already there stays where it is.
+    void Add(db::RecordKey key);
+    void Remove(int index); // 0-based
+    void Clear();
+    bool contains(db::RecordKey key) const;
+
+private:
+    friend class DataGrid;
+    explicit SelBookmarkList(DataGrid& grid) : grid_(grid) {}
+    DataGrid& grid_;
+    std::vector<db::RecordKey> keys_;
+};
+
+class DataGrid : public QWidget {
+    Q_OBJECT
+public:
+    // DataError of the Error event.
+    enum DataError {
+        ErrValueRefused = 1,  // the field cannot hold the typed value
+        ErrRecordRefused = 2, // the record could not be written when leaving it
+    };
+
+    explicit DataGrid(QWidget* parent = nullptr);
+    ~DataGrid() override;
+
+    void setDataSource(db::DataControl* data);
+    db::DataControl* DataSource() const;
+    void setColumns(std::vector<GridColumn> columns);
+    int ColumnCount() const;
+    QString caption(int col) const;
+    void setCaption(int col, const QString& caption);
+    // The display text of a column's cells (see ColumnFormat).
+    void setColumnFormat(int col, ColumnFormat format);
+    int ColumnWidth(int col) const; // twips
+    void setColumnWidth(int col, int twips);
+    // Draws every cell again.
+    void Refresh();
+
+    // The current column (0-based); setting it moves the current cell.
+    int Col() const;
+    void setCol(int col);
+    // The bookmark of the current row. Throws db::Error when there is none.
+    db::RecordKey Bookmark() const;
+    SelBookmarkList& SelBookmarks() { return sel_; }
+    const SelBookmarkList& SelBookmarks() const { return sel_; }
+
+    int FrozenColumns() const { return frozenCols_; }
+    void setFrozenColumns(int count);
+    // The first column shown right of the frozen ones.
+    int LeftCol() const;
+    void setLeftCol(int col);
+
+    // Geometry in twips, in the parent's coordinates.
+    int Height() const;
+    void setHeight(int twips);
+    int Top() const;
+    void setTop(int twips);
+    int RowHeight() const;
+    void setRowHeight(int twips);
+
+    // The text of the last data error.
+    QString ErrorText() const { return errorText_; }
+
+    QTableView* view() const;       // the whole grid, scrolling part
+    QTableView* frozenView() const; // the frozen columns laid over it
+    RecordsetModel* model() const { return model_; }
+
+signals:
+    // Before an edited cell goes into the record: NewValue may be replaced;
+    // Cancel keeps the record as it was.
+    void BeforeColUpdate(int ColIndex, const db::Value& OldValue, db::Value& NewValue,
+                         bool& Cancel);
+    // After the current cell moved. LastRow is the bookmark of the row left,
+    // Empty when the row did not change or there was none; LastCol is -1 at first.
+    void RowColChange(const db::Value& LastRow, int LastCol);
+    // A key, before the grid acts on it; KeyCode set to 0 keeps it from the grid.
+    void KeyDown(int& KeyCode, int Shift);
+    void DblClick();
+    // The record set refused a value or a record; Response 0 shows no message.
+    void Error(int DataError, int& Response);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class SelBookmarkList;
+    friend class GridDelegate;
+    friend class GridLineEdit;
+
+    void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    void onRecordMoved();
+    void afterRowsChanged();
+    // Puts the view's current cell on the record set's current record.
+    void followRecordset(bool announce);
+    void announce(int row, int col);
+    void setViewCurrent(const QModelIndex& index);
+    void commitCell(const QModelIndex& index, const QString& text);
+    bool announceKey(QKeyEvent* event);
+    void reportError(int code, const QString& text);
+    void onRecordSelector(int row);
+    void mirrorSelection();
+    void layoutFrozen();
+    int frozenWidth() const;
+    void applyLeftCol();
+
+    RecordsetModel* model_ = nullptr;
+    GridView* main_ = nullptr;
+    GridView* frozen_ = nullptr;
+    db::DataControl* data_ = nullptr;
+    QMetaObject::Connection moved_;
+    SelBookmarkList sel_;
+    std::optional<db::RecordKey> curKey_;
+    int curCol_ = -1;
+    bool syncing_ = false;
+    int frozenCols_ = 0;
+    int wantedLeftCol_ = -1;
+    bool applyingLeft_ = false;
+    int heightTwips_ = -1;
+    int topTwips_ = -1;
+    int rowHeightTwips_ = 0;
+    QString errorText_;
+    // A key the cell editor passed on to the grid, already announced.
+    const QKeyEvent* passedOn_ = nullptr;
+    Qt::KeyboardModifiers selectorModifiers_;
+    bool refocus_ = false;
+};
+
+} // namespace platform
