@@ -150,7 +150,6 @@ struct Chart::Layout {
 
 Chart::Chart(QWidget* parent) : QWidget(parent) {
     setSeriesCount(1);
-    axes_[1].hidden = false;
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
