@@ -1,6 +1,7 @@
 #include "sheets/open_close.h"
 
 #include "engine/globals.h"
+#include "platform/ui.h"
 #include "platform/db/database.h"
 #include "platform/geometry.h"
 #include "sheets/globals.h"

@@ -34,7 +34,7 @@ void FillLevBoxes(int nBands) {
     const std::string type = atEnd || fields.size() < 3 || !fields[2].isText() ? std::string()
                                                                               : fields[2].text();
     for (int j = 1; j <= nBands; ++j) {
-        platform::TextBox* box = w->Lev(j);
+        platform::gui::TextBox* box = w->Lev(j);
         if (!box) continue;
         if (atEnd) {
             box->setText(QString());
@@ -56,23 +56,25 @@ void FillChart(int nBands, int firstBand) {
     const auto fields = currentFields(w->Data1.recordset(), atEnd);
     const SmallChartData data = smallChartData(fields, atEnd, nBands, firstBand);
     if (w->chtDisp) {
-        platform::Chart& chart = *w->chtDisp;
-        std::vector<platform::ChartRow> rows;
-        rows.reserve(data.rows.size());
-        for (const auto& r : data.rows)
-            rows.push_back({{r.value}, {r.null}, {QString::fromStdString(r.label)}});
-        chart.setRows(std::move(rows));
-        platform::ChartAxis& axis = chart.axis(1);
-        axis.maximum = data.maximum;
-        axis.minimum = data.minimum;
+        platform::gui::Chart& chart = *w->chtDisp;
+        const int rows = static_cast<int>(data.rows.size());
+        chart.setSeriesCount(1);
+        chart.setRowCount(rows);
+        for (int r = 1; r <= rows; ++r) {
+            const auto& row = data.rows[static_cast<size_t>(r - 1)];
+            chart.setPoint(r, 1, row.value, row.null);
+            chart.setRowLabel(r, QString::fromStdString(row.label));
+        }
+        // Maximum and minimum are set before the division that may fail.
+        const platform::gui::ValueAxis old = chart.axis(platform::gui::AxisId::Y1);
         if (data.majorOverflow) {
-            chart.update();
+            chart.setAxisScale(platform::gui::AxisId::Y1, data.maximum, data.minimum,
+                               old.majorDivision, old.minorDivision);
             platform::MsgBox("Overflow");
             return;
         }
-        axis.major = data.major;
-        axis.minor = data.minor;
-        chart.update();
+        chart.setAxisScale(platform::gui::AxisId::Y1, data.maximum, data.minimum, data.major,
+                           data.minor);
     }
-    if (w->grdSpectra) w->grdSpectra->refresh();
+    if (w->grdSpectra) w->grdSpectra->Refresh();
 }

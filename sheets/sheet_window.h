@@ -10,9 +10,11 @@
 #include <QWidget>
 
 namespace platform {
-class Chart;
 class DataGrid;
+namespace gui {
+class Chart;
 class TextBox;
+} // namespace gui
 } // namespace platform
 
 class SheetWindow : public QWidget, public db::SheetForm {
@@ -28,7 +30,7 @@ public:
     int bandCount() const { return nBands_; }
 
     // Level box j and its band label (1-based); nullptr in a window without them.
-    virtual platform::TextBox* Lev(int) const { return nullptr; }
+    virtual platform::gui::TextBox* Lev(int) const { return nullptr; }
     virtual QLabel* LF(int) const { return nullptr; }
 
     // Runs each time the window really becomes the active child.
@@ -38,8 +40,8 @@ public:
 
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
-    platform::Chart* chtDisp = nullptr;
-    platform::TextBox* txtRecalc = nullptr;
+    platform::gui::Chart* chtDisp = nullptr;
+    platform::gui::TextBox* txtRecalc = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

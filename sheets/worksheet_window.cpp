@@ -9,6 +9,7 @@
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
+#include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
@@ -88,7 +89,7 @@ WorksheetWindow::WorksheetWindow(int nBands, View view, QWidget* parent)
     Form_Load();
 }
 
-platform::TextBox* WorksheetWindow::Lev(int j) const {
+platform::gui::TextBox* WorksheetWindow::Lev(int j) const {
     return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
 }
 
@@ -99,41 +100,41 @@ QLabel* WorksheetWindow::LF(int j) const {
 void WorksheetWindow::buildControls() {
     const int n = bandCount();
     grdSpectra = named<platform::DataGrid>(this, "grdSpectra");
-    chtDisp = named<platform::Chart>(this, "chtDisp");
+    chtDisp = named<platform::gui::Chart>(this, "chtDisp");
 
     if (view_ == Spreadsheet) {
         lblDescription = named<QLabel>(this, "lblDescription", "Spectrum:");
-        txtDescription = named<platform::BoundTextBox>(this, "txtDescription");
+        txtDescription = named<platform::gui::BoundTextBox>(this, "txtDescription");
         lblDescription->setBuddy(txtDescription);
         lblFormula = named<QLabel>(this, "lblFormula", "Formula:");
-        txtFormula = named<platform::BoundTextBox>(this, "txtFormula");
+        txtFormula = named<platform::gui::BoundTextBox>(this, "txtFormula");
         lblFormula->setBuddy(txtFormula);
     } else {
         fraSpectrum = named<QGroupBox>(this, "fraSpectrum", "Spectrum:");
         for (int j = 1; j <= n; ++j) {
             auto* label = named<QLabel>(fraSpectrum, platform::gui::indexedName("LF", j));
             label->setAlignment(Qt::AlignCenter);
-            auto* box = named<platform::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
+            auto* box = named<platform::gui::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
             box->setAlignment(Qt::AlignRight);
             lf_[static_cast<size_t>(j)] = label;
             lev_[static_cast<size_t>(j)] = box;
-            connect(box, &platform::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
-            connect(box, &platform::TextBox::KeyDown, this,
+            connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
+            connect(box, &platform::gui::TextBox::KeyDown, this,
                     [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
         }
     }
 
     fraType = named<QGroupBox>(this, "fraType", "Spectrum Type and Descriptors:");
-    cmbType = named<platform::BoundComboBox>(fraType, "cmbType");
-    cmbSum1 = named<platform::BoundComboBox>(fraType, "cmbSum1");
-    cmbSum2 = named<platform::BoundComboBox>(fraType, "cmbSum2");
+    cmbType = named<platform::gui::BoundComboBox>(fraType, "cmbType");
+    cmbSum1 = named<platform::gui::BoundComboBox>(fraType, "cmbSum1");
+    cmbSum2 = named<platform::gui::BoundComboBox>(fraType, "cmbSum2");
     fraRecalc = named<QGroupBox>(this, "fraRecalc", "Re-Calculate:");
     optRecalRecord = named<QRadioButton>(fraRecalc, "optRecalRecord", "On Changing Records");
     optRecalCell = named<QRadioButton>(fraRecalc, "optRecalCell", "On Changing Cells");
-    txtRecalc = named<platform::TextBox>(this, "txtRecalc");
+    txtRecalc = named<platform::gui::TextBox>(this, "txtRecalc");
     txtRecalc->setToolTip("Leave this box to recalculate the worksheet");
     lblNotes = named<QLabel>(this, "lblNotes", "Notes:");
-    txtNotes = named<platform::BoundMemo>(this, "txtNotes");
+    txtNotes = named<platform::gui::BoundMultiLineTextBox>(this, "txtNotes");
     lblNotes->setBuddy(txtNotes);
     if (view_ == Spreadsheet) {
         lblDecimals = named<QLabel>(this, "lblDecimals", "Show Decimal Places:");
@@ -151,23 +152,23 @@ void WorksheetWindow::buildControls() {
         txtFormula->bind(Data1, "Formula");
         txtDescription->bind(Data1, "Description");
     }
-    grdSpectra->setDataControl(&Data1);
+    grdSpectra->setDataSource(&Data1);
 
-    connect(cmbType, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbType_Click);
-    connect(cmbSum1, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbSum1_Click);
-    connect(cmbSum2, &platform::BoundComboBox::Click, this, &WorksheetWindow::cmbSum2_Click);
+    connect(cmbType, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbType_Click);
+    connect(cmbSum1, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum1_Click);
+    connect(cmbSum2, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum2_Click);
     if (n == 30)
-        connect(txtNotes, &platform::BoundMemo::Change, this, &WorksheetWindow::txtNotes_Change);
+        connect(txtNotes, &platform::gui::MultiLineTextBox::Change, this, &WorksheetWindow::txtNotes_Change);
     else
-        connect(txtNotes, &platform::BoundMemo::LostFocus, this,
+        connect(txtNotes, &platform::gui::MultiLineTextBox::LostFocus, this,
                 &WorksheetWindow::txtNotes_LostFocus);
-    connect(txtRecalc, &platform::TextBox::LostFocus, this, &WorksheetWindow::txtRecalc_LostFocus);
+    connect(txtRecalc, &platform::gui::TextBox::LostFocus, this, &WorksheetWindow::txtRecalc_LostFocus);
     if (txtFormula) {
-        connect(txtFormula, &platform::TextBox::KeyDown, this,
+        connect(txtFormula, &platform::gui::TextBox::KeyDown, this,
                 &WorksheetWindow::txtFormula_KeyDown);
-        connect(txtFormula, &platform::TextBox::LostFocus, this,
+        connect(txtFormula, &platform::gui::TextBox::LostFocus, this,
                 &WorksheetWindow::txtFormula_LostFocus);
-        connect(txtDescription, &platform::TextBox::KeyDown, this,
+        connect(txtDescription, &platform::gui::TextBox::KeyDown, this,
                 &WorksheetWindow::txtDescription_KeyDown);
         for (auto* box : {txtFormula, txtDescription})
             connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
@@ -196,13 +197,13 @@ void WorksheetWindow::buildControls() {
                                                   {"Summary 1 Val", "Summary 1 Val"},
                                                   {"Summary 2 Val", "Summary 2 Val"}};
         for (int j = 1; j <= n; ++j)
-            cols.push_back({"L" + std::to_string(j), "L" + std::to_string(j)});
+            cols.push_back({"L" + std::to_string(j), QString("L%1").arg(j)});
         grdSpectra->setColumns(cols);
         grdSpectra->setFrozenColumns(4);
         // GrdFmt: the display format of every band column.
         for (int c = 4; c < n + 4; ++c)
             grdSpectra->setColumnFormat(
-                c, [this](const db::Value& v) { return GrdFmt_Format(v); });
+                c, [this](int, const db::Value& v) { return GrdFmt_Format(v); });
     }
 
     // Tab order: the grid, then what edits the current spectrum, then the rest.
@@ -363,7 +364,7 @@ void WorksheetWindow::Form_Activate() {
             if (view_ == Formula)
                 lf_[static_cast<size_t>(j)]->setText(label);
             else
-                grdSpectra->setColumnCaption(3 + j, label);
+                grdSpectra->setCaption(3 + j, label);
         }
         RecalcSheet();
         gNextLev = 0;
@@ -395,7 +396,7 @@ void WorksheetWindow::commitRecord() {
 void WorksheetWindow::Lev_LostFocus(int index) {
     const int n = bandCount();
     db::Recordset& rs = Data1.recordset();
-    platform::TextBox* box = Lev(index);
+    platform::gui::TextBox* box = Lev(index);
     bool changed = false;
     if (box && atRecord(rs)) {
         const std::string type = textOf(rs.Fields(kFieldType).value());
@@ -432,7 +433,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         FillLevBoxes(n);
     }
     if (gNextLev > 0) {
-        if (platform::TextBox* next = Lev(gNextLev)) next->selectAll();
+        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
         gNextLev = 0;
     }
 }
@@ -454,11 +455,11 @@ void WorksheetWindow::updateSummary(int which) {
     BandArray bands;
     for (int j = 1; j <= n; ++j) bands[j] = bandValue(rs.Fields(7 + j).value());
     if (which & 1) {
-        const int k = summaryTypeNumber(cmbSum1->currentText().toStdString());
+        const int k = summaryTypeNumber(cmbSum1->Text().toStdString());
         rs.Fields("Summary 1 Val") = db::Value(CalcSummary(k, bands, mFirstBand, n));
     }
     if (which & 2) {
-        const int k = summaryTypeNumber(cmbSum2->currentText().toStdString());
+        const int k = summaryTypeNumber(cmbSum2->Text().toStdString());
         rs.Fields("Summary 2 Val") = db::Value(CalcSummary(k, bands, mFirstBand, n));
     }
     rs.Update();
@@ -469,7 +470,7 @@ void WorksheetWindow::cmbType_Click() {
     if (!atRecord(rs)) return;
     try {
         backupBeforeEdit();
-        const int t = spectrumTypeNumber(cmbType->currentText().toStdString());
+        const int t = spectrumTypeNumber(cmbType->Text().toStdString());
         const auto& row = gSpectrumTypes[static_cast<size_t>(t)];
         cmbSum1->setText(QString::fromStdString(row[2]));
         cmbSum2->setText(QString::fromStdString(row[3]));
@@ -513,7 +514,7 @@ void WorksheetWindow::cmbSum2_Click() {
 
 void WorksheetWindow::cmbDecimals_Click() {
     RecalcSheet();
-    grdSpectra->refresh(); // the band cells show the new number of decimals
+    grdSpectra->Refresh(); // the band cells show the new number of decimals
 }
 
 void WorksheetWindow::txtNotes_Change() {
@@ -589,7 +590,7 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
     backupBeforeEdit(); // the file still holds the sheet before this edit
 }
 
-void WorksheetWindow::grdSpectra_KeyDown(int keyCode, int shift) {
+void WorksheetWindow::grdSpectra_KeyDown(int& keyCode, int shift) {
     selectionKeyDown(*this, keyCode, shift);
     if (view_ == Formula && keyCode == kKeyEnter && grdSpectra->Col() == 2) {
         try {
@@ -604,7 +605,7 @@ void WorksheetWindow::grdSpectra_KeyDown(int keyCode, int shift) {
     }
 }
 
-void WorksheetWindow::grdSpectra_RowColChange(std::optional<int> lastRow, int) {
+void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
     if (gBusy) return;
     try {
         if (view_ == Formula) {
@@ -615,7 +616,7 @@ void WorksheetWindow::grdSpectra_RowColChange(std::optional<int> lastRow, int) {
             }
             FillChart(bandCount(), firstBand());
             FillLevBoxes(bandCount());
-        } else if (mCellChanged && (optRecalCell->isChecked() || lastRow.has_value())) {
+        } else if (mCellChanged && (optRecalCell->isChecked() || !lastRow.isEmpty())) {
             commitRecord();
             RecalcSheet();
             FillChart(bandCount(), firstBand());
@@ -631,12 +632,12 @@ void WorksheetWindow::grdSpectra_DblClick() {
     const int n = bandCount();
     const int threshold = view_ == Spreadsheet ? 3500 : n == 30 ? 2600 : 3000;
     const int shortHeight = view_ == Spreadsheet ? 3402 : n == 30 ? 2555 : 2918;
-    if (grdSpectra->heightTwips() > threshold) {
+    if (grdSpectra->Height() > threshold) {
         gridTall_ = false;
-        grdSpectra->setHeightTwips(shortHeight);
+        grdSpectra->setHeight(shortHeight);
     } else {
         gridTall_ = true;
-        grdSpectra->setHeightTwips(tallGridTwips(platform::twipsToPixels(grdSpectra->topTwips())));
+        grdSpectra->setHeight(tallGridTwips(platform::twipsToPixels(grdSpectra->Top())));
     }
     grdSpectra->raise();
 }

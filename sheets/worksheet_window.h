@@ -16,11 +16,11 @@
 namespace db {
 class Value;
 }
-namespace platform {
+namespace platform::gui {
 class BoundComboBox;
-class BoundMemo;
+class BoundMultiLineTextBox;
 class BoundTextBox;
-} // namespace platform
+} // namespace platform::gui
 
 class WorksheetWindow : public SheetWindow {
     Q_OBJECT
@@ -30,26 +30,26 @@ public:
 
     View view() const { return view_; }
 
-    platform::TextBox* Lev(int j) const override;
+    platform::gui::TextBox* Lev(int j) const override;
     QLabel* LF(int j) const override;
 
     // Controls every worksheet window has.
     QGroupBox* fraType = nullptr; // "Spectrum Type and Descriptors:"
-    platform::BoundComboBox* cmbType = nullptr;
-    platform::BoundComboBox* cmbSum1 = nullptr;
-    platform::BoundComboBox* cmbSum2 = nullptr;
+    platform::gui::BoundComboBox* cmbType = nullptr;
+    platform::gui::BoundComboBox* cmbSum1 = nullptr;
+    platform::gui::BoundComboBox* cmbSum2 = nullptr;
     QGroupBox* fraRecalc = nullptr; // "Re-Calculate:"
     QRadioButton* optRecalRecord = nullptr;
     QRadioButton* optRecalCell = nullptr;
     QLabel* lblNotes = nullptr;
-    platform::BoundMemo* txtNotes = nullptr;
+    platform::gui::BoundMultiLineTextBox* txtNotes = nullptr;
     // Formula view.
     QGroupBox* fraSpectrum = nullptr; // "Spectrum:"
     // Spreadsheet view.
     QLabel* lblFormula = nullptr;
-    platform::BoundTextBox* txtFormula = nullptr;
+    platform::gui::BoundTextBox* txtFormula = nullptr;
     QLabel* lblDescription = nullptr;
-    platform::BoundTextBox* txtDescription = nullptr;
+    platform::gui::BoundTextBox* txtDescription = nullptr;
     QLabel* lblDecimals = nullptr;
     QComboBox* cmbDecimals = nullptr;
 
@@ -83,8 +83,8 @@ public:
 
     void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
                                     bool& cancel);
-    void grdSpectra_KeyDown(int keyCode, int shift);
-    void grdSpectra_RowColChange(std::optional<int> lastRow, int lastCol);
+    void grdSpectra_KeyDown(int& keyCode, int shift);
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
     void grdSpectra_DblClick();
     void grdSpectra_Error(int dataError, int& response);
     void Data1_MoveComplete();
@@ -104,7 +104,7 @@ private:
     void backupBeforeEdit();
 
     View view_;
-    std::array<platform::TextBox*, 31> lev_{};
+    std::array<platform::gui::TextBox*, 31> lev_{};
     std::array<QLabel*, 31> lf_{};
     bool gridTall_ = false;
 };

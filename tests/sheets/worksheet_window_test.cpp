@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,6 +31,31 @@ using testing_support::SpectrumRow;
 using testing_support::WorksheetFile;
 
 namespace {
+
+// What a grid cell shows.
+QString cellText(platform::DataGrid* grid, int row, int col) {
+    return grid->model()->data(grid->model()->index(row, col)).toString();
+}
+
+// Types into a grid cell as a user does and leaves it with Tab.
+void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text) {
+    QTableView* view = grid->view();
+    const QModelIndex index = grid->model()->index(row, col);
+    view->setCurrentIndex(index);
+    view->edit(index);
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+void moveTo(platform::DataGrid* grid, int row, int col) {
+    grid->view()->setCurrentIndex(grid->model()->index(row, col));
+    QApplication::processEvents();
+}
 
 const std::string kSheet = "Site 'A' [1]; DROP TABLE x; --~";
 
@@ -88,7 +115,7 @@ protected:
                                          {code});
     }
     // Types into a level box and leaves it as a user does, with Tab.
-    static void type(platform::TextBox* box, const QString& text) {
+    static void type(platform::gui::TextBox* box, const QString& text) {
         box->setFocus();
         box->selectAll();
         if (text.isEmpty())
@@ -124,7 +151,7 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_NE(field(1, "Summary 1 Val").toText(), before);
     EXPECT_EQ(w->Lev(2)->text(), "55.0");
     // The chart shows the new level and the backup holds the level before.
-    EXPECT_DOUBLE_EQ(w->chtDisp->rows().at(1).values.at(0), 55);
+    EXPECT_DOUBLE_EQ(w->chtDisp->value(2, 1), 55);
     EXPECT_DOUBLE_EQ(file_->database()
                          ->scalar("SELECT L2 FROM \"~Backup\" WHERE Code = 1")
                          .toDouble(),
@@ -238,7 +265,7 @@ TEST_F(WorksheetWindowTest, ShiftArrowsExtendASelectionOfRecords) {
         return out;
     };
     const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ShiftModifier) {
-        QTest::keyClick(grid->view(), k, m);
+        QTest::keyClick(grid->view()->viewport(), k, m);
         QApplication::processEvents();
     };
     rs.setAbsolutePosition(3);
@@ -276,29 +303,26 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     WorksheetWindow* w = open(2, 2, 13);
     platform::DataGrid* grid = w->grdSpectra;
     EXPECT_EQ(grid->LeftCol(), 4);
-    EXPECT_EQ(grid->columnCaption(4), "25Hz");
-    EXPECT_EQ(grid->cellText(0, 4), "12.3");
+    EXPECT_EQ(grid->caption(4), "25Hz");
+    EXPECT_EQ(cellText(grid, 0, 4), "12.3");
     w->cmbDecimals->setCurrentText("3");
     emit w->cmbDecimals->activated(3);
-    EXPECT_EQ(grid->cellText(0, 4), "12.340");
+    EXPECT_EQ(cellText(grid, 0, 4), "12.340");
     w->cmbDecimals->setCurrentText("0");
     emit w->cmbDecimals->activated(0);
-    EXPECT_EQ(grid->cellText(0, 4), "12");
+    EXPECT_EQ(cellText(grid, 0, 4), "12");
 
     // Under On Changing Records two cells of one row do not recalculate; the
     // next row does. "X" stores no value in the grid.
     w->optRecalRecord->click();
-    ASSERT_TRUE(grid->editCell(0, 5, "50"));
-    ASSERT_TRUE(grid->editCell(0, 6, "X"));
-    grid->setCurrentCell(0, 7);
-    QApplication::processEvents();
+    typeIntoCell(grid, 0, 5, "50");
+    typeIntoCell(grid, 0, 6, "X");
     EXPECT_DOUBLE_EQ(band(2, 2), 43);
-    grid->setCurrentCell(1, 7);
-    QApplication::processEvents();
+    moveTo(grid, 1, 7);
     EXPECT_DOUBLE_EQ(band(1, 2), 50);
     EXPECT_DOUBLE_EQ(band(1, 3), -999);
     EXPECT_DOUBLE_EQ(band(2, 2), 53);
-    EXPECT_EQ(grid->cellText(0, 6), ".");
+    EXPECT_EQ(cellText(grid, 0, 6), ".");
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {

@@ -1,0 +1,73 @@
+#pragma once
+// The rows a record set shares with its clones, and their reading from the
+// file. Private to the record sets: recordset*.cpp and row_writer.cpp.
+#include "platform/db/recordset.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace db {
+
+struct RecordsetImpl;
+
+namespace detail {
+
+struct Row {
+    enum class State { Unchanged, Modified, Added, Deleted };
+    std::vector<Value> values;   // as the record set shows them (pending changes included)
+    std::vector<Value> original; // as in the file
+    std::int64_t rowid = 0;
+    RecordKey key = 0;
+    State state = State::Unchanged;
+    // Added by an AddNew whose Update has not come yet: no batch writes it.
+    bool unfinished = false;
+    // Once taken out of the rows: the row that followed it then, so that a
+    // record set standing on it finds its place after later removals too.
+    std::shared_ptr<Row> next;
+};
+
+struct FieldInfo {
+    std::string name;
+    std::string column; // column of the base table, "" when computed
+    bool hasDef = false;
+    FieldDef def;
+};
+
+// The rows shared by a record set and its clones.
+struct RowStore {
+    std::shared_ptr<Database> db;
+    std::string sql;
+    std::vector<Value> params;
+    std::string baseTable;
+    bool hasRowid = false;
+    std::vector<FieldInfo> fields;
+    std::vector<std::shared_ptr<Row>> rows;
+    // Deleted, pending a batch update, with the place each one had.
+    std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
+    std::uint64_t generation = 0;
+    RecordKey nextTempKey = -1;
+    // The record sets on these rows, for row notices.
+    std::vector<std::weak_ptr<RecordsetImpl>> sharers;
+
+    // Takes a row out of the rows, remembering its successor.
+    void erase(size_t i) {
+        rows[i]->next = i + 1 < rows.size() ? rows[i + 1] : nullptr;
+        rows.erase(rows.begin() + static_cast<long>(i));
+    }
+};
+
+// The query a record source stands for: the name of a table (even one that
+// reads as SQL) or a SELECT, WITH or VALUES query. Throws db::Error.
+std::string recordSourceSql(const Database& db, std::string_view source);
+
+// Reads every row of the query into a new store. Throws db::Error for a
+// query that would change the file.
+std::shared_ptr<RowStore> loadRows(std::shared_ptr<Database> db, std::string sql,
+                                   std::vector<Value> params);
+
+} // namespace detail
+} // namespace db
