@@ -1,9 +1,9 @@
 #include "sheets/open_close.h"
 
 #include "engine/globals.h"
-#include "platform/ui.h"
 #include "platform/db/database.h"
 #include "platform/geometry.h"
+#include "platform/ui.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/sheet_window.h"
@@ -90,8 +90,8 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
         window->Data1.setRecordSource("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY " +
                                       db::quoteIdent("Code"));
         bindWithFallback(window->Data1, path);
-        window->Data2.setRecordSource("SELECT * FROM " + db::quoteIdent("Sheets List") +
-                                          " WHERE " + db::quoteIdent("Sheet Name") + " = ?",
+        window->Data2.setRecordSource("SELECT * FROM " + db::quoteIdent("Sheets List") + " WHERE " +
+                                          db::quoteIdent("Sheet Name") + " = ?",
                                       {db::Value(name)});
         bindWithFallback(window->Data2, path);
     } catch (const std::exception& e) {
@@ -142,9 +142,8 @@ void CloseSheetForm(SheetWindow* window) {
         // the window closes all the same
     }
     QMdiArea* mdi = mdiArea();
-    const bool wasActive = gActiveSheet == window ||
-                           (mdi && mdi->activeSubWindow() &&
-                            mdi->activeSubWindow()->widget() == window);
+    const bool wasActive = gActiveSheet == window || (mdi && mdi->activeSubWindow() &&
+                                                      mdi->activeSubWindow()->widget() == window);
     if (wasActive) {
         QWidget* main = mainForm();
         SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);

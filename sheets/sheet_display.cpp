@@ -12,7 +12,9 @@
 
 namespace {
 
-SheetWindow* activeWindow() { return dynamic_cast<SheetWindow*>(gActiveSheet); }
+SheetWindow* activeWindow() {
+    return dynamic_cast<SheetWindow*>(gActiveSheet);
+}
 
 } // namespace
 
@@ -22,7 +24,8 @@ std::vector<db::Value> currentFields(db::Recordset& rs, bool& atEnd) {
     if (atEnd) return fields;
     const int n = rs.Fields().Count();
     fields.reserve(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) fields.push_back(rs.Fields(i).value());
+    for (int i = 0; i < n; ++i)
+        fields.push_back(rs.Fields(i).value());
     return fields;
 }
 
@@ -31,8 +34,8 @@ void FillLevBoxes(int nBands) {
     if (!w) return;
     bool atEnd = false;
     const auto fields = currentFields(w->Data1.recordset(), atEnd);
-    const std::string type = atEnd || fields.size() < 3 || !fields[2].isText() ? std::string()
-                                                                              : fields[2].text();
+    const std::string type =
+        atEnd || fields.size() < 3 || !fields[2].isText() ? std::string() : fields[2].text();
     for (int j = 1; j <= nBands; ++j) {
         platform::gui::TextBox* box = w->Lev(j);
         if (!box) continue;

@@ -41,13 +41,17 @@ template <class T, class... A> T* named(QWidget* parent, const QString& name, A&
     return w;
 }
 
-bool atRecord(db::Recordset& rs) { return rs.isOpen() && !rs.eof() && !rs.bof(); }
+bool atRecord(db::Recordset& rs) {
+    return rs.isOpen() && !rs.eof() && !rs.bof();
+}
 
 std::string textOf(const db::Value& v) {
     return v.isNull() || v.isEmpty() ? std::string() : v.toText();
 }
 
-int px(int twips) { return platform::twipsToPixels(twips); }
+int px(int twips) {
+    return platform::twipsToPixels(twips);
+}
 
 // The value stored for text typed into a level box.
 bool levelFromText(const QString& t, double& value) {
@@ -114,7 +118,13 @@ void WorksheetWindow::buildControls() {
         for (int j = 1; j <= n; ++j) {
             auto* label = named<QLabel>(fraSpectrum, platform::gui::indexedName("LF", j));
             label->setAlignment(Qt::AlignCenter);
-            auto* box = named<platform::gui::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
+            if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
+                QFont small = label->font();
+                small.setPointSizeF(small.pointSizeF() * 0.85);
+                label->setFont(small);
+            }
+            auto* box =
+                named<platform::gui::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
             box->setAlignment(Qt::AlignRight);
             lf_[static_cast<size_t>(j)] = label;
             lev_[static_cast<size_t>(j)] = box;
@@ -158,11 +168,13 @@ void WorksheetWindow::buildControls() {
     connect(cmbSum1, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum1_Click);
     connect(cmbSum2, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum2_Click);
     if (n == 30)
-        connect(txtNotes, &platform::gui::MultiLineTextBox::Change, this, &WorksheetWindow::txtNotes_Change);
+        connect(txtNotes, &platform::gui::MultiLineTextBox::Change, this,
+                &WorksheetWindow::txtNotes_Change);
     else
         connect(txtNotes, &platform::gui::MultiLineTextBox::LostFocus, this,
                 &WorksheetWindow::txtNotes_LostFocus);
-    connect(txtRecalc, &platform::gui::TextBox::LostFocus, this, &WorksheetWindow::txtRecalc_LostFocus);
+    connect(txtRecalc, &platform::gui::TextBox::LostFocus, this,
+            &WorksheetWindow::txtRecalc_LostFocus);
     if (txtFormula) {
         connect(txtFormula, &platform::gui::TextBox::KeyDown, this,
                 &WorksheetWindow::txtFormula_KeyDown);
@@ -179,8 +191,7 @@ void WorksheetWindow::buildControls() {
     connect(grdSpectra, &platform::DataGrid::KeyDown, this, &WorksheetWindow::grdSpectra_KeyDown);
     connect(grdSpectra, &platform::DataGrid::RowColChange, this,
             &WorksheetWindow::grdSpectra_RowColChange);
-    connect(grdSpectra, &platform::DataGrid::DblClick, this,
-            &WorksheetWindow::grdSpectra_DblClick);
+    connect(grdSpectra, &platform::DataGrid::DblClick, this, &WorksheetWindow::grdSpectra_DblClick);
     connect(grdSpectra, &platform::DataGrid::Error, this, &WorksheetWindow::grdSpectra_Error);
     connect(&Data1, &db::DataControl::MoveComplete, this, &WorksheetWindow::Data1_MoveComplete);
 
@@ -200,11 +211,17 @@ void WorksheetWindow::buildControls() {
             cols.push_back({"L" + std::to_string(j), QString("L%1").arg(j)});
         grdSpectra->setColumns(cols);
         grdSpectra->setFrozenColumns(4);
+        for (int c = 4; c < n + 4; ++c)
+            grdSpectra->setColumnWidth(c, 825);
         // GrdFmt: the display format of every band column.
         for (int c = 4; c < n + 4; ++c)
             grdSpectra->setColumnFormat(
                 c, [this](int, const db::Value& v) { return GrdFmt_Format(v); });
     }
+
+    const int widths[] = {900, 2400, view_ == Formula ? 3800 : 1500, 1500, 1500};
+    for (int c = 0; c < (view_ == Formula ? 5 : 4); ++c)
+        grdSpectra->setColumnWidth(c, c < 2 ? widths[c] : view_ == Formula ? widths[c] : 1500);
 
     // Tab order: the grid, then what edits the current spectrum, then the rest.
     QWidget* previous = grdSpectra;
@@ -216,7 +233,8 @@ void WorksheetWindow::buildControls() {
         QWidget::setTabOrder(txtDescription, txtFormula);
         QWidget::setTabOrder(txtFormula, grdSpectra);
     } else {
-        for (int j = 1; j <= n; ++j) tab(lev_[static_cast<size_t>(j)]);
+        for (int j = 1; j <= n; ++j)
+            tab(lev_[static_cast<size_t>(j)]);
     }
     tab(cmbType);
     tab(cmbSum1);
@@ -228,7 +246,8 @@ void WorksheetWindow::buildControls() {
     tab(txtNotes);
 
     // The Edit menu's shortcuts reach the menu from every box of the window.
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
     layoutControls();
 }
 
@@ -247,7 +266,8 @@ bool WorksheetWindow::eventFilter(QObject* watched, QEvent* event) {
             case Qt::Key_F:
                 event->ignore(); // not the box's: the menu's shortcut runs
                 return true;
-            default: break;
+            default:
+                break;
             }
         }
     }
@@ -299,22 +319,24 @@ void WorksheetWindow::layoutControls() {
         y += frameH + margin;
     }
 
-    const int leftW = 300;
+    // Left: type, recalculation, decimals and notes; right: the chart.
+    const int leftW = 344;
     const int bottom = h - margin;
-    fraType->setGeometry(margin, y, leftW, 86);
-    cmbType->setGeometry(8, 20, leftW - 16, 24);
-    cmbSum1->setGeometry(8, 52, (leftW - 24) / 2, 24);
-    cmbSum2->setGeometry(16 + (leftW - 24) / 2, 52, (leftW - 24) / 2, 24);
-    int ly = y + 86 + margin;
-    fraRecalc->setGeometry(margin, ly, leftW - 40, 46);
-    optRecalCell->setGeometry(8, 20, 130, 20);
-    optRecalRecord->setGeometry(138, 20, (leftW - 40) - 142, 20);
-    txtRecalc->setGeometry(margin + leftW - 30, ly + 20, px(375), px(195));
-    ly += 46 + margin;
+    fraType->setGeometry(margin, y, leftW, 54);
+    const int comboW = (leftW - 32) / 4;
+    cmbType->setGeometry(8, 22, 2 * comboW, 24);
+    cmbSum1->setGeometry(16 + 2 * comboW, 22, comboW, 24);
+    cmbSum2->setGeometry(24 + 3 * comboW, 22, comboW, 24);
+    int ly = y + 54 + margin;
+    fraRecalc->setGeometry(margin, ly, leftW - 34, 48);
+    optRecalCell->setGeometry(8, 22, 134, 20);
+    optRecalRecord->setGeometry(144, 22, leftW - 34 - 146, 20);
+    txtRecalc->setGeometry(margin + leftW - px(375), ly + 24, px(375), px(195));
+    ly += 48 + margin;
     if (cmbDecimals) {
         lblDecimals->setGeometry(margin, ly + 3, 140, 20);
         cmbDecimals->setGeometry(margin + 142, ly, 60, 24);
-        ly += 30;
+        ly += 28;
     }
     lblNotes->setGeometry(margin, ly, leftW, 18);
     txtNotes->setGeometry(margin, ly + 18, leftW, std::max(24, bottom - ly - 18));
@@ -330,7 +352,8 @@ void WorksheetWindow::fillLists(int view) {
         cmbSum2->addItem(QString::fromStdString(gSummaryTypes[static_cast<size_t>(i)]));
     }
     if (view == 2 && cmbDecimals) {
-        for (const char* d : {"0", "1", "2", "3", "4"}) cmbDecimals->addItem(d);
+        for (const char* d : {"0", "1", "2", "3", "4"})
+            cmbDecimals->addItem(d);
         cmbDecimals->setCurrentText("1");
     }
     optRecalCell->setChecked(true);
@@ -346,7 +369,8 @@ void WorksheetWindow::Form_Load() {
 }
 
 int WorksheetWindow::firstBand() const {
-    const db::Value v = const_cast<db::DataControl&>(Data2).recordset().Fields("First Band").value();
+    const db::Value v =
+        const_cast<db::DataControl&>(Data2).recordset().Fields("First Band").value();
     return v.isNumber() ? static_cast<int>(v.toLong()) : 0;
 }
 
@@ -358,9 +382,10 @@ void WorksheetWindow::Form_Activate() {
         mFirstBand = firstBand();
         for (int j = 1; j <= n; ++j) {
             const int band = n == 30 ? mFirstBand + j - 1 : mFirstBand + 3 * (j - 1);
-            const QString label = band >= 1 && band <= 48
-                                      ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
-                                      : QString();
+            const QString label =
+                band >= 1 && band <= 48
+                    ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
+                    : QString();
             if (view_ == Formula)
                 lf_[static_cast<size_t>(j)]->setText(label);
             else
@@ -384,9 +409,13 @@ void WorksheetWindow::Form_Activate() {
     }
 }
 
-void WorksheetWindow::Form_Unload() { CloseSheetForm(this); }
+void WorksheetWindow::Form_Unload() {
+    CloseSheetForm(this);
+}
 
-void WorksheetWindow::backupBeforeEdit() { BackupSheet(false); }
+void WorksheetWindow::backupBeforeEdit() {
+    BackupSheet(false);
+}
 
 void WorksheetWindow::commitRecord() {
     db::Recordset& rs = Data1.recordset();
@@ -453,7 +482,8 @@ void WorksheetWindow::updateSummary(int which) {
     const int n = bandCount();
     mFirstBand = firstBand();
     BandArray bands;
-    for (int j = 1; j <= n; ++j) bands[j] = bandValue(rs.Fields(7 + j).value());
+    for (int j = 1; j <= n; ++j)
+        bands[j] = bandValue(rs.Fields(7 + j).value());
     if (which & 1) {
         const int k = summaryTypeNumber(cmbSum1->Text().toStdString());
         rs.Fields("Summary 1 Val") = db::Value(CalcSummary(k, bands, mFirstBand, n));
@@ -525,7 +555,9 @@ void WorksheetWindow::txtNotes_Change() {
     }
 }
 
-void WorksheetWindow::txtNotes_LostFocus() { txtNotes_Change(); }
+void WorksheetWindow::txtNotes_LostFocus() {
+    txtNotes_Change();
+}
 
 void WorksheetWindow::txtRecalc_LostFocus() {
     RecalcSheet();
@@ -650,7 +682,9 @@ int WorksheetWindow::tallGridTwips(int gridTopPixels) const {
                            platform::pixelsToTwips(gridTopPixels) - 400);
 }
 
-void WorksheetWindow::grdSpectra_Error(int, int& response) { response = 0; }
+void WorksheetWindow::grdSpectra_Error(int, int& response) {
+    response = 0;
+}
 
 void WorksheetWindow::Data1_MoveComplete() {
     if (gBusy) return;

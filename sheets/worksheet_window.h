@@ -123,14 +123,12 @@ public:
 class frmWorksheet1A : public WorksheetWindow {
     Q_OBJECT
 public:
-    explicit frmWorksheet1A(QWidget* parent = nullptr)
-        : WorksheetWindow(10, Spreadsheet, parent) {}
+    explicit frmWorksheet1A(QWidget* parent = nullptr) : WorksheetWindow(10, Spreadsheet, parent) {}
 };
 class frmWorksheet2A : public WorksheetWindow {
     Q_OBJECT
 public:
-    explicit frmWorksheet2A(QWidget* parent = nullptr)
-        : WorksheetWindow(30, Spreadsheet, parent) {}
+    explicit frmWorksheet2A(QWidget* parent = nullptr) : WorksheetWindow(30, Spreadsheet, parent) {}
 };
 
 // A new window of the class for this band system (1 octave, 2 third-octave)

@@ -5,6 +5,7 @@
 #include "platform/gui/printer_dialog.h"
 #include "tests/support/printer_dialog_script.h"
 
+#include "tests/support/modal_watchdog.h"
 #include <QApplication>
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest-spi.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,6 +72,8 @@ TEST(PrinterDialog, AnUnscriptedOrUnusedAnswerFailsTheTest) {
 }
 
 TEST(PrinterDialog, QtDialogOffersNoPageRangeAndSelectionOnlyWhenAsked) {
+    // The real dialog on purpose: the test answers it itself.
+    testing_support::AllowModalWindows allow;
     for (const bool selection : {false, true}) {
         QPrinter device(QPrinter::HighResolution);
         bool seen = false;

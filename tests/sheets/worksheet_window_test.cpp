@@ -16,9 +16,9 @@
 #include "workspace/bandwright_window.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 
@@ -97,8 +97,8 @@ protected:
                           const std::string& sheet = kSheet) {
         WorksheetWindow* w = newWorksheetWindow(bandKind, view);
         gActiveSheet = w;
-        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path_),
-                                   QString::fromStdString(sheet), bandKind, firstBand, view, true));
+        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path_), QString::fromStdString(sheet),
+                                   bandKind, firstBand, view, true));
         QApplication::processEvents();
         return w;
     }
@@ -132,8 +132,7 @@ protected:
 };
 
 TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
-    file_->addSheet(kSheet, 1, 14,
-                    {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
     WorksheetWindow* w = open(1, 1);
     EXPECT_EQ(w->windowTitle(), QString::fromStdString("Worksheet: " + kSheet));
     EXPECT_EQ(gActiveSheet, w);
@@ -145,17 +144,15 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_EQ(gBackupCaption, w->windowTitle());
     const std::string before = field(1, "Summary 1 Val").toText();
 
-    type(w->Lev(2), "55");
-    EXPECT_DOUBLE_EQ(band(1, 2), 55);
-    EXPECT_DOUBLE_EQ(band(2, 2), 58);
+    type(w->Lev(6), "55");
+    EXPECT_DOUBLE_EQ(band(1, 6), 55);
+    EXPECT_DOUBLE_EQ(band(2, 6), 58);
     EXPECT_NE(field(1, "Summary 1 Val").toText(), before);
-    EXPECT_EQ(w->Lev(2)->text(), "55.0");
+    EXPECT_EQ(w->Lev(6)->text(), "55.0");
     // The chart shows the new level and the backup holds the level before.
-    EXPECT_DOUBLE_EQ(w->chtDisp->value(2, 1), 55);
-    EXPECT_DOUBLE_EQ(file_->database()
-                         ->scalar("SELECT L2 FROM \"~Backup\" WHERE Code = 1")
-                         .toDouble(),
-                     40);
+    EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
+    EXPECT_DOUBLE_EQ(
+        file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
@@ -172,7 +169,7 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
     EXPECT_TRUE(gBackupCaption.isEmpty());
 
     const std::pair<QString, double> cases[] = {
-        {"X", -998}, {"#ERR", -997}, {".", -999}, {"", -999},
+        {"X", -998}, {"#ERR", -997}, {".", -999},      {"", -999},
         {"7 5", 75}, {"x", 0},       {"12.36", 12.36}, {"60 dB", 60},
     };
     for (const auto& [text, value] : cases) {
@@ -193,8 +190,7 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
 }
 
 TEST_F(WorksheetWindowTest, OnChangingRecordsWaitsForTheNextRecord) {
-    file_->addSheet(kSheet, 1, 14,
-                    {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
     WorksheetWindow* w = open(1, 1);
     w->optRecalRecord->click();
     type(w->Lev(1), "50");
