@@ -3,6 +3,7 @@
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/geometry.h"
+#include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -11,8 +12,6 @@
 #include "tables/globals.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -61,20 +60,7 @@ void watchActivation(QMdiArea* mdi) {
 }
 
 int cascadeCount() {
-    static const char* const kWords[] = {"Worksheet", "Datasheet", "Graph", "Print"};
-    const auto matches = [](const QString& caption) {
-        for (const char* w : kWords)
-            if (caption.contains(QLatin1String(w), Qt::CaseSensitive)) return true;
-        return false;
-    };
-    int count = 0;
-    if (QWidget* main = mainForm(); main && matches(main->windowTitle())) ++count;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QDialog*>(w) && matches(w->windowTitle())) ++count;
-    if (QMdiArea* mdi = mdiArea())
-        for (QMdiSubWindow* sub : mdi->subWindowList())
-            if (sub->widget() && matches(sub->widget()->windowTitle())) ++count;
-    return count;
+    return platform::gui::countFormsWithCaption({"Worksheet", "Datasheet", "Graph", "Print"});
 }
 
 bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& sheet, int bandKind,
@@ -102,6 +88,8 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
     if (ws) ws->bound(view, bandKind);
 
     window->setWindowTitle((isWorksheet ? "Worksheet: " : "Datasheet: ") + sheet);
+    platform::gui::registerForm(window, isWorksheet ? platform::gui::FormKind::Worksheet
+                                                    : platform::gui::FormKind::Datasheet);
     SetMenus(isWorksheet ? kMenuWorksheet : kMenuDatasheet);
 
     QMdiArea* mdi = mdiArea();

@@ -1,5 +1,6 @@
 #include "workspace/bandwright_window.h"
 
+#include "platform/gui/forms.h"
 #include "workspace/menu_bar.h"
 
 #include <QPointer>
@@ -16,6 +17,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setBackground(QColor(128, 128, 128));
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    platform::gui::registerForm(this, platform::gui::FormKind::Main);
     resize(1024, 720);
 }
 
