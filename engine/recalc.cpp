@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -30,6 +31,11 @@ double bandValue(const db::Value& v) {
 
 std::string textOf(const db::Value& v) {
     return v.isText() ? v.text() : v.toText();
+}
+
+std::optional<std::string> storedText(const db::Value& v) {
+    if (v.isNull()) return std::nullopt;
+    return textOf(v);
 }
 
 } // namespace
@@ -57,6 +63,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
     in.summary1Types = in.formulas;
     in.summary2Types = in.formulas;
+    input.summary1Stored.assign(static_cast<size_t>(records) + 1, std::nullopt);
+    input.summary2Stored = input.summary1Stored;
     clone.MoveFirst();
     for (int n = 1; n <= records; ++n) {
         const auto row = static_cast<size_t>(n);
@@ -65,6 +73,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
         in.formulas[row] = textOf(clone.Fields(db::kFieldFormula).value());
         in.summary1Types[row] = textOf(clone.Fields(sum1Type).value());
         in.summary2Types[row] = textOf(clone.Fields(sum2Type).value());
+        input.summary1Stored[row] = storedText(clone.Fields(input.summary1Val).value());
+        input.summary2Stored[row] = storedText(clone.Fields(input.summary2Val).value());
         clone.MoveNext();
     }
     return input;
@@ -77,21 +87,24 @@ RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages
 void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input,
                        const RecalcPassOutput& out) {
     const RecalcPassInput& in = input.pass;
-    clone.MoveFirst();
-    for (int n = 1; n <= in.values.records(); ++n) {
+    std::vector<int> fields;
+    for (int j = 1; j <= in.bandCount; ++j)
+        fields.push_back(db::kFieldFormula + j);
+    fields.push_back(input.summary1Val);
+    fields.push_back(input.summary2Val);
+    // Record n is at position n, as the read phase walked them. Each record
+    // is changed just before it is written, while it is at hand.
+    clone.UpdateBatch(fields, [&](db::BatchRecord& record) {
+        const int n = record.position();
         const auto row = static_cast<size_t>(n);
         for (int j = 1; j <= in.bandCount; ++j)
             if (out.values(n, j) != in.values(n, j))
-                clone.Fields(db::kFieldFormula + j) = db::Value(out.values(n, j));
-        const db::Value s1 = clone.Fields(input.summary1Val).value();
-        if (s1.isNull() || textOf(s1) != out.summary1Vals[row])
-            clone.Fields(input.summary1Val) = db::Value(out.summary1Vals[row]);
-        const db::Value s2 = clone.Fields(input.summary2Val).value();
-        if (s2.isNull() || textOf(s2) != out.summary2Vals[row])
-            clone.Fields(input.summary2Val) = db::Value(out.summary2Vals[row]);
-        clone.MoveNext();
-    }
-    clone.UpdateBatch();
+                record.setValue(db::kFieldFormula + j, out.values(n, j));
+        if (input.summary1Stored[row] != out.summary1Vals[row])
+            record.setValue(input.summary1Val, db::Value(out.summary1Vals[row]));
+        if (input.summary2Stored[row] != out.summary2Vals[row])
+            record.setValue(input.summary2Val, db::Value(out.summary2Vals[row]));
+    });
 }
 
 void RecalcSheet() {

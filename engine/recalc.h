@@ -2,6 +2,10 @@
 // Recalculation of the worksheet shown in the active sheet window.
 #include "engine/recalc_pass.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace db {
 class Recordset;
 }
@@ -24,6 +28,9 @@ struct RecalcSheetInput {
     RecalcPassInput pass;
     int summary1Val = -1; // field positions the write phase fills
     int summary2Val = -1;
+    // Rows 1..records (row 0 unused): the summary texts as stored, none for Null.
+    std::vector<std::optional<std::string>> summary1Stored;
+    std::vector<std::optional<std::string>> summary2Stored;
 };
 
 RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 
 namespace db {
@@ -46,7 +47,12 @@ struct RowStore {
     std::vector<std::shared_ptr<Row>> rows;
     // Deleted, pending a batch update, with the place each one had.
     std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
+    // Every field set by a batch edit since the last batch update or
+    // cancel: the batch writes these (one set but not changed does no harm)
+    // without first comparing every row with the file's values.
+    std::vector<char> pendingFields;
     std::uint64_t generation = 0;
+    std::uint64_t updates = 0; // edits ended by Update()
     RecordKey nextTempKey = -1;
 
     // Takes a row out of the rows, remembering its successor.
@@ -144,6 +150,7 @@ std::shared_ptr<RowStore> load(std::shared_ptr<Database> db, std::string sql,
                 }
         }
     }
+    s->pendingFields.assign(s->fields.size(), 0);
     Statement st(d, run);
     st.bindAll(s->params);
     const int off = s->hasRowid ? 1 : 0;
@@ -253,6 +260,41 @@ struct RecordsetImpl {
 
 namespace {
 
+// The value a field of the rows stores for `v`; throws when it cannot be set.
+Value storedValue(const RowStore& s, const FieldInfo& f, const Value& v) {
+    if (!s.hasRowid) throw Error("The records of this query cannot be changed");
+    if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
+    // A finite number for a Double field is stored as it is: the common case
+    // of a batch, spared the conversion.
+    if (f.def.type == FieldType::Double && v.kind() == Value::Kind::Double &&
+        std::isfinite(v.toDouble()))
+        return v;
+    return coerceForField(f.def, v);
+}
+
+// Binds a value the statement only reads while it runs, so that a text need
+// not be copied: the value outlives the run.
+void bindDuringRun(Database& db, sqlite3_stmt* st, int index, const Value& v) {
+    int rc = SQLITE_OK;
+    switch (v.kind()) {
+    case Value::Kind::Empty:
+    case Value::Kind::Null:
+        rc = sqlite3_bind_null(st, index);
+        break;
+    case Value::Kind::Long:
+        rc = sqlite3_bind_int64(st, index, v.toLong());
+        break;
+    case Value::Kind::Double:
+        rc = sqlite3_bind_double(st, index, v.toDouble());
+        break;
+    case Value::Kind::Text:
+        rc = sqlite3_bind_text(st, index, v.text().data(), static_cast<int>(v.text().size()),
+                               SQLITE_STATIC);
+        break;
+    }
+    if (rc != SQLITE_OK) db.fail("Cannot bind parameter " + std::to_string(index));
+}
+
 // Writes one row's changed columns, its insertion or its deletion.
 class RowWriter {
 public:
@@ -270,11 +312,13 @@ public:
             it = updates_.emplace(cols, Statement(*s_.db, sql)).first;
         }
         Statement& st = it->second;
-        st.reset();
+        // Every parameter is bound again below: none needs clearing.
+        sqlite3_reset(st.handle());
         int k = 1;
         for (int c : cols)
-            st.bind(k++, r.values[static_cast<size_t>(c)]);
-        st.bind(k, Value(static_cast<long long>(r.rowid)));
+            bindDuringRun(*s_.db, st.handle(), k++, r.values[static_cast<size_t>(c)]);
+        if (sqlite3_bind_int64(st.handle(), k, r.rowid) != SQLITE_OK)
+            s_.db->fail("Cannot bind parameter " + std::to_string(k));
         st.step();
         if (sqlite3_changes(s_.db->handle()) != 1)
             throw Error("The record to be changed is no longer in the table \"" + s_.baseTable +
@@ -352,9 +396,7 @@ Value Field::value() const {
 void Field::setValue(const Value& v) {
     const FieldInfo& f = rs_->field(index_);
     Row& r = rs_->current();
-    if (!rs_->store->hasRowid) throw Error("The records of this query cannot be changed");
-    if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
-    Value stored = coerceForField(f.def, v);
+    Value stored = storedValue(*rs_->store, f, v);
     if (!rs_->editing) {
         rs_->editing = true;
         rs_->buf = r.values;
@@ -620,9 +662,12 @@ void Recordset::Update() {
         }
     } else {
         r.values = d.buf;
+        for (size_t i = 0; i < d.dirty.size(); ++i)
+            if (d.dirty[i]) s.pendingFields[i] = 1;
         if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
     }
     if (d.adding) r.unfinished = false; // only the record set that adds it finishes it
+    ++s.updates;
     d.editing = false;
     d.adding = false;
     d.buf.clear();
@@ -697,10 +742,23 @@ Recordset Recordset::Clone(LockType lock) const {
 }
 
 void Recordset::UpdateBatch() {
+    UpdateBatch({}, {});
+}
+
+void Recordset::UpdateBatch(const std::vector<int>& fields,
+                            const std::function<void(BatchRecord&)>& edit) {
     auto& d = impl();
     if (d.editing) Update();
-    RowStore& s = *d.store;
+    const std::shared_ptr<RowStore> store = d.store;
+    RowStore& s = *store;
+    std::vector<char> named(s.fields.size(), 0);
+    for (int f : fields) {
+        d.field(f);
+        named[static_cast<size_t>(f)] = 1;
+        s.pendingFields[static_cast<size_t>(f)] = 1;
+    }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
+    std::vector<int> cols;
     {
         Database::Transaction tx(*s.db);
         RowWriter w(s);
@@ -710,31 +768,86 @@ void Recordset::UpdateBatch() {
         // the other fields of a row are written with the values they hold,
         // which are the file's own. Preparing one per shape of change would
         // cost more than all the writing.
-        std::vector<char> changed(s.fields.size(), 0);
-        for (auto& r : s.rows)
-            if (r->state == Row::State::Modified)
-                for (int c : changedColumns(*r))
-                    changed[static_cast<size_t>(c)] = 1;
-        std::vector<int> cols;
-        for (size_t i = 0; i < changed.size(); ++i)
-            if (changed[i]) cols.push_back(static_cast<int>(i));
-        for (auto& r : s.rows) {
-            if (r->state == Row::State::Modified)
-                w.update(*r, cols);
-            else if (r->state == Row::State::Added && !r->unfinished)
-                inserted.emplace_back(r.get(), w.insert(*r));
+        for (size_t i = 0; i < s.pendingFields.size(); ++i)
+            if (s.pendingFields[i]) cols.push_back(static_cast<int>(i));
+        const std::uint64_t generation = s.generation;
+        const std::uint64_t updates = s.updates;
+        for (size_t i = 0; i < s.rows.size(); ++i) {
+            if (edit) {
+                BatchRecord record(d, i, named);
+                edit(record);
+                // A record changed another way might be one written already.
+                if (d.store != store || s.generation != generation || s.updates != updates)
+                    throw Error("The records changed while a batch was written");
+            }
+            Row& r = *s.rows[i];
+            if (r.state == Row::State::Modified)
+                w.update(r, cols);
+            else if (r.state == Row::State::Added && !r.unfinished)
+                inserted.emplace_back(&r, w.insert(r));
         }
         tx.commit();
     }
     // Only now, with every change in the file, do the rows take the new state.
     for (auto& [r, rowid] : inserted)
         r->rowid = rowid;
-    for (auto& r : s.rows) {
-        if (r->state == Row::State::Unchanged || r->unfinished) continue;
-        r->original = r->values;
-        r->state = Row::State::Unchanged;
+    for (size_t i = 0; i < s.rows.size(); ++i) {
+        Row& r = *s.rows[i];
+        if (r.state == Row::State::Unchanged || r.unfinished) continue;
+        if (r.state == Row::State::Added) {
+            r.original = r.values;
+        } else { // its other fields hold the file's values already
+            // Each row lies in memory of its own: the next one's fields are
+            // fetched while this one's are copied.
+            const Row* next = i + 1 < s.rows.size() ? s.rows[i + 1].get() : nullptr;
+            for (int c : cols) {
+                const auto k = static_cast<size_t>(c);
+                if (next) {
+                    __builtin_prefetch(next->values.data() + k);
+                    __builtin_prefetch(next->original.data() + k, 1);
+                }
+                r.original[k] = r.values[k];
+            }
+        }
+        r.state = Row::State::Unchanged;
     }
     s.removed.clear();
+    s.pendingFields.assign(s.fields.size(), 0);
+}
+
+// ---- BatchRecord -----------------------------------------------------------
+
+int BatchRecord::position() const {
+    return static_cast<int>(index_ + 1);
+}
+
+void BatchRecord::setValue(int field, const Value& v) {
+    RowStore& s = *d_.store;
+    const FieldInfo& f = d_.field(field);
+    if (!named_[static_cast<size_t>(field)])
+        throw Error("The field \"" + f.name + "\" is not among those the batch writes");
+    store(field, storedValue(s, f, v));
+}
+
+void BatchRecord::setValue(int field, double v) {
+    const FieldInfo& f = d_.field(field);
+    // A finite number for a named Double field needs no conversion.
+    if (d_.store->hasRowid && f.hasDef && f.def.type == FieldType::Double && std::isfinite(v) &&
+        named_[static_cast<size_t>(field)])
+        store(field, Value(v));
+    else
+        setValue(field, Value(v));
+}
+
+void BatchRecord::store(int field, Value v) {
+    RowStore& s = *d_.store;
+    Row& r = *s.rows[index_];
+    // A batch sets the same fields of record after record: the next
+    // record's field is fetched while this one is set.
+    if (index_ + 1 < s.rows.size())
+        __builtin_prefetch(s.rows[index_ + 1]->values.data() + field, 1);
+    r.values[static_cast<size_t>(field)] = std::move(v);
+    if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
 }
 
 void Recordset::CancelBatch() {
@@ -762,6 +875,7 @@ void Recordset::CancelBatch() {
     }
     s.rows = std::move(kept);
     s.removed.clear();
+    s.pendingFields.assign(s.fields.size(), 0);
     ++s.generation;
     d.sync();
 }

@@ -16,6 +16,7 @@
 #include "platform/db/database.h"
 #include "platform/db/value.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,6 +88,26 @@ private:
     std::vector<Value> data_;
 };
 
+// The record an edit of UpdateBatch(fields, edit) is given.
+class BatchRecord {
+public:
+    int position() const; // 1-based, as AbsolutePosition()
+    // Sets a field as a pending change of the rows, as setting it through
+    // Fields() and calling Update() would; throws db::Error likewise, and
+    // for a field the batch did not name.
+    void setValue(int field, const Value& v);
+    void setValue(int field, double v);
+
+private:
+    friend class Recordset;
+    void store(int field, Value v);
+    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named)
+        : d_(d), index_(index), named_(named) {}
+    RecordsetImpl& d_;
+    std::size_t index_;
+    const std::vector<char>& named_;
+};
+
 class Recordset {
 public:
     Recordset() = default; // refers to no record set (closed)
@@ -138,6 +159,12 @@ public:
     Recordset Clone() const;
     Recordset Clone(LockType lock) const;
     void UpdateBatch();
+    // UpdateBatch() that lets `edit` set fields of each record, among the
+    // `fields` named, just before the record is written: every record is
+    // visited once, in order. `edit` changes records only through the
+    // BatchRecord it is given (any other change fails the batch). On
+    // failure what it set stays pending, as with UpdateBatch().
+    void UpdateBatch(const std::vector<int>& fields, const std::function<void(BatchRecord&)>& edit);
     // Drops every pending change of the rows.
     void CancelBatch();
     // Every row from the current one to the last; leaves the record set at EOF.
