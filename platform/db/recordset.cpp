@@ -300,8 +300,8 @@ class RowWriter {
 public:
     explicit RowWriter(RowStore& s) : s_(s) {}
 
-    void update(Row& r, const std::vector<int>& cols) {
-        if (cols.empty()) return;
+    // The statement that writes the fields `cols` of a row.
+    Statement& updateStatement(const std::vector<int>& cols) {
         auto it = updates_.find(cols);
         if (it == updates_.end()) {
             std::string sql = "UPDATE " + quoteIdent(s_.baseTable) + " SET ";
@@ -311,7 +311,14 @@ public:
             sql += " WHERE rowid = ?";
             it = updates_.emplace(cols, Statement(*s_.db, sql)).first;
         }
-        Statement& st = it->second;
+        return it->second;
+    }
+
+    void update(Row& r, const std::vector<int>& cols) {
+        if (!cols.empty()) update(r, cols, updateStatement(cols));
+    }
+
+    void update(Row& r, const std::vector<int>& cols, Statement& st) {
         // Every parameter is bound again below: none needs clearing.
         sqlite3_reset(st.handle());
         int k = 1;
@@ -752,10 +759,13 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     const std::shared_ptr<RowStore> store = d.store;
     RowStore& s = *store;
     std::vector<char> named(s.fields.size(), 0);
+    std::vector<char> numbers(s.fields.size(), 0); // named Double fields
     for (int f : fields) {
-        d.field(f);
-        named[static_cast<size_t>(f)] = 1;
-        s.pendingFields[static_cast<size_t>(f)] = 1;
+        const FieldInfo& info = d.field(f);
+        const auto i = static_cast<size_t>(f);
+        named[i] = 1;
+        numbers[i] = s.hasRowid && info.hasDef && info.def.type == FieldType::Double;
+        s.pendingFields[i] = 1;
     }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
     std::vector<int> cols;
@@ -770,19 +780,31 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         // cost more than all the writing.
         for (size_t i = 0; i < s.pendingFields.size(); ++i)
             if (s.pendingFields[i]) cols.push_back(static_cast<int>(i));
+        Statement* update = cols.empty() ? nullptr : &w.updateStatement(cols);
         const std::uint64_t generation = s.generation;
         const std::uint64_t updates = s.updates;
         for (size_t i = 0; i < s.rows.size(); ++i) {
+            Row& r = *s.rows[i];
             if (edit) {
-                BatchRecord record(d, i, named);
-                edit(record);
+                BatchRecord record(d, i, named, numbers);
+                // What the edit set is pending, even when it fails half way.
+                auto pending = [&] {
+                    if (record.changed_ && r.state == Row::State::Unchanged)
+                        r.state = Row::State::Modified;
+                };
+                try {
+                    edit(record);
+                } catch (...) {
+                    pending();
+                    throw;
+                }
+                pending();
                 // A record changed another way might be one written already.
                 if (d.store != store || s.generation != generation || s.updates != updates)
                     throw Error("The records changed while a batch was written");
             }
-            Row& r = *s.rows[i];
             if (r.state == Row::State::Modified)
-                w.update(r, cols);
+                w.update(r, cols, *update);
             else if (r.state == Row::State::Added && !r.unfinished)
                 inserted.emplace_back(&r, w.insert(r));
         }
@@ -817,37 +839,37 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
 
 // ---- BatchRecord -----------------------------------------------------------
 
+BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
+                         const std::vector<char>& numbers)
+    : d_(d), index_(index), named_(named), numbers_(numbers), values_(d.store->rows[index]->values),
+      // A batch sets the same fields of record after record: the next
+      // record's fields are fetched while this one's are set.
+      next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
+
 int BatchRecord::position() const {
     return static_cast<int>(index_ + 1);
 }
 
 void BatchRecord::setValue(int field, const Value& v) {
-    RowStore& s = *d_.store;
     const FieldInfo& f = d_.field(field);
     if (!named_[static_cast<size_t>(field)])
         throw Error("The field \"" + f.name + "\" is not among those the batch writes");
-    store(field, storedValue(s, f, v));
+    store(field, storedValue(*d_.store, f, v));
 }
 
 void BatchRecord::setValue(int field, double v) {
-    const FieldInfo& f = d_.field(field);
     // A finite number for a named Double field needs no conversion.
-    if (d_.store->hasRowid && f.hasDef && f.def.type == FieldType::Double && std::isfinite(v) &&
-        named_[static_cast<size_t>(field)])
+    if (field >= 0 && static_cast<size_t>(field) < numbers_.size() &&
+        numbers_[static_cast<size_t>(field)] && std::isfinite(v))
         store(field, Value(v));
     else
         setValue(field, Value(v));
 }
 
 void BatchRecord::store(int field, Value v) {
-    RowStore& s = *d_.store;
-    Row& r = *s.rows[index_];
-    // A batch sets the same fields of record after record: the next
-    // record's field is fetched while this one is set.
-    if (index_ + 1 < s.rows.size())
-        __builtin_prefetch(s.rows[index_ + 1]->values.data() + field, 1);
-    r.values[static_cast<size_t>(field)] = std::move(v);
-    if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
+    if (next_) __builtin_prefetch(next_ + field, 1);
+    values_[static_cast<size_t>(field)] = std::move(v);
+    changed_ = true;
 }
 
 void Recordset::CancelBatch() {

@@ -100,12 +100,16 @@ public:
 
 private:
     friend class Recordset;
+    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
+                const std::vector<char>& numbers);
     void store(int field, Value v);
-    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named)
-        : d_(d), index_(index), named_(named) {}
     RecordsetImpl& d_;
     std::size_t index_;
-    const std::vector<char>& named_;
+    const std::vector<char>& named_;   // by field position
+    const std::vector<char>& numbers_; // the named Double fields
+    std::vector<Value>& values_;       // the record's
+    const Value* next_;                // the next record's, or none
+    bool changed_ = false;
 };
 
 class Recordset {
