@@ -758,13 +758,14 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     if (d.editing) Update();
     const std::shared_ptr<RowStore> store = d.store;
     RowStore& s = *store;
+    if (!fields.empty() && !s.hasRowid) throw Error("The records of this query cannot be changed");
     std::vector<char> named(s.fields.size(), 0);
     std::vector<char> numbers(s.fields.size(), 0); // named Double fields
     for (int f : fields) {
         const FieldInfo& info = d.field(f);
         const auto i = static_cast<size_t>(f);
         named[i] = 1;
-        numbers[i] = s.hasRowid && info.hasDef && info.def.type == FieldType::Double;
+        numbers[i] = info.hasDef && info.def.type == FieldType::Double;
         s.pendingFields[i] = 1;
     }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
@@ -780,7 +781,7 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         // cost more than all the writing.
         for (size_t i = 0; i < s.pendingFields.size(); ++i)
             if (s.pendingFields[i]) cols.push_back(static_cast<int>(i));
-        Statement* update = cols.empty() ? nullptr : &w.updateStatement(cols);
+        Statement* update = nullptr; // made for the first row to write
         const std::uint64_t generation = s.generation;
         const std::uint64_t updates = s.updates;
         for (size_t i = 0; i < s.rows.size(); ++i) {
@@ -803,9 +804,10 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
                 if (d.store != store || s.generation != generation || s.updates != updates)
                     throw Error("The records changed while a batch was written");
             }
-            if (r.state == Row::State::Modified)
+            if (r.state == Row::State::Modified && !cols.empty()) {
+                if (!update) update = &w.updateStatement(cols);
                 w.update(r, cols, *update);
-            else if (r.state == Row::State::Added && !r.unfinished)
+            } else if (r.state == Row::State::Added && !r.unfinished)
                 inserted.emplace_back(&r, w.insert(r));
         }
         tx.commit();

@@ -389,6 +389,16 @@ TEST_F(Recordset_, UpdateBatchWithAFailingEditWritesNothing) {
     batch.UpdateBatch();
     EXPECT_EQ(db_->scalar("SELECT group_concat(L1) FROM (SELECT L1 FROM S ORDER BY Code)").text(),
               "7.0,7.0,-999.0,-999.0");
+
+    // The rows of a query over groups cannot be changed at all.
+    auto groups = db_->OpenRecordset("SELECT Type, count(*) AS n FROM S GROUP BY Type", {},
+                                     LockType::BatchOptimistic);
+    try {
+        groups.UpdateBatch({0}, [](BatchRecord& r) { r.setValue(0, Value("x")); });
+        ADD_FAILURE() << "a batch over groups was written";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The records of this query cannot be changed");
+    }
 }
 
 TEST_F(Recordset_, CancelBatchBringsBackTheRowsAsInTheFile) {
