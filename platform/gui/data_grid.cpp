@@ -143,6 +143,19 @@ public:
 
     void refreshGeometries() { updateGeometries(); }
 
+    bool editing() const { return state() == EditingState; }
+    // Ends the cell edit in progress: its text goes into the record as
+    // with Enter. False when no cell was being edited.
+    bool endEdit() {
+        if (state() != EditingState) return false;
+        QWidget* editor = indexWidget(currentIndex());
+        if (!editor) return false;
+        QAbstractItemDelegate* delegate = itemDelegateForIndex(currentIndex());
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return true;
+    }
+
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
         if (!index.isValid()) return;
         if (frozenCount > 0 && index.column() < frozenCount) {
@@ -425,6 +438,15 @@ void DataGrid::setColumnWidth(int col, int twips) {
 
 void DataGrid::Refresh() {
     model_->redraw();
+}
+
+bool DataGrid::EditActive() const {
+    return main_->editing() || frozen_->editing();
+}
+
+void DataGrid::setEditActive(bool active) {
+    if (active) return; // a cell edit starts from the user's typing only
+    if (!frozen_->endEdit()) main_->endEdit();
 }
 
 int DataGrid::Col() const {
