@@ -397,14 +397,18 @@ QTableView* DataGrid::frozenView() const {
 
 void DataGrid::setDataSource(db::DataControl* data) {
     disconnect(moved_);
+    disconnect(destroyed_);
     data_ = data;
-    model_->setDataControl(data);
     if (data) {
-        moved_ = connect(data, &db::DataControl::MoveComplete, this, &DataGrid::onRecordMoved);
-        connect(data, &QObject::destroyed, this, [this, data] {
+        // Heard before the model's own notice: the model's reset makes the
+        // grid look at its control, which must not be one being destroyed.
+        destroyed_ = connect(data, &QObject::destroyed, this, [this, data] {
             if (data_ == data) data_ = nullptr;
         });
     }
+    model_->setDataControl(data);
+    if (data)
+        moved_ = connect(data, &db::DataControl::MoveComplete, this, &DataGrid::onRecordMoved);
     followRecordset(true);
 }
 

@@ -156,6 +156,7 @@ private:
     GridView* frozen_ = nullptr;
     db::DataControl* data_ = nullptr;
     QMetaObject::Connection moved_;
+    QMetaObject::Connection destroyed_;
     SelBookmarkList sel_;
     std::optional<db::RecordKey> curKey_;
     int curCol_ = -1;
