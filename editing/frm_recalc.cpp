@@ -29,6 +29,5 @@ void frmRecalc::showOver(QWidget* window) {
         move(left, top);
     }
     show();
-    raise();
     repaint();
 }
