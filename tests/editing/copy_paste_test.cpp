@@ -207,6 +207,12 @@ TEST_F(CopyPaste, SpreadsheetTextWithLineFeedsOrCarriageReturns) {
         EXPECT_EQ(rows("Sheet").size(), 3u);                               // no row added
         choose("mnuEditUndo");
     }
+    // Rows beyond the last spectrum are dropped: Paste adds none.
+    moveTo(w, 3);
+    choose("mnuEditPaste");
+    EXPECT_EQ(rows("Sheet").size(), 3u);
+    EXPECT_EQ(field("Sheet", 3, "Description").toText(), "pump");
+    EXPECT_EQ(cursor(w), 3);
     EXPECT_TRUE(script_->prompts().empty());
 }
 

@@ -138,23 +138,6 @@ PasteArray withHeader(int cells, const QString& first, int rows = 2) {
     return data;
 }
 
-TEST_F(ExchangeFormat, TheHeaderSaysWhatTheDataAre) {
-    PasteSource s;
-    ASSERT_TRUE(readPasteSource(withHeader(18, "31.5"), s));
-    EXPECT_EQ(s.bandKind, 1);
-    EXPECT_EQ(s.firstBand, 14);
-    ASSERT_TRUE(readPasteSource(withHeader(38, "25"), s));
-    EXPECT_EQ(s.bandKind, 2);
-    EXPECT_EQ(s.firstBand, 13);
-    ASSERT_TRUE(readPasteSource(withHeader(38, "25 Hz"), s)); // the leading number
-
-    EXPECT_FALSE(readPasteSource(withHeader(18, "30"), s));      // no band's frequency
-    EXPECT_FALSE(readPasteSource(withHeader(18, "40"), s));      // octave data off the centres
-    EXPECT_FALSE(readPasteSource(withHeader(20, "31.5"), s));    // neither 18 nor 38 cells
-    EXPECT_FALSE(readPasteSource(withHeader(18, "31.5", 1), s)); // a header alone
-    EXPECT_FALSE(readPasteSource(withHeader(18, "1e999"), s));
-}
-
 // One data row: a spectrum type and its band cells.
 PasteArray dataRow(int cells, const QString& firstFreq, const QString& type,
                    const std::vector<QString>& bands) {
