@@ -13,6 +13,8 @@
 #include "sheets/db_utilities.h"
 #include "sheets/sheet_window.h"
 
+#include <algorithm>
+
 namespace {
 
 long codeOf(const db::Value& v) {
