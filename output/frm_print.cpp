@@ -2,7 +2,17 @@
 
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/named.h"
+#include "platform/gui/printer.h"
+#include "platform/gui/printer_dialog.h"
+#include "platform/gui/rtf_writer.h"
+#include "platform/ui.h"
+
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -63,6 +73,13 @@ void frmPrint::buildControls() {
     txtPrint->setReadOnly(true);
     txtPrint->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtPrint->setLineWrapMode(QTextEdit::NoWrap);
+    QFont previewFont("Arial");
+    previewFont.setPointSizeF(9);
+    txtPrint->document()->setDefaultFont(previewFont);
+    // Columns as wide as the widest band label and a little air: ten fit the box.
+    QFont boldFont = previewFont;
+    boldFont.setBold(true);
+    txtPrint->setTabStopDistance(QFontMetricsF(boldFont).horizontalAdvance("31.5Hz    "));
 
     auto* left = new QVBoxLayout;
     left->addWidget(lstSpectra, 1);
@@ -80,8 +97,10 @@ void frmPrint::buildControls() {
     top->setSpacing(8);
     top->addLayout(left);
     top->addLayout(right, 1);
-    lstSpectra->setFixedWidth(platform::twipsToPixels(2295));
-    Frame1->setFixedWidth(platform::twipsToPixels(2295));
+    // As designed, or as wide as the item captions need in the font of the day.
+    const int leftWidth = std::max(platform::twipsToPixels(2295), Frame1->sizeHint().width());
+    lstSpectra->setFixedWidth(leftWidth);
+    Frame1->setFixedWidth(leftWidth);
 
     connect(lstSpectra, &QListWidget::itemChanged, this, [this] {
         if (!fillingList_) lstSpectra_Click();
@@ -132,8 +151,84 @@ void frmPrint::lstSpectra_Click() {
     if (!mFirstActivate) DoPrint();
 }
 
-void frmPrint::DoPrint() {}
+PrintItems frmPrint::printItems() const {
+    PrintItems items;
+    for (int i = 1; i <= 8; ++i)
+        items.on[static_cast<size_t>(i)] = chkPrintItem(i)->isChecked();
+    return items;
+}
 
-void frmPrint::cmdPrint_Click() {}
+std::vector<const OutputRecord*> frmPrint::tickedRecords() const {
+    std::vector<const OutputRecord*> out;
+    const auto& recs = records();
+    for (int i = 0; i < lstSpectra->count() && i < static_cast<int>(recs.size()); ++i)
+        if (lstSpectra->item(i)->checkState() == Qt::Checked)
+            out.push_back(&recs[static_cast<size_t>(i)]);
+    return out;
+}
 
-void frmPrint::copyPreview() {}
+void frmPrint::DoPrint() {
+    BusyScope busy;
+    PreviewInput in;
+    in.items = printItems();
+    in.nBands = bandCount();
+    in.firstBand = firstBand();
+    in.records = tickedRecords();
+    const std::vector<PreviewRun> runs = previewRuns(in);
+
+    QTextDocument* doc = txtPrint->document();
+    doc->clear();
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    QTextCharFormat regular, bold;
+    regular.setFontWeight(QFont::Normal);
+    bold.setFontWeight(QFont::Bold);
+    for (const PreviewRun& run : runs) {
+        // The preview's lines end with a line feed: the last ends the text.
+        QString text = run.text;
+        if (&run == &runs.back() && text.endsWith('\n')) text.chop(1);
+        cursor.insertText(text, run.bold ? bold : regular);
+    }
+    cursor.endEditBlock();
+}
+
+void frmPrint::copyPreview() {
+    const QTextCursor cursor = txtPrint->textCursor();
+    if (!cursor.hasSelection()) {
+        platform::setClipboard(txtPrint->toPlainText(),
+                               platform::toRtf(platform::rtfDocumentFrom(*txtPrint->document())));
+        return;
+    }
+    const QTextDocumentFragment selection = cursor.selection();
+    QTextDocument part;
+    part.setDefaultFont(txtPrint->document()->defaultFont());
+    QTextCursor(&part).insertFragment(selection);
+    platform::setClipboard(selection.toPlainText(),
+                           platform::toRtf(platform::rtfDocumentFrom(part)));
+}
+
+void frmPrint::cmdPrint_Click() {
+    if (mFirstActivate) return;
+    QPrinter printer(QPrinter::HighResolution);
+    // A selection may be offered; it does not limit what is printed.
+    if (!platform::ShowPrinterDialog(printer, txtPrint->textCursor().hasSelection())) return;
+    platform::QtPrinter out(printer);
+    try {
+        PageJob job;
+        job.items = printItems();
+        job.nBands = bandCount();
+        job.firstBand = firstBand();
+        job.file = DatabaseName();
+        job.sheet = sheetName();
+        job.title = txtTitle->Text();
+        job.printed = QDate::currentDate();
+        job.records = tickedRecords();
+        printPages(out, job);
+        if (!out.EndDoc())
+            throw std::runtime_error(
+                "The spectra could not be printed: the printer or file did not accept them.");
+    } catch (const std::exception& e) {
+        out.KillDoc();
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+}

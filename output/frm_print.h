@@ -4,6 +4,7 @@
 // information) laid out as a text preview, printed page by page, and copied
 // as rich text.
 #include "output/output_window.h"
+#include "output/print_layout.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -40,6 +41,9 @@ public:
     // Puts the preview, or its selected part, on the clipboard as rich text
     // and plain text.
     void copyPreview();
+    // The ticked items and spectra as they stand.
+    PrintItems printItems() const;
+    std::vector<const OutputRecord*> tickedRecords() const;
 
 protected:
     int bandCount() const override;

@@ -350,30 +350,8 @@ TEST_F(GraphWindowTest, AGraphFollowsARenameOfItsSheet) {
 }
 
 TEST_F(GraphWindowTest, ADatasheetGraphShowsTheTypeTheDatasheetWindowShows) {
-    // A datasheet window as the Datasheets menu opens one: its spectra of a
-    // chosen type (the field where a worksheet keeps its formula).
-    db::TableDef def = db::worksheetTableDef("Sources", 10);
-    def.fields[7].name = "Select Type";
-    auto database = file_->database();
-    db::createSheet(*database, def, 1, 14);
-    const char* rows[][3] = {
-        {"3", "Chiller", "Plant"}, {"1", "Fan coil", "Plant"}, {"2", "Lorry", "Traffic"}};
-    for (const auto& r : rows)
-        database->Execute(
-            "INSERT INTO \"Sources\" (\"Code\", \"Description\", \"Select Type\") VALUES (?, ?, ?)",
-            {db::Value(std::stoi(r[0])), db::Value(r[1]), db::Value(r[2])});
-    auto* ds = new SheetWindow(db::SheetKind::Datasheet, 10);
-    ds->txtDBName->setText(QString::fromStdString(path_));
-    db::bindWorksheet(*ds, file_->connectionString(), "Sources");
-    auto* info = new QWidget(ds);
-    info->setObjectName("frmOtherInfo(1)");
-    auto* types = new QComboBox(ds);
-    types->setObjectName("cmbSelectBy(1)");
-    types->addItems({"<All>", "Plant", "Traffic"});
-    ds->setWindowTitle("Datasheet: Sources");
-    main_->mdiArea->addSubWindow(ds)->show();
-    activate(ds);
-
+    QComboBox* types = nullptr;
+    SheetWindow* ds = openDatasheet(types);
     types->setCurrentText("Plant");
     frmGraph* g = openGraphWindow();
     ASSERT_TRUE(g);

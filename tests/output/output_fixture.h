@@ -5,6 +5,7 @@
 #include "engine/globals.h"
 #include "output/frm_graph.h"
 #include "output/frm_print.h"
+#include "platform/db/sheet_layout.h"
 #include "platform/geometry.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -133,6 +135,38 @@ protected:
     }
     QMdiSubWindow* frame(QWidget* w) const {
         return qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    }
+    // A datasheet window as the Datasheets menu opens one: its spectra of a
+    // type chosen in its list (kept where a worksheet keeps its formula),
+    // and a descriptive field behind the bands.
+    SheetWindow* openDatasheet(QComboBox*& types) {
+        db::TableDef def = db::worksheetTableDef("Sources", 10);
+        def.fields[7].name = "Select Type";
+        db::FieldDef source = def.fields[1];
+        source.name = "Source";
+        def.fields.push_back(source);
+        auto database = file_->database();
+        db::createSheet(*database, def, 1, 14);
+        const char* rows[][4] = {{"3", "Chiller", "Plant", "Maker's data"},
+                                 {"1", "Fan coil", "Plant", "Test lab"},
+                                 {"2", "Lorry", "Traffic", ""}};
+        for (const auto& r : rows)
+            database->Execute(
+                "INSERT INTO \"Sources\" (\"Code\", \"Description\", \"Select Type\", "
+                "\"Source\", \"L1\") VALUES (?, ?, ?, ?, 40)",
+                {db::Value(std::stoi(r[0])), db::Value(r[1]), db::Value(r[2]), db::Value(r[3])});
+        auto* ds = new SheetWindow(db::SheetKind::Datasheet, 10);
+        ds->txtDBName->setText(QString::fromStdString(path_));
+        db::bindWorksheet(*ds, file_->connectionString(), "Sources");
+        auto* info = new QWidget(ds);
+        info->setObjectName("frmOtherInfo(1)");
+        types = new QComboBox(ds);
+        types->setObjectName("cmbSelectBy(1)");
+        types->addItems({"<All>", "Plant", "Traffic"});
+        ds->setWindowTitle("Datasheet: Sources");
+        main_->mdiArea->addSubWindow(ds)->show();
+        activate(ds);
+        return ds;
     }
     QString tempFile(const std::string& name) const {
         return QString::fromStdString((dir_ / name).string());
