@@ -1,15 +1,18 @@
 // The graph and print windows as a user meets them: a graph of 20
-// third-octave spectra with summary points described and redrawn, and a
-// graph window opened on a 1,000-spectrum sheet (binding, list, first
-// activation and first paint). Offscreen, on files in a temporary folder
-// removed at exit.
+// third-octave spectra with summary points described and redrawn, a graph
+// window opened on a 1,000-spectrum sheet (binding, list, first activation
+// and first paint), the print preview of 1,000 third-octave spectra with
+// every item, and those spectra printed to PDF. Offscreen, on files in a
+// temporary folder removed at exit.
 #include "engine/globals.h"
 #include "output/frm_graph.h"
+#include "output/frm_print.h"
 #include "output/output_menu.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/chart.h"
+#include "platform/gui/printer_dialog.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
 #include "sheets/open_close.h"
@@ -20,6 +23,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 
 #include <benchmark/benchmark.h>
 
@@ -56,6 +60,7 @@ std::string makeFile(int spectra) {
         rs.AddNew();
         rs.Fields("Code") = db::Value(n);
         rs.Fields("Description") = db::Value("Position " + std::to_string(n));
+        if (n % 3 == 0) rs.Fields("Formula") = db::Value("s" + std::to_string(n - 1) + " + 3");
         rs.Fields("Summary 1 Val") = db::Value(std::to_string(50 + n % 20) + ".4 dBA");
         rs.Fields("Summary 2 Val") = db::Value(std::to_string(60 + n % 20) + ".1 dBL");
         for (int j = 1; j <= 30; ++j)
@@ -112,6 +117,40 @@ void BM_OpenGraphWindow(benchmark::State& state) {
     closeAll();
 }
 BENCHMARK(BM_OpenGraphWindow)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+frmPrint* openPrint(int spectra) {
+    openSheet(makeFile(spectra));
+    frmPrint* p = openPrintWindow();
+    if (!p) std::abort();
+    QApplication::processEvents();
+    return p;
+}
+
+void BM_PrintPreview(benchmark::State& state) {
+    frmPrint* p = openPrint(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        p->DoPrint();
+        // Until it shows: the text laid out and painted.
+        QApplication::processEvents();
+        p->txtPrint->viewport()->repaint();
+    }
+    closeAll();
+}
+BENCHMARK(BM_PrintPreview)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_PrintToPdf(benchmark::State& state) {
+    frmPrint* p = openPrint(static_cast<int>(state.range(0)));
+    const QString pdf = QString::fromStdString((gDir / "spectra.pdf").string());
+    platform::setPrinterDialogHandler([pdf](QPrinter& printer, bool) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    for (auto _ : state)
+        p->cmdPrint_Click();
+    closeAll();
+}
+BENCHMARK(BM_PrintToPdf)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
