@@ -117,5 +117,12 @@ void OutputMenu::subWindowActivated(QMdiSubWindow* sub) {
                 if (auto* out = qobject_cast<OutputWindow*>(f)) out->linkSheetWindow(sheet);
         return;
     }
-    if (auto* out = qobject_cast<OutputWindow*>(w)) out->Form_Activate();
+    auto* out = qobject_cast<OutputWindow*>(w);
+    if (!out) return;
+    // A failure of the set-up is reported; the program goes on.
+    try {
+        out->Form_Activate();
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
 }

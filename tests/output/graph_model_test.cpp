@@ -284,16 +284,6 @@ TEST_F(GraphModelTest, EachAxisIsScaledByTheTypeOfItsFirstSpectrum) {
     }
 }
 
-TEST_F(GraphModelTest, TheLegendShowsOnlyWithSomethingPlotted) {
-    Graph g;
-    g.records = {spectrum(1, "A", std::vector<double>(10, 40))};
-    g.settings = {LineSettings{}};
-    EXPECT_FALSE(g.describe().legend);
-    EXPECT_TRUE(g.describe().series.empty());
-    g.settings[0].plotted = true;
-    EXPECT_TRUE(g.describe().legend);
-}
-
 TEST_F(GraphModelTest, AxisLabelsLeaveOutBandsBeyondTheTable) {
     const std::vector<QString> octave = graphAxisLabels(10, 26); // 500 Hz up: 8 bands fit
     EXPECT_EQ(octave[0], "500");
@@ -343,12 +333,6 @@ TEST(GraphPage, TheChartFillsNinetyPercentOfThePageAlongOneSideAndIsCentred) {
     EXPECT_DOUBLE_EQ(tall.top(), 550);
     EXPECT_DOUBLE_EQ(tall.center().x(), 7500);
     EXPECT_TRUE(fitOnPage(11000, 15000, 0, 400).isEmpty());
-}
-
-TEST(GraphLegend, ADefaultLegendIsTheDescriptionPartOfTheName) {
-    EXPECT_EQ(defaultLegend("12: Fan: inlet"), "Fan: inlet");
-    EXPECT_EQ(defaultLegend("3: "), "");
-    EXPECT_EQ(defaultLegend("3"), "");
 }
 
 } // namespace

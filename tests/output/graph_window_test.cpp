@@ -361,6 +361,16 @@ TEST_F(GraphWindowTest, ADatasheetGraphShowsTheTypeTheDatasheetWindowShows) {
     EXPECT_EQ(g->lstSpectra->item(0)->text(), "1: Fan coil");
     EXPECT_EQ(g->lstSpectra->item(1)->text(), "3: Chiller");
 
+    // A type with no spectrum: an empty list and chart.
+    activate(ds);
+    types->addItem("Ventilation");
+    types->setCurrentText("Ventilation");
+    g = openGraphWindow();
+    ASSERT_TRUE(g);
+    QApplication::processEvents();
+    EXPECT_EQ(g->lstSpectra->count(), 0);
+    EXPECT_EQ(g->chtDisp->seriesCount(), 0);
+
     activate(ds);
     types->setCurrentText("<All>");
     g = openGraphWindow();
