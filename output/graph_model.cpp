@@ -81,8 +81,8 @@ constexpr double kTwipsPerPixel = 15;
 
 } // namespace
 
-GraphSpec describeGraph(const GraphInput& in) {
-    GraphSpec g;
+GraphDescription describeGraph(const GraphInput& in) {
+    GraphDescription g;
     const int n = in.nBands;
     static const std::vector<OutputRecord> noRecords;
     static const std::vector<LineSettings> noSettings;
@@ -198,7 +198,7 @@ GraphSpec describeGraph(const GraphInput& in) {
     return g;
 }
 
-void drawGraph(const GraphSpec& g, platform::gui::Chart& chart) {
+void drawGraph(const GraphDescription& g, platform::gui::Chart& chart) {
     using namespace platform::gui;
     chart.setSeriesCount(static_cast<int>(g.series.size()));
     chart.setRowCount(g.rows);

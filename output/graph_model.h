@@ -56,7 +56,7 @@ struct GraphSeries {
     QString label;
 };
 
-struct GraphSpec {
+struct GraphDescription {
     int rows = 0;
     // values[s][r - 1] of series s + 1 at row r; nulls mark missing points.
     std::vector<std::vector<double>> values;
@@ -74,10 +74,10 @@ struct GraphSpec {
 };
 
 // The graph of the plotted spectra.
-GraphSpec describeGraph(const GraphInput& input);
+GraphDescription describeGraph(const GraphInput& input);
 
 // Puts the description on the chart, replacing all it showed.
-void drawGraph(const GraphSpec& spec, platform::gui::Chart& chart);
+void drawGraph(const GraphDescription& graph, platform::gui::Chart& chart);
 
 // The category labels of a sheet: an octave sheet's band labels without
 // their unit ("31.5", "1K"); a third-octave sheet's only under the octave

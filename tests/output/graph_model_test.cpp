@@ -44,7 +44,7 @@ struct Graph {
     std::vector<LineSettings> settings;
     bool summary = false;
 
-    GraphSpec describe() const {
+    GraphDescription describe() const {
         GraphInput in;
         in.nBands = nBands;
         in.axisLabels = graphAxisLabels(nBands, firstBand);
@@ -78,38 +78,38 @@ TEST_F(GraphModelTest, OctaveSpectraBecomeRowsWithGapsAtMissingValuesAndTheirLin
     pump.legend = "Pump in use";
     g.settings[0].legend = "Fan";
 
-    const GraphSpec spec = g.describe();
-    ASSERT_EQ(spec.rows, 10);
-    ASSERT_EQ(spec.series.size(), 2u);
-    EXPECT_DOUBLE_EQ(spec.values[0][0], 62.5);
+    const GraphDescription d = g.describe();
+    ASSERT_EQ(d.rows, 10);
+    ASSERT_EQ(d.series.size(), 2u);
+    EXPECT_DOUBLE_EQ(d.values[0][0], 62.5);
     // ".", "X" and "#ERR" are gaps in the line.
     const std::vector<bool> nulls = {false, false, true,  false, true,
                                      false, true,  false, false, false};
-    EXPECT_EQ(spec.nulls[0], nulls);
-    EXPECT_EQ(spec.nulls[1], std::vector<bool>(10, false));
-    EXPECT_EQ(spec.labelLevels, 1);
+    EXPECT_EQ(d.nulls[0], nulls);
+    EXPECT_EQ(d.nulls[1], std::vector<bool>(10, false));
+    EXPECT_EQ(d.labelLevels, 1);
     const std::vector<QString> labels = {"31.5", "63", "125", "250", "500",
                                          "1K",   "2K", "4K",  "8K",  "16K"};
-    EXPECT_EQ(spec.labels[0], labels);
-    EXPECT_EQ(spec.divisionsPerTick, 1);
+    EXPECT_EQ(d.labels[0], labels);
+    EXPECT_EQ(d.divisionsPerTick, 1);
     // The unplotted spectrum of 90 dB takes no part in the scale.
-    EXPECT_DOUBLE_EQ(spec.axes[0].maximum, 70);
-    EXPECT_DOUBLE_EQ(spec.axes[0].minimum, 30);
-    EXPECT_EQ(spec.axes[0].majorDivision, 4);
-    EXPECT_EQ(spec.axes[0].minorDivision, 1);
-    EXPECT_EQ(spec.axes[0].title, "Level, dB");
-    EXPECT_TRUE(spec.axes[1].hidden);
-    EXPECT_EQ(spec.title, "Plant room");
-    EXPECT_EQ(spec.categoryTitle, "Frequency, Hz");
-    EXPECT_TRUE(spec.legend);
+    EXPECT_DOUBLE_EQ(d.axes[0].maximum, 70);
+    EXPECT_DOUBLE_EQ(d.axes[0].minimum, 30);
+    EXPECT_EQ(d.axes[0].majorDivision, 4);
+    EXPECT_EQ(d.axes[0].minorDivision, 1);
+    EXPECT_EQ(d.axes[0].title, "Level, dB");
+    EXPECT_TRUE(d.axes[1].hidden);
+    EXPECT_EQ(d.title, "Plant room");
+    EXPECT_EQ(d.categoryTitle, "Frequency, Hz");
+    EXPECT_TRUE(d.legend);
 
-    const GraphSeries& fan = spec.series[0];
+    const GraphSeries& fan = d.series[0];
     EXPECT_EQ(fan.colour, QColor(0, 0, 0));
     EXPECT_EQ(fan.penStyle, 1);
     EXPECT_EQ(fan.penWidth, 20);
     EXPECT_EQ(fan.marker, kNoMarker);
     EXPECT_EQ(fan.label, "Fan");
-    const GraphSeries& p = spec.series[1];
+    const GraphSeries& p = d.series[1];
     EXPECT_EQ(p.colour, QColor(255, 0, 255));
     EXPECT_EQ(p.penStyle, 3);
     EXPECT_EQ(p.penWidth, 50);
@@ -133,26 +133,25 @@ TEST_F(GraphModelTest, ThirdOctaveSummaryPointsStandAfterAGapWithTheSecondLabelO
                  spectrum(3, "Wall", std::vector<double>(30, 30), "Transmission Loss", "Rw",
                           "Rw 33", "STC", "STC 34")};
     g.settings = {plotted(), plotted(), plotted()};
-    const GraphSpec spec = g.describe();
+    const GraphDescription d = g.describe();
 
-    ASSERT_EQ(spec.rows, 33);
-    EXPECT_EQ(spec.divisionsPerTick, 3);
-    EXPECT_EQ(spec.labelLevels, 2);
+    ASSERT_EQ(d.rows, 33);
+    EXPECT_EQ(d.divisionsPerTick, 3);
+    EXPECT_EQ(d.labelLevels, 2);
     // Octave centres only: 31.5 Hz is band 14, the second of the sheet.
-    EXPECT_EQ(spec.labels[0][0], "");
-    EXPECT_EQ(spec.labels[0][1], "31.5");
-    EXPECT_EQ(spec.labels[0][2], "");
-    EXPECT_EQ(spec.labels[0][16], "1K");
-    EXPECT_EQ(spec.labels[0][28], "16K");
-    EXPECT_EQ(spec.labels[0][30], "");
-    EXPECT_EQ(spec.labels[0][31], "dBA");
-    EXPECT_EQ(spec.labels[0][32], "");
-    EXPECT_EQ(spec.labels[1][32], "NR");
+    EXPECT_EQ(d.labels[0][0], "");
+    EXPECT_EQ(d.labels[0][1], "31.5");
+    EXPECT_EQ(d.labels[0][2], "");
+    EXPECT_EQ(d.labels[0][16], "1K");
+    EXPECT_EQ(d.labels[0][28], "16K");
+    EXPECT_EQ(d.labels[0][30], "");
+    EXPECT_EQ(d.labels[0][31], "dBA");
+    EXPECT_EQ(d.labels[0][32], "");
+    EXPECT_EQ(d.labels[1][32], "NR");
 
     auto point = [&](size_t s, int row) {
-        return spec.nulls[s][static_cast<size_t>(row - 1)]
-                   ? std::nan("")
-                   : spec.values[s][static_cast<size_t>(row - 1)];
+        return d.nulls[s][static_cast<size_t>(row - 1)] ? std::nan("")
+                                                        : d.values[s][static_cast<size_t>(row - 1)];
     };
     for (size_t s = 0; s < 3; ++s)
         EXPECT_TRUE(std::isnan(point(s, 31))) << "gap row of series " << s;
@@ -163,8 +162,8 @@ TEST_F(GraphModelTest, ThirdOctaveSummaryPointsStandAfterAGapWithTheSecondLabelO
     EXPECT_TRUE(std::isnan(point(2, 32)));
     EXPECT_TRUE(std::isnan(point(2, 33)));
     // All summaries count in the scale, the unlabelled ones too.
-    EXPECT_DOUBLE_EQ(spec.axes[0].maximum, 60);
-    EXPECT_DOUBLE_EQ(spec.axes[0].minimum, 20);
+    EXPECT_DOUBLE_EQ(d.axes[0].maximum, 60);
+    EXPECT_DOUBLE_EQ(d.axes[0].minimum, 20);
 }
 
 TEST_F(GraphModelTest, SummaryRowsFollowTheLabelsThatArePresent) {
@@ -192,16 +191,16 @@ TEST_F(GraphModelTest, SummaryRowsFollowTheLabelsThatArePresent) {
         g.records = {spectrum(1, "A", std::vector<double>(static_cast<size_t>(c.nBands), 40),
                               "Sound Level", c.type1, "51 dBA", c.type2, "NR 44")};
         g.settings = {plotted()};
-        const GraphSpec spec = g.describe();
-        EXPECT_EQ(spec.rows, c.rows) << c.what;
-        EXPECT_EQ(spec.labelLevels, c.levels) << c.what;
+        const GraphDescription d = g.describe();
+        EXPECT_EQ(d.rows, c.rows) << c.what;
+        EXPECT_EQ(d.labelLevels, c.levels) << c.what;
         for (const auto& [row, text] : c.labels)
-            EXPECT_EQ(spec.labels[0][static_cast<size_t>(row - 1)], text) << c.what;
+            EXPECT_EQ(d.labels[0][static_cast<size_t>(row - 1)], text) << c.what;
         if (c.rows > c.nBands) {
-            EXPECT_TRUE(spec.nulls[0][static_cast<size_t>(c.nBands)]) << c.what;
+            EXPECT_TRUE(d.nulls[0][static_cast<size_t>(c.nBands)]) << c.what;
             // A missing first label: the point is the second summary's value.
             const double expected = c.type1.isEmpty() ? 44 : 51;
-            EXPECT_DOUBLE_EQ(spec.values[0][static_cast<size_t>(c.nBands + 1)], expected) << c.what;
+            EXPECT_DOUBLE_EQ(d.values[0][static_cast<size_t>(c.nBands + 1)], expected) << c.what;
         }
     }
 }
@@ -270,9 +269,9 @@ TEST_F(GraphModelTest, EachAxisIsScaledByTheTypeOfItsFirstSpectrum) {
         Graph g;
         g.records = c.records;
         g.settings = c.settings;
-        const GraphSpec spec = g.describe();
+        const GraphDescription d = g.describe();
         for (int a = 0; a < 2; ++a) {
-            const GraphAxis& got = spec.axes[static_cast<size_t>(a)];
+            const GraphAxis& got = d.axes[static_cast<size_t>(a)];
             const GraphAxis& want = a == 0 ? c.first : c.second;
             EXPECT_DOUBLE_EQ(got.maximum, want.maximum) << c.what << " axis " << a + 1;
             EXPECT_DOUBLE_EQ(got.minimum, want.minimum) << c.what << " axis " << a + 1;
