@@ -1,6 +1,8 @@
 #include "workspace/bandwright_window.h"
 
 #include "editing/edit_menu.h"
+#include "output/output_copy.h"
+#include "output/output_menu.h"
 #include "platform/gui/forms.h"
 #include "workspace/menu_bar.h"
 
@@ -19,6 +21,10 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
     new EditMenu(*this);
+    new OutputMenu(this);
+    // Edit > Copy of a graph or print window copies what that window shows.
+    for (const auto kind : {platform::gui::FormKind::Graph, platform::gui::FormKind::Print})
+        setCopyHandler(kind, [](QWidget& window) { copyOutputWindow(&window); });
     platform::gui::registerForm(this, platform::gui::FormKind::Main);
     resize(1024, 720);
 }
