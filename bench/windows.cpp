@@ -70,6 +70,8 @@ WorksheetWindow* openWindow(const std::string& path) {
 void closeAll() {
     mainWindow().mdiArea->closeAllSubWindows();
     QApplication::processEvents();
+    // Closed windows are deleted later: outside an event loop, now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void BM_OpenThirdOctaveWindow(benchmark::State& state) {

@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "engine/recalc_pass.h"
+#include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_form.h"
 #include "platform/db/sheet_layout.h"
@@ -98,6 +99,8 @@ void RecalcSheet() {
     // Only an empty sheet is skipped: a record set left past its last record
     // still holds spectra to recalculate.
     if (!rs.isOpen() || rs.RecordCount() == 0) return;
+    // A read-only file is shown as stored: nothing it computed could be kept.
+    if (const auto database = rs.database(); database && database->readOnly()) return;
     FlagGuard running(gRecalcRunning);
     std::string failure;
     {

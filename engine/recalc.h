@@ -6,6 +6,6 @@
 // bands that changed and the summary texts that differ or are Null. Formula
 // errors are shown one message per spectrum; a failing data operation is
 // shown as one message and leaves the file as it was. Does nothing while
-// gNoRecalc is set, for a datasheet, for an empty sheet, and when called
-// again from inside one of its own message boxes.
+// gNoRecalc is set, for a datasheet, for an empty sheet, for a read-only
+// file, and when called again from inside one of its own message boxes.
 void RecalcSheet();

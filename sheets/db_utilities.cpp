@@ -29,6 +29,12 @@ bool BackupSheet(bool recreate) {
     const std::string sheet = caption.mid(11).toStdString();
     try {
         auto database = db::Database::open(path);
+        if (database->readOnly()) {
+            // No edit can change the file, so there is nothing to undo.
+            gBackupCaption.clear();
+            enableUndo(false);
+            return false;
+        }
         const auto names = database->tableNames();
         bool found = false;
         for (const auto& name : names)

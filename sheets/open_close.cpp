@@ -117,8 +117,11 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
         if (QAction* a = menuItem("mnuWSViewFormula")) a->setChecked(view == 1);
         if (QAction* a = menuItem("mnuWSViewSpread")) a->setChecked(view == 2);
     }
+    QPointer<SheetWindow> alive(window);
     sub->show();
     mdi->setActiveSubWindow(sub);
+    // The activation closes a window it cannot bind (no catalogue row, say).
+    if (!alive || (ws && ws->activationFailed())) return true;
     return false;
 }
 

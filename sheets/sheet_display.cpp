@@ -9,12 +9,18 @@
 #include "sheets/sheet_window.h"
 
 #include <QPalette>
+#include <QPointer>
 
 namespace {
 
 SheetWindow* activeWindow() {
     return dynamic_cast<SheetWindow*>(gActiveSheet);
 }
+
+// The record whose chart last failed: a record drawn again by the next
+// handler of the same move does not repeat the message.
+QPointer<SheetWindow> gOverflowWindow;
+db::RecordKey gOverflowRecord = 0;
 
 } // namespace
 
@@ -73,11 +79,18 @@ void FillChart(int nBands, int firstBand) {
         if (data.majorOverflow) {
             chart.setAxisScale(platform::gui::AxisId::Y1, data.maximum, data.minimum,
                                old.majorDivision, old.minorDivision);
-            platform::MsgBox("Overflow");
+            db::Recordset& rs = w->Data1.recordset();
+            const db::RecordKey key = atEnd ? 0 : rs.Bookmark();
+            if (gOverflowWindow != w || gOverflowRecord != key) {
+                gOverflowWindow = w;
+                gOverflowRecord = key;
+                platform::MsgBox("Overflow");
+            }
             return;
         }
         chart.setAxisScale(platform::gui::AxisId::Y1, data.maximum, data.minimum, data.major,
                            data.minor);
+        if (gOverflowWindow == w) gOverflowWindow = nullptr;
     }
     if (w->grdSpectra) w->grdSpectra->Refresh();
 }

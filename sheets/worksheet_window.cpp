@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QResizeEvent>
+#include <QTableView>
 
 #include <cmath>
 
@@ -398,9 +399,11 @@ void WorksheetWindow::Form_Activate() {
         SetMenus(kMenuWorksheet);
         if (QAction* a = menuItem("mnuWSViewSpread")) a->setChecked(view_ == Spreadsheet);
         if (QAction* a = menuItem("mnuWSViewFormula")) a->setChecked(view_ == Formula);
+        applyEditability();
         txtNotes->setFocus();
         BackupSheet(true);
     } catch (const std::exception& e) {
+        activationFailed_ = true;
         platform::MsgBox(QString::fromStdString(e.what()));
         if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
             sub->close();
@@ -410,16 +413,67 @@ void WorksheetWindow::Form_Activate() {
 }
 
 void WorksheetWindow::Form_Unload() {
+    // What the user typed is kept: a level still in its box, and the
+    // current record's pending edit.
+    for (int j = 1; j <= bandCount(); ++j)
+        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    commitRecord();
     CloseSheetForm(this);
 }
 
 void WorksheetWindow::backupBeforeEdit() {
+    if (editBackedUp_) return; // one backup per edit, taken before its first write
+    editBackedUp_ = true;
     BackupSheet(false);
 }
 
-void WorksheetWindow::commitRecord() {
+bool WorksheetWindow::commitRecord() {
     db::Recordset& rs = Data1.recordset();
-    if (rs.isOpen() && rs.editing()) rs.Move(0);
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.Move(0);
+        return true;
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
+        return false;
+    }
+}
+
+// Drops the current record's pending edit and shows the record as stored.
+void WorksheetWindow::discardEdit() {
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
+        if (atRecord(rs)) rs.Move(0); // the bound controls show the stored values again
+    } catch (const std::exception&) {
+    }
+}
+
+// What can be edited: nothing of a read-only file, and no record's fields
+// while there is no current record (an empty sheet).
+void WorksheetWindow::applyEditability() {
+    db::Recordset& rs = Data1.recordset();
+    const auto database = rs.isOpen() ? rs.database() : nullptr;
+    const bool writable = database && !database->readOnly();
+    const bool record = writable && atRecord(rs);
+    for (int j = 1; j <= bandCount(); ++j)
+        if (Lev(j)) Lev(j)->setReadOnly(!record);
+    cmbType->setEnabled(record);
+    cmbSum1->setEnabled(record);
+    cmbSum2->setEnabled(record);
+    if (txtFormula) {
+        txtFormula->setReadOnly(!record);
+        txtDescription->setReadOnly(!record);
+    }
+    txtNotes->setReadOnly(!writable);
+    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
+                                         QAbstractItemView::EditKeyPressed |
+                                         QAbstractItemView::AnyKeyPressed
+                                   : QAbstractItemView::NoEditTriggers;
+    grdSpectra->view()->setEditTriggers(triggers);
+    if (grdSpectra->frozenView()) grdSpectra->frozenView()->setEditTriggers(triggers);
 }
 
 void WorksheetWindow::Lev_LostFocus(int index) {
@@ -506,11 +560,8 @@ void WorksheetWindow::cmbType_Click() {
         cmbSum2->setText(QString::fromStdString(row[3]));
         updateSummary(3);
     } catch (const std::exception& e) {
-        try {
-            rs.CancelUpdate();
-        } catch (const std::exception&) {
-        }
         platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
     }
     FillChart(bandCount(), mFirstBand);
     if (view_ == Formula) FillLevBoxes(bandCount());
@@ -523,8 +574,8 @@ void WorksheetWindow::cmbSum1_Click() {
         backupBeforeEdit();
         updateSummary(1);
     } catch (const std::exception& e) {
-        rs.CancelUpdate();
         platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
     }
     FillChart(bandCount(), mFirstBand);
 }
@@ -536,8 +587,8 @@ void WorksheetWindow::cmbSum2_Click() {
         backupBeforeEdit();
         updateSummary(2);
     } catch (const std::exception& e) {
-        rs.CancelUpdate();
         platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
     }
     FillChart(bandCount(), mFirstBand);
 }
@@ -548,10 +599,16 @@ void WorksheetWindow::cmbDecimals_Click() {
 }
 
 void WorksheetWindow::txtNotes_Change() {
+    db::Recordset& row = Data2.recordset();
     try {
-        if (Data2.recordset().isOpen()) Data2.recordset().Move(0);
+        if (row.isOpen()) row.Move(0);
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
+        try {
+            row.CancelUpdate();
+            row.Move(0); // the notes as stored
+        } catch (const std::exception&) {
+        }
     }
 }
 
@@ -566,32 +623,19 @@ void WorksheetWindow::txtRecalc_LostFocus() {
 
 void WorksheetWindow::txtFormula_KeyDown(int keyCode, int) {
     if (keyCode != kKeyEnter) return;
-    try {
-        commitRecord();
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-    }
+    commitRecord();
     txtDescription->setFocus();
 }
 
 void WorksheetWindow::txtDescription_KeyDown(int keyCode, int) {
     if (keyCode != kKeyEnter) return;
-    try {
-        commitRecord();
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-    }
+    commitRecord();
     txtFormula->setFocus();
 }
 
 void WorksheetWindow::txtFormula_LostFocus() {
     if (gNoRecalc) return;
-    try {
-        commitRecord(); // the recalculation must see the new formula
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-        return;
-    }
+    if (!commitRecord()) return; // the recalculation must see the new formula
     RecalcSheet();
     FillChart(bandCount(), firstBand());
 }
@@ -625,12 +669,7 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
 void WorksheetWindow::grdSpectra_KeyDown(int& keyCode, int shift) {
     selectionKeyDown(*this, keyCode, shift);
     if (view_ == Formula && keyCode == kKeyEnter && grdSpectra->Col() == 2) {
-        try {
-            commitRecord();
-        } catch (const std::exception& e) {
-            platform::MsgBox(QString::fromStdString(e.what()));
-            return;
-        }
+        if (!commitRecord()) return;
         RecalcSheet();
         FillChart(bandCount(), firstBand());
         FillLevBoxes(bandCount());
@@ -642,15 +681,13 @@ void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
     try {
         if (view_ == Formula) {
             if (mCellChanged) {
-                commitRecord();
-                RecalcSheet();
+                if (commitRecord()) RecalcSheet();
                 mCellChanged = false;
             }
             FillChart(bandCount(), firstBand());
             FillLevBoxes(bandCount());
         } else if (mCellChanged && (optRecalCell->isChecked() || !lastRow.isEmpty())) {
-            commitRecord();
-            RecalcSheet();
+            if (commitRecord()) RecalcSheet();
             FillChart(bandCount(), firstBand());
             mCellChanged = false;
         }
@@ -682,12 +719,20 @@ int WorksheetWindow::tallGridTwips(int gridTopPixels) const {
                            platform::pixelsToTwips(gridTopPixels) - 400);
 }
 
-void WorksheetWindow::grdSpectra_Error(int, int& response) {
-    response = 0;
+void WorksheetWindow::grdSpectra_Error(int dataError, int& response) {
+    response = 0; // a value the field cannot hold: the grid shows no message
+    if (dataError == platform::DataGrid::ErrRecordRefused) {
+        // The record cannot be written (a read-only file): say so once and
+        // drop the edit, so the grid is free to move again.
+        platform::MsgBox(grdSpectra->ErrorText());
+        discardEdit();
+    }
 }
 
 void WorksheetWindow::Data1_MoveComplete() {
+    editBackedUp_ = false;
     if (gBusy) return;
+    applyEditability();
     try {
         const int n = bandCount();
         if (view_ == Formula) {

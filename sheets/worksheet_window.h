@@ -63,6 +63,9 @@ public:
     void fillLists(int view);
     void bound(int view, int bandKind);
 
+    // Set when the window closed itself because its activation failed.
+    bool activationFailed() const { return activationFailed_; }
+
     void Form_Load();
     void Form_Activate() override;
     void Form_Unload() override;
@@ -99,7 +102,11 @@ private:
     int firstBand() const;
     int tallGridTwips(int gridTopPixels) const;
     void updateSummary(int which);
-    void commitRecord();
+    // Writes the current record's pending edit; a failure is shown and the
+    // edit dropped.
+    bool commitRecord();
+    void discardEdit();
+    void applyEditability();
     // Takes the undo backup before the first write of a user's edit.
     void backupBeforeEdit();
 
@@ -107,6 +114,8 @@ private:
     std::array<platform::gui::TextBox*, 31> lev_{};
     std::array<QLabel*, 31> lf_{};
     bool gridTall_ = false;
+    bool editBackedUp_ = false;
+    bool activationFailed_ = false;
 };
 
 // The four window classes.

@@ -379,3 +379,77 @@ TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WorksheetWindowTest, ClosingAWindowKeepsWhatWasTyped) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
+    WorksheetWindow* w = open(1, 2);
+    w->optRecalRecord->click();
+    typeIntoCell(w->grdSpectra, 0, 5, "55"); // pending until the row changes
+    w->txtDescription->setFocus();
+    QTest::keyClicks(w->txtDescription, "at night");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(1, 2), 55);
+    EXPECT_EQ(field(1, "Description").toText(), "at night");
+
+    // A level still in its box when the window closes.
+    WorksheetWindow* f = open(1, 1);
+    f->Lev(3)->setFocus();
+    f->Lev(3)->selectAll();
+    QTest::keyClicks(f->Lev(3), "61");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(1, 3), 61);
+}
+
+TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingWithoutMessages) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
+    file_.reset();
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
+                                            std::filesystem::perms::group_read |
+                                            std::filesystem::perms::others_read);
+    DialogScript script; // any message fails the test
+    WorksheetWindow* w = open(1, 1);
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    EXPECT_FALSE(w->cmbType->isEnabled());
+    EXPECT_TRUE(w->txtNotes->isReadOnly());
+    EXPECT_EQ(w->Lev(1)->text(), "40.0");
+    EXPECT_TRUE(gBackupCaption.isEmpty());
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+    type(w->Lev(1), "55");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    EXPECT_TRUE(script.prompts().empty());
+    EXPECT_DOUBLE_EQ(
+        db::Database::open(path_)->scalar("SELECT L1 FROM " + db::quoteIdent(kSheet)).toDouble(),
+        40);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
+TEST_F(WorksheetWindowTest, AnEmptySheetOffersNothingToTypeInto) {
+    file_->addSheet(kSheet, 1, 14, {});
+    WorksheetWindow* w = open(1, 1);
+    EXPECT_EQ(w->Lev(1)->text(), "");
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    EXPECT_FALSE(w->cmbType->isEnabled());
+    EXPECT_DOUBLE_EQ(w->chtDisp->value(1, 1), 0);
+}
+
+TEST_F(WorksheetWindowTest, AWindowWhoseActivationFailsReportsTheFailure) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
+    file_->database()->Execute("DELETE FROM \"Sheets List\"");
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    WorksheetWindow* w = newWorksheetWindow(1, 1);
+    gActiveSheet = w;
+    EXPECT_TRUE(OpenSheetForm(w, QString::fromStdString(path_), QString::fromStdString(kSheet), 1,
+                              14, 1, true));
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+}
+
+} // namespace
