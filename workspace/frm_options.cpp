@@ -52,6 +52,9 @@ frmOptions::frmOptions() : BwDialog("frmOptions", "Options") {
     cmdOK->setDefault(true);
     optCancelled = hiddenOption("optCancelled");
 
+    for (QComboBox* c : {cmbPrevFiles, cmbDefaultView, cmbProvider})
+        c->setFixedWidth(platform::twipsToPixels(2400));
+
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->addRow("Previously-used files in list:", cmbPrevFiles);
@@ -72,7 +75,7 @@ frmOptions::frmOptions() : BwDialog("frmOptions", "Options") {
     outer->addLayout(form);
     outer->addSpacing(8);
     outer->addLayout(buttons);
-    resize(platform::twipsToPixels(9000), sizeHint().height());
+    resize(platform::twipsToPixels(10500), sizeHint().height());
 
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);

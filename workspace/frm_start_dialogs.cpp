@@ -126,7 +126,7 @@ frmNoTemplate::frmNoTemplate() : BwDialog("frmNoTemplate", "Template Not Found")
     outer->setSpacing(16);
     outer->addWidget(lblMessage);
     outer->addLayout(buttons);
-    resize(twipsToPixels(5400), twipsToPixels(1600));
+    resize(twipsToPixels(6600), twipsToPixels(1500));
 
     connect(cmdIgnore, &QPushButton::clicked, this, &frmNoTemplate::cmdIgnore_Click);
     connect(cmdSelect, &QPushButton::clicked, this, &frmNoTemplate::cmdSelect_Click);
