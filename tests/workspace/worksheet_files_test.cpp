@@ -265,6 +265,13 @@ TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
     EXPECT_TRUE(db::Database::open(other.toStdString())->findTable("Kept"));
     EXPECT_EQ(gFilePath, a);
 
+    // A copy that cannot be written is reported and changes nothing.
+    script_->answerSaveFile(path("no such folder/copy")).answerMsgBox(platform::vbOK);
+    click("mnuFileSaveFileAs");
+    EXPECT_TRUE(script_->prompts().back().startsWith("Error copying file"));
+    EXPECT_EQ(gFilePath, a);
+    EXPECT_EQ(w->txtDBName->text(), a);
+
     script_->answerSaveFile(path("copy"));
     click("mnuFileSaveFileAs");
     const QString copy = path("copy.bwdb");
@@ -283,6 +290,36 @@ TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
     typeLevel(w->Lev(3), "55");
     EXPECT_DOUBLE_EQ(level(copy, "Site", 3), 55);
     EXPECT_DOUBLE_EQ(level(a, "Site", 3), 40);
+}
+
+TEST_F(WorksheetFiles, BrowseAcceptsAtOnceAndANewFileNeverReplacesOne) {
+    const QString a = makeFile("a.bwdb", {"Sheet"});
+    workspace::saveSetting("StartUp", "DefaultDir", path(""));
+    answerForm<frmSElWSFile>(*script_, [](frmSElWSFile& d) {
+        d.cmdBrowse->click(); // cancelled: the dialog stays, on an existing file
+        EXPECT_TRUE(d.optExistFile->isChecked());
+        EXPECT_EQ(d.result(), 0);
+        d.cmdBrowse->click(); // a file chosen: accepted at once
+    });
+    script_->cancelFileDialog().answerOpenFile(a);
+    pick("Sheet");
+    start();
+    EXPECT_EQ(script_->fileDialogs()[0].title, "Open Worksheet File");
+    EXPECT_EQ(script_->fileDialogs()[0].folder, path(""));
+    ASSERT_EQ(childCount(), 1);
+
+    // New Worksheet File onto an existing file: refused, the open file stays.
+    script_->answerSaveFile(a).answerMsgBox(platform::vbOK);
+    click("mnuFileNewFile");
+    EXPECT_TRUE(script_->prompts().back().contains("already exists"));
+    EXPECT_EQ(gFilePath, a);
+    EXPECT_EQ(childCount(), 1);
+    EXPECT_TRUE(db::Database::open(a.toStdString())->findTable("Sheet"));
+    // Nor is a file left behind where one cannot be made.
+    script_->answerSaveFile(path("no such folder/new")).answerMsgBox(platform::vbOK);
+    click("mnuFileNewFile");
+    EXPECT_FALSE(std::filesystem::exists(path("no such folder").toStdString()));
+    EXPECT_EQ(caption(), "Bandwright: " + a);
 }
 
 TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
