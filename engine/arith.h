@@ -18,4 +18,6 @@ inline const char* arithFailure(double v) {
 // The decimal logarithm as the engine takes it everywhere: ln(x) / ln(10),
 // which is not always std::log10(x) to the last bit (log of 1000 is
 // 2.9999999999999996).
-inline double log10ByLn(double x) { return std::log(x) / std::log(10.0); }
+inline double log10ByLn(double x) {
+    return std::log(x) / std::log(10.0);
+}

@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <vector>
 
-constexpr double kNoValue = -999;  // shown "."
-constexpr double kMarked = -998;   // shown "X"
-constexpr double kErrorValue = -997;  // shown "#ERR"
+constexpr double kNoValue = -999;    // shown "."
+constexpr double kMarked = -998;     // shown "X"
+constexpr double kErrorValue = -997; // shown "#ERR"
 
-inline bool isMarker(double v) { return v == kNoValue || v == kMarked || v == kErrorValue; }
+inline bool isMarker(double v) {
+    return v == kNoValue || v == kMarked || v == kErrorValue;
+}
 
 constexpr int kMaxBands = 30;
 

@@ -134,8 +134,8 @@ std::string fnPlen(const ArgMatrix& args, int argCount, BandArray& result, int b
         } else if (argCount == 4) {
             v = -10 * log10ByLn(so / (kTwoPi * d * d) + reverberant);
         } else {
-            v = -10 *
-                log10ByLn(so * std::cos(theta / kDegreesPerRadian) / (kTwoPi * d * d) + reverberant);
+            v = -10 * log10ByLn(so * std::cos(theta / kDegreesPerRadian) / (kTwoPi * d * d) +
+                                reverberant);
         }
         if (const char* failure = store(result, j, v)) return failure;
     }

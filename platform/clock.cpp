@@ -19,7 +19,9 @@ Clock* current = &steady;
 
 } // namespace
 
-Clock& clock() { return *current; }
+Clock& clock() {
+    return *current;
+}
 
 Clock* setClock(Clock* c) {
     Clock* old = current == &steady ? nullptr : current;

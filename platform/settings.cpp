@@ -62,10 +62,15 @@ QString quoteIfNeeded(const QString& v) {
     if (!needs) return v;
     QString out = QStringLiteral("\"");
     for (QChar c : v) {
-        if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else if (c == u'\\' || c == u'"') { out += u'\\'; out += c; }
-        else out += c;
+        if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\\' || c == u'"') {
+            out += u'\\';
+            out += c;
+        } else
+            out += c;
     }
     return out + u'"';
 }
@@ -128,7 +133,8 @@ IniFile load(const QString& path) {
 
 void store(const QString& path, const IniFile& ini) {
     QString text;
-    for (const QString& line : ini.preamble) text += line + u'\n';
+    for (const QString& line : ini.preamble)
+        text += line + u'\n';
     for (const Section& s : ini.sections) {
         if (!text.isEmpty()) text += u'\n';
         text += u'[' + s.name + QStringLiteral("]\n");

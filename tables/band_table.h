@@ -6,10 +6,10 @@
 
 constexpr int kBandTableSize = 48;
 
-extern std::vector<double> gBandFreq;        // Hz, nominal values
-extern std::vector<std::string> gBandLabel;  // "1.6Hz" ... "1KHz" ... "80KHz"
-extern std::vector<double> gAWeight;         // dB, -999 where none is defined
-extern std::vector<double> gCWeight;         // dB, -999 where none is defined
+extern std::vector<double> gBandFreq;       // Hz, nominal values
+extern std::vector<std::string> gBandLabel; // "1.6Hz" ... "1KHz" ... "80KHz"
+extern std::vector<double> gAWeight;        // dB, -999 where none is defined
+extern std::vector<double> gCWeight;        // dB, -999 where none is defined
 
 // Band-table row of band j (1-based) of a sheet: First Band + j - 1 on a
 // sheet of 30 or more bands, First Band + 3 (j - 1) otherwise. Returns 0 when

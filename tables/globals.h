@@ -16,5 +16,5 @@
 extern std::string gConnect;
 
 // The two fill routines of the start procedure, run in this order.
-void FillTables();      // types, bands, curves, air absorption, formula vocabulary
-void FillHelpTables();  // help topics and texts, function help
+void FillTables();     // types, bands, curves, air absorption, formula vocabulary
+void FillHelpTables(); // help topics and texts, function help

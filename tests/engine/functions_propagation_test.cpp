@@ -1,5 +1,5 @@
-#include "tests/engine/function_test_support.h"
 #include "tables/globals.h"
+#include "tests/engine/function_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "tests/engine/function_test_support.h"
 #include "tables/globals.h"
+#include "tests/engine/function_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,9 @@ constexpr Sheet kOctaveFrom63{10, 17}; // 63 Hz .. 31.5 kHz; 1 kHz is band 5
 constexpr Sheet kThirdFrom20{30, 12};  // 20 Hz .. 16 kHz
 
 using function_tests::call;
-Out call(Body fn, const ArgMatrix& args) { return call(fn, args, kOctaveFrom63); }
+Out call(Body fn, const ArgMatrix& args) {
+    return call(fn, args, kOctaveFrom63);
+}
 
 class Room : public ::testing::Test {
 protected:

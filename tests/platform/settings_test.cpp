@@ -12,9 +12,7 @@ using platform::SaveSetting;
 
 class SettingsStore : public ::testing::Test {
 protected:
-    void SetUp() override {
-        QFile::remove(platform::settingsPath(app));
-    }
+    void SetUp() override { QFile::remove(platform::settingsPath(app)); }
     void writeFile(const QByteArray& text) {
         const QString path = platform::settingsPath(app);
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -46,7 +44,8 @@ TEST_F(SettingsStore, RealValuesRoundTripUnchanged) {
         "Grüße, 63 Hz",
     };
     int i = 0;
-    for (const QString& v : values) SaveSetting(app, "Startup", QString("Key%1").arg(i++), v);
+    for (const QString& v : values)
+        SaveSetting(app, "Startup", QString("Key%1").arg(i++), v);
     i = 0;
     for (const QString& v : values)
         EXPECT_EQ(GetSetting(app, "Startup", QString("Key%1").arg(i++), "missing"), v);

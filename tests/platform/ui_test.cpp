@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -72,7 +72,8 @@ TEST(Geometry, TwipsAndPixelsAt96Dpi) {
     EXPECT_EQ(twipsToPixels(8), 1);
     EXPECT_EQ(twipsToPixels(-300), -20);
     EXPECT_EQ(pixelsToTwips(133), 1995);
-    for (int px = -50; px <= 50; ++px) EXPECT_EQ(twipsToPixels(pixelsToTwips(px)), px);
+    for (int px = -50; px <= 50; ++px)
+        EXPECT_EQ(twipsToPixels(pixelsToTwips(px)), px);
 }
 
 TEST(Clock, CanBeReplacedAndRestored) {

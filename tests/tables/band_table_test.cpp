@@ -50,7 +50,8 @@ TEST_F(BandTable, WeightsFollowTheStandardsDefinition) {
 
 TEST_F(BandTable, FrequenciesAndLabelsFollowTheirRules) {
     ASSERT_EQ(gBandFreq.size(), 49u);
-    for (int i = 1; i <= 38; ++i) EXPECT_EQ(gBandFreq[i + 10], 10 * gBandFreq[i]) << i;
+    for (int i = 1; i <= 38; ++i)
+        EXPECT_EQ(gBandFreq[i + 10], 10 * gBandFreq[i]) << i;
     for (int i = 1; i <= 48; ++i) {
         const double f = gBandFreq[i];
         // Within 3% of the exact base-ten frequency (1.6 vs 1.585, 31.5 vs 31.62).
@@ -67,7 +68,8 @@ TEST_F(BandTable, FrequenciesAndLabelsFollowTheirRules) {
 
 TEST_F(BandTable, SheetBandsMapToRowsAndNeverOutsideTheTable) {
     // Octave sheet from 31.5 Hz: every band an octave centre, ending at 16 kHz.
-    for (int j = 1; j <= 10; ++j) EXPECT_EQ(bandTableIndex(14, j, 10) % 3, 2);
+    for (int j = 1; j <= 10; ++j)
+        EXPECT_EQ(bandTableIndex(14, j, 10) % 3, 2);
     EXPECT_EQ(gBandFreq[bandTableIndex(14, 10, 10)], 16000);
     EXPECT_EQ(gBandFreq[bandTableIndex(13, 30, 30)], 20000);
     EXPECT_EQ(bandTableIndex(19, 30, 30), 48);
