@@ -17,4 +17,6 @@ EditMenu::EditMenu(QWidget& main) : QObject(&main) {
     connectItem("mnuEditCopy", &EditMenu::mnuEditCopy_Click);
     connectItem("mnuEditPaste", &EditMenu::mnuEditPaste_Click);
     connectItem("mnuEditPasteInsert", &EditMenu::mnuEditPasteInsert_Click);
+    connectItem("mnuEditPasteFromCEL", &EditMenu::mnuEditPasteFromCEL_Click);
+    connectItem("mnuEditPasteFromIns", &EditMenu::mnuEditPasteFromIns_Click);
 }

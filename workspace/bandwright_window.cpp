@@ -1,6 +1,7 @@
 #include "workspace/bandwright_window.h"
 
 #include "editing/edit_menu.h"
+#include "editing/imports.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
 #include "platform/gui/forms.h"
@@ -8,6 +9,7 @@
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "workspace/file_menu.h"
+#include "workspace/frm_sel_worksheet.h"
 #include "workspace/logo.h"
 #include "workspace/menu_bar.h"
 #include "workspace/window_menu.h"
@@ -35,6 +37,12 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);
     new EditMenu(*this);
+    // The meter import's column is chosen in the sheet picker.
+    setImportPicker([](const QString& caption, const QStringList& items) -> std::optional<int> {
+        const SheetPick pick = pickFromList(caption, items, false);
+        if (pick.outcome != SheetPick::Chosen || pick.index < 0) return std::nullopt;
+        return pick.index;
+    });
     new OutputMenu(this);
     // Edit > Copy of a graph or print window copies what that window shows.
     for (const auto kind : {platform::gui::FormKind::Graph, platform::gui::FormKind::Print})

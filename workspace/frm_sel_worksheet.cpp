@@ -93,7 +93,8 @@ SheetPick pickFromList(const QString& caption, const QStringList& items, bool sh
         return pick;
     }
     pick.text = picker.Text();
-    if (!pick.text.isEmpty() || !picker.lstSheets->selectedItems().isEmpty())
-        pick.outcome = SheetPick::Chosen;
+    const auto selected = picker.lstSheets->selectedItems();
+    if (!selected.isEmpty()) pick.index = picker.lstSheets->row(selected.first());
+    if (!pick.text.isEmpty() || !selected.isEmpty()) pick.outcome = SheetPick::Chosen;
     return pick;
 }

@@ -40,7 +40,8 @@ protected:
 struct SheetPick {
     enum Outcome { Chosen, Cancelled, DifferentFile };
     Outcome outcome = Cancelled;
-    QString text; // the chosen entry
+    QString text;   // the chosen entry
+    int index = -1; // its position in the list, from 0
 };
 
 // Shows the picker modally at Left 2000, Top 2000 twips with this caption
