@@ -108,7 +108,7 @@ TEST_F(Imports, MeterColumnChosenLandsInTheCurrentSpectrum) {
     file_->addSheet("Third", 2, 13, std::vector<SpectrumRow>(2, flat(20, 30)));
     WorksheetWindow* w = open("Oct", 1, 1, 14);
     const Rows before = rows("Oct");
-    for (const QString eol : {QString("\r\n"), QString("\n")}) {
+    for (const QString& eol : {QString("\r\n"), QString("\n")}) {
         platform::setClipboard(joined(octaveExport(), eol));
         moveTo(w, 4);
         pick({"Leq", "Lmax", "Leq"}, 2); // the second of two columns named Leq
@@ -196,7 +196,7 @@ TEST_F(Imports, InsulationTableBecomesATransmissionLossSpectrum) {
     file_->addSheet("Oct", 1, 14, std::vector<SpectrumRow>(3, flat(40)));
     file_->addSheet("Third", 2, 13, std::vector<SpectrumRow>(2, flat(40, 30)));
 
-    for (const QString eol : {QString("\r\n"), QString("\n")}) {
+    for (const QString& eol : {QString("\r\n"), QString("\n")}) {
         platform::setClipboard(joined(insulExport(losses), eol));
         WorksheetWindow* oct = open("Oct", 1, 1, 14);
         moveTo(oct, 2);
