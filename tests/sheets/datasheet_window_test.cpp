@@ -5,6 +5,7 @@
 #include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/datasheet_window.h"
+#include "sheets/frm_sel_data_type.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/open_datasheet.h"
@@ -16,7 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 
@@ -293,6 +297,61 @@ TEST_F(DatasheetWindowTest, AFailedOpenLeavesNoWindowAndRedrawOn) {
     EXPECT_FALSE(gBusy);
     EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
     EXPECT_EQ(gActiveSheet, nullptr);
+}
+
+TEST_F(DatasheetWindowTest, TheTypePickerOffersTheTypesInUseOrANewOne) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    const QString quoted = QString::fromStdString(kQuoted);
+    DialogScript script;
+    const auto picker = [](QObject& form) -> frmSelDataType& {
+        return dynamic_cast<frmSelDataType&>(form);
+    };
+
+    // Filtered on a type: the list holds the types in use, that one selected.
+    choose(w->cmbSelectBy(1), quoted);
+    script.onModal([&](QObject& form) {
+        frmSelDataType& p = picker(form);
+        EXPECT_EQ(p.windowTitle(), "Select Source Type:");
+        EXPECT_EQ(p.lstSheets->count(), 3);
+        EXPECT_EQ(p.lstSheets->item(0)->text(), "");
+        EXPECT_EQ(p.lstSheets->currentItem()->text(), quoted);
+        EXPECT_FALSE(p.txtNewType->isVisibleTo(&p));
+        p.cmdOK->click();
+        return 0;
+    });
+    EXPECT_EQ(GetDataType(*w), quoted);
+
+    // Under "<All>" nothing is selected; a double click chooses.
+    choose(w->cmbSelectBy(1), "<All>");
+    script.onModal([&](QObject& form) {
+        frmSelDataType& p = picker(form);
+        EXPECT_EQ(p.lstSheets->currentItem(), nullptr);
+        QListWidgetItem* fans = p.lstSheets->item(2);
+        emit p.lstSheets->itemDoubleClicked(fans);
+        return 0;
+    });
+    EXPECT_EQ(GetDataType(*w), "Fans");
+
+    // A new type typed joins the selector; an empty one does not.
+    const auto newType = [&](const QString& text, QPushButton* frmSelDataType::*button) {
+        script.onModal([&, text, button](QObject& form) {
+            frmSelDataType& p = picker(form);
+            p.cmdNewType->click();
+            EXPECT_TRUE(p.txtNewType->isVisibleTo(&p));
+            EXPECT_FALSE(p.lstSheets->isVisibleTo(&p));
+            EXPECT_TRUE(p.txtNewType->text().isEmpty()); // each call starts afresh
+            QTest::keyClicks(p.txtNewType, text);
+            (p.*button)->click();
+            return 0;
+        });
+        return GetDataType(*w);
+    };
+    EXPECT_EQ(newType("O'Brien's \"fans\"", &frmSelDataType::cmdOK), "O'Brien's \"fans\"");
+    EXPECT_EQ(items(w->cmbSelectBy(1)).back(), "O'Brien's \"fans\"");
+    EXPECT_EQ(newType("", &frmSelDataType::cmdOK), "");
+    EXPECT_EQ(newType("Cancelled", &frmSelDataType::cmdCancel), "");
+    EXPECT_EQ(w->cmbSelectBy(1)->count(), 5);
 }
 
 } // namespace
