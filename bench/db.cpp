@@ -8,12 +8,11 @@
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 
+#include "bench/scratch_dir.h"
+
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <map>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,8 +22,7 @@ const std::string& sheetFile(int records) {
     static std::map<int, std::string> files;
     auto& path = files[records];
     if (!path.empty()) return path;
-    path = (fs::temp_directory_path() / ("bench-db-" + std::to_string(records) + ".db")).string();
-    fs::remove(path);
+    path = bench::scratchFile("db-" + std::to_string(records) + ".db");
     auto db = db::Database::create(path);
     db->createTable(db::sheetsListTableDef());
     db->createTable(db::worksheetTableDef(kSheet, 30));
@@ -100,4 +98,6 @@ BENCHMARK(BM_BackupCopy) SIZES;
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return bench::runBenchmarks(argc, argv);
+}

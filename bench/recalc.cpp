@@ -1,27 +1,36 @@
 // RecalcSheet on third-octave worksheets of 100, 1,000 and 10,000 spectra
 // stored in a file on disk: every spectrum after the first few has a formula
 // of 3 to 6 operators over earlier spectra, and both summaries are set.
-// Besides the whole recalculation, its phases are timed on their own:
-// reading the records through a clone, evaluating the formulas, rating both
-// summaries, and writing back with the one batch commit.
+// Besides the whole recalculation, each of its phases is timed on its own:
+// reading the records through a clone, evaluating (formulas, then ratings),
+// and writing back with the one batch commit. Beside the write phase stands
+// its floor: the same rows and fields of a copy of the same file written by
+// one prepared UPDATE, bound once per record, in one transaction. On a busy
+// machine compare them with --benchmark_filter=BM_Write
+// --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true:
+// the table at the end then holds the medians.
 #include "engine/recalc.h"
 #include "engine/globals.h"
-#include "engine/recalc_pass.h"
-#include "engine/summary.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_form.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
 #include "tables/globals.h"
-#include "tables/type_tables.h"
+
+#include "bench/scratch_dir.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -44,15 +53,20 @@ public:
     int shown = 0;
 };
 
+std::string spectrum(int n) {
+    std::string s = "s";
+    return s += std::to_string(n);
+}
+
 std::string formulaFor(int n) {
     // 3 to 6 operators over earlier spectra and constants.
     const char* ops[] = {" + ", " !+ ", " - ", " * "};
     const int count = 3 + n % 4;
-    std::string f = "s" + std::to_string(1 + n % 4);
+    std::string f = spectrum(1 + n % 4);
     for (int k = 0; k < count; ++k) {
         const char* op = ops[(n + k) % 4];
-        std::string operand = k % 2 ? std::to_string(1 + (n + k) % 9)
-                                    : "s" + std::to_string(1 + (n * 7 + k) % (n - 1));
+        std::string operand =
+            k % 2 ? std::to_string(1 + (n + k) % 9) : spectrum(1 + (n * 7 + k) % (n - 1));
         if (op[1] == '*') operand = "0.5";
         f += op + operand;
     }
@@ -64,9 +78,7 @@ const std::string& pristineFile(int records) {
     static std::map<int, std::string> files;
     auto& path = files[records];
     if (!path.empty()) return path;
-    path =
-        (fs::temp_directory_path() / ("bench-recalc-" + std::to_string(records) + ".db")).string();
-    fs::remove(path);
+    path = bench::scratchFile("recalc-" + std::to_string(records) + ".db");
     auto db = db::Database::create(path);
     db->createTable(db::sheetsListTableDef());
     db->createTable(db::worksheetTableDef(kSheet, kBands));
@@ -87,15 +99,27 @@ const std::string& pristineFile(int records) {
     return path;
 }
 
-// A fresh working copy of the file, bound to a window-less worksheet form.
+// A fresh working copy of the file.
+std::string workingCopy(int records) {
+    const std::string path = pristineFile(records) + ".work";
+    fs::copy_file(pristineFile(records), path, fs::copy_options::overwrite_existing);
+    return path;
+}
+
+// A working copy bound to a window-less worksheet form.
 struct Bound {
-    std::string path;
     std::unique_ptr<db::SheetForm> form;
     explicit Bound(int records) {
-        path = pristineFile(records) + ".work";
-        fs::copy_file(pristineFile(records), path, fs::copy_options::overwrite_existing);
+        const std::string path = workingCopy(records);
         form = std::make_unique<db::SheetForm>(db::SheetKind::Worksheet);
         db::bindWorksheet(*form, "Data Source=" + path, kSheet);
+    }
+    db::Recordset clone() const {
+        return form->Data1.recordset().Clone(db::LockType::BatchOptimistic);
+    }
+    RecalcSheetInput read() const {
+        db::Recordset records = clone();
+        return readRecalcInput(records, form->Data2.recordset());
     }
 };
 
@@ -105,28 +129,8 @@ void fillOnce() {
     done = true;
 }
 
-RecalcPassInput readSheet(db::SheetForm& form) {
-    db::Recordset clone = form.Data1.recordset().Clone(db::LockType::BatchOptimistic);
-    clone.MoveLast();
-    const int records = clone.RecordCount();
-    RecalcPassInput in;
-    in.bandCount = kBands;
-    in.firstBand = kFirstBand;
-    in.values.resize(records, kBands);
-    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
-    in.summary1Types = in.formulas;
-    in.summary2Types = in.formulas;
-    clone.MoveFirst();
-    for (int n = 1; n <= records; ++n) {
-        for (int j = 1; j <= kBands; ++j)
-            in.values(n, j) = clone.Fields(db::kFieldFormula + j).value().toDouble();
-        in.formulas[static_cast<size_t>(n)] = clone.Fields(db::kFieldFormula).value().toText();
-        in.summary1Types[static_cast<size_t>(n)] = clone.Fields(3).value().toText();
-        in.summary2Types[static_cast<size_t>(n)] = clone.Fields(5).value().toText();
-        clone.MoveNext();
-    }
-    clone.Close();
-    return in;
+int records(const benchmark::State& state) {
+    return static_cast<int>(state.range(0));
 }
 
 void BM_RecalcSheet(benchmark::State& state) {
@@ -135,7 +139,7 @@ void BM_RecalcSheet(benchmark::State& state) {
     platform::setDialogHandler(&dialogs);
     for (auto _ : state) {
         state.PauseTiming();
-        auto bound = std::make_unique<Bound>(static_cast<int>(state.range(0)));
+        auto bound = std::make_unique<Bound>(records(state));
         gActiveSheet = bound->form.get();
         state.ResumeTiming();
         RecalcSheet();
@@ -151,71 +155,99 @@ void BM_RecalcSheet(benchmark::State& state) {
 
 void BM_Read(benchmark::State& state) {
     fillOnce();
-    Bound bound(static_cast<int>(state.range(0)));
+    Bound bound(records(state));
     for (auto _ : state)
-        benchmark::DoNotOptimize(readSheet(*bound.form));
+        benchmark::DoNotOptimize(bound.read());
     state.SetComplexityN(state.range(0));
 }
 
 void BM_Evaluate(benchmark::State& state) {
     fillOnce();
-    Bound bound(static_cast<int>(state.range(0)));
-    RecalcPassInput in = readSheet(*bound.form);
-    // Summary types that name no rating leave only the formulas to time.
-    for (auto& t : in.summary1Types)
-        t.clear();
-    for (auto& t : in.summary2Types)
-        t.clear();
+    const RecalcSheetInput input = Bound(records(state)).read();
     for (auto _ : state)
-        benchmark::DoNotOptimize(runRecalcPass(in, false));
+        benchmark::DoNotOptimize(evaluateRecalc(input, false));
     state.SetComplexityN(state.range(0));
 }
 
-void BM_Rate(benchmark::State& state) {
+// The formulas alone: summary types that name no rating are not rated.
+void BM_EvaluateFormulasOnly(benchmark::State& state) {
     fillOnce();
-    Bound bound(static_cast<int>(state.range(0)));
-    const RecalcPassInput in = readSheet(*bound.form);
-    const RecalcPassOutput evaluated = runRecalcPass(in, false);
-    const int records = in.values.records();
+    RecalcSheetInput input = Bound(records(state)).read();
+    for (auto* types : {&input.pass.summary1Types, &input.pass.summary2Types})
+        for (auto& t : *types)
+            t.clear();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(evaluateRecalc(input, false));
+    state.SetComplexityN(state.range(0));
+}
+
+// Writing the changed bands and summary texts into the clone and the batch
+// commit, on a fresh copy of the file each time.
+void BM_Write(benchmark::State& state) {
+    fillOnce();
     for (auto _ : state) {
-        for (int n = 1; n <= records; ++n) {
-            BandArray row;
-            for (int j = 1; j <= kBands; ++j)
-                row[j] = evaluated.values(n, j);
-            const auto r = static_cast<size_t>(n);
-            benchmark::DoNotOptimize(
-                CalcSummary(summaryTypeNumber(in.summary1Types[r]), row, kFirstBand, kBands));
-            benchmark::DoNotOptimize(
-                CalcSummary(summaryTypeNumber(in.summary2Types[r]), row, kFirstBand, kBands));
-        }
+        state.PauseTiming();
+        auto bound = std::make_unique<Bound>(records(state));
+        db::Recordset clone = bound->clone();
+        const RecalcSheetInput input = readRecalcInput(clone, bound->form->Data2.recordset());
+        const RecalcPassOutput output = evaluateRecalc(input, false);
+        state.ResumeTiming();
+        writeRecalcResult(clone, input, output);
+        state.PauseTiming();
+        clone.Close();
+        bound.reset();
+        state.ResumeTiming();
     }
     state.SetComplexityN(state.range(0));
 }
 
-// Writing the changed bands and summary texts into the clone and the batch commit.
-void BM_WriteAndCommit(benchmark::State& state) {
+// What SQLite alone needs for what BM_Write writes there: the summary texts
+// and every band of every record (the write phase writes the same fields of
+// every record it changes, and it changes every one, their summary texts
+// being Null), through a connection opened as the program opens its files.
+void BM_WriteFloor(benchmark::State& state) {
     fillOnce();
+    const RecalcSheetInput input = Bound(records(state)).read();
+    const RecalcPassOutput out = evaluateRecalc(input, false);
+    const int count = input.pass.values.records();
+    std::string sql =
+        "UPDATE " + db::quoteIdent(kSheet) + " SET \"Summary 1 Val\" = ?, \"Summary 2 Val\" = ?";
+    const db::TableDef table = db::worksheetTableDef(kSheet, kBands);
+    for (int j = 1; j <= kBands; ++j)
+        sql += ", " + db::quoteIdent(table.fields[db::kFieldFormula + j].name) + " = ?";
+    sql += " WHERE rowid = ?";
     for (auto _ : state) {
         state.PauseTiming();
-        auto bound = std::make_unique<Bound>(static_cast<int>(state.range(0)));
-        const RecalcPassInput in = readSheet(*bound->form);
-        const RecalcPassOutput out = runRecalcPass(in, false);
-        state.ResumeTiming();
-        db::Recordset clone = bound->form->Data1.recordset().Clone(db::LockType::BatchOptimistic);
-        clone.MoveFirst();
-        for (int n = 1; n <= in.values.records(); ++n) {
-            for (int j = 1; j <= kBands; ++j)
-                if (out.values(n, j) != in.values(n, j))
-                    clone.Fields(db::kFieldFormula + j) = db::Value(out.values(n, j));
-            clone.Fields(4) = db::Value(out.summary1Vals[static_cast<size_t>(n)]);
-            clone.Fields(6) = db::Value(out.summary2Vals[static_cast<size_t>(n)]);
-            clone.MoveNext();
+        auto db = db::Database::open(workingCopy(records(state)));
+        std::vector<sqlite3_int64> rowids;
+        {
+            db::Statement st(*db,
+                             "SELECT rowid FROM " + db::quoteIdent(kSheet) + " ORDER BY \"Code\"");
+            while (st.step())
+                rowids.push_back(sqlite3_column_int64(st.handle(), 0));
         }
-        clone.UpdateBatch();
-        clone.Close();
-        state.PauseTiming();
-        bound.reset();
+        sqlite3* h = db->handle();
         state.ResumeTiming();
+        sqlite3_stmt* st = nullptr;
+        bool ok = sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                  sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr) == SQLITE_OK;
+        for (int n = 1; ok && n <= count; ++n) {
+            const auto row = static_cast<size_t>(n);
+            sqlite3_bind_text(st, 1, out.summary1Vals[row].c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 2, out.summary2Vals[row].c_str(), -1, SQLITE_STATIC);
+            for (int j = 1; j <= kBands; ++j)
+                sqlite3_bind_double(st, 2 + j, out.values(n, j));
+            sqlite3_bind_int64(st, 3 + kBands, rowids[row - 1]);
+            ok = sqlite3_step(st) == SQLITE_DONE && sqlite3_changes(h) == 1;
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        ok = ok && sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        state.PauseTiming();
+        if (!ok) state.SkipWithError(sqlite3_errmsg(h));
+        db.reset();
+        state.ResumeTiming();
+        if (!ok) break;
     }
     state.SetComplexityN(state.range(0));
 }
@@ -224,9 +256,64 @@ void BM_WriteAndCommit(benchmark::State& state) {
 BENCHMARK(BM_RecalcSheet) SIZES->Iterations(5);
 BENCHMARK(BM_Read) SIZES;
 BENCHMARK(BM_Evaluate) SIZES;
-BENCHMARK(BM_Rate) SIZES;
-BENCHMARK(BM_WriteAndCommit) SIZES->Iterations(5);
+BENCHMARK(BM_EvaluateFormulasOnly) SIZES;
+BENCHMARK(BM_Write) SIZES->Iterations(10);
+BENCHMARK(BM_WriteFloor) SIZES->Iterations(10);
+
+// The console report, then the write phase beside its floor for each size,
+// in time passed and in processor time (which waits for the disk leave out).
+class SideBySide final : public benchmark::ConsoleReporter {
+public:
+    SideBySide() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const std::string& name = r.run_name.function_name;
+            if (r.error_occurred || (name != "BM_Write" && name != "BM_WriteFloor")) continue;
+            // With repetitions, the median of a size stands for it.
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (r.run_type != Run::RT_Iteration && !median) continue;
+            const int size = std::stoi(r.run_name.args);
+            Times& t = sizes_[size];
+            Time& time = name == "BM_Write" ? t.write : t.floor;
+            if (median || !time.median)
+                time = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime(), median};
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (sizes_.empty()) return;
+        std::ostream& out = GetOutputStream();
+        char line[120];
+        std::snprintf(line, sizeof line, "\n%8s %10s %10s %6s %10s %10s %6s\n", "records",
+                      "write ms", "floor ms", "ratio", "write cpu", "floor cpu", "ratio");
+        out << line;
+        for (const auto& [size, t] : sizes_) {
+            if (t.write.real <= 0 || t.floor.real <= 0) continue;
+            std::snprintf(line, sizeof line, "%8d %10.1f %10.1f %6.2f %10.1f %10.1f %6.2f\n", size,
+                          t.write.real, t.floor.real, t.write.real / t.floor.real, t.write.cpu,
+                          t.floor.cpu, t.write.cpu / t.floor.cpu);
+            out << line;
+        }
+        out.flush();
+    }
+
+private:
+    struct Time {
+        double real = 0;
+        double cpu = 0;
+        bool median = false;
+    };
+    struct Times {
+        Time write;
+        Time floor;
+    };
+    std::map<int, Times> sizes_;
+};
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    SideBySide reporter;
+    return bench::runBenchmarks(argc, argv, &reporter);
+}

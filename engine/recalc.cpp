@@ -9,6 +9,7 @@
 #include "platform/ui.h"
 
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -33,11 +34,16 @@ std::string textOf(const db::Value& v) {
     return v.isText() ? v.text() : v.toText();
 }
 
-void recalc(db::SheetForm& sheet, db::Recordset& clone) {
-    clone = sheet.Data1.recordset().Clone(db::LockType::BatchOptimistic);
+std::optional<std::string> storedText(const db::Value& v) {
+    if (v.isNull()) return std::nullopt;
+    return textOf(v);
+}
+
+} // namespace
+
+RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     clone.MoveLast();
     const int records = clone.RecordCount();
-    db::Recordset& list = sheet.Data2.recordset();
     const int firstBand = static_cast<int>(list.Fields("First Band").value().toLong());
     const db::Value system = list.Fields("Octave/Third Octave").value();
     const int bandCount = !system.isNull() && system.toLong() == 2 ? 30 : 10;
@@ -45,18 +51,21 @@ void recalc(db::SheetForm& sheet, db::Recordset& clone) {
         throw db::Error("The sheet table holds fewer band fields than its band system needs");
     const int sum1Type = clone.Fields().indexOf("Summary 1 Type");
     const int sum2Type = clone.Fields().indexOf("Summary 2 Type");
-    const int sum1Val = clone.Fields().indexOf("Summary 1 Val");
-    const int sum2Val = clone.Fields().indexOf("Summary 2 Val");
-    if (sum1Type < 0 || sum2Type < 0 || sum1Val < 0 || sum2Val < 0)
+    RecalcSheetInput input;
+    input.summary1Val = clone.Fields().indexOf("Summary 1 Val");
+    input.summary2Val = clone.Fields().indexOf("Summary 2 Val");
+    if (sum1Type < 0 || sum2Type < 0 || input.summary1Val < 0 || input.summary2Val < 0)
         throw db::Error("The sheet table has no summary fields");
 
-    RecalcPassInput in;
+    RecalcPassInput& in = input.pass;
     in.bandCount = bandCount;
     in.firstBand = firstBand;
     in.values.resize(records, bandCount);
     in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
     in.summary1Types = in.formulas;
     in.summary2Types = in.formulas;
+    input.summary1Stored.assign(static_cast<size_t>(records) + 1, std::nullopt);
+    input.summary2Stored = input.summary1Stored;
     clone.MoveFirst();
     for (int n = 1; n <= records; ++n) {
         const auto row = static_cast<size_t>(n);
@@ -65,30 +74,39 @@ void recalc(db::SheetForm& sheet, db::Recordset& clone) {
         in.formulas[row] = textOf(clone.Fields(db::kFieldFormula).value());
         in.summary1Types[row] = textOf(clone.Fields(sum1Type).value());
         in.summary2Types[row] = textOf(clone.Fields(sum2Type).value());
+        input.summary1Stored[row] = storedText(clone.Fields(input.summary1Val).value());
+        input.summary2Stored[row] = storedText(clone.Fields(input.summary2Val).value());
         clone.MoveNext();
     }
-
-    const RecalcPassOutput out = runRecalcPass(in);
-
-    clone.MoveFirst();
-    for (int n = 1; n <= records; ++n) {
-        const auto row = static_cast<size_t>(n);
-        for (int j = 1; j <= bandCount; ++j)
-            if (out.values(n, j) != in.values(n, j))
-                clone.Fields(db::kFieldFormula + j) = db::Value(out.values(n, j));
-        const db::Value s1 = clone.Fields(sum1Val).value();
-        if (s1.isNull() || textOf(s1) != out.summary1Vals[row])
-            clone.Fields(sum1Val) = db::Value(out.summary1Vals[row]);
-        const db::Value s2 = clone.Fields(sum2Val).value();
-        if (s2.isNull() || textOf(s2) != out.summary2Vals[row])
-            clone.Fields(sum2Val) = db::Value(out.summary2Vals[row]);
-        clone.MoveNext();
-    }
-    clone.UpdateBatch();
-    clone.Close();
+    return input;
 }
 
-} // namespace
+RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages) {
+    return runRecalcPass(input.pass, showMessages);
+}
+
+void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input,
+                       const RecalcPassOutput& out) {
+    const RecalcPassInput& in = input.pass;
+    std::vector<int> fields;
+    for (int j = 1; j <= in.bandCount; ++j)
+        fields.push_back(db::kFieldFormula + j);
+    fields.push_back(input.summary1Val);
+    fields.push_back(input.summary2Val);
+    // Record n is at position n, as the read phase walked them. Each record
+    // is changed just before it is written, while it is at hand.
+    clone.UpdateBatch(fields, [&](db::BatchRecord& record) {
+        const int n = record.position();
+        const auto row = static_cast<size_t>(n);
+        for (int j = 1; j <= in.bandCount; ++j)
+            if (out.values(n, j) != in.values(n, j))
+                record.setValue(db::kFieldFormula + j, out.values(n, j));
+        if (input.summary1Stored[row] != out.summary1Vals[row])
+            record.setValue(input.summary1Val, db::Value(out.summary1Vals[row]));
+        if (input.summary2Stored[row] != out.summary2Vals[row])
+            record.setValue(input.summary2Val, db::Value(out.summary2Vals[row]));
+    });
+}
 
 void RecalcSheet() {
     if (gNoRecalc || gRecalcRunning) return;
@@ -107,7 +125,10 @@ void RecalcSheet() {
         FlagGuard busy(gBusy);
         db::Recordset clone;
         try {
-            recalc(*sheet, clone);
+            clone = rs.Clone(db::LockType::BatchOptimistic);
+            const RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
+            writeRecalcResult(clone, input, evaluateRecalc(input));
+            clone.Close();
         } catch (const std::exception& e) {
             failure = e.what();
             // The clone shares its rows with the window: drop what it left pending.

@@ -56,11 +56,13 @@ bool BackupSheet(bool recreate) {
         tx.commit();
     } catch (const std::exception& e) {
         gBackupCaption.clear();
+        gBackupFile.clear();
         enableUndo(false);
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
     gBackupCaption = caption;
+    gBackupFile = window->txtDBName->text();
     enableUndo(true);
     return false;
 }

@@ -14,7 +14,7 @@ class Database;
 // structure when `recreate` is set or when it is missing), in one
 // transaction. Does nothing unless a worksheet or datasheet window is active
 // and its sheet table exists. On success the backup belongs to the active
-// window's caption and Undo is enabled. A failure shows its text, leaves the
+// window's caption and file, and Undo is enabled. A failure shows its text, leaves the
 // old backup table as it was but disowns it (no caption, Undo disabled) so
 // that Undo can never bring back a state older than the last edit, and
 // returns true.

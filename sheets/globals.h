@@ -9,8 +9,11 @@ extern int gActiveKind;
 extern QString gFilePath;
 // Whether the datasheets file is usable (enables the datasheet commands).
 extern bool gDatasheetOK;
-// Caption of the sheet window whose records the backup table holds.
+// Caption of the sheet window whose records the backup table holds, and
+// the file it was taken in: two sheets of one name in different files
+// never share a backup.
 extern QString gBackupCaption;
+extern QString gBackupFile;
 // Level box to receive the focus after Enter in a level box (0: none).
 extern int gNextLev;
 // Multi-record selection being extended with Shift+Up/Down in a sheet grid.

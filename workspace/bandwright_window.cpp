@@ -1,5 +1,6 @@
 #include "workspace/bandwright_window.h"
 
+#include "editing/edit_menu.h"
 #include "platform/gui/forms.h"
 #include "workspace/menu_bar.h"
 
@@ -17,6 +18,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setBackground(QColor(128, 128, 128));
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    new EditMenu(*this);
     platform::gui::registerForm(this, platform::gui::FormKind::Main);
     resize(1024, 720);
 }

@@ -42,9 +42,7 @@ Value Field::value() const {
 void Field::setValue(const Value& v) {
     const FieldInfo& f = rs_->field(index_);
     Row& r = rs_->current();
-    if (!rs_->store->hasRowid) throw Error("The records of this query cannot be changed");
-    if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
-    Value stored = coerceForField(f.def, v);
+    Value stored = detail::storedValue(*rs_->store, f, v);
     if (!rs_->editing) {
         rs_->editing = true;
         rs_->buf = r.values;

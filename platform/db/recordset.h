@@ -20,6 +20,7 @@
 #include "platform/db/observers.h"
 #include "platform/db/value.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -112,6 +113,30 @@ private:
     std::vector<Value> data_;
 };
 
+// The record an edit of UpdateBatch(fields, edit) is given.
+class BatchRecord {
+public:
+    int position() const; // 1-based, as AbsolutePosition()
+    // Sets a field as a pending change of the rows, as setting it through
+    // Fields() and calling Update() would; throws db::Error likewise, and
+    // for a field the batch did not name.
+    void setValue(int field, const Value& v);
+    void setValue(int field, double v);
+
+private:
+    friend class Recordset;
+    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
+                const std::vector<char>& numbers);
+    void store(int field, Value v);
+    RecordsetImpl& d_;
+    std::size_t index_;
+    const std::vector<char>& named_;   // by field position
+    const std::vector<char>& numbers_; // the named Double fields
+    std::vector<Value>& values_;       // the record's
+    const Value* next_;                // the next record's, or none
+    bool changed_ = false;
+};
+
 class Recordset {
 public:
     Recordset() = default; // refers to no record set (closed)
@@ -172,6 +197,12 @@ public:
     Recordset Clone() const;
     Recordset Clone(LockType lock) const;
     void UpdateBatch();
+    // UpdateBatch() that lets `edit` set fields of each record, among the
+    // `fields` named, just before the record is written: every record is
+    // visited once, in order. `edit` changes records only through the
+    // BatchRecord it is given (any other change fails the batch). On
+    // failure what it set stays pending, as with UpdateBatch().
+    void UpdateBatch(const std::vector<int>& fields, const std::function<void(BatchRecord&)>& edit);
     // Drops every pending change of the rows.
     void CancelBatch();
     // Every row from the current one to the last; leaves the record set at EOF.

@@ -6,11 +6,24 @@
 #include "platform/db/row_writer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace db {
 
 using detail::changedColumns;
 using detail::RowWriter;
+using detail::storedValue;
+
+Value detail::storedValue(const RowStore& s, const FieldInfo& f, const Value& v) {
+    if (!s.hasRowid) throw Error("The records of this query cannot be changed");
+    if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
+    // A finite number for a Double field is stored as it is: the common case
+    // of a batch, spared the conversion.
+    if (f.def.type == FieldType::Double && v.kind() == Value::Kind::Double &&
+        std::isfinite(v.toDouble()))
+        return v;
+    return coerceForField(f.def, v);
+}
 
 void Recordset::AddNew() {
     auto& d = impl();
@@ -80,9 +93,12 @@ void Recordset::Update() {
         }
     } else {
         r.values = d.buf;
+        for (size_t i = 0; i < d.dirty.size(); ++i)
+            if (d.dirty[i]) s.pendingFields[i] = 1;
         if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
     }
     if (d.adding) r.unfinished = false; // only the record set that adds it finishes it
+    ++s.updates;
     d.editing = false;
     d.adding = false;
     d.buf.clear();
@@ -140,44 +156,134 @@ void Recordset::Delete() {
 }
 
 void Recordset::UpdateBatch() {
+    UpdateBatch({}, {});
+}
+
+void Recordset::UpdateBatch(const std::vector<int>& fields,
+                            const std::function<void(BatchRecord&)>& edit) {
     auto& d = impl();
     if (d.editing) Update();
-    RowStore& s = *d.store;
+    const std::shared_ptr<RowStore> store = d.store;
+    RowStore& s = *store;
+    if (!fields.empty() && !s.hasRowid) throw Error("The records of this query cannot be changed");
+    std::vector<char> named(s.fields.size(), 0);
+    std::vector<char> numbers(s.fields.size(), 0); // named Double fields
+    for (int f : fields) {
+        const FieldInfo& info = d.field(f);
+        const auto i = static_cast<size_t>(f);
+        named[i] = 1;
+        numbers[i] = info.hasDef && info.def.type == FieldType::Double;
+        s.pendingFields[i] = 1;
+    }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
+    std::vector<int> cols;
+    bool edited = false;
     {
         Database::Transaction tx(*s.db);
         RowWriter w(s);
         for (auto& r : s.removed)
             w.remove(*r.first);
-        // One statement for the batch, over every field changed in any row:
-        // the other fields of a row are written with the values they hold,
-        // which are the file's own. Preparing one per shape of change would
-        // cost more than all the writing.
-        std::vector<char> changed(s.fields.size(), 0);
-        for (auto& r : s.rows)
-            if (r->state == Row::State::Modified)
-                for (int c : changedColumns(*r))
-                    changed[static_cast<size_t>(c)] = 1;
-        std::vector<int> cols;
-        for (size_t i = 0; i < changed.size(); ++i)
-            if (changed[i]) cols.push_back(static_cast<int>(i));
-        for (auto& r : s.rows) {
-            if (r->state == Row::State::Modified)
-                w.update(*r, cols);
-            else if (r->state == Row::State::Added && !r->unfinished)
-                inserted.emplace_back(r.get(), w.insert(*r));
+        // One statement for the batch, over every field set since the last
+        // one: the other fields of a row are written with the values they
+        // hold, which are the file's own. Preparing one per shape of change
+        // would cost more than all the writing.
+        for (size_t i = 0; i < s.pendingFields.size(); ++i)
+            if (s.pendingFields[i]) cols.push_back(static_cast<int>(i));
+        Statement* update = nullptr; // made for the first row to write
+        const std::uint64_t generation = s.generation;
+        const std::uint64_t updates = s.updates;
+        for (size_t i = 0; i < s.rows.size(); ++i) {
+            Row& r = *s.rows[i];
+            if (edit) {
+                BatchRecord record(d, i, named, numbers);
+                // What the edit set is pending, even when it fails half way.
+                auto pending = [&] {
+                    if (record.changed_) edited = true;
+                    if (record.changed_ && r.state == Row::State::Unchanged)
+                        r.state = Row::State::Modified;
+                };
+                try {
+                    edit(record);
+                } catch (...) {
+                    pending();
+                    if (edited) d.tellAll(RowEvent::Kind::Changed, 0, static_cast<int>(d.size()));
+                    throw;
+                }
+                pending();
+                // A record changed another way might be one written already.
+                if (d.store != store || s.generation != generation || s.updates != updates)
+                    throw Error("The records changed while a batch was written");
+            }
+            if (r.state == Row::State::Modified && !cols.empty()) {
+                if (!update) update = &w.updateStatement(cols);
+                w.update(r, cols, *update);
+            } else if (r.state == Row::State::Added && !r.unfinished)
+                inserted.emplace_back(&r, w.insert(r));
         }
         tx.commit();
     }
     // Only now, with every change in the file, do the rows take the new state.
     for (auto& [r, rowid] : inserted)
         r->rowid = rowid;
-    for (auto& r : s.rows) {
-        if (r->state == Row::State::Unchanged || r->unfinished) continue;
-        r->original = r->values;
-        r->state = Row::State::Unchanged;
+    for (size_t i = 0; i < s.rows.size(); ++i) {
+        Row& r = *s.rows[i];
+        if (r.state == Row::State::Unchanged || r.unfinished) continue;
+        if (r.state == Row::State::Added) {
+            r.original = r.values;
+        } else { // its other fields hold the file's values already
+            // Each row lies in memory of its own: the next one's fields are
+            // fetched while this one's are copied.
+            const Row* next = i + 1 < s.rows.size() ? s.rows[i + 1].get() : nullptr;
+            for (int c : cols) {
+                const auto k = static_cast<size_t>(c);
+                if (next) {
+                    __builtin_prefetch(next->values.data() + k);
+                    __builtin_prefetch(next->original.data() + k, 1);
+                }
+                r.original[k] = r.values[k];
+            }
+        }
+        r.state = Row::State::Unchanged;
     }
     s.removed.clear();
+    s.pendingFields.assign(s.fields.size(), 0);
+    // The edit changed values every record set on these rows shows.
+    if (edited) d.tellAll(RowEvent::Kind::Changed, 0, static_cast<int>(d.size()));
+}
+
+// ---- BatchRecord -----------------------------------------------------------
+
+BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
+                         const std::vector<char>& numbers)
+    : d_(d), index_(index), named_(named), numbers_(numbers), values_(d.store->rows[index]->values),
+      // A batch sets the same fields of record after record: the next
+      // record's fields are fetched while this one's are set.
+      next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
+
+int BatchRecord::position() const {
+    return static_cast<int>(index_ + 1);
+}
+
+void BatchRecord::setValue(int field, const Value& v) {
+    const FieldInfo& f = d_.field(field);
+    if (!named_[static_cast<size_t>(field)])
+        throw Error("The field \"" + f.name + "\" is not among those the batch writes");
+    store(field, storedValue(*d_.store, f, v));
+}
+
+void BatchRecord::setValue(int field, double v) {
+    // A finite number for a named Double field needs no conversion.
+    if (field >= 0 && static_cast<size_t>(field) < numbers_.size() &&
+        numbers_[static_cast<size_t>(field)] && std::isfinite(v))
+        store(field, Value(v));
+    else
+        setValue(field, Value(v));
+}
+
+void BatchRecord::store(int field, Value v) {
+    if (next_) __builtin_prefetch(next_ + field, 1);
+    values_[static_cast<size_t>(field)] = std::move(v);
+    changed_ = true;
 }
 
 void Recordset::CancelBatch() {
@@ -205,6 +311,7 @@ void Recordset::CancelBatch() {
     }
     s.rows = std::move(kept);
     s.removed.clear();
+    s.pendingFields.assign(s.fields.size(), 0);
     ++s.generation;
     d.sync();
     d.tellAll(RowEvent::Kind::Reset, -1);

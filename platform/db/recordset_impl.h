@@ -100,8 +100,9 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
         rowObservers.notify(RowEvent{kind, static_cast<int>(index + 1), 1});
     }
     // A notice for every record set on the same rows.
-    void tellAll(RowEvent::Kind kind, long index) {
-        const RowEvent e{kind, static_cast<int>(index + 1), kind == RowEvent::Kind::Reset ? 0 : 1};
+    void tellAll(RowEvent::Kind kind, long index, int count = 1) {
+        const RowEvent e{kind, static_cast<int>(index + 1),
+                         kind == RowEvent::Kind::Reset ? 0 : count};
         std::shared_ptr<RowStore> keep = store;
         std::vector<std::shared_ptr<RecordsetImpl>> to;
         std::erase_if(keep->sharers, [&keep, &to](const std::weak_ptr<RecordsetImpl>& w) {

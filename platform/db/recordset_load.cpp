@@ -102,6 +102,7 @@ std::shared_ptr<RowStore> loadRows(std::shared_ptr<Database> db, std::string sql
                 }
         }
     }
+    s->pendingFields.assign(s->fields.size(), 0);
     Statement st(d, run);
     st.bindAll(s->params);
     const int off = s->hasRowid ? 1 : 0;

@@ -48,7 +48,12 @@ struct RowStore {
     std::vector<std::shared_ptr<Row>> rows;
     // Deleted, pending a batch update, with the place each one had.
     std::vector<std::pair<std::shared_ptr<Row>, size_t>> removed;
+    // Every field set by an edit since the last batch update or cancel: the
+    // batch writes these (one set but not changed does no harm) without
+    // first comparing every row with the file's values.
+    std::vector<char> pendingFields;
     std::uint64_t generation = 0;
+    std::uint64_t updates = 0; // edits ended by Update()
     RecordKey nextTempKey = -1;
     // The record sets on these rows, for row notices.
     std::vector<std::weak_ptr<RecordsetImpl>> sharers;
@@ -63,6 +68,9 @@ struct RowStore {
 // The query a record source stands for: the name of a table (even one that
 // reads as SQL) or a SELECT, WITH or VALUES query. Throws db::Error.
 std::string recordSourceSql(const Database& db, std::string_view source);
+
+// The value a field of the rows stores for `v`; throws when it cannot be set.
+Value storedValue(const RowStore& s, const FieldInfo& f, const Value& v);
 
 // Reads every row of the query into a new store. Throws db::Error for a
 // query that would change the file.

@@ -4,8 +4,34 @@
 
 namespace db::detail {
 
-void RowWriter::update(Row& r, const std::vector<int>& cols) {
-    if (cols.empty()) return;
+namespace {
+
+// Binds a value the statement only reads while it runs, so that a text need
+// not be copied: the value outlives the run.
+void bindDuringRun(Database& db, sqlite3_stmt* st, int index, const Value& v) {
+    int rc = SQLITE_OK;
+    switch (v.kind()) {
+    case Value::Kind::Empty:
+    case Value::Kind::Null:
+        rc = sqlite3_bind_null(st, index);
+        break;
+    case Value::Kind::Long:
+        rc = sqlite3_bind_int64(st, index, v.toLong());
+        break;
+    case Value::Kind::Double:
+        rc = sqlite3_bind_double(st, index, v.toDouble());
+        break;
+    case Value::Kind::Text:
+        rc = sqlite3_bind_text(st, index, v.text().data(), static_cast<int>(v.text().size()),
+                               SQLITE_STATIC);
+        break;
+    }
+    if (rc != SQLITE_OK) db.fail("Cannot bind parameter " + std::to_string(index));
+}
+
+} // namespace
+
+Statement& RowWriter::updateStatement(const std::vector<int>& cols) {
     auto it = updates_.find(cols);
     if (it == updates_.end()) {
         std::string sql = "UPDATE " + quoteIdent(s_.baseTable) + " SET ";
@@ -15,12 +41,21 @@ void RowWriter::update(Row& r, const std::vector<int>& cols) {
         sql += " WHERE rowid = ?";
         it = updates_.emplace(cols, Statement(*s_.db, sql)).first;
     }
-    Statement& st = it->second;
-    st.reset();
+    return it->second;
+}
+
+void RowWriter::update(Row& r, const std::vector<int>& cols) {
+    if (!cols.empty()) update(r, cols, updateStatement(cols));
+}
+
+void RowWriter::update(Row& r, const std::vector<int>& cols, Statement& st) {
+    // Every parameter is bound again below: none needs clearing.
+    sqlite3_reset(st.handle());
     int k = 1;
     for (int c : cols)
-        st.bind(k++, r.values[static_cast<size_t>(c)]);
-    st.bind(k, Value(static_cast<long long>(r.rowid)));
+        bindDuringRun(*s_.db, st.handle(), k++, r.values[static_cast<size_t>(c)]);
+    if (sqlite3_bind_int64(st.handle(), k, r.rowid) != SQLITE_OK)
+        s_.db->fail("Cannot bind parameter " + std::to_string(k));
     st.step();
     if (sqlite3_changes(s_.db->handle()) != 1)
         throw Error("The record to be changed is no longer in the table \"" + s_.baseTable + "\"");

@@ -14,8 +14,11 @@ class RowWriter {
 public:
     explicit RowWriter(RowStore& s) : s_(s) {}
 
+    // The statement that writes the fields `cols` of a row.
+    Statement& updateStatement(const std::vector<int>& cols);
     // The changed fields of a row, by position; throws when the row is gone.
     void update(Row& r, const std::vector<int>& cols);
+    void update(Row& r, const std::vector<int>& cols, Statement& st);
 
     // A new row; returns its rowid.
     std::int64_t insert(const Row& r);

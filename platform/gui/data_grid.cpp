@@ -143,6 +143,19 @@ public:
 
     void refreshGeometries() { updateGeometries(); }
 
+    bool editing() const { return state() == EditingState; }
+    // Ends the cell edit in progress: its text goes into the record as
+    // with Enter. False when no cell was being edited.
+    bool endEdit() {
+        if (state() != EditingState) return false;
+        QWidget* editor = indexWidget(currentIndex());
+        if (!editor) return false;
+        QAbstractItemDelegate* delegate = itemDelegateForIndex(currentIndex());
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return true;
+    }
+
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
         if (!index.isValid()) return;
         if (frozenCount > 0 && index.column() < frozenCount) {
@@ -384,14 +397,18 @@ QTableView* DataGrid::frozenView() const {
 
 void DataGrid::setDataSource(db::DataControl* data) {
     disconnect(moved_);
+    disconnect(destroyed_);
     data_ = data;
-    model_->setDataControl(data);
     if (data) {
-        moved_ = connect(data, &db::DataControl::MoveComplete, this, &DataGrid::onRecordMoved);
-        connect(data, &QObject::destroyed, this, [this, data] {
+        // Heard before the model's own notice: the model's reset makes the
+        // grid look at its control, which must not be one being destroyed.
+        destroyed_ = connect(data, &QObject::destroyed, this, [this, data] {
             if (data_ == data) data_ = nullptr;
         });
     }
+    model_->setDataControl(data);
+    if (data)
+        moved_ = connect(data, &db::DataControl::MoveComplete, this, &DataGrid::onRecordMoved);
     followRecordset(true);
 }
 
@@ -425,6 +442,15 @@ void DataGrid::setColumnWidth(int col, int twips) {
 
 void DataGrid::Refresh() {
     model_->redraw();
+}
+
+bool DataGrid::EditActive() const {
+    return main_->editing() || frozen_->editing();
+}
+
+void DataGrid::setEditActive(bool active) {
+    if (active) return; // a cell edit starts from the user's typing only
+    if (!frozen_->endEdit()) main_->endEdit();
 }
 
 int DataGrid::Col() const {

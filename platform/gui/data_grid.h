@@ -79,6 +79,10 @@ public:
     void setColumnWidth(int col, int twips);
     // Draws every cell again.
     void Refresh();
+    // Whether a cell is being edited. Setting it false ends the edit, the
+    // typed text going into the record's edit buffer.
+    bool EditActive() const;
+    void setEditActive(bool active);
 
     // The current column (0-based); setting it moves the current cell.
     int Col() const;
@@ -152,6 +156,7 @@ private:
     GridView* frozen_ = nullptr;
     db::DataControl* data_ = nullptr;
     QMetaObject::Connection moved_;
+    QMetaObject::Connection destroyed_;
     SelBookmarkList sel_;
     std::optional<db::RecordKey> curKey_;
     int curCol_ = -1;

@@ -297,6 +297,22 @@ TEST_F(Grid, KeyDownComesBeforeTheGridAndShiftArrowsSelectNothing) {
     EXPECT_EQ(seen, (std::vector<P>{{17, 2}, {18, 6}, {38, 6}}));
 }
 
+// A sheet window's data controls go before its grid when the window is
+// destroyed: the grid is left with no rows, not with a dangling control.
+TEST_F(Grid, OutlivesItsDataControl) {
+    open(3);
+    bool resetSawControl = false;
+    QObject::connect(grid_->model(), &QAbstractItemModel::modelReset, [this, &resetSawControl] {
+        resetSawControl = grid_->DataSource() != nullptr;
+    });
+    form_.reset();
+    EXPECT_FALSE(resetSawControl);
+    EXPECT_EQ(grid_->DataSource(), nullptr);
+    EXPECT_EQ(grid_->model()->rowCount(), 0);
+    grid_->Refresh();
+    QApplication::processEvents();
+}
+
 TEST_F(Grid, SelBookmarksKeepTheOrderAddedAndShowAsSelectedRows) {
     open(6);
     std::vector<db::RecordKey> k(7); // bookmarks by Code

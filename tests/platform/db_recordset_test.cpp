@@ -4,6 +4,9 @@
 
 #include "db_test_util.h"
 
+#include <functional>
+#include <vector>
+
 using namespace db;
 
 namespace {
@@ -298,6 +301,104 @@ TEST_F(Recordset_, UpdateBatchWritesAllOrNothing) {
     EXPECT_EQ(
         db_->scalar("SELECT group_concat(Code) FROM (SELECT Code FROM S ORDER BY Code)").text(),
         "1,2,4,5,6");
+}
+
+TEST_F(Recordset_, UpdateBatchWithAnEditSetsAndWritesEachRecord) {
+    fill(4);
+    auto rs = open();
+    auto batch = rs.Clone(LockType::BatchOptimistic);
+    batch.MoveFirst();
+    batch.Fields("Type") = Value("pending before"); // a change the batch writes too
+    batch.Update();
+    const int l1 = rs.Fields().indexOf("L1");
+    const int description = rs.Fields().indexOf("Description");
+    std::vector<int> seen;
+    batch.UpdateBatch({l1, description}, [&](BatchRecord& record) {
+        seen.push_back(record.position());
+        if (record.position() <= 3) record.setValue(l1, 10.0 * record.position());
+        if (record.position() == 3)
+            record.setValue(description, Value("a description longer than a few letters"));
+    });
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(db_->scalar("SELECT group_concat(L1) FROM (SELECT L1 FROM S ORDER BY Code)").text(),
+              "10.0,20.0,30.0,-999.0");
+    EXPECT_EQ(db_->scalar("SELECT Description FROM S WHERE Code = 3").text(),
+              "a description longer than a few letters");
+    EXPECT_EQ(db_->scalar("SELECT Type FROM S WHERE Code = 1").text(), "pending before");
+    // Written, the values are the rows' own: nothing is left to cancel.
+    batch.CancelBatch();
+    rs.setAbsolutePosition(3);
+    EXPECT_EQ(rs.Fields("L1").value().toDouble(), 30);
+    EXPECT_EQ(rs.Fields("Description").value().text(), "a description longer than a few letters");
+    batch.UpdateBatch();
+    EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), 10 + 20 + 30 - 999);
+}
+
+TEST_F(Recordset_, UpdateBatchWithAFailingEditWritesNothing) {
+    fill(4);
+    auto rs = open();
+    const int code = rs.Fields().indexOf("Code");
+    const int type = rs.Fields().indexOf("Type");
+    const int l1 = rs.Fields().indexOf("L1");
+    auto other = rs.Clone(LockType::BatchOptimistic);
+    const struct {
+        const char* what;
+        std::function<void(BatchRecord&)> atTwo;
+    } cases[] = {
+        {"a unique index clash", [&](BatchRecord& r) { r.setValue(code, Value(1)); }},
+        {"a field the batch did not name", [&](BatchRecord& r) { r.setValue(type, Value("x")); }},
+        {"a text for a number", [&](BatchRecord& r) { r.setValue(l1, Value("loud")); }},
+        {"a number beyond a double", [&](BatchRecord& r) { r.setValue(l1, 1e308 * 10); }},
+        {"a record changed another way",
+         [&](BatchRecord&) {
+             other.MoveLast();
+             other.Fields("L1") = Value(5.0);
+             other.Update();
+         }},
+    };
+    for (const auto& c : cases) {
+        auto batch = rs.Clone(LockType::BatchOptimistic);
+        EXPECT_THROW(batch.UpdateBatch({code, l1},
+                                       [&](BatchRecord& r) {
+                                           r.setValue(l1, 1.0 * r.position());
+                                           if (r.position() == 2) c.atTwo(r);
+                                       }),
+                     Error)
+            << c.what;
+        EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), -4 * 999) << c.what;
+        // What the edit set before the failure stays pending until cancelled.
+        rs.MoveFirst();
+        EXPECT_EQ(rs.Fields("L1").value().toDouble(), 1) << c.what;
+        rs.MoveNext();
+        EXPECT_EQ(rs.Fields("L1").value().toDouble(), 2) << c.what;
+        batch.CancelBatch();
+        rs.MoveFirst();
+        EXPECT_EQ(rs.Fields("L1").value().toDouble(), -999) << c.what;
+        rs.MoveLast();
+        EXPECT_EQ(rs.Fields("L1").value().toDouble(), -999) << c.what;
+    }
+
+    // Pending, what a failed edit set is written by the next batch.
+    auto batch = rs.Clone(LockType::BatchOptimistic);
+    EXPECT_THROW(batch.UpdateBatch({l1},
+                                   [&](BatchRecord& r) {
+                                       r.setValue(l1, 7.0);
+                                       if (r.position() == 2) r.setValue(type, Value("x"));
+                                   }),
+                 Error);
+    batch.UpdateBatch();
+    EXPECT_EQ(db_->scalar("SELECT group_concat(L1) FROM (SELECT L1 FROM S ORDER BY Code)").text(),
+              "7.0,7.0,-999.0,-999.0");
+
+    // The rows of a query over groups cannot be changed at all.
+    auto groups = db_->OpenRecordset("SELECT Type, count(*) AS n FROM S GROUP BY Type", {},
+                                     LockType::BatchOptimistic);
+    try {
+        groups.UpdateBatch({0}, [](BatchRecord& r) { r.setValue(0, Value("x")); });
+        ADD_FAILURE() << "a batch over groups was written";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The records of this query cannot be changed");
+    }
 }
 
 TEST_F(Recordset_, CancelBatchBringsBackTheRowsAsInTheFile) {

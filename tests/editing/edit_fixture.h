@@ -1,0 +1,176 @@
+#pragma once
+// Real worksheet windows in the real main window, offscreen, with the Edit
+// menu's items triggered as a user chooses them and the real clipboard.
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/db/recordset.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/chart.h"
+#include "platform/gui/clipboard.h"
+#include "platform/gui/data_grid.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/open_close.h"
+#include "sheets/worksheet_window.h"
+#include "tables/globals.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/worksheet_fixture.h"
+#include "workspace/bandwright_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace db {
+// Field values as a failing expectation prints them.
+inline void PrintTo(const Value& v, std::ostream* os) {
+    if (v.isNull())
+        *os << "Null";
+    else if (v.isEmpty())
+        *os << "Empty";
+    else if (v.isText())
+        *os << '"' << v.text() << '"';
+    else
+        *os << v.toText();
+}
+} // namespace db
+
+namespace editing_test {
+
+using Rows = std::vector<std::vector<db::Value>>;
+using testing_support::DialogScript;
+using testing_support::SpectrumRow;
+using testing_support::WorksheetFile;
+
+inline SpectrumRow spectrum(std::vector<double> bands, const std::string& formula = "",
+                            const std::string& type = "Sound Level",
+                            const std::string& description = "") {
+    SpectrumRow r;
+    r.bands = std::move(bands);
+    r.formula = formula;
+    r.type = type;
+    r.description = description;
+    return r;
+}
+
+// A spectrum of one level in every band.
+inline SpectrumRow flat(double level, int bands = 10, const std::string& formula = "") {
+    return spectrum(std::vector<double>(static_cast<size_t>(bands), level), formula);
+}
+
+class EditFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { FillTables(); }
+
+    void SetUp() override {
+        path_ = (std::filesystem::temp_directory_path() / "edit.bwdb").string();
+        std::filesystem::remove(path_);
+        file_ = std::make_unique<WorksheetFile>(path_);
+        main_ = &mainWindow();
+        main_->setWindowTitle(QString::fromStdString("Bandwright: " + path_));
+        main_->show();
+        QApplication::setActiveWindow(main_);
+        gFilePath = QString::fromStdString(path_);
+        gNoRecalc = false;
+        gBusy = false;
+        gSelExtending = false;
+        platform::clearClipboard();
+        script_ = std::make_unique<DialogScript>();
+    }
+
+    void TearDown() override {
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+        script_.reset();
+        main_->setWindowTitle("Bandwright");
+        gActiveSheet = nullptr;
+        file_.reset();
+        std::filesystem::remove(path_);
+    }
+
+    WorksheetWindow* open(const std::string& sheet, int bandKind, int view, int firstBand,
+                          const std::string& path = {}) {
+        WorksheetWindow* w = newWorksheetWindow(bandKind, view);
+        gActiveSheet = w;
+        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path.empty() ? path_ : path),
+                                   QString::fromStdString(sheet), bandKind, firstBand, view, true));
+        QApplication::processEvents();
+        return w;
+    }
+
+    // Chooses an Edit menu item as a user does; it must be enabled.
+    static void choose(const char* item) {
+        QAction* a = menuItem(item);
+        ASSERT_TRUE(a) << item;
+        ASSERT_TRUE(a->isEnabled()) << item;
+        a->trigger();
+        QApplication::processEvents();
+    }
+
+    // Makes a window the active child again, as a click on it does.
+    void activate(WorksheetWindow* w) {
+        main_->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
+        QApplication::processEvents();
+        ASSERT_EQ(gActiveSheet, w);
+    }
+
+    static void moveTo(WorksheetWindow* w, int position) {
+        w->Data1.recordset().setAbsolutePosition(position);
+        QApplication::processEvents();
+    }
+    static int cursor(WorksheetWindow* w) { return w->Data1.recordset().AbsolutePosition(); }
+
+    // Selects records by position, in this order.
+    static void select(WorksheetWindow* w, const std::vector<int>& positions) {
+        platform::SelBookmarkList& sel = w->grdSpectra->SelBookmarks();
+        sel.Clear();
+        for (int p : positions)
+            sel.Add(w->Data1.recordset().keyAt(p));
+    }
+
+    Rows rows(const std::string& table, const std::string& path = {}) const {
+        auto database = path.empty() ? file_->database() : db::Database::open(path);
+        Rows out;
+        db::Statement st(*database, "SELECT * FROM " + db::quoteIdent(table) + " ORDER BY Code");
+        while (st.step()) {
+            std::vector<db::Value> r;
+            for (int i = 0; i < st.columnCount(); ++i)
+                r.push_back(st.column(i));
+            out.push_back(std::move(r));
+        }
+        return out;
+    }
+    db::Value field(const std::string& table, int code, const std::string& name) const {
+        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
+                                             db::quoteIdent(table) + " WHERE Code = ?",
+                                         {code});
+    }
+    std::vector<std::string> formulas(const std::string& table) const {
+        std::vector<std::string> out;
+        for (const auto& r : rows(table))
+            out.push_back(r[7].isNull() ? std::string() : r[7].toText());
+        return out;
+    }
+    std::vector<long> codes(const std::string& table) const {
+        std::vector<long> out;
+        for (const auto& r : rows(table))
+            out.push_back(static_cast<long>(r[0].toLong()));
+        return out;
+    }
+
+    std::string path_;
+    std::unique_ptr<WorksheetFile> file_;
+    Bandwright* main_ = nullptr;
+    std::unique_ptr<DialogScript> script_;
+};
+
+} // namespace editing_test
