@@ -446,14 +446,13 @@ void DatasheetWindow::setFilter(const QString& type) {
 }
 
 void DatasheetWindow::reloadAll() {
-    discardEdit();
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
     try {
         Data2.Refresh();
         Data3.Refresh();
         fillTypeSelector(filter);
-        setFilter(typeSelector()->currentText());
+        if (typeSelector()->currentText() != filter) setFilter(kAll);
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
     }
@@ -510,7 +509,7 @@ void DatasheetWindow::Form_Unload() {
 
 bool DatasheetWindow::takeBackup() {
     // A backup of another sheet has another structure: start it afresh.
-    return BackupSheet(gBackupCaption != caption());
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
 }
 
 void DatasheetWindow::backupBeforeEdit() {

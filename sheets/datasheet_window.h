@@ -76,8 +76,10 @@ public:
     // Binds Data1 to the spectra of one type ("<All>": every spectrum), in
     // Description order. Throws db::Error.
     void setFilter(const QString& type);
-    // The datasheet's spectra changed outside the window (Undo, a paste):
-    // reads all three data controls afresh and rebuilds the type selector.
+    // The datasheet's spectra changed outside the window (Undo, a paste)
+    // and Data1 was read afresh: reads the other two data controls afresh
+    // and rebuilds the type selector, keeping the filter while its type is
+    // still in use (else every spectrum is shown).
     void reloadAll();
 
     // Writes the current record's pending edit; a failure is shown and the

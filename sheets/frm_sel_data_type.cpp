@@ -98,12 +98,13 @@ void frmSelDataType::lstSheets_DblClick(QListWidgetItem* item) {
     done(QDialog::Accepted);
 }
 
-QString GetDataType(DatasheetWindow& window) {
+QString GetDataType(DatasheetWindow& window, bool* cancelled) {
     frmSelDataType picker;
     platform::gui::ComboBox* selector = window.typeSelector();
     const QString filter = selector->currentIndex() >= 0 ? selector->currentText() : "<All>";
     picker.load(window, filter == "<All>" ? nullptr : &filter);
     platform::ShowModal(picker);
+    if (cancelled) *cancelled = picker.optCancelled->isChecked();
     if (picker.optCancelled->isChecked()) return QString();
     const QString type = picker.choice();
     if (picker.optNewType->isChecked() && !type.isEmpty()) selector->addItem(type);

@@ -2,6 +2,7 @@
 
 int gActiveKind = 0;
 QString gFilePath;
+QString gDatasheetPath;
 bool gDatasheetOK = false;
 QString gBackupCaption;
 QString gBackupFile;

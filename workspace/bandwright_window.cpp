@@ -2,6 +2,7 @@
 
 #include "editing/edit_menu.h"
 #include "platform/gui/forms.h"
+#include "workspace/datasheets_menu.h"
 #include "workspace/menu_bar.h"
 
 #include <QPointer>
@@ -19,6 +20,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
     new EditMenu(*this);
+    new DatasheetsMenu(*this);
     platform::gui::registerForm(this, platform::gui::FormKind::Main);
     resize(1024, 720);
 }
