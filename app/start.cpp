@@ -42,14 +42,15 @@ int Main() {
 
         if (splashLoaded()) splashForm().Unload();
 
-        gConnect = platform::GetSetting(kApp, "StartUp", "Connection", kDefaultConnection)
-                       .toStdString();
+        gConnect =
+            platform::GetSetting(kApp, "StartUp", "Connection", kDefaultConnection).toStdString();
         platform::SaveSetting(kApp, "StartUp", "Connection", QString::fromStdString(gConnect));
 
-        mainWindow().show();
+        mainWindow().Show();
     } catch (const std::exception& e) {
         if (splashLoaded()) splashForm().Unload();
-        platform::MsgBox(QStringLiteral("Bandwright cannot start.\n\n") + QString::fromUtf8(e.what()),
+        platform::MsgBox(QStringLiteral("Bandwright cannot start.\n\n") +
+                             QString::fromUtf8(e.what()),
                          platform::vbCritical);
         return 1;
     }

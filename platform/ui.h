@@ -46,6 +46,8 @@ public:
     virtual int showModal(QObject& form) = 0;
     // File dialogs: the chosen path, or "" when the user cancelled. The
     // filter is in Qt's form ("Database Files (*.bwdb);;All Files (*)").
+    // The save dialog does not ask about replacing an existing file: the
+    // caller, which knows what it will do with it, asks or refuses.
     // A handler that cannot show them (a command-line tool) keeps these: the
     // call counts as unanswered.
     virtual QString openFileDialog(const QString& title, const QString& presetName,

@@ -2,7 +2,6 @@
 
 int gActiveKind = 0;
 QString gFilePath;
-QString gDatasheetPath;
 bool gDatasheetOK = false;
 QString gBackupCaption;
 QString gBackupFile;

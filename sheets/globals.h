@@ -7,8 +7,7 @@
 extern int gActiveKind;
 // The open worksheet file ("" when none).
 extern QString gFilePath;
-// The datasheets file, and whether it is usable (enables the datasheet commands).
-extern QString gDatasheetPath;
+// Whether the datasheets file is usable (enables the datasheet commands).
 extern bool gDatasheetOK;
 // Caption of the sheet window whose records the backup table holds, and
 // the file it was taken in: two sheets of one name in different files

@@ -1,6 +1,7 @@
 #include "sheets/sheet_window.h"
 
 #include "engine/globals.h"
+#include "platform/gui/forms.h"
 
 #include <QCloseEvent>
 
@@ -21,6 +22,9 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
         unloaded_ = true;
         Form_Unload();
         if (gActiveSheet == this) gActiveSheet = nullptr;
+        // Unloaded: no longer counted or found among the loaded forms, even
+        // before the object itself goes.
+        platform::gui::unregisterForm(this);
     }
     event->accept();
 }

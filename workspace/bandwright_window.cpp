@@ -1,10 +1,22 @@
 #include "workspace/bandwright_window.h"
 
 #include "editing/edit_menu.h"
+#include "output/output_copy.h"
+#include "output/output_menu.h"
 #include "platform/gui/forms.h"
+#include "platform/ui.h"
+#include "sheets/db_utilities.h"
+#include "sheets/globals.h"
 #include "workspace/datasheets_menu.h"
+#include "workspace/file_menu.h"
+#include "workspace/logo.h"
 #include "workspace/menu_bar.h"
+#include "workspace/window_menu.h"
+#include "workspace/worksheets_menu.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QPointer>
 
 namespace {
@@ -14,15 +26,47 @@ QPointer<Bandwright> defaultInstance;
 Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Bandwright");
     setWindowTitle("Bandwright");
+    setWindowIcon(QIcon(bandwrightLogo(64)));
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName("mdiArea");
     mdiArea->setBackground(QColor(128, 128, 128));
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    fileMenu_ = new FileMenu(*this);
+    worksheetsMenu_ = new WorksheetsMenu(*this);
+    windowMenu_ = new WindowMenu(*this);
     new EditMenu(*this);
     new DatasheetsMenu(*this);
+    new OutputMenu(this);
+    // Edit > Copy of a graph or print window copies what that window shows.
+    for (const auto kind : {platform::gui::FormKind::Graph, platform::gui::FormKind::Print})
+        setCopyHandler(kind, [](QWidget& window) { copyOutputWindow(&window); });
     platform::gui::registerForm(this, platform::gui::FormKind::Main);
     resize(1024, 720);
+}
+
+void Bandwright::Show() {
+    if (loaded_) {
+        show();
+        return;
+    }
+    loaded_ = true;
+    MDIForm_Load();
+}
+
+void Bandwright::closeEvent(QCloseEvent* event) {
+    mdiArea->closeAllSubWindows();
+    // The closed windows let go of the file before it may be compacted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    MDIForm_Unload();
+    event->accept();
+}
+
+void Bandwright::MDIForm_Unload() {
+    if (!gFilePath.isEmpty() &&
+        platform::MsgBox("Compact database before exiting?",
+                         platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
+        CompactFile();
 }
 
 Bandwright& mainWindow() {

@@ -3,9 +3,10 @@
 #include "editing/sheet_edit.h"
 #include "sheets/datasheet_window.h"
 #include "sheets/frm_sel_data_type.h"
-#include "sheets/globals.h"
 #include "sheets/open_datasheet.h"
+#include "workspace/globals.h"
 #include "workspace/new_datasheet.h"
+#include "workspace/open_worksheet.h"
 
 #include <QAction>
 #include <QWidget>
@@ -33,6 +34,7 @@ DatasheetsMenu::DatasheetsMenu(QWidget& main) : QObject(&main) {
             connect(a, &QAction::triggered, this, handler);
     };
     connectItem("mnuDtaNewDatasheet", &DatasheetsMenu::mnuDtaNewDatasheet_Click);
+    connectItem("mnuFileOpenDatasheet", &DatasheetsMenu::mnuFileOpenDatasheet_Click);
 
     DatasheetEditHooks hooks;
     hooks.newSpectrumType = newSpectrumType;
@@ -47,4 +49,8 @@ void DatasheetsMenu::mnuDtaNewDatasheet_Click() {
     int bandSystem = 0, firstBand = 0, datasheetType = 0;
     if (NewDS(name, bandSystem, firstBand, datasheetType, QString())) return;
     OpenDS2(gDatasheetPath, name, bandSystem, firstBand, datasheetType, false);
+}
+
+void DatasheetsMenu::mnuFileOpenDatasheet_Click() {
+    OpenWS(gDatasheetPath, false, false);
 }

@@ -13,4 +13,5 @@ public:
     explicit DatasheetsMenu(QWidget& main);
 
     void mnuDtaNewDatasheet_Click();
+    void mnuFileOpenDatasheet_Click();
 };

@@ -3,7 +3,8 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
-#include "tables/globals.h"
+#include "workspace/frm_new_worksheet.h"
+#include "workspace/sheet_names.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -15,20 +16,7 @@
 
 using platform::gui::makeNamed;
 
-namespace {
-
-QString bandLabel(int band) {
-    return band >= 1 && band <= kBandTableSize
-               ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
-               : QString();
-}
-
-} // namespace
-
-frmNewDatasheet::frmNewDatasheet() {
-    setObjectName("frmNewDatasheet");
-    setWindowTitle("New Datasheet:");
-    setModal(true);
+frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:") {
     lblName = makeNamed<QLabel>(this, "lblName", "Name:");
     txtName = makeNamed<QLineEdit>(this, "txtName");
     lblName->setBuddy(txtName);
@@ -54,9 +42,7 @@ frmNewDatasheet::frmNewDatasheet() {
     cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
     cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
     cmdOK->setDefault(true);
-    optCancel = makeNamed<QRadioButton>(this, "optCancel");
-    optCancel->setAutoExclusive(false);
-    optCancel->hide();
+    optCancel = hiddenOption("optCancel");
 
     const int w = 330;
     setFixedSize(w, 340);
@@ -79,7 +65,6 @@ frmNewDatasheet::frmNewDatasheet() {
     connect(optOctave, &QRadioButton::clicked, this, &frmNewDatasheet::optOctave_Click);
     connect(optThirdOct, &QRadioButton::clicked, this, &frmNewDatasheet::optThirdOct_Click);
     connect(scrRange, &QScrollBar::valueChanged, this, &frmNewDatasheet::scrRange_Change);
-    platform::gui::registerForm(this, platform::gui::FormKind::Dialog);
     Form_Load();
     scrRange_Change();
 }
@@ -93,59 +78,44 @@ void frmNewDatasheet::Form_Activate() {
 }
 
 void frmNewDatasheet::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
+    BwDialog::showEvent(e);
     Form_Activate();
     txtName->setFocus();
     txtName->selectAll();
 }
 
-void frmNewDatasheet::showRange(int firstBand, int lastBand) {
-    txtFreqRange->setText(bandLabel(firstBand) + " - " + bandLabel(lastBand));
-    txtFirstBand->setText(QString::number(firstBand));
+void frmNewDatasheet::showRange(const FrequencyRange& range) {
+    txtFreqRange->setText(range.text);
+    txtFirstBand->setText(QString::number(range.firstBand));
 }
 
 void frmNewDatasheet::scrRange_Change() {
-    const int v = scrRange->value();
-    if (optThirdOct->isChecked()) {
-        const int first = (v - 1) * 3 + 1;
-        showRange(first, first + 29);
-    } else {
-        const int first = (v - 1) * 3 + 2;
-        showRange(first, first + 27);
-    }
+    showRange(frequencyRange(optThirdOct->isChecked() ? 2 : 1, scrRange->value()));
 }
 
 void frmNewDatasheet::optOctave_Click() {
     const QSignalBlocker quiet(scrRange);
     scrRange->setValue(5);
-    showRange(14, 41);
+    showRange(frequencyRange(1, 5));
 }
 
 void frmNewDatasheet::optThirdOct_Click() {
     const QSignalBlocker quiet(scrRange);
     scrRange->setValue(5);
-    showRange(13, 42);
+    showRange(frequencyRange(2, 5));
 }
 
 void frmNewDatasheet::cmdCancel_Click() {
     optCancel->setChecked(true);
-    done(QDialog::Rejected);
+    hideDialog();
 }
 
 void frmNewDatasheet::cmdOK_Click() {
-    const QString name = txtName->text();
-    QString problem;
-    if (name.contains('\'') || name.contains('"'))
-        problem = "Cannot use ' or \" as part of a worksheet name";
-    else if (name.trimmed().isEmpty())
-        problem = "Please enter a name.";
-    else if (name.startsWith('~'))
-        problem = "Names beginning with \"~\" are kept for the program's own tables. Please "
-                  "choose another name.";
+    const QString problem = sheetNameProblem(txtName->text());
     if (!problem.isEmpty()) {
         platform::MsgBox(problem);
         txtName->setFocus();
         return;
     }
-    done(QDialog::Accepted);
+    hideDialog();
 }

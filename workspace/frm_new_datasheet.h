@@ -1,8 +1,9 @@
 #pragma once
 // The new-datasheet dialog: a name, the band system and frequency range, and
 // the spectrum type, which decides the datasheet's kind.
-#include <QDialog>
+#include "workspace/dialog_base.h"
 
+struct FrequencyRange;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -11,7 +12,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
-class frmNewDatasheet : public QDialog {
+class frmNewDatasheet : public BwDialog {
     Q_OBJECT
 public:
     frmNewDatasheet();
@@ -40,9 +41,9 @@ public:
     void scrRange_Change();
 
 protected:
-    void reject() override { cmdCancel_Click(); }
+    void cancelRequested() override { cmdCancel_Click(); }
     void showEvent(QShowEvent* e) override;
 
 private:
-    void showRange(int firstBand, int lastBand);
+    void showRange(const FrequencyRange& range);
 };

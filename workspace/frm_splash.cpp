@@ -3,14 +3,13 @@
 #include "platform/geometry.h"
 #include "platform/gui/named.h"
 #include "workspace/globals.h"
+#include "workspace/logo.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -20,25 +19,6 @@ namespace {
 using platform::gui::makeNamed;
 
 QPointer<frmSplash> defaultInstance;
-
-// The logo: a small band spectrum over a frequency axis.
-QPixmap drawLogo() {
-    QPixmap pm(96, 96);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0, 70, 140));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(0, 0, 96, 96, 12, 12);
-    const int heights[] = {30, 46, 62, 54, 70, 58, 40, 26};
-    for (int i = 0; i < 8; ++i) {
-        p.setBrush(QColor(120 + i * 15, 200, 255 - i * 12));
-        p.drawRect(10 + i * 10, 84 - heights[i], 8, heights[i]);
-    }
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(8, 86, 88, 86);
-    return pm;
-}
 
 } // namespace
 
@@ -53,7 +33,7 @@ frmSplash::frmSplash(QWidget* parent)
     Frame1->setLineWidth(2);
 
     imgLogo = makeNamed<QLabel>(Frame1, "imgLogo");
-    imgLogo->setPixmap(drawLogo());
+    imgLogo->setPixmap(bandwrightLogo());
     lblProductName = makeNamed<QLabel>(Frame1, "lblProductName", "Bandwright");
     QFont big = lblProductName->font();
     big.setPointSize(24);

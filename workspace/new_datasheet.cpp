@@ -4,10 +4,10 @@
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/datasheet_layout.h"
-#include "sheets/globals.h"
 #include "sheets/level_display.h"
 #include "tables/globals.h"
 #include "workspace/frm_new_datasheet.h"
+#include "workspace/globals.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -46,7 +46,7 @@ bool NewDS(QString& name, int& bandSystem, int& firstBand, int& datasheetType,
     const auto found = dialog.lstDatType->findItems(preset, Qt::MatchExactly);
     if (!found.isEmpty()) dialog.lstDatType->setCurrentItem(found.front());
     dialog.lstDatType->setEnabled(presetType.isEmpty());
-    platform::gui::setTwipsPosition(&dialog, 2000, 2000);
+    dialog.place(2000, 2000);
     platform::ShowModal(dialog);
     if (dialog.optCancel->isChecked()) return true;
 

@@ -29,6 +29,12 @@ TableDef sheetsListTableDef() {
     return t;
 }
 
+TableDef datasheetsListTableDef() {
+    TableDef t = sheetsListTableDef();
+    t.fields.push_back(makeField("Datasheet Type", FieldType::Long));
+    return t;
+}
+
 TableDef worksheetTableDef(const std::string& name, int bandCount) {
     TableDef t;
     t.name = name;

@@ -19,6 +19,8 @@ constexpr int kFieldFormula = 7;
 constexpr int kFirstBandField = 8; // L1
 
 TableDef sheetsListTableDef();
+// The datasheets file's catalogue: "Sheets List" with "Datasheet Type" last.
+TableDef datasheetsListTableDef();
 // A worksheet table of `bandCount` bands (10 octave, 30 third-octave).
 TableDef worksheetTableDef(const std::string& name, int bandCount);
 

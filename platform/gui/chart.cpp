@@ -1,5 +1,7 @@
 #include "platform/gui/chart.h"
 
+#include "platform/gui/clipboard.h"
+
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -48,8 +50,19 @@ Qt::PenStyle qtPen(PenStyle s) {
     return Qt::SolidLine;
 }
 
-void drawMarker(QPainter& p, Marker m, const QPointF& c, double size, const QColor& color,
-                double penWidth) {
+double distanceToSegment(const QPointF& q, const QPointF& a, const QPointF& b) {
+    const QPointF ab = b - a;
+    const double len2 = QPointF::dotProduct(ab, ab);
+    double t = len2 > 0 ? QPointF::dotProduct(q - a, ab) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF d = q - (a + t * ab);
+    return std::hypot(d.x(), d.y());
+}
+
+} // namespace
+
+void paintMarker(QPainter& p, Marker m, const QPointF& c, double size, const QColor& color,
+                 double penWidth) {
     if (m == Marker::None) return;
     const double r = size / 2;
     QPen pen(color, penWidth);
@@ -105,17 +118,6 @@ void drawMarker(QPainter& p, Marker m, const QPointF& c, double size, const QCol
         break;
     }
 }
-
-double distanceToSegment(const QPointF& q, const QPointF& a, const QPointF& b) {
-    const QPointF ab = b - a;
-    const double len2 = QPointF::dotProduct(ab, ab);
-    double t = len2 > 0 ? QPointF::dotProduct(q - a, ab) / len2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    const QPointF d = q - (a + t * ab);
-    return std::hypot(d.x(), d.y());
-}
-
-} // namespace
 
 // Everything measured for one drawing: the same for painting, pointAt and
 // hitTest, so the tests check what is really drawn.
@@ -271,9 +273,57 @@ void Chart::setLegendVisible(bool v) {
     changed();
 }
 
+void Chart::setLegendPosition(LegendPosition position) {
+    legendPosition_ = position;
+    changed();
+}
+
 void Chart::setGridVisible(bool v) {
     grid_ = v;
     changed();
+}
+
+void Chart::setCategoryGridVisible(bool v) {
+    categoryGrid_ = v;
+    changed();
+}
+
+void Chart::setCategoryDivisionsPerTick(int rows) {
+    divisionsPerTick_ = std::max(1, rows);
+    changed();
+}
+
+void Chart::setGridPenStyle(PenStyle style) {
+    gridPen_ = style;
+    changed();
+}
+
+void Chart::setFrameVisible(bool v) {
+    frame_ = v;
+    changed();
+}
+
+QString Chart::dataText() const {
+    auto number = [](double v) { return QString::number(v, 'g', 15); };
+    QStringList lines;
+    QStringList head{QString()};
+    for (const ChartSeries& se : series_)
+        head << se.name;
+    lines << head.join('\t');
+    for (int row = 1; row <= rows_; ++row) {
+        QString label = rowLabel(row, 1);
+        if (label.trimmed().isEmpty() && levels_ > 1) label = rowLabel(row, 2);
+        QStringList cells{label};
+        for (int n = 1; n <= seriesCount(); ++n)
+            cells << (isNull(row, n) ? QString() : number(value(row, n)));
+        lines << cells.join('\t');
+    }
+    return lines.join("\r\n");
+}
+
+void Chart::EditCopy() const {
+    const QSize size = width() > 0 && height() > 0 ? this->size() : sizeHint();
+    setClipboard(toImage(size), dataText());
 }
 
 double Chart::dpi() const {
@@ -304,8 +354,42 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
         r.setTop(r.top() + tfm.height() + gap);
     }
 
+    // Legend under the plot: entries side by side, centred, wrapping.
+    if (legend_ && seriesCount() > 0 && legendPosition_ == LegendPosition::Bottom) {
+        std::vector<double> widths;
+        for (const ChartSeries& se : series_)
+            widths.push_back(std::min(r.width(), 24 * s + gap + fm.horizontalAdvance(se.name)));
+        const double spacing = 4 * gap;
+        std::vector<std::vector<size_t>> lines(1);
+        double used = 0;
+        for (size_t i = 0; i < widths.size(); ++i) {
+            const double need = (lines.back().empty() ? 0 : spacing) + widths[i];
+            if (!lines.back().empty() && used + need > r.width()) {
+                lines.emplace_back();
+                used = 0;
+            }
+            used += lines.back().empty() ? widths[i] : need;
+            lines.back().push_back(i);
+        }
+        const double lineHeight = fm.height() + 2 * s;
+        double y = r.bottom() - lines.size() * lineHeight + 2 * s;
+        L.legendEntries.resize(series_.size());
+        for (const auto& line : lines) {
+            double total = 0;
+            for (size_t k = 0; k < line.size(); ++k)
+                total += widths[line[k]] + (k ? spacing : 0);
+            double x = r.left() + (r.width() - total) / 2;
+            for (size_t i : line) {
+                L.legendEntries[i] = QRectF(x, y, widths[i], fm.height());
+                x += widths[i] + spacing;
+            }
+            y += lineHeight;
+        }
+        r.setBottom(r.bottom() - lines.size() * lineHeight - gap);
+    }
+
     // Legend on the right, one entry per series.
-    if (legend_ && seriesCount() > 0) {
+    if (legend_ && seriesCount() > 0 && legendPosition_ == LegendPosition::Right) {
         double w = 0;
         for (const ChartSeries& se : series_)
             w = std::max(w, fm.horizontalAdvance(se.name));
@@ -447,6 +531,20 @@ void Chart::render(QPainter& p, const QRectF& area) const {
     }
     p.setFont(L.font);
 
+    // One grid: dotted or dashed lines need more contrast than solid ones.
+    const QPen gridPen(gridPen_ == PenStyle::Solid ? QColor(218, 222, 228) : QColor(140, 140, 140),
+                       1 * s, gridPen_ == PenStyle::None ? Qt::SolidLine : qtPen(gridPen_));
+    const int gridAxis = L.showAxis[0] ? 0 : 1;
+    if (categoryGrid_ && rows_ > 0) {
+        for (int k = divisionsPerTick_; k < rows_; k += divisionsPerTick_) {
+            const double x = L.plot.left() + k * L.plot.width() / rows_;
+            p.setPen(gridPen);
+            p.drawLine(QPointF(x, L.plot.top()), QPointF(x, L.plot.bottom()));
+            p.setPen(QPen(QColor(120, 120, 120), 1 * s));
+            p.drawLine(QPointF(x, L.plot.bottom()), QPointF(x, L.plot.bottom() + 4 * s));
+        }
+    }
+
     // Value axes: grid lines, ticks and their numbers.
     for (int a = 0; a < 2; ++a) {
         if (!L.showAxis[a]) continue;
@@ -459,8 +557,8 @@ void Chart::render(QPainter& p, const QRectF& area) const {
         for (int i = 0; i <= sc.majorDivision; i += L.gridStride[a]) {
             const double v = sc.minimum + i * step;
             const double y = L.yOf(v, a);
-            if (grid_ && i > 0 && i < sc.majorDivision) {
-                p.setPen(QPen(QColor(218, 222, 228), 1 * s));
+            if (grid_ && a == gridAxis && i > 0 && i < sc.majorDivision) {
+                p.setPen(gridPen);
                 p.drawLine(QPointF(L.plot.left(), y), QPointF(L.plot.right(), y));
             }
             p.setPen(QPen(QColor(120, 120, 120), 1 * s));
@@ -538,8 +636,12 @@ void Chart::render(QPainter& p, const QRectF& area) const {
             p.setPen(pen);
             p.setBrush(Qt::NoBrush);
             QPolygonF run;
+            // A value between two gaps still shows: as a dot of the line.
             auto flush = [&] {
-                if (run.size() > 1) p.drawPolyline(run);
+                if (run.size() > 1)
+                    p.drawPolyline(run);
+                else if (run.size() == 1)
+                    p.drawPoint(run.front());
                 run.clear();
             };
             for (int row = 1; row <= rows_; ++row) {
@@ -555,8 +657,8 @@ void Chart::render(QPainter& p, const QRectF& area) const {
         for (int row = 1; row <= rows_; ++row) {
             const double v = vals[static_cast<size_t>(row - 1)];
             if (std::isnan(v)) continue;
-            drawMarker(p, se.marker, QPointF(L.xOf(row, rows_), L.yOf(v, a)), L.markerSize(se),
-                       se.color, 1.2 * s);
+            paintMarker(p, se.marker, QPointF(L.xOf(row, rows_), L.yOf(v, a)), L.markerSize(se),
+                        se.color, se.markerPenWidth * s);
         }
     }
     p.restore();
@@ -570,10 +672,16 @@ void Chart::render(QPainter& p, const QRectF& area) const {
             p.setPen(QPen(se.color, std::max(0.5, se.width) * s, qtPen(se.penStyle)));
             p.drawLine(QPointF(e.left(), y), QPointF(e.left() + 20 * s, y));
         }
-        drawMarker(p, se.marker, QPointF(e.left() + 10 * s, y), se.markerSize * s, se.color,
-                   1.2 * s);
+        paintMarker(p, se.marker, QPointF(e.left() + 10 * s, y), se.markerSize * s, se.color,
+                    se.markerPenWidth * s);
         p.setPen(text);
         p.drawText(e.adjusted(24 * s + 4 * s, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, se.name);
+    }
+    if (frame_) {
+        const double w = 1 * s;
+        p.setPen(QPen(QColor(60, 60, 60), w));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(area.adjusted(w / 2, w / 2, -w / 2, -w / 2));
     }
     p.restore();
 }

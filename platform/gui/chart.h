@@ -10,8 +10,13 @@
 //
 // Pens and distances are given in pixels at 96 dpi and scaled by the
 // device's dpi / 96; fonts (in points) scale themselves.
+//
+// Grid lines: the value grid follows the major divisions of the first value
+// axis shown; the category grid stands between the rows, every n rows.
 #include <QColor>
 #include <QImage>
+
+class QPainter;
 #include <QString>
 #include <QWidget>
 
@@ -48,8 +53,15 @@ struct ChartSeries {
     double width = 1.5; // pixels at 96 dpi
     Marker marker = Marker::FilledCircle;
     double markerSize = 6; // pixels at 96 dpi
+    double markerPenWidth = 1.2;
     bool secondAxis = false;
 };
+
+// Draws one marker centred on `centre`, `size` across, outlined with a pen
+// of `penWidth` in `colour` (filled markers filled with it). For pictures of
+// markers outside the chart too.
+void paintMarker(QPainter& painter, Marker marker, const QPointF& centre, double size,
+                 const QColor& colour, double penWidth);
 
 struct ValueAxis {
     double maximum = 10;
@@ -61,6 +73,8 @@ struct ValueAxis {
 };
 
 enum class AxisId { Y1 = 1, Y2 = 2 };
+
+enum class LegendPosition { Right, Bottom };
 
 class Chart : public QWidget {
     Q_OBJECT
@@ -105,8 +119,31 @@ public:
     const QString& categoryTitle() const { return categoryTitle_; }
     void setLegendVisible(bool visible);
     bool legendVisible() const { return legend_; }
-    void setGridVisible(bool visible); // major grid lines of the value axes
+    // Right: one entry a line beside the plot; Bottom: entries side by side
+    // under it, in as many lines as they need (a wide plot for many rows).
+    void setLegendPosition(LegendPosition position);
+    LegendPosition legendPosition() const { return legendPosition_; }
+    void setGridVisible(bool visible); // major grid lines of the value axis
     bool gridVisible() const { return grid_; }
+    // Lines between the rows, one every `divisionsPerTick` rows, with a tick
+    // under the plot where each stands.
+    void setCategoryGridVisible(bool visible);
+    bool categoryGridVisible() const { return categoryGrid_; }
+    void setCategoryDivisionsPerTick(int rows);
+    int categoryDivisionsPerTick() const { return divisionsPerTick_; }
+    void setGridPenStyle(PenStyle style); // of both grids
+    PenStyle gridPenStyle() const { return gridPen_; }
+    // A single line round the whole chart.
+    void setFrameVisible(bool visible);
+    bool frameVisible() const { return frame_; }
+
+    // The chart's data as tab-separated text: a head row of the series'
+    // names, then one row per chart row, its label and its values (empty
+    // for a null point).
+    QString dataText() const;
+    // Puts the chart's picture, at its size on the screen, and its data text
+    // on the clipboard in one item.
+    void EditCopy() const;
 
     // ---- drawing and what is drawn ----
     // Draws the whole chart into `area` of any painter (widget, image, printer).
@@ -157,7 +194,12 @@ private:
     QString title_;
     QString categoryTitle_;
     bool legend_ = false;
+    LegendPosition legendPosition_ = LegendPosition::Right;
     bool grid_ = true;
+    bool categoryGrid_ = false;
+    int divisionsPerTick_ = 1;
+    PenStyle gridPen_ = PenStyle::Solid;
+    bool frame_ = false;
 };
 
 } // namespace platform::gui

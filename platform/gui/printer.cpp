@@ -130,6 +130,18 @@ void Printer::PaintPicture(const QImage& picture, double x, double y, double wid
     page().push_back(std::move(item));
 }
 
+void Printer::PaintDrawing(PrintDrawing drawing, double x, double y, double width, double height) {
+    called({Call::Op::PaintDrawing, Page(), x, y, width, height, {}, font_, {}});
+    PrintItem item;
+    item.kind = PrintItem::Kind::Drawing;
+    item.x = x;
+    item.y = y;
+    item.x2 = width;
+    item.y2 = height;
+    item.drawing = std::make_shared<const PrintDrawing>(std::move(drawing));
+    page().push_back(std::move(item));
+}
+
 void Printer::NewPage() {
     called({Call::Op::NewPage, Page(), currentX_, currentY_, 0, 0, {}, font_, {}});
     if (!pages_.empty()) pageEnded_ = true;
@@ -206,6 +218,13 @@ bool QtPrinter::sendDocument(const std::vector<PrintPage>& pages) {
                 break;
             case PrintItem::Kind::Picture:
                 painter.drawImage(QRectF(item.x, item.y, item.x2, item.y2), item.picture);
+                break;
+            case PrintItem::Kind::Drawing:
+                if (item.drawing && *item.drawing) {
+                    painter.save();
+                    (*item.drawing)(painter, QRectF(item.x, item.y, item.x2, item.y2));
+                    painter.restore();
+                }
                 break;
             }
         }

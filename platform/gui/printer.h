@@ -8,12 +8,15 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QFont;
 class QFontMetricsF;
+class QPainter;
 class QPrinter;
+class QRectF;
 
 namespace platform {
 
@@ -31,15 +34,20 @@ struct PrintFont {
     QFont toQFont() const;
 };
 
+// Draws vector graphics into a rectangle of a painter (a chart, say), in the
+// painter's own device units.
+using PrintDrawing = std::function<void(QPainter&, const QRectF&)>;
+
 // One thing drawn on a page.
 struct PrintItem {
-    enum class Kind { Text, Line, Picture };
+    enum class Kind { Text, Line, Picture, Drawing };
     Kind kind = Kind::Text;
-    double x = 0, y = 0;   // text: left and top; line: start; picture: left and top
-    double x2 = 0, y2 = 0; // line: end; picture: width and height
+    double x = 0, y = 0;   // text: left and top; line: start; picture, drawing: left and top
+    double x2 = 0, y2 = 0; // line: end; picture, drawing: width and height
     QString text;          // text: one line, no line breaks
     PrintFont font;        // text
     QImage picture;        // picture
+    std::shared_ptr<const PrintDrawing> drawing; // drawing
 };
 
 using PrintPage = std::vector<PrintItem>;
@@ -86,6 +94,9 @@ public:
     void Line(double x1, double y1, double x2, double y2);
     // The picture scaled into the rectangle.
     void PaintPicture(const QImage& picture, double x, double y, double width, double height);
+    // Vector graphics drawn into the rectangle when the document is sent:
+    // sharp at any resolution, its text kept as text.
+    void PaintDrawing(PrintDrawing drawing, double x, double y, double width, double height);
     // Ends the page: what is printed next goes on a new one, and CurrentX,
     // CurrentY go back to 0. A page with nothing on it is never ended, so two
     // NewPage calls in a row, or one at the end, add no blank page.
@@ -103,11 +114,20 @@ public:
 
     // Every call that prints, in order, as the caller made it.
     struct Call {
-        enum class Op { Print, PrintSameLine, Line, PaintPicture, NewPage, EndDoc, KillDoc };
+        enum class Op {
+            Print,
+            PrintSameLine,
+            Line,
+            PaintPicture,
+            PaintDrawing,
+            NewPage,
+            EndDoc,
+            KillDoc
+        };
         Op op;
         int page = 0;          // Page() when called
         double x = 0, y = 0;   // CurrentX, CurrentY, or the line's start / the picture's left, top
-        double x2 = 0, y2 = 0; // the line's end, or the picture's width and height
+        double x2 = 0, y2 = 0; // the line's end, or the picture's (drawing's) width and height
         QString text;
         PrintFont font;
         QSize pictureSize;

@@ -26,7 +26,12 @@ QString runFileDialog(bool save, const QString& title, const QString& presetName
     if (!filter.isEmpty()) dialog.setNameFilter(filter);
     if (!folder.isEmpty()) dialog.setDirectory(folder);
     if (!presetName.isEmpty()) dialog.selectFile(presetName);
-    if (save) dialog.setDefaultSuffix(defaultSuffixOf(filter));
+    if (save) {
+        dialog.setDefaultSuffix(defaultSuffixOf(filter));
+        // The command that writes the file asks about replacing one (or
+        // refuses to): asking here as well would ask twice.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     if (dialog.exec() != QDialog::Accepted) return QString();
     const QString chosen = dialog.selectedFiles().value(0);
     // A native dialog may not add the default suffix itself.

@@ -6,10 +6,12 @@
 #include "tests/support/dialog_script.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_splash.h"
+#include "workspace/frm_start_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -46,6 +48,22 @@ struct FakeClock : platform::Clock {
     }
 };
 
+// The start dialog that the main window offers once shown, cancelled.
+void cancelStartDialog(testing_support::DialogScript& script) {
+    script.onModal([](QObject& form) {
+        auto* start = qobject_cast<frmSElWSFile*>(&form);
+        EXPECT_TRUE(start) << form.objectName().toStdString();
+        if (start) start->cmdCancel->click();
+        return 0;
+    });
+}
+
+// Each start makes its own main window, as each run of the program does.
+void endProgram() {
+    mainWindow().close();
+    delete &mainWindow();
+}
+
 class StartUp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,12 +73,14 @@ protected:
     }
     void TearDown() override {
         platform::setClock(nullptr);
-        mainWindow().close();
+        endProgram();
     }
     FakeClock clock;
+    testing_support::DialogScript script;
 };
 
 TEST_F(StartUp, FirstStartStoresTheDefaultConnectionAndShowsTheMainWindow) {
+    cancelStartDialog(script);
     ASSERT_EQ(Main(), 0);
     EXPECT_EQ(QString::fromStdString(gConnect), kDefault);
     EXPECT_EQ(platform::GetSetting("Bandwright", "StartUp", "Connection"), kDefault);
@@ -69,7 +89,8 @@ TEST_F(StartUp, FirstStartStoresTheDefaultConnectionAndShowsTheMainWindow) {
     EXPECT_EQ(mainWindow().windowTitle(), "Bandwright");
     EXPECT_EQ(clock.slept, 3s);
     EXPECT_TRUE(clock.splashUpWhileWaiting);
-    EXPECT_EQ(clock.splashPos, QPoint(platform::twipsToPixels(2000), platform::twipsToPixels(2000)));
+    EXPECT_EQ(clock.splashPos,
+              QPoint(platform::twipsToPixels(2000), platform::twipsToPixels(2000)));
     // The tables are filled before the main window shows.
     EXPECT_EQ(gBandLabel.at(29), "1KHz");
 }
@@ -77,6 +98,7 @@ TEST_F(StartUp, FirstStartStoresTheDefaultConnectionAndShowsTheMainWindow) {
 TEST_F(StartUp, AStoredConnectionIsUsedAndKeptExactly) {
     const QString stored = "Provider=Microsoft.Jet.OLEDB.3.51; Data Source=\\\\srv\\a b;x=1;";
     platform::SaveSetting("Bandwright", "Startup", "Connection", stored);
+    cancelStartDialog(script);
     ASSERT_EQ(Main(), 0);
     EXPECT_EQ(QString::fromStdString(gConnect), stored);
     EXPECT_EQ(platform::GetSetting("Bandwright", "StartUp", "Connection"), stored);
@@ -103,16 +125,16 @@ TEST_F(StartUp, TheSplashWaitCountsElapsedTimeOnly) {
         fc.readings = {c.start, c.fillEnds};
         fc.t = c.start;
         platform::setClock(&fc);
+        cancelStartDialog(script);
         ASSERT_EQ(Main(), 0);
         EXPECT_EQ(fc.slept, c.expectedSleep);
         EXPECT_FALSE(splashLoaded());
-        mainWindow().close();
+        endProgram();
     }
 }
 
 TEST_F(StartUp, AFailingSettingsStoreIsReportedAndTheProgramEnds) {
-    QDir().mkpath(platform::settingsPath("Bandwright"));  // a folder where the file belongs
-    testing_support::DialogScript script;
+    QDir().mkpath(platform::settingsPath("Bandwright")); // a folder where the file belongs
     script.answerMsgBox(platform::vbOK);
     EXPECT_NE(Main(), 0);
     ASSERT_EQ(script.prompts().size(), 1u);

@@ -240,4 +240,34 @@ TEST(Chart, ScalesWithTheDeviceAndServesManySeriesOnTwoAxes) {
     EXPECT_TRUE(found);
 }
 
+TEST(Chart, ALoneValueShowsAsADotAndAWideLegendStandsUnderThePlot) {
+    Chart chart;
+    chart.resize(420, 260);
+    fillOctave(chart, {-999, 50, -999, 60, 62, 64, 66, 68, 70, 72});
+    chart.setPoint(2, 1, 50);
+    chart.setPoint(1, 1, 0, true);
+    chart.setPoint(3, 1, 0, true);
+    ChartSeries se = chart.series(1);
+    se.marker = Marker::None;
+    se.width = 3;
+    se.name = "Lone value";
+    chart.setSeries(1, se);
+    chart.setLegendVisible(true);
+    chart.setLegendPosition(LegendPosition::Bottom);
+    chart.setFrameVisible(true);
+    const QImage img = chart.toImage(chart.size());
+    EXPECT_TRUE(near(pixel(img, *chart.pointAt(1, 2)), se.color));
+    // The plot keeps the whole width; the legend entry is under it and selects the series.
+    const QRectF plot = chart.plotArea();
+    EXPECT_GT(plot.width(), chart.width() * 0.8);
+    bool found = false;
+    for (int y = int(plot.bottom()) + 1; y < chart.height() && !found; y += 2)
+        for (int x = 0; x < chart.width() && !found; x += 4)
+            found = chart.hitTest(QPoint(x, y)).series == 1;
+    EXPECT_TRUE(found);
+    // The frame runs round the whole chart.
+    EXPECT_FALSE(near(pixel(img, QPointF(chart.width() / 2.0, 0)), Qt::white));
+    EXPECT_TRUE(chart.dataText().startsWith("\tLone value\r\n63\t\r\n125\t50\r\n"));
+}
+
 } // namespace

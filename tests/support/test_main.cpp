@@ -1,5 +1,5 @@
-// Test main for every test binary: offscreen Qt, a private HOME and config
-// folder (no test touches a real user's settings), a QApplication, and a
+// Test main for every test binary: offscreen Qt, a private HOME, config and
+// data folder (no test touches a real user's settings), a QApplication, and a
 // watchdog that fails a test showing a modal window past the dialog routing.
 #include "tests/support/modal_watchdog.h"
 
@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         const std::string home = dir;
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
         setenv("TMPDIR", home.c_str(), 1);
         const std::string runtime = home + "/runtime";
         if (mkdir(runtime.c_str(), 0700) == 0) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);

@@ -3,13 +3,14 @@
 #include "engine/globals.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/datasheet_window.h"
-#include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "tables/globals.h"
 #include "tests/sheets/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_datasheet.h"
+#include "workspace/frm_sel_worksheet.h"
+#include "workspace/globals.h"
 #include "workspace/new_datasheet.h"
 
 #include <QAction>
@@ -198,6 +199,29 @@ TEST_F(NewDatasheetTest, NewDatasheetOpensItsWindow) {
     EXPECT_TRUE(w->frmOtherInfo(1)->isVisible());
     EXPECT_EQ(w->grdSpectra->model()->rowCount(), 1);
     EXPECT_TRUE(menuItem("mnuDtaRenameDatasheet")->isEnabled());
+}
+
+TEST_F(NewDatasheetTest, OpenDatasheetOpensTheChosenOneInItsKind) {
+    file_->addDatasheet("Pumps", 1, 14, "Sound Level", {});
+    file_->addDatasheet("Walls", 2, 13, "Transmission Loss", {});
+    DialogScript script;
+    script.onModal([](QObject& form) {
+        auto& picker = dynamic_cast<frmSelWorksheet&>(form);
+        EXPECT_EQ(picker.windowTitle(), "Select Datasheet");
+        EXPECT_EQ(picker.lstSheets->count(), 2);
+        picker.lstSheets->setCurrentRow(1);
+        picker.cmdOK->click();
+        return 0;
+    });
+    SetMenus(2);
+    menuItem("mnuFileOpenDatasheet")->trigger();
+    QApplication::processEvents();
+    auto* w = dynamic_cast<DatasheetWindow*>(gActiveSheet);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->caption(), "Datasheet: Walls");
+    EXPECT_EQ(w->objectName(), "frmDatasheet2");
+    EXPECT_TRUE(w->frmOtherInfo(2)->isVisible());
+    EXPECT_EQ(w->LF(1)->text(), "25Hz");
 }
 
 TEST_F(NewDatasheetTest, ACatalogueThatCannotTakeTheRowLeavesNoTable) {

@@ -1,0 +1,43 @@
+#include "platform/db/file_copy.h"
+
+#include "platform/db/database.h"
+
+#include <filesystem>
+
+namespace db {
+
+void copyDatabaseFile(const std::string& source, const std::string& dest) {
+    namespace fs = std::filesystem;
+    if (dest.empty()) throw Error("No file name was given for the copy");
+    std::error_code ec;
+    const fs::path from = fs::weakly_canonical(source, ec);
+    const fs::path to = fs::weakly_canonical(dest, ec);
+    if (!ec && from == to) throw Error("A file cannot be copied onto itself");
+    if (fs::is_directory(dest, ec)) throw Error("\"" + dest + "\" is a folder");
+
+    fs::path work = to;
+    work += ".saving~";
+    auto cleanup = [&] {
+        std::error_code e;
+        fs::remove(work, e);
+    };
+    try {
+        cleanup();
+        {
+            auto db = Database::open(source);
+            db->Execute("VACUUM INTO ?", {Value(work.string())});
+        }
+        {
+            auto copy = Database::open(work.string());
+            const Value ok = copy->scalar("PRAGMA integrity_check");
+            if (ok.toText() != "ok") throw Error("The copy failed its check (" + ok.toText() + ")");
+        }
+        fs::rename(work, to, ec);
+        if (ec) throw Error("Cannot write \"" + dest + "\" (" + ec.message() + ")");
+    } catch (...) {
+        cleanup();
+        throw;
+    }
+}
+
+} // namespace db

@@ -1,0 +1,118 @@
+// The View submenu and Window > Tile on real worksheet windows.
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/geometry.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/forms.h"
+#include "sheets/menu_state.h"
+#include "sheets/worksheet_window.h"
+#include "tests/support/worksheet_fixture.h"
+#include "tests/workspace/program.h"
+#include "workspace/bandwright_window.h"
+#include "workspace/frm_sel_worksheet.h"
+#include "workspace/frm_start_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+using namespace testing_support;
+
+namespace {
+
+class Windows : public Program {
+protected:
+    void SetUp() override {
+        Program::SetUp();
+        file_ = path("views.bwdb");
+        WorksheetFile f(file_.toStdString());
+        SpectrumRow r;
+        r.bands = std::vector<double>(30, 45);
+        f.addSheet("Third", 2, 13, {r, r});
+        r.bands = std::vector<double>(10, 40);
+        f.addSheet("Octave", 1, 14, {r});
+        answerForm<frmSElWSFile>(*script_, [this](frmSElWSFile& d) {
+            d.optExistFile->click();
+            d.txtOpen->setText(file_);
+            d.cmdOK->click();
+        });
+        pick("Third");
+        start();
+    }
+    void pick(const QString& sheet) {
+        answerForm<frmSelWorksheet>(*script_, [sheet](frmSelWorksheet& d) {
+            d.lstSheets->setCurrentItem(d.lstSheets->findItems(sheet, Qt::MatchExactly).value(0));
+            d.cmdOK->click();
+        });
+    }
+    QString file_;
+};
+
+TEST_F(Windows, SwitchingTheViewReopensTheSheetWhereItWasWithItsEdits) {
+    WorksheetWindow* formula = activeWorksheet();
+    ASSERT_TRUE(formula);
+    EXPECT_EQ(formula->objectName(), "frmWorksheet2B");
+    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(platform::gui::frameOf(formula));
+    frame->move(40, 30);
+    // Notes typed and not yet left must reach the new window.
+    formula->txtNotes->setFocus();
+    QTest::keyClicks(formula->txtNotes, "measured at night");
+
+    // The view it is in already: nothing happens.
+    click("mnuWSViewFormula");
+    EXPECT_EQ(activeWorksheet(), formula);
+    EXPECT_TRUE(menuItem("mnuWSViewFormula")->isChecked());
+
+    click("mnuWSViewSpread");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    WorksheetWindow* spread = activeWorksheet();
+    ASSERT_TRUE(spread);
+    EXPECT_EQ(spread->objectName(), "frmWorksheet2A");
+    EXPECT_EQ(gActiveSheet, spread);
+    EXPECT_EQ(childCount(), 1);
+    EXPECT_EQ(platform::gui::frameOf(spread)->pos(), QPoint(40, 30));
+    EXPECT_EQ(spread->txtNotes->Text(), "measured at night");
+    EXPECT_TRUE(menuItem("mnuWSViewSpread")->isChecked());
+    EXPECT_FALSE(menuItem("mnuWSViewFormula")->isChecked());
+    EXPECT_TRUE(menuItem("mnuEditCopy")->isEnabled());
+
+    click("mnuWSViewFormula");
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_EQ(activeWorksheet()->objectName(), "frmWorksheet2B");
+    EXPECT_EQ(childCount(), 1);
+}
+
+TEST_F(Windows, TileCascadesAndSizesByKindAndTheListActivates) {
+    pick("Octave");
+    click("mnuFileOpenWorksheet");
+    ASSERT_EQ(childCount(), 2);
+    QMdiArea* mdi = mainWindow().mdiArea;
+    mdi->subWindowList().first()->showMinimized();
+    click("mnuWindowTile");
+    for (QMdiSubWindow* sub : mdi->subWindowList()) {
+        EXPECT_FALSE(sub->isMinimized());
+        EXPECT_EQ(sub->size(),
+                  QSize(platform::twipsToPixels(11300), platform::twipsToPixels(7500)));
+    }
+    const auto subs = mdi->subWindowList(QMdiArea::CreationOrder);
+    EXPECT_NE(subs[0]->pos(), subs[1]->pos());
+
+    // The window list names the windows; choosing one activates it.
+    QMenu* list = mainWindow().findChild<QMenu*>("mnuWList");
+    ASSERT_TRUE(list);
+    emit list->aboutToShow();
+    ASSERT_EQ(list->actions().size(), 2);
+    EXPECT_TRUE(list->actions()[0]->text().endsWith("Worksheet: Third"));
+    list->actions()[0]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Third");
+    EXPECT_EQ(gActiveSheet, activeWorksheet());
+}
+
+} // namespace

@@ -1,0 +1,356 @@
+// Worksheet files through the File and Worksheets menus: opening from the
+// start dialog and the previous-files list, picking sheets, files that are
+// refused, older files, Save File As and leaving with or without compaction.
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/db/sheet_layout.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/forms.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/worksheet_window.h"
+#include "tests/support/worksheet_fixture.h"
+#include "tests/workspace/program.h"
+#include "workspace/app_settings.h"
+#include "workspace/bandwright_window.h"
+#include "workspace/frm_new_worksheet.h"
+#include "workspace/frm_sel_worksheet.h"
+#include "workspace/frm_start_dialogs.h"
+#include "workspace/globals.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <fstream>
+
+using namespace testing_support;
+
+namespace {
+
+class WorksheetFiles : public Program {
+protected:
+    // A worksheet file with octave sheets of one spectrum each (levels 40).
+    QString makeFile(const std::string& name, const std::vector<std::string>& sheets) {
+        const QString p = path(name);
+        WorksheetFile f(p.toStdString());
+        for (const std::string& s : sheets) {
+            SpectrumRow r;
+            r.bands = std::vector<double>(10, 40);
+            f.addSheet(s, 1, 14, {r});
+        }
+        return p;
+    }
+    // Starts with `file` open through the start dialog and `sheet` picked.
+    void startWith(const QString& file, const QString& sheet) {
+        answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+            d.txtOpen->setFocus();
+            QTest::keyClicks(d.txtOpen, file);
+            EXPECT_TRUE(d.optExistFile->isChecked());
+            pressKey(d, d.txtOpen, Qt::Key_Return);
+        });
+        pick(sheet);
+        start();
+    }
+    // The next sheet picker: the sheet chosen by a double-click.
+    void pick(const QString& sheet) {
+        answerForm<frmSelWorksheet>(*script_, [sheet](frmSelWorksheet& d) {
+            const auto found = d.lstSheets->findItems(sheet, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << sheet.toStdString();
+            emit d.lstSheets->itemDoubleClicked(found.first());
+        });
+    }
+    static QStringList items(const frmSelWorksheet& d) {
+        QStringList out;
+        for (int i = 0; i < d.lstSheets->count(); ++i)
+            out << d.lstSheets->item(i)->text();
+        return out;
+    }
+    static double level(const QString& file, const std::string& sheet, int band) {
+        return db::Database::open(file.toStdString())
+            ->scalar("SELECT L" + std::to_string(band) + " FROM " + db::quoteIdent(sheet) +
+                     " WHERE Code = 1")
+            .toDouble();
+    }
+    static void typeLevel(platform::gui::TextBox* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
+    const QString a = makeFile("a.bwdb", {"Octave", "Other"});
+    const QString b = makeFile("b.bwdb", {"Other"});
+    workspace::saveSetting("Startup", "File1", b);
+    workspace::saveSetting("Startup", "File2", a);
+
+    answerForm<frmSElWSFile>(*script_, [a, b](frmSElWSFile& d) {
+        ASSERT_EQ(d.lstExistFiles->count(), 4);
+        EXPECT_EQ(d.lstExistFiles->item(0)->text(), b);
+        EXPECT_EQ(d.lstExistFiles->item(2)->text(), "");
+        d.lstExistFiles->setCurrentRow(1);
+        emit d.lstExistFiles->itemClicked(d.lstExistFiles->item(1));
+        EXPECT_TRUE(d.optExistFile->isChecked());
+        EXPECT_EQ(d.txtOpen->text(), a);
+        d.cmdOK->click();
+    });
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) {
+        EXPECT_EQ(d.windowTitle(), "Select Worksheet");
+        EXPECT_EQ(items(d), QStringList({"Octave", "Other"}));
+        EXPECT_TRUE(d.cmdNewFile->isHidden());
+        d.lstSheets->setCurrentRow(0);
+        pressKey(d, d.lstSheets, Qt::Key_Return);
+    });
+    start();
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Octave");
+    EXPECT_EQ(caption(), "Bandwright: " + a);
+    // A file shown in the list already keeps its place.
+    EXPECT_EQ(workspace::setting("Startup", "File1"), b);
+    EXPECT_EQ(workspace::setting("Startup", "File2"), a);
+
+    // Its previous-file item opens b; cancelling the picker leaves b open with
+    // a's windows closed.
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) { d.cmdCancel->click(); });
+    click("mnuFilePrevFiles(0)");
+    EXPECT_EQ(caption(), "Bandwright: " + b);
+    EXPECT_EQ(childCount(), 0);
+
+    // Open Worksheet offers another file; OK with nothing selected is Cancel.
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) {
+        EXPECT_FALSE(d.cmdNewFile->isHidden());
+        d.cmdOK->click();
+    });
+    click("mnuFileOpenWorksheet");
+    EXPECT_EQ(childCount(), 0);
+    pick("Other");
+    click("mnuFileOpenWorksheet");
+    EXPECT_EQ(childCount(), 1);
+
+    // b's "Other" is open: its picker is empty, but a's "Other" is listed.
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) {
+        EXPECT_TRUE(items(d).isEmpty());
+        d.cmdNewFile->click();
+    });
+    script_->answerOpenFile(a);
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) {
+        EXPECT_EQ(items(d), QStringList({"Octave", "Other"}));
+        EXPECT_TRUE(d.cmdNewFile->isHidden());
+        d.lstSheets->setCurrentRow(1);
+        d.cmdOK->click();
+    });
+    click("mnuFileOpenWorksheet");
+    ASSERT_EQ(childCount(), 2);
+    EXPECT_EQ(activeWorksheet()->txtDBName->text(), a);
+    EXPECT_EQ(caption(), "Bandwright: " + b);
+    EXPECT_EQ(gFilePath, b);
+    EXPECT_TRUE(script_->prompts().empty());
+}
+
+TEST_F(WorksheetFiles, ARefusedFileChangesNothing) {
+    const QString a = makeFile("a.bwdb", {"Sheet"});
+    startWith(a, "Sheet");
+    ASSERT_EQ(childCount(), 1);
+    WorksheetWindow* w = activeWorksheet();
+
+    const QString lower = path("lower.bwdb");
+    {
+        auto database = db::Database::create(lower.toStdString());
+        db::TableDef t = db::sheetsListTableDef();
+        t.name = "Sheets list";
+        database->createTable(t);
+    }
+    const QString text = path("notes.bwdb");
+    std::ofstream(text.toStdString()) << "a text file";
+    const QString jet = path("old.mdb");
+    {
+        std::string head(64, '\0');
+        head.replace(4, 15, "Standard Jet DB");
+        std::ofstream(jet.toStdString(), std::ios::binary) << head;
+    }
+    const struct {
+        QString file;
+        QString message;
+    } cases[] = {
+        {lower, "Database does not contain a 'Sheets List' table"},
+        {text, "is not a database file of this program"},
+        {jet, "is a Jet database made by another program"},
+        {path("missing.bwdb"), "does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        script_->answerOpenFile(c.file).answerMsgBox(platform::vbOK);
+        click("mnuFileOpenFile");
+        EXPECT_TRUE(script_->prompts().back().contains(c.message))
+            << script_->prompts().back().toStdString();
+        EXPECT_EQ(caption(), "Bandwright: " + a);
+        EXPECT_EQ(gFilePath, a);
+        EXPECT_EQ(childCount(), 1);
+        EXPECT_EQ(gActiveSheet, w);
+        EXPECT_EQ(workspace::setting("Startup", "File1"), a);
+        EXPECT_TRUE(menuItem("mnuEditCopy")->isEnabled());
+    }
+    // An empty previous-file item names no file.
+    script_->answerMsgBox(platform::vbOK);
+    click("mnuFilePrevFiles(3)");
+    EXPECT_EQ(script_->prompts().back(), "No database file was named");
+    EXPECT_EQ(gFilePath, a);
+}
+
+TEST_F(WorksheetFiles, AnOlderFileGainsNotesAndAnEmptyOneAsksForAWorksheet) {
+    const QString older = path("older.bwdb");
+    const QString wider = path("wider.bwdb");
+    for (const QString& p : {older, wider}) {
+        auto database = db::Database::create(p.toStdString());
+        db::TableDef list = db::sheetsListTableDef();
+        if (p == older)
+            list.fields.pop_back();
+        else
+            list.fields.push_back(list.fields[1]), list.fields.back().name = "Extra";
+        database->createTable(list);
+        database->createTable(db::worksheetTableDef("Old", 10));
+        database->Execute("INSERT INTO \"Sheets List\" (\"Sheet Name\", \"Octave/Third Octave\", "
+                          "\"First Band\") VALUES ('Old', 1, 14)");
+        database->Execute("INSERT INTO Old (Code) VALUES (1)");
+    }
+    startWith(older, "Old");
+    const auto fields = [](const QString& p) {
+        return db::Database::open(p.toStdString())->tableDef("Sheets List").fields.size();
+    };
+    EXPECT_EQ(fields(older), 4u);
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_EQ(activeWorksheet()->txtNotes->Text(), "");
+
+    script_->answerOpenFile(wider);
+    pick("Old");
+    click("mnuFileOpenFile");
+    EXPECT_EQ(fields(wider), 5u);
+
+    // A file with no worksheet yet leads into the new-worksheet dialog;
+    // cancelling it leaves the file open.
+    const QString empty = makeFile("empty.bwdb", {});
+    script_->answerOpenFile(empty);
+    answerForm<frmNewWorksheet>(*script_, [](frmNewWorksheet& d) { d.cmdCancel->click(); });
+    click("mnuFileOpenFile");
+    EXPECT_EQ(caption(), "Bandwright: " + empty);
+    EXPECT_EQ(workspace::setting("Startup", "File1"), empty);
+    EXPECT_EQ(childCount(), 0);
+    EXPECT_TRUE(menuItem("mnuFileNewWorksheet")->isEnabled());
+}
+
+TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
+    const QString a = makeFile("a.bwdb", {"Site"});
+    const QString other = makeFile("other.bwdb", {"Kept"});
+    startWith(a, "Site");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    // Notes typed and not yet left.
+    w->txtNotes->setFocus();
+    QTest::keyClicks(w->txtNotes, "typed notes");
+
+    script_->answerSaveFile(a).answerMsgBox(platform::vbOK);
+    click("mnuFileSaveFileAs");
+    EXPECT_TRUE(script_->prompts().back().contains("open under this name"));
+    script_->answerSaveFile(other).answerMsgBox(platform::vbNo);
+    click("mnuFileSaveFileAs");
+    EXPECT_TRUE(script_->prompts().back().contains("already exists"));
+    EXPECT_TRUE(db::Database::open(other.toStdString())->findTable("Kept"));
+    EXPECT_EQ(gFilePath, a);
+
+    // A copy that cannot be written is reported and changes nothing.
+    script_->answerSaveFile(path("no such folder/copy")).answerMsgBox(platform::vbOK);
+    click("mnuFileSaveFileAs");
+    EXPECT_TRUE(script_->prompts().back().startsWith("Error copying file"));
+    EXPECT_EQ(gFilePath, a);
+    EXPECT_EQ(w->txtDBName->text(), a);
+
+    script_->answerSaveFile(path("copy"));
+    click("mnuFileSaveFileAs");
+    const QString copy = path("copy.bwdb");
+    EXPECT_EQ(caption(), "Bandwright: " + copy);
+    EXPECT_EQ(gFilePath, copy);
+    EXPECT_EQ(w->txtDBName->text(), copy);
+    EXPECT_EQ(db::Database::open(copy.toStdString())
+                  ->scalar("SELECT Notes FROM \"Sheets List\"")
+                  .toText(),
+              "typed notes");
+    // The list of previous files stays.
+    EXPECT_EQ(workspace::setting("Startup", "File1"), a);
+
+    // An edit now lands in the copy only.
+    QApplication::setActiveWindow(&mainWindow());
+    typeLevel(w->Lev(3), "55");
+    EXPECT_DOUBLE_EQ(level(copy, "Site", 3), 55);
+    EXPECT_DOUBLE_EQ(level(a, "Site", 3), 40);
+}
+
+TEST_F(WorksheetFiles, BrowseAcceptsAtOnceAndANewFileNeverReplacesOne) {
+    const QString a = makeFile("a.bwdb", {"Sheet"});
+    workspace::saveSetting("StartUp", "DefaultDir", path(""));
+    answerForm<frmSElWSFile>(*script_, [](frmSElWSFile& d) {
+        d.cmdBrowse->click(); // cancelled: the dialog stays, on an existing file
+        EXPECT_TRUE(d.optExistFile->isChecked());
+        EXPECT_EQ(d.result(), 0);
+        d.cmdBrowse->click(); // a file chosen: accepted at once
+    });
+    script_->cancelFileDialog().answerOpenFile(a);
+    pick("Sheet");
+    start();
+    EXPECT_EQ(script_->fileDialogs()[0].title, "Open Worksheet File");
+    EXPECT_EQ(script_->fileDialogs()[0].folder, path(""));
+    ASSERT_EQ(childCount(), 1);
+
+    // New Worksheet File onto an existing file: refused, the open file stays.
+    script_->answerSaveFile(a).answerMsgBox(platform::vbOK);
+    click("mnuFileNewFile");
+    EXPECT_TRUE(script_->prompts().back().contains("already exists"));
+    EXPECT_EQ(gFilePath, a);
+    EXPECT_EQ(childCount(), 1);
+    EXPECT_TRUE(db::Database::open(a.toStdString())->findTable("Sheet"));
+    // Nor is a file left behind where one cannot be made.
+    script_->answerSaveFile(path("no such folder/new")).answerMsgBox(platform::vbOK);
+    click("mnuFileNewFile");
+    EXPECT_FALSE(std::filesystem::exists(path("no such folder").toStdString()));
+    EXPECT_EQ(caption(), "Bandwright: " + a);
+}
+
+TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
+    for (const int answer : {platform::vbYes, platform::vbNo}) {
+        SCOPED_TRACE(answer == platform::vbYes ? "Yes" : "No");
+        const QString file = path(answer == platform::vbYes ? "yes.bwdb" : "no.bwdb");
+        makeFile(file.section('/', -1).toStdString(), {"Sheet"});
+        {
+            // Free pages for compaction to give back.
+            auto database = db::Database::open(file.toStdString());
+            database->Execute("CREATE TABLE junk (x)");
+            database->Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 2000) INSERT INTO junk SELECT randomblob(500) FROM n");
+            database->Execute("DROP TABLE junk");
+        }
+        const auto before = std::filesystem::file_size(file.toStdString());
+        startWith(file, "Sheet");
+        script_->answerMsgBox(answer);
+        exitProgram();
+        EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
+        const auto after = std::filesystem::file_size(file.toStdString());
+        if (answer == platform::vbYes)
+            EXPECT_LT(after, before / 4);
+        else
+            EXPECT_EQ(after, before);
+        auto database = db::Database::open(file.toStdString());
+        EXPECT_EQ(database->scalar("PRAGMA integrity_check").toText(), "ok");
+        EXPECT_DOUBLE_EQ(database->scalar("SELECT L1 FROM Sheet").toDouble(), 40);
+        EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".compact~"));
+        gFilePath.clear();
+    }
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#include "workspace/dialog_base.h"
+
+#include "platform/gui/forms.h"
+#include "platform/gui/named.h"
+#include "sheets/menu_state.h"
+
+#include <QRadioButton>
+
+BwDialog::BwDialog(const char* name, const QString& caption) : QDialog(mainForm()) {
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    setModal(true);
+    platform::gui::registerForm(this, platform::gui::FormKind::Dialog);
+}
+
+void BwDialog::place(int leftTwips, int topTwips) {
+    platform::gui::setTwipsPosition(this, leftTwips, topTwips);
+}
+
+QRadioButton* BwDialog::hiddenOption(const char* name) {
+    auto* opt = platform::gui::makeNamed<QRadioButton>(this, name);
+    opt->setAutoExclusive(false);
+    opt->hide();
+    return opt;
+}

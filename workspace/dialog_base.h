@@ -1,0 +1,28 @@
+#pragma once
+// What the program's own modal dialogs share: they are registered as loaded
+// forms while they live, report the user's choice through hidden option
+// buttons that their button handlers set, and run the same handlers for keys
+// as for buttons: Enter presses OK (the default button), Escape and the
+// window's close button run the Cancel handler, so a dialog closed by the
+// window manager never reads as OK.
+#include <QDialog>
+
+class QRadioButton;
+
+class BwDialog : public QDialog {
+    Q_OBJECT
+public:
+    BwDialog(const char* name, const QString& caption);
+
+    // Places the dialog on the screen, in twips from its top-left corner.
+    void place(int leftTwips, int topTwips);
+
+protected:
+    // Run by Escape and the window's close button.
+    virtual void cancelRequested() = 0;
+    void reject() override { cancelRequested(); }
+    // Ends the modal display; the caller then reads the dialog.
+    void hideDialog() { done(QDialog::Accepted); }
+    // A hidden option button carrying an outcome (independent of the others).
+    QRadioButton* hiddenOption(const char* name);
+};

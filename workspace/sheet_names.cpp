@@ -1,0 +1,25 @@
+#include "workspace/sheet_names.h"
+
+#include "platform/db/schema.h"
+
+QString sheetNameProblem(const QString& name) {
+    if (name.contains('\'') || name.contains('"'))
+        return QStringLiteral("Cannot use ' or \" as part of a worksheet name");
+    if (name.isEmpty()) return QStringLiteral("Please enter a name.");
+    if (name.startsWith('~'))
+        return QStringLiteral(
+            "Names beginning with \"~\" are kept for the program's own tables. Please choose "
+            "another name.");
+    if (name.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive))
+        return QStringLiteral(
+            "Names beginning with \"sqlite_\" are kept for the database engine. Please choose "
+            "another name.");
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return QStringLiteral("A name cannot hold tabs, line breaks or other control "
+                                  "characters.");
+    if (db::characterCount(name.toStdString()) > db::kDefaultTextSize)
+        return QStringLiteral("A name can be at most %1 characters long.")
+            .arg(db::kDefaultTextSize);
+    return QString();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The one rule for names that users give sheets (new, renamed or copied
+// worksheets and datasheets), checked when the naming dialog's OK is pressed.
+#include <QString>
+
+// The message to show for a name that cannot be a sheet's name, or "" when
+// it can: quotes break the lists that find sheets by name; an empty name
+// makes no table; "~" begins the program's own backup and recovery tables;
+// "sqlite_" the database engine's. Clashes with existing tables are the
+// caller's test.
+QString sheetNameProblem(const QString& name);
