@@ -17,4 +17,6 @@ EditMenu::EditMenu(QWidget& main) : QObject(&main) {
     connectItem("mnuEditCopy", &EditMenu::mnuEditCopy_Click);
     connectItem("mnuEditPaste", &EditMenu::mnuEditPaste_Click);
     connectItem("mnuEditPasteInsert", &EditMenu::mnuEditPasteInsert_Click);
+    connectItem("mnuEditSpectrumEditable", &EditMenu::mnuEditSpectrumEditable_Click);
+    connectItem("mnuEditSpectrumType", &EditMenu::mnuEditSpectrumType_Click);
 }

@@ -85,6 +85,9 @@ public:
     // Writes the current record's pending edit; a failure is shown and the
     // edit dropped.
     bool commitRecord();
+    // The undo backup of the datasheet before a change (a backup of another
+    // sheet is replaced); true when it failed (shown).
+    bool takeBackup();
 
     void Form_Load();
     void Form_Activate() override;
@@ -115,7 +118,6 @@ private:
     int firstBand() const;
     void applyEditability();
     void backupBeforeEdit();
-    bool takeBackup();
     void discardEdit();
     int tallGridTwips() const;
 

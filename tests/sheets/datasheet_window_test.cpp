@@ -354,4 +354,64 @@ TEST_F(DatasheetWindowTest, TheTypePickerOffersTheTypesInUseOrANewOne) {
     EXPECT_EQ(w->cmbSelectBy(1)->count(), 5);
 }
 
+TEST_F(DatasheetWindowTest, EditableAndSpectrumTypeThroughTheEditMenuWithUndo) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    const std::vector<const char*> edits = {"mnuEditNew", "mnuEditDelete", "mnuEditPaste",
+                                            "mnuEditPasteInsert", "mnuEditSpectrumType"};
+    for (const char* e : edits)
+        EXPECT_FALSE(menuItem(e)->isEnabled()) << e;
+    QAction* editable = menuItem("mnuEditSpectrumEditable");
+    editable->trigger();
+    EXPECT_TRUE(editable->isChecked());
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    for (const char* e : edits)
+        EXPECT_TRUE(menuItem(e)->isEnabled()) << e;
+    EXPECT_EQ(gBackupCaption, w->caption());
+    EXPECT_TRUE(menuItem("mnuEditCopy")->isEnabled());
+
+    // A new type for Fan A (Code 2): the window then shows that type.
+    choose(w->cmbSelectBy(1), "Fans");
+    const QString duct = "Duct 'silencer'";
+    DialogScript script;
+    script.onModal([&](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        EXPECT_EQ(p.lstSheets->currentItem()->text(), "Fans");
+        p.cmdNewType->click();
+        QTest::keyClicks(p.txtNewType, duct);
+        p.cmdOK->click();
+        return 0;
+    });
+    menuItem("mnuEditSpectrumType")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), duct.toStdString());
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), duct);
+    EXPECT_EQ(shownDescriptions(w), QStringList({"Fan A"}));
+    EXPECT_EQ(items(w->cmbSelectBy(1)).size(), 4u); // "Fans" is no longer in use
+
+    // Cancel changes nothing.
+    script.onModal([](QObject& form) {
+        dynamic_cast<frmSelDataType&>(form).cmdCancel->click();
+        return 0;
+    });
+    menuItem("mnuEditSpectrumType")->trigger();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), duct.toStdString());
+
+    // Undo brings the old type back and the selector and filter with it.
+    ASSERT_TRUE(menuItem("mnuEditUndo")->isEnabled());
+    menuItem("mnuEditUndo")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), "Fans");
+    EXPECT_EQ(items(w->cmbSelectBy(1)),
+              (std::vector<QString>{"<All>", "", QString::fromStdString(kQuoted), "Fans"}));
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+    EXPECT_EQ(shownDescriptions(w).size(), 4);
+
+    editable->trigger();
+    EXPECT_FALSE(editable->isChecked());
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    for (const char* e : edits)
+        EXPECT_FALSE(menuItem(e)->isEnabled()) << e;
+}
+
 } // namespace
