@@ -19,4 +19,6 @@ EditMenu::EditMenu(QWidget& main) : QObject(&main) {
     connectItem("mnuEditPasteInsert", &EditMenu::mnuEditPasteInsert_Click);
     connectItem("mnuEditPasteFromCEL", &EditMenu::mnuEditPasteFromCEL_Click);
     connectItem("mnuEditPasteFromIns", &EditMenu::mnuEditPasteFromIns_Click);
+    connectItem("mnuEditSpectrumEditable", &EditMenu::mnuEditSpectrumEditable_Click);
+    connectItem("mnuEditSpectrumType", &EditMenu::mnuEditSpectrumType_Click);
 }

@@ -2,8 +2,8 @@
 // The main window's Edit menu: one handler per item, acting on the active
 // child window. The handlers live in files by what they do: copy
 // (edit_copy.cpp), paste (edit_paste.cpp), new, insert, cut and delete
-// (edit_records.cpp), undo (edit_undo.cpp) and the imports of Paste From
-// (imports.cpp).
+// (edit_records.cpp), undo (edit_undo.cpp), the imports of Paste From
+// (imports.cpp) and the datasheet-only items (edit_datasheet.cpp).
 #include "platform/gui/forms.h"
 
 #include <QObject>
@@ -28,6 +28,8 @@ public:
     void mnuEditPasteInsert_Click();
     void mnuEditPasteFromCEL_Click();
     void mnuEditPasteFromIns_Click();
+    void mnuEditSpectrumEditable_Click();
+    void mnuEditSpectrumType_Click();
 };
 
 // Copy from an active child window that is no sheet window: the folder of

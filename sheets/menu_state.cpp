@@ -4,9 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QWidget>
 
 namespace {
@@ -55,7 +52,7 @@ constexpr Row kTable[] = {
     {"mnuEditCut", "00100"},
     {"mnuEditCopy", "00111"},
     {"mnuEditPaste", "001E0"},
-    {"mnuEditPasteInsert", "00100"},
+    {"mnuEditPasteInsert", "001E0"},
     {"mnuEditPasteFrom", "00100"},
     {"mnuEditPasteFromCEL", "00100"},
     {"mnuEditPasteFromIns", "00100"},
@@ -75,17 +72,6 @@ constexpr Row kTable[] = {
     {"mnuDtaSaveDatasheetAs", "00010"},
 };
 
-// Level box 1 of the main window's active child: a datasheet's boxes are
-// read-only unless Edit > Editable is on.
-bool activeChildEditable() {
-    QWidget* main = mainForm();
-    if (!main) return false;
-    auto* mdi = main->findChild<QMdiArea*>();
-    if (!mdi || !mdi->activeSubWindow() || !mdi->activeSubWindow()->widget()) return false;
-    auto* lev1 = mdi->activeSubWindow()->widget()->findChild<QLineEdit*>("Lev(1)");
-    return lev1 && !lev1->isReadOnly();
-}
-
 } // namespace
 
 QWidget* mainForm() {
@@ -99,9 +85,9 @@ QAction* menuItem(const char* name) {
     return main ? main->findChild<QAction*>(QLatin1String(name)) : nullptr;
 }
 
-void SetMenus(int mode) {
+void SetMenus(int mode, bool datasheetEditable) {
     if (mode < 1 || mode > 5) return;
-    const bool editable = mode == kMenuDatasheet && activeChildEditable();
+    const bool editable = mode == kMenuDatasheet && datasheetEditable;
     for (const Row& row : kTable) {
         QAction* a = menuItem(row.item);
         if (!a) continue;

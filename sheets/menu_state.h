@@ -14,9 +14,9 @@ enum MenuMode : int {
 
 // Enables, shows, hides and checks the main window's menu items for `mode`;
 // any other value changes nothing. In mode 4 the Editable check and the
-// items that edit a datasheet follow whether level box 1 of the active child
-// window is locked.
-void SetMenus(int mode);
+// items that edit a datasheet follow `datasheetEditable`, which the
+// datasheet window passes (Edit > Editable on for it).
+void SetMenus(int mode, bool datasheetEditable = false);
 
 // The main window (objectName "Bandwright"), or nullptr before it exists.
 QWidget* mainForm();

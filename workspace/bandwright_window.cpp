@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
+#include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/logo.h"
@@ -43,6 +44,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
         if (pick.outcome != SheetPick::Chosen || pick.index < 0) return std::nullopt;
         return pick.index;
     });
+    new DatasheetsMenu(*this);
     new OutputMenu(this);
     // Edit > Copy of a graph or print window copies what that window shows.
     for (const auto kind : {platform::gui::FormKind::Graph, platform::gui::FormKind::Print})

@@ -1,6 +1,8 @@
 #pragma once
 // Opening a sheet: picking it from its file's "Sheets List" and creating its
 // window.
+#include "sheets/open_datasheet.h"
+
 #include <QString>
 
 // Lists the sheets of `file` that are not open in the picker and opens the
@@ -16,10 +18,6 @@ bool OpenWS(const QString& file, bool isWorksheet, bool showDifferentFile);
 // failure (shown; no window is left).
 bool OpenWS2(const QString& file, const QString& name, int bandKind, int firstBand,
              bool isWorksheet);
-
-// Opens a datasheet in a new datasheet window; true on failure.
-bool OpenDS2(const QString& file, const QString& name, int bandKind, int firstBand,
-             int datasheetType, bool isWorksheet);
 
 // Whether a worksheet or datasheet window shows this sheet of this file.
 bool isSheetOpen(const QString& file, const QString& name);

@@ -1,0 +1,719 @@
+#include "sheets/datasheet_window.h"
+
+#include "engine/bands.h"
+#include "engine/globals.h"
+#include "engine/summary.h"
+#include "platform/db/database.h"
+#include "platform/geometry.h"
+#include "platform/gui/chart.h"
+#include "platform/gui/data_grid.h"
+#include "platform/gui/named.h"
+#include "platform/ui.h"
+#include "sheets/datasheet_layout.h"
+#include "sheets/db_utilities.h"
+#include "sheets/globals.h"
+#include "sheets/grid_selection.h"
+#include "sheets/level_display.h"
+#include "sheets/menu_state.h"
+#include "sheets/open_close.h"
+#include "sheets/sheet_display.h"
+#include "tables/globals.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTableView>
+
+using platform::gui::indexedName;
+using platform::gui::makeNamed;
+using platform::gui::makeNamedAt;
+
+namespace {
+
+constexpr int kKeyEnter = 13;
+constexpr int kFieldType = 2;
+const QString kAll = QStringLiteral("<All>");
+
+bool atRecord(db::Recordset& rs) {
+    return rs.isOpen() && !rs.eof() && !rs.bof();
+}
+
+std::string textOf(const db::Value& v) {
+    return v.isNull() || v.isEmpty() ? std::string() : v.toText();
+}
+
+int px(int twips) {
+    return platform::twipsToPixels(twips);
+}
+
+// The value stored for text typed into a level box; false for a number too
+// large for a level.
+bool levelFromText(const QString& t, double& value) {
+    if (t == "." || t.isEmpty()) {
+        value = kNoValue;
+    } else if (t == "X") {
+        value = kMarked;
+    } else if (t == "#ERR") {
+        value = kErrorValue;
+    } else {
+        bool overflow = false;
+        value = readNumber(t, &overflow);
+        if (overflow) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- BoundTextCombo ----------------------------------------------------------
+
+BoundTextCombo::BoundTextCombo(QWidget* parent)
+    : QComboBox(parent), binding_([this](const QString& text) {
+          const int i = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+          if (i >= 0 && !text.isEmpty())
+              setCurrentIndex(i);
+          else {
+              setCurrentIndex(-1);
+              setEditText(text);
+          }
+      }) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (binding_.showing()) return;
+        emit Edited();
+        binding_.write(text);
+    });
+    connect(this, &QComboBox::activated, this, [this] { emit Click(); });
+}
+
+void BoundTextCombo::focusOutEvent(QFocusEvent* e) {
+    QComboBox::focusOutEvent(e);
+    if (inLostFocus_ || !platform::gui::isRealFocusMove(*this, *e)) return;
+    QPointer<BoundTextCombo> alive(this);
+    inLostFocus_ = true;
+    emit LostFocus();
+    if (alive) inLostFocus_ = false;
+}
+
+// ---- DatasheetWindow ---------------------------------------------------------
+
+DatasheetWindow::DatasheetWindow(int nBands, QWidget* parent)
+    : SheetWindow(db::SheetKind::Datasheet, nBands, parent) {
+    setObjectName(nBands == 30 ? "frmDatasheet2" : "frmDatasheet1");
+    setWindowTitle(nBands == 30 ? "Third-Octave Datasheet" : "Octave Datasheet");
+    buildControls();
+    Form_Load();
+}
+
+platform::gui::TextBox* DatasheetWindow::Lev(int j) const {
+    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
+}
+QLabel* DatasheetWindow::LF(int j) const {
+    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
+}
+QGroupBox* DatasheetWindow::frmOtherInfo(int k) const {
+    return k == 1 || k == 2 ? frames_[static_cast<size_t>(k)] : nullptr;
+}
+platform::gui::BoundTextBox* DatasheetWindow::txtOther(int i) const {
+    return i >= 1 && i <= 14 ? txtOther_[static_cast<size_t>(i)] : nullptr;
+}
+BoundTextCombo* DatasheetWindow::cmbOther(int i) const {
+    return i >= 1 && i <= 3 ? cmbOther_[static_cast<size_t>(i)] : nullptr;
+}
+platform::gui::ComboBox* DatasheetWindow::cmbSelectBy(int k) const {
+    return k == 1 || k == 2 ? cmbSelectBy_[static_cast<size_t>(k)] : nullptr;
+}
+QLabel* DatasheetWindow::lblSelectBy(int k) const {
+    return k == 1 || k == 2 ? lblSelectBy_[static_cast<size_t>(k)] : nullptr;
+}
+
+void DatasheetWindow::buildControls() {
+    const int n = bandCount();
+    grdSpectra = makeNamed<platform::DataGrid>(this, "grdSpectra");
+    grdSpectra->setDataSource(&Data1);
+    grdSpectra->setColumns({{"Code", "Number"}, {"Description", "Description"}});
+    grdSpectra->setColumnWidth(0, 900);
+    grdSpectra->setColumnWidth(1, 2800);
+    chtDisp = makeNamed<platform::gui::Chart>(this, "chtDisp");
+    txtRecalc = makeNamed<platform::gui::TextBox>(this, "txtRecalc");
+    txtRecalc->hide();
+
+    Frame2 = makeNamed<QGroupBox>(this, "Frame2", "Spectrum:");
+    for (int j = 1; j <= n; ++j) {
+        auto* label = makeNamedAt<QLabel>(Frame2, "LF", j);
+        label->setAlignment(Qt::AlignCenter);
+        if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
+            QFont small = label->font();
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+            label->setFont(small);
+        }
+        auto* box = makeNamedAt<platform::gui::TextBox>(Frame2, "Lev", j);
+        box->setAlignment(Qt::AlignRight);
+        lf_[static_cast<size_t>(j)] = label;
+        lev_[static_cast<size_t>(j)] = box;
+        connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
+        connect(box, &platform::gui::TextBox::KeyDown, this,
+                [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
+    }
+    lblSum = makeNamed<QLabel>(this, "lblSum", "Summaries:");
+    txtSum1 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum1");
+    txtSum2 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum2");
+    for (auto* box : {txtSum1, txtSum2}) {
+        box->setReadOnly(true); // ratings of the levels, never typed
+        box->setFocusPolicy(Qt::ClickFocus);
+    }
+    txtSum1->bind(Data1, "Summary 1 Val");
+    txtSum2->bind(Data1, "Summary 2 Val");
+
+    buildFrame(1);
+    buildFrame(2);
+    setDatasheetType(1);
+
+    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &DatasheetWindow::grdSpectra_KeyDown);
+    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
+            &DatasheetWindow::grdSpectra_RowColChange);
+    connect(grdSpectra, &platform::DataGrid::DblClick, this, &DatasheetWindow::grdSpectra_DblClick);
+    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
+            &DatasheetWindow::grdSpectra_BeforeColUpdate);
+    connect(grdSpectra, &platform::DataGrid::Error, this, &DatasheetWindow::grdSpectra_Error);
+    connect(&Data1, &db::DataControl::MoveComplete, this, &DatasheetWindow::Data1_MoveComplete);
+
+    // Tab order: the grid, the levels, then the descriptive fields.
+    QWidget* previous = grdSpectra;
+    for (int j = 1; j <= n; ++j) {
+        QWidget::setTabOrder(previous, lev_[static_cast<size_t>(j)]);
+        previous = lev_[static_cast<size_t>(j)];
+    }
+    for (int k = 1; k <= 2; ++k)
+        for (const auto& [label, control] : rows_[static_cast<size_t>(k)]) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    layoutControls();
+}
+
+void DatasheetWindow::buildFrame(int kind) {
+    auto* frame =
+        makeNamedAt<QGroupBox>(this, "frmOtherInfo", kind,
+                               kind == 1 ? "Source Information:" : "Construction Information:");
+    frames_[static_cast<size_t>(kind)] = frame;
+    auto& rows = rows_[static_cast<size_t>(kind)];
+    const auto addRow = [&](const char* caption, QWidget* control) {
+        auto* label = new QLabel(QString::fromUtf8(caption), frame);
+        label->setBuddy(control);
+        rows.push_back({label, control});
+    };
+
+    auto* selector = makeNamedAt<platform::gui::ComboBox>(frame, "cmbSelectBy", kind);
+    auto* selectLabel =
+        makeNamedAt<QLabel>(frame, "lblSelectBy", kind,
+                            kind == 1 ? "Select Source Type:" : "Select Construction Type:");
+    selectLabel->setBuddy(selector);
+    cmbSelectBy_[static_cast<size_t>(kind)] = selector;
+    lblSelectBy_[static_cast<size_t>(kind)] = selectLabel;
+    rows.push_back({selectLabel, selector});
+    connect(selector, &platform::gui::ComboBox::Click, this,
+            [this, kind] { cmbSelectBy_Click(kind); });
+
+    const auto text = [&](int i, const char* field, const char* caption) {
+        auto* box = makeNamedAt<platform::gui::BoundTextBox>(frame, "txtOther", i);
+        box->bind(Data1, field);
+        txtOther_[static_cast<size_t>(i)] = box;
+        connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
+        connect(box, &platform::gui::TextBox::LostFocus, this,
+                [this, i] { txtOther_LostFocus(i); });
+        if (caption) addRow(caption, box);
+        return box;
+    };
+    const auto combo = [&](int i, const char* field, const char* caption) {
+        auto* box = makeNamedAt<BoundTextCombo>(frame, "cmbOther", i);
+        box->bind(Data1, field);
+        cmbOther_[static_cast<size_t>(i)] = box;
+        connect(box, &BoundTextCombo::Edited, this, [this] { backupBeforeEdit(); });
+        connect(box, &BoundTextCombo::Click, this, [this, i] { cmbOther_Click(i); });
+        // A typed text is kept when the focus moves on, as a chosen one is.
+        connect(box, &BoundTextCombo::LostFocus, this, [this, i] { cmbOther_Click(i); });
+        addRow(caption, box);
+    };
+
+    if (kind == 1) {
+        text(1, "Source Description", "Source Description:");
+        combo(1, "Noise Descriptor", "Noise Descriptor:");
+        text(3, "Measurement Conditions", "Measurement Conditions:");
+        combo(2, "Information Source", "Information Source:");
+        text(5, "Date Acquired", "Date Acquired:");
+        text(6, "Measured By", "Measured By:");
+        text(7, "Project Ref", "Project Ref:");
+        text(8, "Comments", "Comments:");
+        const char* words[] = {"Measured", "dBA", "at", "m"};
+        for (size_t w = 0; w < 4; ++w)
+            measuredLabels_[w] = new QLabel(words[w], frame);
+        auto* spl = text(13, "Measured A-wt SPL", nullptr);
+        auto* distance = text(14, "Measurement Distance", nullptr);
+        measuredLabels_[0]->setBuddy(spl);
+        rows.push_back({nullptr, spl});
+        rows.push_back({nullptr, distance});
+    } else {
+        text(9, "Details", "Details:");
+        combo(3, "Information Source", "Information Source:");
+        text(11, "Date Acquired", "Date Acquired:");
+        text(12, "Comments", "Comments:");
+    }
+}
+
+void DatasheetWindow::setDatasheetType(int kind) {
+    kind_ = kind == 2 ? 2 : 1;
+    for (int k = 1; k <= 2; ++k)
+        frames_[static_cast<size_t>(k)]->setVisible(k == kind);
+}
+
+bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier) {
+            switch (key->key()) {
+            case Qt::Key_C:
+            case Qt::Key_V:
+            case Qt::Key_X:
+            case Qt::Key_A:
+            case Qt::Key_N:
+            case Qt::Key_I:
+            case Qt::Key_D:
+            case Qt::Key_F:
+                event->ignore(); // not the box's: the menu's shortcut runs
+                return true;
+            default:
+                break;
+            }
+        }
+    } else if (event->type() == QEvent::FocusOut && watched->isWidgetType()) {
+        // The grid loses the focus when it goes to a control outside it (its
+        // own cell editor is still the grid).
+        auto* w = static_cast<QWidget*>(watched);
+        auto* focus = static_cast<QFocusEvent*>(event);
+        if (grdSpectra->isAncestorOf(w) && platform::gui::isRealFocusMove(*w, *focus)) {
+            QWidget* next = QApplication::focusWidget();
+            if (next && next != grdSpectra && !grdSpectra->isAncestorOf(next))
+                grdSpectra_LostFocus();
+        }
+    }
+    return SheetWindow::eventFilter(watched, event);
+}
+
+void DatasheetWindow::resizeEvent(QResizeEvent* event) {
+    SheetWindow::resizeEvent(event);
+    layoutControls();
+}
+
+// The grid and the summaries on the left with the descriptive frame beside
+// them, the level boxes below across the window, and the chart under them.
+void DatasheetWindow::layoutControls() {
+    const int w = width();
+    const int h = height();
+    const int margin = 6;
+    const int n = bandCount();
+    const int topH = 258;
+    const int gridW = std::min(300, (w - 3 * margin) * 45 / 100);
+    const int shortGrid = px(3264);
+    grdSpectra->setGeometry(margin, margin, gridW, gridTall_ ? px(tallGridTwips()) : shortGrid);
+    const int sumY = margin + shortGrid + 8;
+    const int sumLabelW = lblSum->fontMetrics().horizontalAdvance(lblSum->text()) + 6;
+    lblSum->setGeometry(margin, sumY + 3, sumLabelW, 20);
+    const int sumW = (gridW - sumLabelW - 4) / 2;
+    txtSum1->setGeometry(margin + sumLabelW, sumY, sumW, 24);
+    txtSum2->setGeometry(margin + sumLabelW + sumW + 4, sumY, sumW, 24);
+
+    const int frameX = 2 * margin + gridW;
+    for (int k = 1; k <= 2; ++k) {
+        frames_[static_cast<size_t>(k)]->setGeometry(frameX, margin - 2, w - frameX - margin, topH);
+        layoutFrame(k, w - frameX - margin);
+    }
+
+    int y = margin + topH + 4;
+    const int perRow = n == 30 ? 15 : 10;
+    const int levRows = n / perRow;
+    const int boxW = (w - 2 * margin - 12) / perRow;
+    const int frameH = 20 + levRows * 40;
+    Frame2->setGeometry(margin, y, w - 2 * margin, frameH);
+    for (int j = 1; j <= n; ++j) {
+        const int r = (j - 1) / perRow, c = (j - 1) % perRow;
+        const int x = 6 + c * boxW;
+        const int top = 18 + r * 40;
+        lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 15);
+        lev_[static_cast<size_t>(j)]->setGeometry(x, top + 15, boxW - 2, 22);
+    }
+    y += frameH + margin;
+    chtDisp->setGeometry(margin, y, w - 2 * margin, std::max(60, h - y - margin));
+    grdSpectra->raise();
+}
+
+void DatasheetWindow::layoutFrame(int kind, int width) {
+    const auto& rows = rows_[static_cast<size_t>(kind)];
+    int labelW = 0;
+    for (const auto& [label, control] : rows)
+        if (label) labelW = std::max(labelW, label->fontMetrics().horizontalAdvance(label->text()));
+    labelW += 8;
+    const int pitch = 23;
+    int y = 20;
+    const int x = 8;
+    const int fieldW = width - x - labelW - 8;
+    for (const auto& [label, control] : rows) {
+        if (!label) continue;
+        label->setGeometry(x, y + 2, labelW, 20);
+        control->setGeometry(x + labelW, y, fieldW, 22);
+        y += pitch;
+    }
+    if (kind == 1) {
+        // "Measured [ ] dBA at [ ] m"
+        const auto wordW = [](QLabel* l) {
+            return l->fontMetrics().horizontalAdvance(l->text()) + 6;
+        };
+        int lx = x;
+        measuredLabels_[0]->setGeometry(lx, y + 2, wordW(measuredLabels_[0]), 20);
+        lx += wordW(measuredLabels_[0]);
+        txtOther(13)->setGeometry(lx, y, 60, 22);
+        lx += 64;
+        measuredLabels_[1]->setGeometry(lx, y + 2, wordW(measuredLabels_[1]), 20);
+        lx += wordW(measuredLabels_[1]);
+        measuredLabels_[2]->setGeometry(lx, y + 2, wordW(measuredLabels_[2]), 20);
+        lx += wordW(measuredLabels_[2]);
+        txtOther(14)->setGeometry(lx, y, 60, 22);
+        lx += 64;
+        measuredLabels_[3]->setGeometry(lx, y + 2, wordW(measuredLabels_[3]), 20);
+    }
+}
+
+void DatasheetWindow::fillLists(int firstBand) {
+    cmbOther(1)->clear();
+    for (int i = 1; i <= gDescriptorCount; ++i)
+        cmbOther(1)->addItem(QString::fromStdString(gDescriptors[static_cast<size_t>(i)]));
+    for (int c = 2; c <= 3; ++c) {
+        cmbOther(c)->clear();
+        for (int i = 1; i <= gDataSourceCount; ++i)
+            cmbOther(c)->addItem(QString::fromStdString(gDataSources[static_cast<size_t>(i)]));
+    }
+    for (int j = 1; j <= bandCount(); ++j) {
+        const int band = bandTableIndex(firstBand, j, bandCount());
+        lf_[static_cast<size_t>(j)]->setText(
+            band > 0 ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)]) : QString());
+    }
+}
+
+void DatasheetWindow::fillTypeSelector(const QString& current) {
+    platform::gui::ComboBox* selector = typeSelector();
+    selector->clear();
+    selector->addItem(kAll);
+    auto database = db::Database::open(txtDBName->text().toStdString());
+    db::Recordset rs = database->OpenRecordset(
+        "SELECT " + db::quoteIdent("Select Type") + " FROM " +
+        db::quoteIdent(sheetName().toStdString()) + " GROUP BY " + db::quoteIdent("Select Type"));
+    bool empty = false;
+    for (; !rs.eof(); rs.MoveNext()) {
+        const QString type = QString::fromStdString(textOf(rs.Fields(0).value()));
+        if (type.isEmpty()) {
+            if (empty) continue; // Null and "" both read as the empty item
+            empty = true;
+        }
+        selector->addItem(type);
+    }
+    rs.Close();
+    int index = 0;
+    for (int i = 0; i < selector->count(); ++i)
+        if (selector->itemText(i) == current) {
+            index = i;
+            break;
+        }
+    selector->setCurrentIndex(index);
+}
+
+void DatasheetWindow::setFilter(const QString& type) {
+    const std::string table = db::quoteIdent(sheetName().toStdString());
+    const std::string order = " ORDER BY " + db::quoteIdent("Description");
+    if (type == kAll)
+        Data1.setRecordSource("SELECT * FROM " + table + order);
+    else
+        Data1.setRecordSource("SELECT * FROM " + table + " WHERE " + db::quoteIdent("Select Type") +
+                                  " = ?" + order,
+                              {db::Value(type.toStdString())});
+    Data1.Refresh();
+}
+
+void DatasheetWindow::reloadAll() {
+    const QString filter =
+        typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
+    try {
+        Data2.Refresh();
+        Data3.Refresh();
+        fillTypeSelector(filter);
+        if (typeSelector()->currentText() != filter) setFilter(kAll);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    if (gActiveSheet == this) {
+        FillChart(bandCount(), firstBand());
+        FillLevBoxes(bandCount());
+    }
+    applyEditability();
+}
+
+void DatasheetWindow::Form_Load() {
+    gBusy = true;
+}
+
+int DatasheetWindow::firstBand() const {
+    db::Recordset& row = const_cast<db::DataControl&>(Data2).recordset();
+    if (!atRecord(row)) return 0;
+    const db::Value v = row.Fields("First Band").value();
+    return v.isNumber() ? static_cast<int>(v.toLong()) : 0;
+}
+
+void DatasheetWindow::Form_Activate() {
+    const int n = bandCount();
+    gActiveSheet = this;
+    gActiveKind = 2;
+    gBusy = false;
+    gNextLev = 0;
+    try {
+        FillChart(n, firstBand());
+        FillLevBoxes(n);
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    SetMenus(kMenuDatasheet, editable_);
+    applyEditability();
+    grdSpectra->view()->setFocus();
+    if (editable_) takeBackup();
+}
+
+void DatasheetWindow::Form_Unload() {
+    // What the user typed is kept: a level still in its box, and the
+    // current record's pending edit.
+    for (int j = 1; j <= bandCount(); ++j)
+        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    commitRecord();
+    QMdiArea* mdi = mdiArea();
+    const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
+                                                    mdi->activeSubWindow()->widget() == this);
+    if (wasActive) {
+        QWidget* main = mainForm();
+        SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+    }
+}
+
+bool DatasheetWindow::takeBackup() {
+    // A backup of another sheet has another structure: start it afresh.
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
+}
+
+void DatasheetWindow::backupBeforeEdit() {
+    if (editBackedUp_) return; // one backup per edit, taken before its first write
+    editBackedUp_ = true;
+    takeBackup();
+}
+
+bool DatasheetWindow::commitRecord() {
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.Move(0);
+        return true;
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
+        return false;
+    }
+}
+
+// Drops the current record's pending edit and shows the record as stored.
+void DatasheetWindow::discardEdit() {
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
+        if (atRecord(rs)) rs.Move(0);
+    } catch (const std::exception&) {
+    }
+}
+
+void DatasheetWindow::setEditable(bool on) {
+    editable_ = on;
+    applyEditability();
+}
+
+// Levels take typing only with Edit > Editable on; nothing of a read-only
+// file and no field while there is no current spectrum.
+void DatasheetWindow::applyEditability() {
+    db::Recordset& rs = Data1.recordset();
+    const auto database = rs.isOpen() ? rs.database() : nullptr;
+    const bool writable = database && !database->readOnly();
+    const bool record = writable && atRecord(rs);
+    for (int j = 1; j <= bandCount(); ++j) {
+        platform::gui::TextBox* box = Lev(j);
+        box->setReadOnly(!(record && editable_));
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, box->isReadOnly() ? palette().color(QPalette::Window)
+                                                     : palette().color(QPalette::Base));
+        box->setPalette(p);
+    }
+    for (auto* box : txtOther_)
+        if (box) box->setReadOnly(!record);
+    for (auto* box : cmbOther_)
+        if (box) box->setEnabled(record);
+    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
+                                         QAbstractItemView::EditKeyPressed |
+                                         QAbstractItemView::AnyKeyPressed
+                                   : QAbstractItemView::NoEditTriggers;
+    grdSpectra->view()->setEditTriggers(triggers);
+}
+
+void DatasheetWindow::Data1_MoveComplete() {
+    editBackedUp_ = false;
+    // A long text shows its beginning.
+    for (auto* box : txtOther_)
+        if (box && !box->hasFocus()) box->setCursorPosition(0);
+    if (gBusy) return;
+    applyEditability();
+    if (gActiveSheet != this) return; // redrawn when it is activated
+    try {
+        FillChart(bandCount(), firstBand());
+        FillLevBoxes(bandCount());
+    } catch (const std::exception&) {
+        // a move never stops on a redraw
+    }
+}
+
+void DatasheetWindow::grdSpectra_KeyDown(int& keyCode, int shift) {
+    selectionKeyDown(*this, keyCode, shift);
+}
+
+void DatasheetWindow::grdSpectra_RowColChange(const db::Value&, int) {
+    if (gBusy) return;
+    selectionRowColChange(*this);
+}
+
+void DatasheetWindow::grdSpectra_DblClick() {
+    if (grdSpectra->Height() > 3300) {
+        gridTall_ = false;
+        grdSpectra->setHeight(3264);
+    } else {
+        gridTall_ = true;
+        grdSpectra->setHeight(tallGridTwips());
+    }
+    grdSpectra->raise();
+}
+
+// The stretched grid reaches down to 400 twips above the window's bottom.
+int DatasheetWindow::tallGridTwips() const {
+    return std::max(0, platform::pixelsToTwips(height()) - grdSpectra->Top() - 400);
+}
+
+void DatasheetWindow::grdSpectra_LostFocus() {
+    commitRecord();
+}
+
+void DatasheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
+                                                 db::Value& newValue, bool& cancel) {
+    if (colIndex == 0) {
+        // The number is the spectrum's place, kept by the Edit commands.
+        cancel = true;
+        return;
+    }
+    if (textOf(oldValue) != textOf(newValue)) backupBeforeEdit();
+}
+
+void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {
+    response = 0;
+    if (dataError == platform::DataGrid::ErrRecordRefused) {
+        platform::MsgBox(grdSpectra->ErrorText());
+        discardEdit();
+    }
+}
+
+void DatasheetWindow::txtOther_LostFocus(int) {
+    commitRecord();
+}
+
+void DatasheetWindow::cmbOther_Click(int) {
+    commitRecord();
+}
+
+void DatasheetWindow::cmbSelectBy_Click(int index) {
+    platform::gui::ComboBox* selector = cmbSelectBy(index);
+    if (!selector) return;
+    commitRecord();
+    try {
+        setFilter(selector->currentIndex() < 0 ? kAll : selector->currentText());
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    if (gActiveSheet == this) {
+        FillChart(bandCount(), firstBand());
+        FillLevBoxes(bandCount());
+    }
+    grdSpectra->view()->setFocus();
+}
+
+void DatasheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
+    if (keyCode != kKeyEnter) return;
+    const int n = bandCount();
+    if (shift == 0)
+        gNextLev = index == n ? 1 : index + 1;
+    else
+        gNextLev = index == 1 ? n : index - 1;
+    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
+}
+
+void DatasheetWindow::Lev_LostFocus(int index) {
+    const int n = bandCount();
+    db::Recordset& rs = Data1.recordset();
+    platform::gui::TextBox* box = Lev(index);
+    if (box && atRecord(rs) && !box->isReadOnly()) {
+        const std::string type = textOf(rs.Fields(kFieldType).value());
+        const double stored = bandValue(rs.Fields(7 + index).value());
+        const QString text = box->text();
+        if (text != QString::fromStdString(FormatLevel(stored, type))) {
+            double value = 0;
+            if (!levelFromText(text, value)) {
+                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
+                FillLevBoxes(n);
+            } else if (takeBackup()) {
+                FillLevBoxes(n); // no edit without its undo backup
+            } else {
+                try {
+                    rs.Fields(7 + index) = db::Value(value);
+                    BandArray bands;
+                    for (int j = 1; j <= n; ++j)
+                        bands[j] = bandValue(rs.Fields(7 + j).value());
+                    const int first = firstBand();
+                    const int s1 = summaryTypeNumber(textOf(rs.Fields("Summary 1 Type").value()));
+                    const int s2 = summaryTypeNumber(textOf(rs.Fields("Summary 2 Type").value()));
+                    rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
+                    rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
+                    rs.Update();
+                    rs.Move(0);
+                } catch (const std::exception& e) {
+                    discardEdit();
+                    platform::MsgBox(QString::fromStdString(e.what()));
+                }
+                FillChart(n, firstBand());
+                FillLevBoxes(n);
+            }
+        }
+    }
+    if (gNextLev > 0) {
+        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
+        gNextLev = 0;
+    }
+}
+
+DatasheetWindow* newDatasheetWindow(int bandKind) {
+    if (bandKind == 2) return new frmDatasheet2;
+    return new frmDatasheet1;
+}

@@ -1,0 +1,154 @@
+#pragma once
+// The datasheet window: one datasheet of the datasheets file, with its
+// spectra by number and description, the level boxes of the current
+// spectrum (read-only unless Edit > Editable is on), its two summaries, the
+// descriptive fields of its kind and the filter by "Select Type".
+// frmDatasheet1 (octave) and frmDatasheet2 (third-octave) differ only in
+// their band count.
+#include "sheets/sheet_window.h"
+
+#include "platform/gui/bound_controls.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+
+#include <array>
+
+// A combo bound to a text field that offers a list and takes any typed text.
+class BoundTextCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit BoundTextCombo(QWidget* parent = nullptr);
+    void bind(db::DataControl& control, const QString& field) { binding_.bind(control, field); }
+    QString Text() const { return currentText(); }
+
+signals:
+    void Click();
+    void LostFocus();
+    // The user changed the text (typing or choosing an item).
+    void Edited();
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    platform::gui::FieldBinding binding_;
+    bool inLostFocus_ = false;
+};
+
+class DatasheetWindow : public SheetWindow {
+    Q_OBJECT
+public:
+    explicit DatasheetWindow(int nBands, QWidget* parent = nullptr);
+
+    platform::gui::TextBox* Lev(int j) const override;
+    QLabel* LF(int j) const override;
+    // Elements of the control arrays; nullptr for an index the window lacks.
+    QGroupBox* frmOtherInfo(int k) const;
+    platform::gui::BoundTextBox* txtOther(int i) const;
+    BoundTextCombo* cmbOther(int i) const;
+    platform::gui::ComboBox* cmbSelectBy(int k) const;
+    QLabel* lblSelectBy(int k) const;
+
+    // The datasheet's records in Code order, for the main window's commands.
+    db::DataControl Data3;
+    QGroupBox* Frame2 = nullptr; // "Spectrum:"
+    platform::gui::BoundTextBox* txtSum1 = nullptr;
+    platform::gui::BoundTextBox* txtSum2 = nullptr;
+
+    // The datasheet's kind: the element of the visible frmOtherInfo (1 or 2).
+    int datasheetType() const { return kind_; }
+    // Shows the frame of a kind and hides the other.
+    void setDatasheetType(int kind);
+    // The type selector of the window's kind and its label.
+    platform::gui::ComboBox* typeSelector() const { return cmbSelectBy(kind_); }
+    QLabel* typeSelectorLabel() const { return lblSelectBy(kind_); }
+
+    // Edit > Editable: the level boxes take typing only while it is on.
+    bool editable() const { return editable_; }
+    void setEditable(bool on);
+
+    // Fills the descriptive combos' lists and the band labels.
+    void fillLists(int firstBand);
+    // Rebuilds the type selector from the datasheet's types ("<All>", then
+    // each type in use, Null as an empty item) and selects `current`.
+    void fillTypeSelector(const QString& current);
+    // Binds Data1 to the spectra of one type ("<All>": every spectrum), in
+    // Description order. Throws db::Error.
+    void setFilter(const QString& type);
+    // The datasheet's spectra changed outside the window (Undo, a paste)
+    // and Data1 was read afresh: reads the other two data controls afresh
+    // and rebuilds the type selector, keeping the filter while its type is
+    // still in use (else every spectrum is shown).
+    void reloadAll();
+
+    // Writes the current record's pending edit; a failure is shown and the
+    // edit dropped.
+    bool commitRecord();
+    // The undo backup of the datasheet before a change (a backup of another
+    // sheet is replaced); true when it failed (shown).
+    bool takeBackup();
+
+    void Form_Load();
+    void Form_Activate() override;
+    void Form_Unload() override;
+    void Data1_MoveComplete();
+    void grdSpectra_KeyDown(int& keyCode, int shift);
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
+    void grdSpectra_DblClick();
+    void grdSpectra_LostFocus();
+    void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
+                                    bool& cancel);
+    void grdSpectra_Error(int dataError, int& response);
+    void txtOther_LostFocus(int index);
+    void cmbOther_Click(int index);
+    void cmbSelectBy_Click(int index);
+    void Lev_KeyDown(int index, int keyCode, int shift);
+    void Lev_LostFocus(int index);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildFrame(int kind);
+    void layoutControls();
+    void layoutFrame(int kind, int width);
+    int firstBand() const;
+    void applyEditability();
+    void backupBeforeEdit();
+    void discardEdit();
+    int tallGridTwips() const;
+
+    std::array<platform::gui::TextBox*, 31> lev_{};
+    std::array<QLabel*, 31> lf_{};
+    std::array<QGroupBox*, 3> frames_{};
+    std::array<platform::gui::BoundTextBox*, 15> txtOther_{};
+    std::array<BoundTextCombo*, 4> cmbOther_{};
+    std::array<platform::gui::ComboBox*, 3> cmbSelectBy_{};
+    std::array<QLabel*, 3> lblSelectBy_{};
+    // Per frame, its rows: a label and the control beside it.
+    std::array<std::vector<std::pair<QLabel*, QWidget*>>, 3> rows_{};
+    // The "Measured ... dBA at ... m" line of the source frame.
+    std::array<QLabel*, 4> measuredLabels_{};
+    QLabel* lblSum = nullptr;
+    int kind_ = 1;
+    bool editable_ = false;
+    bool gridTall_ = false;
+    bool editBackedUp_ = false;
+};
+
+class frmDatasheet1 : public DatasheetWindow {
+    Q_OBJECT
+public:
+    explicit frmDatasheet1(QWidget* parent = nullptr) : DatasheetWindow(10, parent) {}
+};
+class frmDatasheet2 : public DatasheetWindow {
+    Q_OBJECT
+public:
+    explicit frmDatasheet2(QWidget* parent = nullptr) : DatasheetWindow(30, parent) {}
+};
+
+// A new window of the class for this band system (1 octave, 2 third-octave).
+DatasheetWindow* newDatasheetWindow(int bandKind);

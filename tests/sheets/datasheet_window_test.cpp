@@ -1,0 +1,417 @@
+// The datasheet windows through their real controls: what a datasheet
+// shows, the filter by type, level edits only while editable, descriptive
+// fields, and each edit's undo backup.
+#include "engine/globals.h"
+#include "platform/gui/chart.h"
+#include "platform/gui/data_grid.h"
+#include "sheets/datasheet_window.h"
+#include "sheets/frm_sel_data_type.h"
+#include "sheets/globals.h"
+#include "sheets/menu_state.h"
+#include "sheets/open_datasheet.h"
+#include "tables/globals.h"
+#include "tests/sheets/datasheet_fixture.h"
+#include "tests/support/dialog_script.h"
+#include "workspace/bandwright_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::DataRow;
+using testing_support::DatasheetsFile;
+using testing_support::DialogScript;
+
+namespace {
+
+const std::string kPumps = "Pumps 'n' [fans]";
+const std::string kWalls = "Walls";
+const std::string kQuoted = "Fan's \"big\" unit";
+
+QString cellText(platform::DataGrid* grid, int row, int col) {
+    return grid->model()->data(grid->model()->index(row, col)).toString();
+}
+
+std::vector<QString> items(QComboBox* combo) {
+    std::vector<QString> out;
+    for (int i = 0; i < combo->count(); ++i)
+        out.push_back(combo->itemText(i));
+    return out;
+}
+
+void choose(platform::gui::ComboBox* combo, const QString& text) {
+    const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    ASSERT_GE(i, 0) << text.toStdString();
+    combo->setCurrentIndex(i);
+    emit combo->activated(i);
+    QApplication::processEvents();
+}
+
+// Types into a box and leaves it with Tab, as a user does.
+void type(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
+    else
+        QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+std::vector<double> levels(int n, double from) {
+    std::vector<double> out;
+    for (int j = 0; j < n; ++j)
+        out.push_back(from + j);
+    return out;
+}
+
+class DatasheetWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { FillTables(); }
+    void SetUp() override {
+        path_ = (std::filesystem::temp_directory_path() / "datasheets.bwdb").string();
+        std::filesystem::remove(path_);
+        file_ = std::make_unique<DatasheetsFile>(path_);
+        main_ = &mainWindow();
+        main_->setWindowTitle("Bandwright");
+        main_->show();
+        QApplication::setActiveWindow(main_);
+        gBusy = false;
+        gBackupCaption.clear();
+    }
+    void TearDown() override {
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        gActiveSheet = nullptr;
+        file_.reset();
+        std::filesystem::remove(path_);
+    }
+
+    void addPumps() {
+        std::vector<double> pump = levels(10, 60);
+        pump[4] = 45.26;
+        file_->addDatasheet(
+            kPumps, 1, 14, "Sound Level",
+            {{"Pump B", db::Value(kQuoted), pump, {{"Source Description", "close to the inlet"}}},
+             {"Fan A", db::Value("Fans"), levels(10, 50), {{"Noise Descriptor", "Lmax"}}},
+             {"Chiller", db::Value(""), levels(10, 70), {}},
+             {"Boiler", db::Value::null(), levels(10, 40), {}}});
+    }
+    DatasheetWindow* open(const std::string& name, int bandKind, int firstBand, int kind) {
+        EXPECT_FALSE(OpenDS2(QString::fromStdString(path_), QString::fromStdString(name), bandKind,
+                             firstBand, kind, false));
+        QApplication::processEvents();
+        auto* w = dynamic_cast<DatasheetWindow*>(gActiveSheet);
+        EXPECT_TRUE(w);
+        return w;
+    }
+    db::Value field(const std::string& table, int code, const std::string& name) {
+        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
+                                             db::quoteIdent(table) + " WHERE Code = ?",
+                                         {code});
+    }
+    db::Value backup(int code, const std::string& name) { return field("~Backup", code, name); }
+    QStringList shownDescriptions(DatasheetWindow* w) {
+        QStringList out;
+        for (int r = 0; r < w->grdSpectra->model()->rowCount(); ++r)
+            out << cellText(w->grdSpectra, r, 1);
+        return out;
+    }
+
+    std::string path_;
+    std::unique_ptr<DatasheetsFile> file_;
+    Bandwright* main_ = nullptr;
+};
+
+TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    EXPECT_EQ(w->objectName(), "frmDatasheet1");
+    EXPECT_EQ(w->caption(), QString::fromStdString("Datasheet: " + kPumps));
+    EXPECT_FALSE(gBusy);
+    EXPECT_EQ(gActiveKind, 2);
+    EXPECT_TRUE(w->frmOtherInfo(1)->isVisible());
+    EXPECT_FALSE(w->frmOtherInfo(2)->isVisible());
+    EXPECT_EQ(w->grdSpectra->caption(0), "Number");
+    // Every spectrum, by description.
+    EXPECT_EQ(shownDescriptions(w), QStringList({"Boiler", "Chiller", "Fan A", "Pump B"}));
+    EXPECT_EQ(cellText(w->grdSpectra, 0, 0), "4");
+    EXPECT_EQ(w->LF(1)->text(), "31.5Hz");
+    EXPECT_EQ(w->LF(10)->text(), "16KHz");
+    EXPECT_EQ(w->Lev(1)->text(), "40.0");
+    EXPECT_DOUBLE_EQ(w->chtDisp->value(1, 1), 40);
+    // The selector: "<All>", one empty item for Null and "", then the types.
+    EXPECT_EQ(items(w->cmbSelectBy(1)),
+              (std::vector<QString>{"<All>", "", QString::fromStdString(kQuoted), "Fans"}));
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+    EXPECT_EQ(items(w->cmbOther(1)).size(), 7u);
+    EXPECT_EQ(items(w->cmbOther(2)).front(), "Laboratory Test");
+
+    // The type with quotes filters as any other text.
+    choose(w->cmbSelectBy(1), QString::fromStdString(kQuoted));
+    EXPECT_EQ(shownDescriptions(w), QStringList({"Pump B"}));
+    EXPECT_EQ(w->txtOther(1)->text(), "close to the inlet");
+    EXPECT_EQ(w->Lev(5)->text(), "45.3");
+    choose(w->cmbSelectBy(1), "");
+    EXPECT_EQ(shownDescriptions(w), QStringList({"Chiller"})); // not the Null one
+    choose(w->cmbSelectBy(1), "Fans");
+    EXPECT_EQ(w->cmbOther(1)->currentText(), "Lmax");
+    choose(w->cmbSelectBy(1), "<All>");
+    EXPECT_EQ(shownDescriptions(w).size(), 4);
+
+    // Placed at the cascade step, 10000 x 7500 twips.
+    EXPECT_EQ(w->parentWidget()->size(), QSize(667, 500));
+}
+
+TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    choose(w->cmbSelectBy(1), QString::fromStdString(kQuoted)); // Pump B, Code 1
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    EXPECT_FALSE(menuItem("mnuEditNew")->isEnabled());
+    EXPECT_TRUE(gBackupCaption.isEmpty()); // no backup while not editable
+
+    w->setEditable(true);
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    // Tabbing through keeps a level stored with more decimals than shown.
+    type(w->Lev(5), "45.3");
+    EXPECT_DOUBLE_EQ(field(kPumps, 1, "L5").toDouble(), 45.26);
+    EXPECT_TRUE(gBackupCaption.isEmpty());
+
+    const std::string dba = field(kPumps, 1, "Summary 1 Val").toText();
+    type(w->Lev(1), "90");
+    EXPECT_DOUBLE_EQ(field(kPumps, 1, "L1").toDouble(), 90);
+    EXPECT_DOUBLE_EQ(backup(1, "L1").toDouble(), 60);
+    EXPECT_EQ(gBackupCaption, w->caption());
+    EXPECT_NE(field(kPumps, 1, "Summary 1 Val").toText(), dba);
+    EXPECT_EQ(w->txtSum1->text().toStdString(), field(kPumps, 1, "Summary 1 Val").toText());
+    EXPECT_DOUBLE_EQ(w->chtDisp->value(1, 1), 90);
+
+    const std::pair<QString, double> cases[] = {{"x", 0}, {"X", -998}, {"", -999}, {"7 5", 75}};
+    for (const auto& [text, value] : cases) {
+        type(w->Lev(2), text);
+        EXPECT_DOUBLE_EQ(field(kPumps, 1, "L2").toDouble(), value) << text.toStdString();
+    }
+    EXPECT_DOUBLE_EQ(backup(1, "L2").toDouble(), -999); // the state before the last edit
+
+    // Enter wraps around the boxes.
+    w->Lev(10)->setFocus();
+    QTest::keyClick(w->Lev(10), Qt::Key_Return);
+    EXPECT_TRUE(w->Lev(1)->hasFocus());
+    QTest::keyClick(w->Lev(1), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(w->Lev(10)->hasFocus());
+
+    w->setEditable(false);
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+}
+
+TEST_F(DatasheetWindowTest, ThirdOctaveLevelEditsTakeTheirBackupToo) {
+    file_->addDatasheet(kWalls, 2, 13, "Transmission Loss",
+                        {{"Brick", db::Value("Masonry"), levels(30, 20), {{"Details", "115 mm"}}}});
+    DatasheetWindow* w = open(kWalls, 2, 13, 2);
+    EXPECT_EQ(w->objectName(), "frmDatasheet2");
+    EXPECT_FALSE(w->frmOtherInfo(1)->isVisible());
+    EXPECT_TRUE(w->frmOtherInfo(2)->isVisible());
+    EXPECT_EQ(w->LF(1)->text(), "25Hz");
+    EXPECT_EQ(w->LF(30)->text(), "20KHz");
+    EXPECT_EQ(w->txtOther(9)->text(), "115 mm");
+    EXPECT_EQ(field(kWalls, 1, "Summary 1 Type").toText(), "Rw");
+
+    w->setEditable(true);
+    type(w->Lev(30), "61");
+    EXPECT_DOUBLE_EQ(field(kWalls, 1, "L30").toDouble(), 61);
+    EXPECT_DOUBLE_EQ(backup(1, "L30").toDouble(), 49);
+    EXPECT_EQ(field(kWalls, 1, "Summary 1 Val").toText().rfind("Rw", 0), 0u);
+}
+
+TEST_F(DatasheetWindowTest, DescriptiveFieldsAreStoredWithTheirBackup) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    choose(w->cmbSelectBy(1), QString::fromStdString(kQuoted));
+    type(w->txtOther(1), "at 1 m from the casing");
+    EXPECT_EQ(field(kPumps, 1, "Source Description").toText(), "at 1 m from the casing");
+    EXPECT_EQ(backup(1, "Source Description").toText(), "close to the inlet");
+
+    // A descriptor of the list, then one typed.
+    w->cmbOther(1)->setFocus();
+    w->cmbOther(1)->setCurrentIndex(2);
+    emit w->cmbOther(1)->activated(2);
+    EXPECT_EQ(field(kPumps, 1, "Noise Descriptor").toText(), "Lavmax");
+    w->cmbOther(1)->lineEdit()->selectAll();
+    QTest::keyClicks(w->cmbOther(1)->lineEdit(), "LAeq,5min");
+    w->txtOther(3)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 1, "Noise Descriptor").toText(), "LAeq,5min");
+    EXPECT_EQ(backup(1, "Noise Descriptor").toText(), "Lavmax");
+
+    // The number is not typed over; the description is.
+    w->grdSpectra->view()->setFocus();
+    w->grdSpectra->view()->setCurrentIndex(w->grdSpectra->model()->index(0, 1));
+    w->grdSpectra->view()->edit(w->grdSpectra->model()->index(0, 1));
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Pump B, 4 kW");
+    QTest::keyClick(editor, Qt::Key_Return);
+    w->txtOther(5)->setFocus(); // leaving the grid writes the record
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 1, "Description").toText(), "Pump B, 4 kW");
+}
+
+TEST_F(DatasheetWindowTest, MenusFollowTheWindowsEditability) {
+    addPumps();
+    file_->addDatasheet(kWalls, 2, 13, "Absorption", {});
+    DatasheetWindow* a = open(kPumps, 1, 14, 1);
+    a->setEditable(true);
+    DatasheetWindow* b = open(kWalls, 2, 13, 2);
+    EXPECT_FALSE(menuItem("mnuEditSpectrumEditable")->isChecked());
+    EXPECT_FALSE(menuItem("mnuEditPaste")->isEnabled());
+    EXPECT_EQ(b->parentWidget()->pos(), QPoint(20, 20));
+    gBackupCaption.clear();
+    main_->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(a->parentWidget()));
+    QApplication::processEvents();
+    EXPECT_TRUE(menuItem("mnuEditSpectrumEditable")->isChecked());
+    EXPECT_TRUE(menuItem("mnuEditPasteInsert")->isEnabled());
+    EXPECT_EQ(gBackupCaption, a->caption()); // editable: activation takes a backup
+}
+
+TEST_F(DatasheetWindowTest, AFailedOpenLeavesNoWindowAndRedrawOn) {
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    EXPECT_TRUE(OpenDS2(QString::fromStdString(path_), "No such datasheet", 1, 14, 1, false));
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_FALSE(gBusy);
+    EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+    EXPECT_EQ(gActiveSheet, nullptr);
+}
+
+TEST_F(DatasheetWindowTest, TheTypePickerOffersTheTypesInUseOrANewOne) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    const QString quoted = QString::fromStdString(kQuoted);
+    DialogScript script;
+    const auto picker = [](QObject& form) -> frmSelDataType& {
+        return dynamic_cast<frmSelDataType&>(form);
+    };
+
+    // Filtered on a type: the list holds the types in use, that one selected.
+    choose(w->cmbSelectBy(1), quoted);
+    script.onModal([&](QObject& form) {
+        frmSelDataType& p = picker(form);
+        EXPECT_EQ(p.windowTitle(), "Select Source Type:");
+        EXPECT_EQ(p.lstSheets->count(), 3);
+        EXPECT_EQ(p.lstSheets->item(0)->text(), "");
+        EXPECT_EQ(p.lstSheets->currentItem()->text(), quoted);
+        EXPECT_FALSE(p.txtNewType->isVisibleTo(&p));
+        p.cmdOK->click();
+        return 0;
+    });
+    EXPECT_EQ(GetDataType(*w), quoted);
+
+    // Under "<All>" nothing is selected; a double click chooses.
+    choose(w->cmbSelectBy(1), "<All>");
+    script.onModal([&](QObject& form) {
+        frmSelDataType& p = picker(form);
+        EXPECT_EQ(p.lstSheets->currentItem(), nullptr);
+        QListWidgetItem* fans = p.lstSheets->item(2);
+        emit p.lstSheets->itemDoubleClicked(fans);
+        return 0;
+    });
+    EXPECT_EQ(GetDataType(*w), "Fans");
+
+    // A new type typed joins the selector; an empty one does not.
+    const auto newType = [&](const QString& text, QPushButton* frmSelDataType::*button) {
+        script.onModal([&, text, button](QObject& form) {
+            frmSelDataType& p = picker(form);
+            p.cmdNewType->click();
+            EXPECT_TRUE(p.txtNewType->isVisibleTo(&p));
+            EXPECT_FALSE(p.lstSheets->isVisibleTo(&p));
+            EXPECT_TRUE(p.txtNewType->text().isEmpty()); // each call starts afresh
+            QTest::keyClicks(p.txtNewType, text);
+            (p.*button)->click();
+            return 0;
+        });
+        return GetDataType(*w);
+    };
+    EXPECT_EQ(newType("O'Brien's \"fans\"", &frmSelDataType::cmdOK), "O'Brien's \"fans\"");
+    EXPECT_EQ(items(w->cmbSelectBy(1)).back(), "O'Brien's \"fans\"");
+    EXPECT_EQ(newType("", &frmSelDataType::cmdOK), "");
+    EXPECT_EQ(newType("Cancelled", &frmSelDataType::cmdCancel), "");
+    EXPECT_EQ(w->cmbSelectBy(1)->count(), 5);
+}
+
+TEST_F(DatasheetWindowTest, EditableAndSpectrumTypeThroughTheEditMenuWithUndo) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    const std::vector<const char*> edits = {"mnuEditNew", "mnuEditDelete", "mnuEditPaste",
+                                            "mnuEditPasteInsert", "mnuEditSpectrumType"};
+    for (const char* e : edits)
+        EXPECT_FALSE(menuItem(e)->isEnabled()) << e;
+    QAction* editable = menuItem("mnuEditSpectrumEditable");
+    editable->trigger();
+    EXPECT_TRUE(editable->isChecked());
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    for (const char* e : edits)
+        EXPECT_TRUE(menuItem(e)->isEnabled()) << e;
+    EXPECT_EQ(gBackupCaption, w->caption());
+    EXPECT_TRUE(menuItem("mnuEditCopy")->isEnabled());
+
+    // A new type for Fan A (Code 2): the window then shows that type.
+    choose(w->cmbSelectBy(1), "Fans");
+    const QString duct = "Duct 'silencer'";
+    DialogScript script;
+    script.onModal([&](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        EXPECT_EQ(p.lstSheets->currentItem()->text(), "Fans");
+        p.cmdNewType->click();
+        QTest::keyClicks(p.txtNewType, duct);
+        p.cmdOK->click();
+        return 0;
+    });
+    menuItem("mnuEditSpectrumType")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), duct.toStdString());
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), duct);
+    EXPECT_EQ(shownDescriptions(w), QStringList({"Fan A"}));
+    EXPECT_EQ(items(w->cmbSelectBy(1)).size(), 4u); // "Fans" is no longer in use
+
+    // Cancel changes nothing.
+    script.onModal([](QObject& form) {
+        dynamic_cast<frmSelDataType&>(form).cmdCancel->click();
+        return 0;
+    });
+    menuItem("mnuEditSpectrumType")->trigger();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), duct.toStdString());
+
+    // Undo brings the old type back and the selector and filter with it.
+    ASSERT_TRUE(menuItem("mnuEditUndo")->isEnabled());
+    menuItem("mnuEditUndo")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 2, "Select Type").toText(), "Fans");
+    EXPECT_EQ(items(w->cmbSelectBy(1)),
+              (std::vector<QString>{"<All>", "", QString::fromStdString(kQuoted), "Fans"}));
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+    EXPECT_EQ(shownDescriptions(w).size(), 4);
+
+    editable->trigger();
+    EXPECT_FALSE(editable->isChecked());
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    for (const char* e : edits)
+        EXPECT_FALSE(menuItem(e)->isEnabled()) << e;
+}
+
+} // namespace
