@@ -8,6 +8,7 @@
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "workspace/file_menu.h"
+#include "workspace/help_menu.h"
 #include "workspace/logo.h"
 #include "workspace/menu_bar.h"
 #include "workspace/window_menu.h"
@@ -34,6 +35,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     fileMenu_ = new FileMenu(*this);
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);
+    new HelpMenu(*this);
     new EditMenu(*this);
     new OutputMenu(this);
     // Edit > Copy of a graph or print window copies what that window shows.

@@ -155,6 +155,7 @@ TEST_F(Manage, RenameRefusesBadNamesAndClashesThenFollowsEverywhere) {
             EXPECT_FALSE(d.optCancelled->isChecked());
         }
         d.txtName->setText("ROAD");
+        if (qEnvironmentVariableIsSet("BW_SCREENSHOTS")) d.grab().save("/tmp/manage_rename.png");
         d.cmdOK->click();
     });
     script_->answerMsgBox(platform::vbOK);
