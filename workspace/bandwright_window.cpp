@@ -11,6 +11,7 @@
 #include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
+#include "workspace/help_menu.h"
 #include "workspace/logo.h"
 #include "workspace/menu_bar.h"
 #include "workspace/window_menu.h"
@@ -37,6 +38,7 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     fileMenu_ = new FileMenu(*this);
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);
+    new HelpMenu(*this);
     new EditMenu(*this);
     // The meter import's column is chosen in the sheet picker.
     setImportPicker([](const QString& caption, const QStringList& items) -> std::optional<int> {

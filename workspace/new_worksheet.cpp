@@ -115,8 +115,8 @@ void createWorksheet(db::Database& database, const std::string& name, int bandSy
     tx.commit();
 }
 
-bool NewWS(QString& name, int& bandSystem, int& firstBand, bool useTemplates,
-           const QString& notes) {
+bool NewWS(QString& name, int& bandSystem, int& firstBand, bool useTemplates, const QString& notes,
+           const NewWorksheetFiller& blankFill) {
     try {
         auto database = db::Database::open(gFilePath.toStdString());
 
@@ -175,6 +175,10 @@ bool NewWS(QString& name, int& bandSystem, int& firstBand, bool useTemplates,
             return true;
         }
         WorksheetFiller fill;
+        if (!fromTemplate && blankFill)
+            fill = [&](db::Database& target, const std::string& t) {
+                blankFill(target, t, system, first);
+            };
         if (fromTemplate)
             fill = [&](db::Database& target, const std::string& t) {
                 copyTemplateRecords(*templates, templateName.toStdString(), target, t);

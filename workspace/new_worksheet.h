@@ -21,7 +21,13 @@ QString proposedWorksheetName(const db::Database& database);
 // On false, name, bandSystem (1 octave, 2 third-octave) and firstBand hold
 // the new worksheet's. Returns true when cancelled, refused or failed (a
 // refusal or failure has been shown; nothing was written).
-bool NewWS(QString& name, int& bandSystem, int& firstBand, bool useTemplates, const QString& notes);
+// A blank worksheet's records may come from `fill` instead of the one blank
+// spectrum: it runs in the same transaction, with the band system and first
+// band chosen, and may throw to undo the whole worksheet.
+using NewWorksheetFiller =
+    std::function<void(db::Database&, const std::string& table, int bandSystem, int firstBand)>;
+bool NewWS(QString& name, int& bandSystem, int& firstBand, bool useTemplates, const QString& notes,
+           const NewWorksheetFiller& fill = {});
 
 // Creates a worksheet table of the layout its band system gives, with its
 // "Sheets List" row, in one transaction with whatever `fill` then writes

@@ -49,6 +49,10 @@ WorksheetsMenu::WorksheetsMenu(QMainWindow& main) : QObject(&main) {
     on("mnuWSViewSpread", &WorksheetsMenu::mnuWSViewSpread_Click);
     on("mnuFileNewWorksheet", &WorksheetsMenu::mnuFileNewWorksheet_Click);
     on("mnuFileOpenWorksheet", &WorksheetsMenu::mnuFileOpenWorksheet_Click);
+    on("mnuFileDeleteWorksheet", &WorksheetsMenu::mnuFileDeleteWorksheet_Click);
+    on("mnuFileRenameWorksheet", &WorksheetsMenu::mnuFileRenameWorksheet_Click);
+    on("mnuSaveWorksheetAs", &WorksheetsMenu::mnuSaveWorksheetAs_Click);
+    on("mnuFileRecover", &WorksheetsMenu::mnuFileRecover_Click);
 }
 
 void WorksheetsMenu::mnuWSViewFormula_Click() {

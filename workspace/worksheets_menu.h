@@ -1,6 +1,6 @@
 #pragma once
-// The Worksheets menu's commands that open worksheets: the View submenu,
-// New Worksheet and Open Worksheet.
+// The Worksheets menu: the View submenu, New Worksheet, Open Worksheet, and
+// the management of whole worksheets (delete, rename, save as, recover).
 #include <QObject>
 
 class QMainWindow;
@@ -14,6 +14,10 @@ public:
     void mnuWSViewSpread_Click();
     void mnuFileNewWorksheet_Click();
     void mnuFileOpenWorksheet_Click();
+    void mnuFileDeleteWorksheet_Click();
+    void mnuFileRenameWorksheet_Click();
+    void mnuSaveWorksheetAs_Click();
+    void mnuFileRecover_Click();
 
 private:
     // Reopens the active worksheet in the other view (1 Formula, 2 Spreadsheet).
