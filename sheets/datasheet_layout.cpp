@@ -44,7 +44,7 @@ db::TableDef datasheetTableDef(const std::string& name, int bandCount,
 }
 
 int createDatasheet(db::Database& database, const std::string& name, int bandSystem, int firstBand,
-                    const std::string& spectrumType) {
+                    const std::string& spectrumType, const DatasheetFiller& fill) {
     const int kind = datasheetKind(spectrumType);
     db::Database::Transaction tx(database);
     database.createTable(datasheetTableDef(name, bandSystem == 2 ? 30 : 10, spectrumType));
@@ -53,8 +53,11 @@ int createDatasheet(db::Database& database, const std::string& name, int bandSys
             ", " + db::quoteIdent("Octave/Third Octave") + ", " + db::quoteIdent("First Band") +
             ", " + db::quoteIdent("Datasheet Type") + ") VALUES (?, ?, ?, ?)",
         {db::Value(name), db::Value(bandSystem), db::Value(firstBand), db::Value(kind)});
-    database.Execute("INSERT INTO " + db::quoteIdent(name) + " (" + db::quoteIdent("Code") +
-                     ") VALUES (1)");
+    if (fill)
+        fill(database, name, bandSystem, firstBand);
+    else
+        database.Execute("INSERT INTO " + db::quoteIdent(name) + " (" + db::quoteIdent("Code") +
+                         ") VALUES (1)");
     tx.commit();
     return kind;
 }

@@ -4,6 +4,7 @@
 // text fields of its kind, and its row in the datasheets file's catalogue.
 #include "platform/db/schema.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,13 @@ const std::vector<std::string>& descriptiveFields(int kind);
 db::TableDef datasheetTableDef(const std::string& name, int bandCount,
                                const std::string& spectrumType);
 
+// Writes a new datasheet's records in place of its one blank spectrum, in
+// the transaction that creates it; throwing undoes the whole datasheet.
+using DatasheetFiller =
+    std::function<void(db::Database&, const std::string& table, int bandSystem, int firstBand)>;
+
 // Creates the datasheet table, its catalogue row and its first record
-// (Code 1) in one transaction: all of it or none. Returns the datasheet's
-// kind. Throws db::Error.
+// (Code 1), or what `fill` writes, in one transaction: all of it or none.
+// Returns the datasheet's kind. Throws db::Error.
 int createDatasheet(db::Database& database, const std::string& name, int bandSystem, int firstBand,
-                    const std::string& spectrumType);
+                    const std::string& spectrumType, const DatasheetFiller& fill = {});

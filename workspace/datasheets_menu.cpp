@@ -35,6 +35,9 @@ DatasheetsMenu::DatasheetsMenu(QWidget& main) : QObject(&main) {
     };
     connectItem("mnuDtaNewDatasheet", &DatasheetsMenu::mnuDtaNewDatasheet_Click);
     connectItem("mnuFileOpenDatasheet", &DatasheetsMenu::mnuFileOpenDatasheet_Click);
+    connectItem("mnuDtaDeleteDatasheet", &DatasheetsMenu::mnuDtaDeleteDatasheet_Click);
+    connectItem("mnuDtaRenameDatasheet", &DatasheetsMenu::mnuDtaRenameDatasheet_Click);
+    connectItem("mnuDtaSaveDatasheetAs", &DatasheetsMenu::mnuDtaSaveDatasheetAs_Click);
 
     DatasheetEditHooks hooks;
     hooks.newSpectrumType = newSpectrumType;

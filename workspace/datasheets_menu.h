@@ -14,4 +14,7 @@ public:
 
     void mnuDtaNewDatasheet_Click();
     void mnuFileOpenDatasheet_Click();
+    void mnuDtaDeleteDatasheet_Click();
+    void mnuDtaRenameDatasheet_Click();
+    void mnuDtaSaveDatasheetAs_Click();
 };

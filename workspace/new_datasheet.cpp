@@ -26,7 +26,7 @@ QString proposedDatasheetName(const std::vector<std::string>& tables) {
 }
 
 bool NewDS(QString& name, int& bandSystem, int& firstBand, int& datasheetType,
-           const QString& presetType) {
+           const QString& presetType, const DatasheetFiller& fill) {
     std::shared_ptr<db::Database> database;
     try {
         database = db::Database::open(gDatasheetPath.toStdString());
@@ -62,8 +62,8 @@ bool NewDS(QString& name, int& bandSystem, int& firstBand, int& datasheetType,
             return true;
         }
     try {
-        datasheetType =
-            createDatasheet(*database, newName.toStdString(), system, first, type.toStdString());
+        datasheetType = createDatasheet(*database, newName.toStdString(), system, first,
+                                        type.toStdString(), fill);
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;

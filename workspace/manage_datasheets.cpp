@@ -1,0 +1,269 @@
+// Datasheets > Delete Datasheet, Rename Datasheet and Save Datasheet As.
+// Each changes the datasheets file in one transaction: a failure leaves the
+// file as it was.
+#include "editing/paste_data.h"
+#include "engine/globals.h"
+#include "platform/db/database.h"
+#include "platform/db/recordset.h"
+#include "platform/db/sheet_layout.h"
+#include "platform/gui/forms.h"
+#include "platform/ui.h"
+#include "sheets/datasheet_layout.h"
+#include "sheets/datasheet_window.h"
+#include "sheets/db_utilities.h"
+#include "sheets/globals.h"
+#include "sheets/open_datasheet.h"
+#include "workspace/datasheets_menu.h"
+#include "workspace/file_paths.h"
+#include "workspace/frm_rename_wksheet.h"
+#include "workspace/frm_sel_worksheet.h"
+#include "workspace/globals.h"
+#include "workspace/new_datasheet.h"
+#include "workspace/open_worksheet.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <cstdio>
+
+namespace {
+
+const QString kDatasheetPrefix = QStringLiteral("Datasheet: ");
+
+// The windows' record-move handlers stay quiet while we rebind them.
+struct BusyFlag {
+    BusyFlag() : was_(gBusy) { gBusy = true; }
+    ~BusyFlag() { gBusy = was_; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool was_;
+};
+
+void showError(const std::exception& e) {
+    platform::MsgBox(QString::fromStdString(e.what()));
+}
+
+bool hasExactTable(const db::Database& database, const std::string& name) {
+    for (const std::string& t : database.tableNames())
+        if (t == name) return true;
+    return false;
+}
+
+int wholeNumber(const db::Value& v) {
+    if (v.isNull() || v.isEmpty()) return 0;
+    const double d = v.toDouble();
+    return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
+}
+
+// A field's value as paste-array text: numbers exactly (17 significant
+// digits read back as the same double), anything else as it stands.
+QString cellText(const db::Value& v) {
+    if (v.isNull() || v.isEmpty()) return QString();
+    if (v.isNumber()) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.17g", v.toDouble());
+        return QString::fromLatin1(buf);
+    }
+    return QString::fromStdString(v.toText());
+}
+
+// Every datasheet window showing this datasheet of this file.
+std::vector<DatasheetWindow*> windowsOf(const QString& file, const QString& name) {
+    std::vector<DatasheetWindow*> out;
+    for (QWidget* form : platform::gui::formsOfKind(platform::gui::FormKind::Datasheet)) {
+        auto* w = dynamic_cast<DatasheetWindow*>(form);
+        if (w && w->sheetName() == name && samePath(w->txtDBName->text(), file)) out.push_back(w);
+    }
+    return out;
+}
+
+// Binds a window to its datasheet under a new name, keeping its filter and
+// its place.
+void rebind(DatasheetWindow& w, const std::string& to) {
+    BusyFlag busy;
+    db::Recordset& rs = w.Data1.recordset();
+    const int position = rs.isOpen() ? rs.AbsolutePosition() : 0;
+    platform::gui::ComboBox* selector = w.typeSelector();
+    const QString filter = selector->currentIndex() > 0 ? selector->currentText() : "<All>";
+    w.setWindowTitle(kDatasheetPrefix + QString::fromStdString(to));
+    w.Data2.setRecordSource("SELECT * FROM " + db::quoteIdent(db::kSheetsList) + " WHERE " +
+                                db::quoteIdent("Sheet Name") + " = ?",
+                            {db::Value(to)});
+    w.Data2.Refresh();
+    w.Data3.setRecordSource("SELECT * FROM " + db::quoteIdent(to) + " ORDER BY " +
+                            db::quoteIdent("Code"));
+    w.Data3.Refresh();
+    w.setFilter(filter);
+    db::Recordset& fresh = w.Data1.recordset();
+    if (position > 0 && position <= fresh.RecordCount()) fresh.setAbsolutePosition(position);
+}
+
+} // namespace
+
+void DatasheetsMenu::mnuDtaDeleteDatasheet_Click() {
+    const QString file = gDatasheetPath;
+    QStringList names;
+    try {
+        auto database = db::Database::open(file.toStdString());
+        db::Statement st(*database, "SELECT " + db::quoteIdent("Sheet Name") + " FROM " +
+                                        db::quoteIdent(db::kSheetsList));
+        while (st.step())
+            names << QString::fromStdString(st.column(0).toText());
+    } catch (const std::exception& e) {
+        showError(e);
+        return;
+    }
+    if (names.isEmpty()) {
+        platform::MsgBox("No datasheets in database");
+        return;
+    }
+    const SheetPick pick = pickFromList("Datasheet to Delete", names, false);
+    if (pick.outcome != SheetPick::Chosen) return;
+    const QString name = pick.text;
+    if (isSheetOpen(file, name)) {
+        platform::MsgBox("Can't delete a datasheet which is still active");
+        return;
+    }
+    try {
+        auto database = db::Database::open(file.toStdString());
+        const std::string table = name.toStdString();
+        db::Database::Transaction tx(*database);
+        if (hasExactTable(*database, table)) database->deleteTable(table);
+        database->Execute("DELETE FROM " + db::quoteIdent(db::kSheetsList) + " WHERE " +
+                              db::quoteIdent("Sheet Name") + " = ?",
+                          {db::Value(table)});
+        tx.commit();
+    } catch (const std::exception& e) {
+        showError(e);
+    }
+}
+
+void DatasheetsMenu::mnuDtaRenameDatasheet_Click() {
+    auto* w = dynamic_cast<DatasheetWindow*>(gActiveSheet);
+    if (gActiveKind != 2 || !w) return;
+
+    QString newName;
+    {
+        frmRenameWksheet dialog;
+        dialog.setWindowTitle("New Datasheet Name:");
+        dialog.place(2000, 2000);
+        platform::ShowModal(dialog);
+        if (dialog.optCancelled->isChecked()) return;
+        newName = dialog.txtName->text();
+    }
+    const QString oldName = w->sheetName();
+    const QString file = w->txtDBName->text();
+    const std::string from = oldName.toStdString();
+    const std::string to = newName.toStdString();
+    // What was typed and not yet written goes with the datasheet.
+    w->commitRecord();
+    try {
+        auto database = db::Database::open(file.toStdString());
+        // Table names are one in letter case to the database: a clash in
+        // case alone would fail later, so it is refused here.
+        for (const std::string& t : database->tableNames())
+            if (db::equalNoCase(t, to)) {
+                platform::MsgBox("Datasheet " + newName + " already exists in this file");
+                return;
+            }
+        if (!hasExactTable(*database, from)) throw db::Error("The datasheet table is missing");
+
+        db::Database::Transaction tx(*database);
+        try {
+            CopyTableDef(from, *database, to);
+        } catch (const std::exception&) {
+            platform::MsgBox("Error copying file");
+            return;
+        }
+        database->Execute("INSERT INTO " + db::quoteIdent(to) + " SELECT * FROM " +
+                          db::quoteIdent(from));
+        database->Execute("UPDATE " + db::quoteIdent(db::kSheetsList) + " SET " +
+                              db::quoteIdent("Sheet Name") + " = ? WHERE " +
+                              db::quoteIdent("Sheet Name") + " = ?",
+                          {db::Value(to), db::Value(from)});
+        database->deleteTable(from);
+        tx.commit();
+    } catch (const std::exception& e) {
+        showError(e);
+        return;
+    }
+
+    // Every window of the datasheet follows the new name.
+    const QString oldCaption = w->caption();
+    for (DatasheetWindow* each : windowsOf(file, oldName)) {
+        try {
+            rebind(*each, to);
+        } catch (const std::exception& e) {
+            showError(e);
+        }
+    }
+    // Undo keeps working: the backup now belongs to the renamed datasheet.
+    if (gBackupCaption == oldCaption && samePath(gBackupFile, file))
+        gBackupCaption = kDatasheetPrefix + newName;
+}
+
+void DatasheetsMenu::mnuDtaSaveDatasheetAs_Click() {
+    auto* w = dynamic_cast<DatasheetWindow*>(gActiveSheet);
+    if (!w) return;
+
+    PasteArray pasteData;
+    PasteSource source;
+    QString presetType;
+    // Per copied spectrum, its descriptive fields by name.
+    std::vector<std::vector<std::pair<std::string, db::Value>>> others;
+    try {
+        w->commitRecord();
+        // The datasheet's own spectrum type: its table's default for "Type".
+        auto database = db::Database::open(w->txtDBName->text().toStdString());
+        for (const db::FieldDef& f : database->tableDef(w->sheetName().toStdString()).fields)
+            if (db::equalNoCase(f.name, "Type"))
+                presetType = QString::fromStdString(f.defaultValue.toText());
+
+        db::Recordset& row = w->Data2.recordset();
+        source.bandKind = wholeNumber(row.Fields("Octave/Third Octave").value()) == 2 ? 2 : 1;
+        source.firstBand = wholeNumber(row.Fields("First Band").value());
+        source.columns = source.bandKind == 2 ? 38 : 18;
+
+        // The spectra the window shows, in its order; read by position so
+        // the window's current record does not move.
+        const db::Recordset& records = w->Data1.recordset();
+        const db::FieldList fields = records.Fields();
+        const int count = fields.Count();
+        pasteData.setCell(1, 1, QString()); // the header row stays empty
+        for (int i = 1; i <= records.RecordCount(); ++i) {
+            for (int k = 1; k <= count && k <= source.columns; ++k)
+                pasteData.setCell(i + 1, k, cellText(records.peek(i, k - 1)));
+            std::vector<std::pair<std::string, db::Value>> rest;
+            for (int k = source.columns; k < count; ++k)
+                rest.emplace_back(fields(k).Name(), records.peek(i, k));
+            others.push_back(std::move(rest));
+        }
+    } catch (const std::exception& e) {
+        showError(e);
+        return;
+    }
+    const int n = pasteData.rowCount() - 1;
+    // An empty view has nothing to save: nothing is created.
+    if (n <= 0) return;
+
+    const auto fill = [&](db::Database& database, const std::string& table, int bandSystem,
+                          int firstBand) {
+        db::Recordset rs = db::Recordset::open(database.shared_from_this(), table);
+        const PasteTarget target{bandSystem, firstBand};
+        const db::FieldList targetFields = rs.Fields();
+        for (int j = 1; j <= n; ++j) {
+            rs.AddNew();
+            rs.Fields("Code") = db::Value(j);
+            for (const auto& [name, value] : others[static_cast<size_t>(j - 1)])
+                if (targetFields.indexOf(name) >= db::kFirstBandField + target.bandCount())
+                    rs.Fields(name) = value;
+            PasteRecord(rs, pasteData, j, target, source, true);
+        }
+    };
+    QString name;
+    int bandSystem = 0, firstBand = 0, kind = 0;
+    if (NewDS(name, bandSystem, firstBand, kind, presetType, fill)) return;
+    OpenDS2(gDatasheetPath, name, bandSystem, firstBand, kind, false);
+}
