@@ -46,6 +46,16 @@ bool askWithFormula(const SheetWindow& w, const PasteArray& data) {
     return false;
 }
 
+// The type of spectra pasted into a datasheet: the filter's, or the user's
+// choice under "<All>". False when the user cancelled.
+bool chooseDatasheetType(SheetWindow& w, QString& type) {
+    const auto& hook = datasheetEditHooks().newSpectrumType;
+    const std::optional<QString> chosen = hook ? hook(w) : std::optional<QString>(QString());
+    if (!chosen) return false;
+    type = *chosen;
+    return true;
+}
+
 } // namespace
 
 void EditMenu::mnuEditPaste_Click() {
@@ -59,13 +69,7 @@ void EditMenu::mnuEditPaste_Click() {
         if (BackupSheet(false)) return;
         const bool worksheet = w->sheetKind() == db::SheetKind::Worksheet;
         QString type;
-        if (!worksheet) {
-            const auto& hook = datasheetEditHooks().newSpectrumType;
-            const std::optional<QString> chosen =
-                hook ? hook(*w) : std::optional<QString>(QString());
-            if (!chosen) return;
-            type = *chosen;
-        }
+        if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
 
         db::Recordset& rs = w->Data1.recordset();
@@ -100,6 +104,10 @@ void EditMenu::mnuEditPasteInsert_Click() {
         if (!readClipboardSpectra(*w, data, source)) return;
         if (BackupSheet(false)) return;
         const bool worksheet = w->sheetKind() == db::SheetKind::Worksheet;
+        // Position 7 of a datasheet is its type, taken as Paste takes it,
+        // never the source's cell 8 (a worksheet's formula).
+        QString type;
+        if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
 
         db::Recordset& rs = w->Data1.recordset();
@@ -125,8 +133,11 @@ void EditMenu::mnuEditPasteInsert_Click() {
         } else {
             // A datasheet adds them after its highest number.
             const long top = edit.maxCode();
-            for (int r = 1; r <= added; ++r)
-                edit.insertRecord(top + r, pastedFields(data, r, target, source, true));
+            for (int r = 1; r <= added; ++r) {
+                std::vector<db::Value> fields = pastedFields(data, r, target, source, true);
+                fields[7] = db::Value(type.toStdString());
+                edit.insertRecord(top + r, fields);
+            }
         }
         edit.commit();
         showSheetChanges(*w, p, worksheet);

@@ -3,6 +3,7 @@
 // fields, and each edit's undo backup.
 #include "engine/globals.h"
 #include "platform/gui/chart.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/datasheet_window.h"
 #include "sheets/frm_sel_data_type.h"
@@ -412,6 +413,53 @@ TEST_F(DatasheetWindowTest, EditableAndSpectrumTypeThroughTheEditMenuWithUndo) {
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
     for (const char* e : edits)
         EXPECT_FALSE(menuItem(e)->isEnabled()) << e;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAFormula) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(w->editable());
+    // Worksheet text: cell 8 holds a formula, which is no type.
+    platform::setClipboard(
+        "Code\tDescription\tType\tSummary 1 Type\tSummary 1 Val\tSummary 2 Type\tSummary 2 "
+        "Val\tFormula\t31.5\t63\t125\t250\t500\t1000\t2000\t4000\t8000\t16000\r\n1\tnew fan\tSound "
+        "Level\tdBA\t\tdBL\t\ts1 + 3\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1");
+    DialogScript script;
+    const auto pasteInsert = [] {
+        ASSERT_TRUE(menuItem("mnuEditPasteInsert")->isEnabled());
+        menuItem("mnuEditPasteInsert")->trigger();
+        QApplication::processEvents();
+    };
+
+    // Filtered: the filter's type.
+    choose(w->cmbSelectBy(1), "Fans");
+    pasteInsert();
+    EXPECT_EQ(field(kPumps, 5, "Description").toText(), "new fan");
+    EXPECT_EQ(field(kPumps, 5, "Select Type").toText(), "Fans");
+
+    // Under "<All>" the picker's choice; Cancel writes nothing.
+    choose(w->cmbSelectBy(1), "<All>");
+    script.onModal([](QObject& form) {
+        dynamic_cast<frmSelDataType&>(form).cmdCancel->click();
+        return 0;
+    });
+    pasteInsert();
+    EXPECT_EQ(file_->database()->scalar("SELECT COUNT(*) FROM " + db::quoteIdent(kPumps)).toLong(),
+              5);
+    script.onModal([](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        p.lstSheets->setCurrentRow(1);
+        p.cmdOK->click();
+        return 0;
+    });
+    pasteInsert();
+    EXPECT_EQ(field(kPumps, 6, "Select Type").toText(), kQuoted);
 }
 
 } // namespace
