@@ -3,11 +3,14 @@
 #include "editing/edit_menu.h"
 #include "editing/paste_data.h"
 #include "editing/sheet_edit.h"
+#include "engine/summary.h"
 #include "platform/db/recordset.h"
 #include "platform/gui/data_grid.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
+#include "sheets/level_display.h"
 #include "sheets/sheet_window.h"
+#include "tables/type_tables.h"
 
 namespace {
 
@@ -56,6 +59,23 @@ bool chooseDatasheetType(SheetWindow& w, QString& type) {
     return true;
 }
 
+// A datasheet runs no recalculation: the pasted record's summaries are
+// rated here, after the band conversion, so the source's texts never stay.
+void rateDatasheetRecord(std::vector<db::Value>& fields, const PasteTarget& target) {
+    const int n = target.bandCount();
+    BandArray bands;
+    for (int j = 1; j <= n; ++j)
+        bands[j] = 7 + static_cast<size_t>(j) < fields.size()
+                       ? bandValue(fields[7 + static_cast<size_t>(j)])
+                       : -999.0;
+    for (const size_t typeField : {size_t(3), size_t(5)}) {
+        const db::Value& t = fields[typeField];
+        const std::string name = t.isNull() || t.isEmpty() ? std::string() : t.toText();
+        fields[typeField + 1] =
+            db::Value(CalcSummary(summaryTypeNumber(name), bands, target.firstBand, n));
+    }
+}
+
 } // namespace
 
 void EditMenu::mnuEditPaste_Click() {
@@ -83,7 +103,10 @@ void EditMenu::mnuEditPaste_Click() {
             const int at = edit.positionOfCode(codeOf(rs.peek(pos, 0)));
             if (at == 0) throw db::Error("A spectrum of the window is no longer in the file");
             std::vector<db::Value> fields = pastedFields(data, r, target, source, withFormula);
-            if (!worksheet) fields[7] = db::Value(type.toStdString());
+            if (!worksheet) {
+                fields[7] = db::Value(type.toStdString());
+                rateDatasheetRecord(fields, target);
+            }
             edit.updateFields(edit.records()[static_cast<size_t>(at - 1)].rowid, fields);
         }
         edit.commit();
@@ -136,6 +159,7 @@ void EditMenu::mnuEditPasteInsert_Click() {
             for (int r = 1; r <= added; ++r) {
                 std::vector<db::Value> fields = pastedFields(data, r, target, source, true);
                 fields[7] = db::Value(type.toStdString());
+                rateDatasheetRecord(fields, target);
                 edit.insertRecord(top + r, fields);
             }
         }

@@ -2,6 +2,7 @@
 // shows, the filter by type, level edits only while editable, descriptive
 // fields, and each edit's undo backup.
 #include "engine/globals.h"
+#include "engine/summary.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
@@ -442,6 +443,15 @@ TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAForm
     pasteInsert();
     EXPECT_EQ(field(kPumps, 5, "Description").toText(), "new fan");
     EXPECT_EQ(field(kPumps, 5, "Select Type").toText(), "Fans");
+    // No recalculation runs in a datasheet: the paste rated the new spectrum.
+    BandArray ones;
+    for (int j = 1; j <= 10; ++j)
+        ones[j] = 1;
+    EXPECT_EQ(field(kPumps, 5, "Summary 1 Val").toText(),
+              CalcSummary(summaryTypeNumber("dBA"), ones, 14, 10));
+    EXPECT_EQ(field(kPumps, 5, "Summary 2 Val").toText(),
+              CalcSummary(summaryTypeNumber("dBL"), ones, 14, 10));
+    EXPECT_FALSE(field(kPumps, 5, "Summary 1 Val").toText().empty());
 
     // Under "<All>" the picker's choice; Cancel writes nothing.
     choose(w->cmbSelectBy(1), "<All>");
