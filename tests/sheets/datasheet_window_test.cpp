@@ -10,10 +10,13 @@
 #include "sheets/frm_sel_data_type.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
+#include "sheets/open_close.h"
 #include "sheets/open_datasheet.h"
+#include "sheets/worksheet_window.h"
 #include "tables/globals.h"
 #include "tests/sheets/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
 #include <QAction>
@@ -28,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 using testing_support::DataRow;
@@ -470,6 +474,61 @@ TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAForm
     });
     pasteInsert();
     EXPECT_EQ(field(kPumps, 6, "Select Type").toText(), kQuoted);
+}
+
+} // namespace
+
+namespace {
+
+// A spectrum copied from an octave worksheet into a third-octave datasheet
+// and back arrives as it left: split into thirds by energy, summed again.
+TEST_F(DatasheetWindowTest, SpectraTravelBetweenWorksheetsAndDatasheetsAcrossBandSystems) {
+    file_->addDatasheet("Thirds", 2, 13, "Sound Level",
+                        {{"placeholder", db::Value("Fans"), levels(30, 20), {}}});
+    const std::string wsPath = (std::filesystem::temp_directory_path() / "exchange.bwdb").string();
+    std::filesystem::remove(wsPath);
+    testing_support::WorksheetFile ws(wsPath);
+    testing_support::SpectrumRow row;
+    row.description = "Compressor";
+    row.bands = levels(10, 40);
+    ws.addSheet("Plant", 1, 14, {row, testing_support::SpectrumRow()});
+
+    WorksheetWindow* sheet = newWorksheetWindow(1, 1);
+    gActiveSheet = sheet;
+    ASSERT_FALSE(OpenSheetForm(sheet, QString::fromStdString(wsPath), "Plant", 1, 14, 1, true));
+    QApplication::processEvents();
+    sheet->grdSpectra->SelBookmarks().Add(sheet->Data1.recordset().Bookmark());
+    menuItem("mnuEditCopy")->trigger();
+
+    DatasheetWindow* data = open("Thirds", 2, 13, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    choose(data->cmbSelectBy(1), "Fans");
+    DialogScript script;
+    script.answerAllMsgBoxes(platform::vbNo);
+    menuItem("mnuEditPaste")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field("Thirds", 1, "Description").toText(), "Compressor");
+    // 31.5 Hz (the first octave) is the second third of the datasheet.
+    EXPECT_NEAR(field("Thirds", 1, "L2").toDouble(), 40 - 10 * std::log10(3.0), 1e-9);
+    EXPECT_FALSE(field("Thirds", 1, "Summary 1 Val").toText().empty());
+
+    data->grdSpectra->SelBookmarks().Add(data->Data1.recordset().Bookmark());
+    menuItem("mnuEditCopy")->trigger();
+    main_->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(sheet->parentWidget()));
+    QApplication::processEvents();
+    sheet->Data1.recordset().MoveLast();
+    QApplication::processEvents();
+    menuItem("mnuEditPaste")->trigger();
+    QApplication::processEvents();
+    auto wsdb = db::Database::open(wsPath);
+    for (int j = 1; j <= 10; ++j)
+        EXPECT_NEAR(
+            wsdb->scalar("SELECT L" + std::to_string(j) + " FROM Plant WHERE Code = 2").toDouble(),
+            40 + j - 1, 1e-9)
+            << j;
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    std::filesystem::remove(wsPath);
 }
 
 } // namespace
