@@ -37,33 +37,8 @@ constexpr int kKeyEnter = 13;
 constexpr int kFieldType = 2;
 const QString kAll = QStringLiteral("<All>");
 
-bool atRecord(db::Recordset& rs) {
-    return rs.isOpen() && !rs.eof() && !rs.bof();
-}
-
-std::string textOf(const db::Value& v) {
-    return v.isNull() || v.isEmpty() ? std::string() : v.toText();
-}
-
 int px(int twips) {
     return platform::twipsToPixels(twips);
-}
-
-// The value stored for text typed into a level box; false for a number too
-// large for a level.
-bool levelFromText(const QString& t, double& value) {
-    if (t == "." || t.isEmpty()) {
-        value = kNoValue;
-    } else if (t == "X") {
-        value = kMarked;
-    } else if (t == "#ERR") {
-        value = kErrorValue;
-    } else {
-        bool overflow = false;
-        value = readNumber(t, &overflow);
-        if (overflow) return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -416,7 +391,7 @@ void DatasheetWindow::fillTypeSelector(const QString& current) {
         db::quoteIdent(sheetName().toStdString()) + " GROUP BY " + db::quoteIdent("Select Type"));
     bool empty = false;
     for (; !rs.eof(); rs.MoveNext()) {
-        const QString type = QString::fromStdString(textOf(rs.Fields(0).value()));
+        const QString type = QString::fromStdString(valueText(rs.Fields(0).value()));
         if (type.isEmpty()) {
             if (empty) continue; // Null and "" both read as the empty item
             empty = true;
@@ -625,7 +600,7 @@ void DatasheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
         cancel = true;
         return;
     }
-    if (textOf(oldValue) != textOf(newValue)) backupBeforeEdit();
+    if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
 }
 
 void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {
@@ -675,7 +650,7 @@ void DatasheetWindow::Lev_LostFocus(int index) {
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     if (box && atRecord(rs) && !box->isReadOnly()) {
-        const std::string type = textOf(rs.Fields(kFieldType).value());
+        const std::string type = valueText(rs.Fields(kFieldType).value());
         const double stored = bandValue(rs.Fields(7 + index).value());
         const QString text = box->text();
         if (text != QString::fromStdString(FormatLevel(stored, type))) {
@@ -692,8 +667,10 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     for (int j = 1; j <= n; ++j)
                         bands[j] = bandValue(rs.Fields(7 + j).value());
                     const int first = firstBand();
-                    const int s1 = summaryTypeNumber(textOf(rs.Fields("Summary 1 Type").value()));
-                    const int s2 = summaryTypeNumber(textOf(rs.Fields("Summary 2 Type").value()));
+                    const int s1 =
+                        summaryTypeNumber(valueText(rs.Fields("Summary 1 Type").value()));
+                    const int s2 =
+                        summaryTypeNumber(valueText(rs.Fields("Summary 2 Type").value()));
                     rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
                     rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
                     rs.Update();

@@ -100,6 +100,25 @@ std::string FormatLevel(double level, const std::string& type) {
     return formatFixed(level, 1, true);
 }
 
+bool levelFromText(const QString& t, double& value) {
+    if (t == "." || t.isEmpty()) {
+        value = kNoValue;
+    } else if (t == "X") {
+        value = kMarked;
+    } else if (t == "#ERR") {
+        value = kErrorValue;
+    } else {
+        bool overflow = false;
+        value = readNumber(t, &overflow);
+        if (overflow) return false;
+    }
+    return true;
+}
+
+std::string valueText(const db::Value& v) {
+    return v.isNull() || v.isEmpty() ? std::string() : v.toText();
+}
+
 double bandValue(const db::Value& v) {
     if (!v.isNumber()) {
         double d = 0;

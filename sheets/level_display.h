@@ -33,6 +33,14 @@ std::string FormatLevel(double level, const std::string& type);
 // A band value as a double: Null and other non-numbers count as -999.
 double bandValue(const db::Value& v);
 
+// The value stored for text typed into a level box: "." or "" no value, "X"
+// the user's mark, "#ERR" an error, else the leading number. False for a
+// number too large to store.
+bool levelFromText(const QString& text, double& value);
+
+// A field's text; "" for Null and Empty.
+std::string valueText(const db::Value& v);
+
 // What the small chart shows of one record.
 struct SmallChartData {
     struct Row {

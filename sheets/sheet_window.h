@@ -17,6 +17,11 @@ class TextBox;
 } // namespace gui
 } // namespace platform
 
+// Whether a record set stands on a record (open, neither at BOF nor at EOF).
+inline bool atRecord(const db::Recordset& rs) {
+    return rs.isOpen() && !rs.eof() && !rs.bof();
+}
+
 class SheetWindow : public QWidget, public db::SheetForm {
     Q_OBJECT
 public:

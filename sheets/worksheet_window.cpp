@@ -36,51 +36,21 @@ constexpr int kKeyEnter = 13;
 constexpr int kFieldType = 2;
 constexpr int kFieldFirstBand = 8; // band j is field 7 + j
 
-template <class T, class... A> T* named(QWidget* parent, const QString& name, A&&... args) {
-    T* w = new T(std::forward<A>(args)..., parent);
-    w->setObjectName(name);
-    return w;
-}
-
-bool atRecord(db::Recordset& rs) {
-    return rs.isOpen() && !rs.eof() && !rs.bof();
-}
-
-std::string textOf(const db::Value& v) {
-    return v.isNull() || v.isEmpty() ? std::string() : v.toText();
-}
-
 int px(int twips) {
     return platform::twipsToPixels(twips);
-}
-
-// The value stored for text typed into a level box.
-bool levelFromText(const QString& t, double& value) {
-    if (t == "." || t.isEmpty()) {
-        value = kNoValue;
-    } else if (t == "X") {
-        value = kMarked;
-    } else if (t == "#ERR") {
-        value = kErrorValue;
-    } else {
-        bool overflow = false;
-        value = readNumber(t, &overflow);
-        if (overflow) return false;
-    }
-    return true;
 }
 
 // The grid's column of a text typed or the stored value, compared as shown.
 bool sameCellValue(const db::Value& a, const db::Value& b) {
     if (a.isNull() || a.isEmpty() || b.isNull() || b.isEmpty())
-        return (a.isNull() || a.isEmpty() || textOf(a).empty()) ==
-                   (b.isNull() || b.isEmpty() || textOf(b).empty()) &&
-               textOf(a) == textOf(b);
+        return (a.isNull() || a.isEmpty() || valueText(a).empty()) ==
+                   (b.isNull() || b.isEmpty() || valueText(b).empty()) &&
+               valueText(a) == valueText(b);
     double x = 0, y = 0;
     const bool nx = a.isNumber() ? (x = a.toDouble(), true) : db::parseNumber(a.text(), x);
     const bool ny = b.isNumber() ? (y = b.toDouble(), true) : db::parseNumber(b.text(), y);
     if (nx && ny) return x == y;
-    return textOf(a) == textOf(b);
+    return valueText(a) == valueText(b);
 }
 
 } // namespace
@@ -104,28 +74,28 @@ QLabel* WorksheetWindow::LF(int j) const {
 
 void WorksheetWindow::buildControls() {
     const int n = bandCount();
-    grdSpectra = named<platform::DataGrid>(this, "grdSpectra");
-    chtDisp = named<platform::gui::Chart>(this, "chtDisp");
+    grdSpectra = platform::gui::makeNamed<platform::DataGrid>(this, "grdSpectra");
+    chtDisp = platform::gui::makeNamed<platform::gui::Chart>(this, "chtDisp");
 
     if (view_ == Spreadsheet) {
-        lblDescription = named<QLabel>(this, "lblDescription", "Spectrum:");
-        txtDescription = named<platform::gui::BoundTextBox>(this, "txtDescription");
+        lblDescription = platform::gui::makeNamed<QLabel>(this, "lblDescription", "Spectrum:");
+        txtDescription =
+            platform::gui::makeNamed<platform::gui::BoundTextBox>(this, "txtDescription");
         lblDescription->setBuddy(txtDescription);
-        lblFormula = named<QLabel>(this, "lblFormula", "Formula:");
-        txtFormula = named<platform::gui::BoundTextBox>(this, "txtFormula");
+        lblFormula = platform::gui::makeNamed<QLabel>(this, "lblFormula", "Formula:");
+        txtFormula = platform::gui::makeNamed<platform::gui::BoundTextBox>(this, "txtFormula");
         lblFormula->setBuddy(txtFormula);
     } else {
-        fraSpectrum = named<QGroupBox>(this, "fraSpectrum", "Spectrum:");
+        fraSpectrum = platform::gui::makeNamed<QGroupBox>(this, "fraSpectrum", "Spectrum:");
         for (int j = 1; j <= n; ++j) {
-            auto* label = named<QLabel>(fraSpectrum, platform::gui::indexedName("LF", j));
+            auto* label = platform::gui::makeNamedAt<QLabel>(fraSpectrum, "LF", j);
             label->setAlignment(Qt::AlignCenter);
             if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
                 QFont small = label->font();
                 small.setPointSizeF(small.pointSizeF() * 0.85);
                 label->setFont(small);
             }
-            auto* box =
-                named<platform::gui::TextBox>(fraSpectrum, platform::gui::indexedName("Lev", j));
+            auto* box = platform::gui::makeNamedAt<platform::gui::TextBox>(fraSpectrum, "Lev", j);
             box->setAlignment(Qt::AlignRight);
             lf_[static_cast<size_t>(j)] = label;
             lev_[static_cast<size_t>(j)] = box;
@@ -135,21 +105,24 @@ void WorksheetWindow::buildControls() {
         }
     }
 
-    fraType = named<QGroupBox>(this, "fraType", "Spectrum Type and Descriptors:");
-    cmbType = named<platform::gui::BoundComboBox>(fraType, "cmbType");
-    cmbSum1 = named<platform::gui::BoundComboBox>(fraType, "cmbSum1");
-    cmbSum2 = named<platform::gui::BoundComboBox>(fraType, "cmbSum2");
-    fraRecalc = named<QGroupBox>(this, "fraRecalc", "Re-Calculate:");
-    optRecalRecord = named<QRadioButton>(fraRecalc, "optRecalRecord", "On Changing Records");
-    optRecalCell = named<QRadioButton>(fraRecalc, "optRecalCell", "On Changing Cells");
-    txtRecalc = named<platform::gui::TextBox>(this, "txtRecalc");
+    fraType =
+        platform::gui::makeNamed<QGroupBox>(this, "fraType", "Spectrum Type and Descriptors:");
+    cmbType = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbType");
+    cmbSum1 = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbSum1");
+    cmbSum2 = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbSum2");
+    fraRecalc = platform::gui::makeNamed<QGroupBox>(this, "fraRecalc", "Re-Calculate:");
+    optRecalRecord =
+        platform::gui::makeNamed<QRadioButton>(fraRecalc, "optRecalRecord", "On Changing Records");
+    optRecalCell =
+        platform::gui::makeNamed<QRadioButton>(fraRecalc, "optRecalCell", "On Changing Cells");
+    txtRecalc = platform::gui::makeNamed<platform::gui::TextBox>(this, "txtRecalc");
     txtRecalc->setToolTip("Leave this box to recalculate the worksheet");
-    lblNotes = named<QLabel>(this, "lblNotes", "Notes:");
-    txtNotes = named<platform::gui::BoundMultiLineTextBox>(this, "txtNotes");
+    lblNotes = platform::gui::makeNamed<QLabel>(this, "lblNotes", "Notes:");
+    txtNotes = platform::gui::makeNamed<platform::gui::BoundMultiLineTextBox>(this, "txtNotes");
     lblNotes->setBuddy(txtNotes);
     if (view_ == Spreadsheet) {
-        lblDecimals = named<QLabel>(this, "lblDecimals", "Show Decimal Places:");
-        cmbDecimals = named<QComboBox>(this, "cmbDecimals");
+        lblDecimals = platform::gui::makeNamed<QLabel>(this, "lblDecimals", "Show Decimal Places:");
+        cmbDecimals = platform::gui::makeNamed<QComboBox>(this, "cmbDecimals");
         lblDecimals->setBuddy(cmbDecimals);
     }
 
@@ -482,7 +455,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     platform::gui::TextBox* box = Lev(index);
     bool changed = false;
     if (box && atRecord(rs)) {
-        const std::string type = textOf(rs.Fields(kFieldType).value());
+        const std::string type = valueText(rs.Fields(kFieldType).value());
         const double stored = bandValue(rs.Fields(7 + index).value());
         const QString text = box->text();
         if (text != QString::fromStdString(FormatLevel(stored, type))) {
@@ -660,7 +633,7 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
         if (colIndex == 2) mCellChanged = true;
     } else if (colIndex >= 4) {
         mCellChanged = true;
-        const std::string t = textOf(newValue);
+        const std::string t = valueText(newValue);
         if (newValue.isNull() || t.empty() || t == "." || t == "X") newValue = db::Value("-999");
     }
     backupBeforeEdit(); // the file still holds the sheet before this edit

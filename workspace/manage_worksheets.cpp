@@ -20,6 +20,7 @@
 #include "workspace/globals.h"
 #include "workspace/new_worksheet.h"
 #include "workspace/open_worksheet.h"
+#include "workspace/sheet_commands.h"
 #include "workspace/worksheets_menu.h"
 
 #include <QLineEdit>
@@ -33,36 +34,9 @@ namespace {
 
 const QString kWorksheetPrefix = QStringLiteral("Worksheet: ");
 
-// The sheet windows' record-move handlers stay quiet while we rebind them.
-struct BusyFlag {
-    BusyFlag() : was_(gBusy) { gBusy = true; }
-    ~BusyFlag() { gBusy = was_; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool was_;
-};
-
 void commitEdit(db::DataControl& control) {
     db::Recordset& rs = control.recordset();
     if (rs.isOpen() && rs.editing()) rs.Move(0);
-}
-
-int wholeNumber(const db::Value& v) {
-    if (v.isNull() || v.isEmpty()) return 0;
-    const double d = v.toDouble();
-    return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
-}
-
-void showError(const std::exception& e) {
-    platform::MsgBox(QString::fromStdString(e.what()));
-}
-
-bool hasExactTable(const db::Database& database, const std::string& name) {
-    for (const std::string& t : database.tableNames())
-        if (t == name) return true;
-    return false;
 }
 
 // Whether any window shows this worksheet of this file: its sheet window, or
@@ -80,56 +54,10 @@ bool worksheetHasWindow(const QString& file, const QString& name) {
     return false;
 }
 
-// A field's value as paste-array text: numbers exactly (17 significant
-// digits read back as the same double), anything else as it stands.
-QString cellText(const db::Value& v) {
-    if (v.isNull() || v.isEmpty()) return QString();
-    if (v.isNumber()) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%.17g", v.toDouble());
-        return QString::fromLatin1(buf);
-    }
-    return QString::fromStdString(v.toText());
-}
-
 } // namespace
 
 void WorksheetsMenu::mnuFileDeleteWorksheet_Click() {
-    const QString file = gFilePath;
-    QStringList names;
-    try {
-        auto database = db::Database::open(file.toStdString());
-        db::Statement st(*database, "SELECT " + db::quoteIdent("Sheet Name") + " FROM " +
-                                        db::quoteIdent(db::kSheetsList));
-        while (st.step())
-            names << QString::fromStdString(st.column(0).toText());
-    } catch (const std::exception& e) {
-        showError(e);
-        return;
-    }
-    if (names.isEmpty()) {
-        platform::MsgBox("No worksheets in database");
-        return;
-    }
-    const SheetPick pick = pickFromList("Worksheet to Delete", names, false);
-    if (pick.outcome != SheetPick::Chosen) return;
-    const QString name = pick.text;
-    if (worksheetHasWindow(file, name)) {
-        platform::MsgBox("Can't delete a worksheet which is still active");
-        return;
-    }
-    try {
-        auto database = db::Database::open(file.toStdString());
-        const std::string table = name.toStdString();
-        db::Database::Transaction tx(*database);
-        if (hasExactTable(*database, table)) database->deleteTable(table);
-        database->Execute("DELETE FROM " + db::quoteIdent(db::kSheetsList) + " WHERE " +
-                              db::quoteIdent("Sheet Name") + " = ?",
-                          {db::Value(table)});
-        tx.commit();
-    } catch (const std::exception& e) {
-        showError(e);
-    }
+    deleteSheetOfFile(gFilePath, "worksheet", worksheetHasWindow);
 }
 
 void WorksheetsMenu::mnuFileRenameWorksheet_Click() {
@@ -230,7 +158,7 @@ void WorksheetsMenu::mnuSaveWorksheetAs_Click() {
         pasteData.setCell(1, 1, QString()); // the header row stays empty
         for (int i = 1; i <= records.RecordCount(); ++i)
             for (int k = 1; k <= fields && k <= source.columns; ++k)
-                pasteData.setCell(i + 1, k, cellText(records.peek(i, k - 1)));
+                pasteData.setCell(i + 1, k, pasteCellText(records.peek(i, k - 1)));
     } catch (const std::exception& e) {
         showError(e);
         return;

@@ -1,0 +1,83 @@
+#include "workspace/sheet_commands.h"
+
+#include "engine/globals.h"
+#include "platform/db/sheet_layout.h"
+#include "platform/ui.h"
+#include "workspace/frm_sel_worksheet.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+BusyFlag::BusyFlag() : was_(gBusy) {
+    gBusy = true;
+}
+
+BusyFlag::~BusyFlag() {
+    gBusy = was_;
+}
+
+void showError(const std::exception& e) {
+    platform::MsgBox(QString::fromStdString(e.what()));
+}
+
+bool hasExactTable(const db::Database& database, const std::string& name) {
+    for (const std::string& t : database.tableNames())
+        if (t == name) return true;
+    return false;
+}
+
+int wholeNumber(const db::Value& v) {
+    if (v.isNull() || v.isEmpty()) return 0;
+    const double d = v.toDouble();
+    return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
+}
+
+QString pasteCellText(const db::Value& v) {
+    if (v.isNull() || v.isEmpty()) return QString();
+    if (v.isNumber()) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.17g", v.toDouble());
+        return QString::fromLatin1(buf);
+    }
+    return QString::fromStdString(v.toText());
+}
+
+void deleteSheetOfFile(const QString& file, const QString& noun,
+                       const std::function<bool(const QString&, const QString&)>& isOpen) {
+    QStringList names;
+    try {
+        auto database = db::Database::open(file.toStdString());
+        db::Statement st(*database, "SELECT " + db::quoteIdent("Sheet Name") + " FROM " +
+                                        db::quoteIdent(db::kSheetsList));
+        while (st.step())
+            names << QString::fromStdString(st.column(0).toText());
+    } catch (const std::exception& e) {
+        showError(e);
+        return;
+    }
+    if (names.isEmpty()) {
+        platform::MsgBox("No " + noun + "s in database");
+        return;
+    }
+    const QString title = noun.left(1).toUpper() + noun.mid(1);
+    const SheetPick pick = pickFromList(title + " to Delete", names, false);
+    if (pick.outcome != SheetPick::Chosen) return;
+    const QString name = pick.text;
+    if (isOpen(file, name)) {
+        platform::MsgBox("Can't delete a " + noun + " which is still active");
+        return;
+    }
+    try {
+        auto database = db::Database::open(file.toStdString());
+        const std::string table = name.toStdString();
+        db::Database::Transaction tx(*database);
+        if (hasExactTable(*database, table)) database->deleteTable(table);
+        database->Execute("DELETE FROM " + db::quoteIdent(db::kSheetsList) + " WHERE " +
+                              db::quoteIdent("Sheet Name") + " = ?",
+                          {db::Value(table)});
+        tx.commit();
+    } catch (const std::exception& e) {
+        showError(e);
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+// What the worksheet and datasheet management commands share.
+#include "platform/db/database.h"
+#include "platform/db/value.h"
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+// The record-move handlers of the sheet windows stay quiet while a command
+// rebinds them.
+struct BusyFlag {
+    BusyFlag();
+    ~BusyFlag();
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool was_;
+};
+
+void showError(const std::exception& e);
+
+// Whether the file holds a table of exactly this name (letter case counts).
+bool hasExactTable(const db::Database& database, const std::string& name);
+
+// A whole number of a field; 0 for Null, Empty and numbers out of range.
+int wholeNumber(const db::Value& v);
+
+// A field's value as paste-array text: numbers exactly (17 significant
+// digits read back as the same double), anything else as it stands.
+QString pasteCellText(const db::Value& v);
+
+// Delete Worksheet and Delete Datasheet: picks a sheet of the file's
+// catalogue (`noun` is "worksheet" or "datasheet"), refuses one that
+// `isOpen` says has a window, and removes its table and catalogue row in one
+// transaction.
+void deleteSheetOfFile(const QString& file, const QString& noun,
+                       const std::function<bool(const QString& file, const QString& name)>& isOpen);
