@@ -25,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QPrinter>
 
+#include "bench/ok_dialogs.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -36,15 +38,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class OkDialogs final : public platform::DialogHandler {
-public:
-    int msgBox(const QString&, int, const QString&) override { return platform::vbOK; }
-    bool inputBox(const QString&, const QString&, const QString&, QString&) override {
-        return false;
-    }
-    int showModal(QObject&) override { return 0; }
-};
 
 fs::path gDir;
 

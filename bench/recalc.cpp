@@ -20,6 +20,8 @@
 
 #include "bench/scratch_dir.h"
 
+#include "bench/ok_dialogs.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -39,19 +41,6 @@ namespace {
 constexpr int kBands = 30;
 constexpr int kFirstBand = 13;
 const char* const kSheet = "Worksheet 1";
-
-class OkDialogs final : public platform::DialogHandler {
-public:
-    int msgBox(const QString&, int, const QString&) override {
-        ++shown;
-        return platform::vbOK;
-    }
-    bool inputBox(const QString&, const QString&, const QString&, QString&) override {
-        return false;
-    }
-    int showModal(QObject&) override { return 0; }
-    int shown = 0;
-};
 
 std::string spectrum(int n) {
     std::string s = "s";

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QMdiArea>
 
+#include "bench/ok_dialogs.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -27,15 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class OkDialogs final : public platform::DialogHandler {
-public:
-    int msgBox(const QString&, int, const QString&) override { return platform::vbOK; }
-    bool inputBox(const QString&, const QString&, const QString&, QString&) override {
-        return false;
-    }
-    int showModal(QObject&) override { return 0; }
-};
 
 fs::path gDir;
 
