@@ -40,53 +40,6 @@ protected:
     Bandwright* main_ = nullptr;
 };
 
-TEST_F(Menus, EveryNamedItemIsOnTheMenuBar) {
-    for (const char* n : {"mnuFile",
-                          "mnuFileNewFile",
-                          "mnuFileOpenFile",
-                          "mnuFileSaveFileAs",
-                          "mnuFileOptions",
-                          "mnuFilePrevFiles(0)",
-                          "mnuFilePrevFiles(9)",
-                          "mnuFileExit",
-                          "mnuWksheets",
-                          "mnuWSView",
-                          "mnuWSViewSpread",
-                          "mnuWSViewFormula",
-                          "mnuWSL",
-                          "mnuFileNewWorksheet",
-                          "mnuSaveWorksheetAs",
-                          "mnuFileDeleteWorksheet",
-                          "mnuFileRenameWorksheet",
-                          "mnuFileOpenWorksheet",
-                          "mnuFileL5",
-                          "mnuFileRecover",
-                          "mnuDta",
-                          "mnuFileOpenDatasheet",
-                          "mnuDtaNewDatasheet",
-                          "mnuDtaSaveDatasheetAs",
-                          "mnuDtaDeleteDatasheet",
-                          "mnuDtaRenameDatasheet",
-                          "mnuEdit",
-                          "mnuEditUndo",
-                          "mnuEditPasteFromCEL",
-                          "mnuEditPasteFromIns",
-                          "mnuGraph",
-                          "mnuGraphDraw",
-                          "mnuGraphPrint",
-                          "mnuWindow",
-                          "mnuWindowTile",
-                          "mnuWList",
-                          "mnuHelp",
-                          "mnuHelpGeneral",
-                          "mnuHelpFunctions",
-                          "mnuHelpAbout"})
-        item(n);
-    EXPECT_EQ(item("mnuEditPasteInsert")->shortcut(), QKeySequence("Ctrl+A"));
-    EXPECT_EQ(item("mnuHelpFunctions")->shortcut(), QKeySequence("Ctrl+F"));
-    EXPECT_EQ(item("mnuEditCut")->text(), "&Cut");
-}
-
 TEST_F(Menus, NoFileThenAFileThenAWorksheet) {
     SetMenus(1);
     EXPECT_FALSE(item("mnuFileRecover")->isVisible());
