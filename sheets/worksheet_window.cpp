@@ -34,7 +34,6 @@ namespace {
 
 constexpr int kKeyEnter = 13;
 constexpr int kFieldType = 2;
-constexpr int kFieldFirstBand = 8; // band j is field 7 + j
 
 int px(int twips) {
     return platform::twipsToPixels(twips);
@@ -42,14 +41,15 @@ int px(int twips) {
 
 // The grid's column of a text typed or the stored value, compared as shown.
 bool sameCellValue(const db::Value& a, const db::Value& b) {
-    if (a.isNull() || a.isEmpty() || b.isNull() || b.isEmpty())
-        return (a.isNull() || a.isEmpty() || valueText(a).empty()) ==
-                   (b.isNull() || b.isEmpty() || valueText(b).empty()) &&
-               valueText(a) == valueText(b);
+    const auto number = [](const db::Value& v, double& out) {
+        if (v.isNumber()) {
+            out = v.toDouble();
+            return true;
+        }
+        return v.isText() && db::parseNumber(v.text(), out);
+    };
     double x = 0, y = 0;
-    const bool nx = a.isNumber() ? (x = a.toDouble(), true) : db::parseNumber(a.text(), x);
-    const bool ny = b.isNumber() ? (y = b.toDouble(), true) : db::parseNumber(b.text(), y);
-    if (nx && ny) return x == y;
+    if (number(a, x) && number(b, y)) return x == y;
     return valueText(a) == valueText(b);
 }
 
