@@ -183,6 +183,13 @@ Value Recordset::peek(int position, int field) const {
     return row->values[static_cast<size_t>(field)];
 }
 
+std::span<const Value> Recordset::rowValues(int position) const {
+    auto& d = impl();
+    if (position < 1 || position > d.size())
+        throw Error("The position " + std::to_string(position) + " is outside the records");
+    return d.store->rows[static_cast<size_t>(position - 1)]->values;
+}
+
 RecordKey Recordset::keyAt(int position) const {
     auto& d = impl();
     if (position < 1 || position > d.size())

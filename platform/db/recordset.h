@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ constexpr int kPosBOF = -2;
 constexpr int kPosEOF = -3;
 
 struct RecordsetImpl;
+namespace detail {
+struct Row;
+}
 
 // A change of the rows, as a record set's row observers hear it. Positions
 // are 1-based, as AbsolutePosition() counts.
@@ -117,6 +121,8 @@ private:
 class BatchRecord {
 public:
     int position() const; // 1-based, as AbsolutePosition()
+    // A field of the record as the rows hold it now.
+    const Value& value(int field) const;
     // Sets a field as a pending change of the rows, as setting it through
     // Fields() and calling Update() would; throws db::Error likewise, and
     // for a field the batch did not name.
@@ -132,8 +138,8 @@ private:
     std::size_t index_;
     const std::vector<char>& named_;   // by field position
     const std::vector<char>& numbers_; // the named Double fields
-    std::vector<Value>& values_;       // the record's
-    const Value* next_;                // the next record's, or none
+    detail::Row& row_;
+    const Value* next_; // the next record's, or none
     bool changed_ = false;
 };
 
@@ -168,6 +174,10 @@ public:
     // an edit in progress, the edit buffer. Neither moves, nor raises move
     // notices, nor ends an edit.
     Value peek(int position, int field) const;
+    // Every field of the record at a position as the rows hold them (a
+    // change pending in a batch included, an edit buffer not), read in place
+    // without a copy: valid until the rows change.
+    std::span<const Value> rowValues(int position) const;
     // The bookmark of the record at a position, without moving.
     RecordKey keyAt(int position) const;
     // The position of the record with this bookmark, or 0 when it is not in the rows.

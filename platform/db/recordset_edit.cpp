@@ -37,7 +37,6 @@ void Recordset::AddNew() {
             v = coerceForField(f.def, f.def.defaultValue);
         r->values.push_back(std::move(v));
     }
-    r->original.assign(r->values.size(), Value::null());
     r->state = Row::State::Added;
     r->unfinished = true;
     r->key = d.store->nextTempKey--;
@@ -62,9 +61,18 @@ void Recordset::Update() {
     const long at = d.pos;
     Row& r = *d.cur;
     RowStore& s = *d.store;
+    // A field another record set on these rows changed meanwhile keeps the
+    // file's value it had.
+    for (size_t i = 0; i < d.buf.size(); ++i) {
+        const Value& a = r.values[i];
+        const Value& b = d.buf[i];
+        if ((d.dirty[i] && d.lock != LockType::Optimistic) || a.kind() != b.kind() || a != b)
+            r.keepOriginal(static_cast<int>(i));
+    }
     if (d.lock == LockType::Optimistic) {
-        Row next = r;
+        Row next;
         next.values = d.buf;
+        next.rowid = r.rowid;
         RowWriter w(s);
         if (d.adding) {
             for (size_t i = 0; i < s.fields.size(); ++i)
@@ -79,15 +87,14 @@ void Recordset::Update() {
         }
         r.values = d.buf;
         if (d.adding) {
-            r.original = d.buf;
+            r.written([](int) { return true; });
             r.rowid = next.rowid;
             // The bookmark stays the one it had: the file may give a new
             // record the rowid of one deleted before, whose bookmark must
             // not lead here.
             r.state = Row::State::Unchanged;
         } else {
-            for (size_t i = 0; i < d.dirty.size(); ++i)
-                if (d.dirty[i]) r.original[i] = d.buf[i];
+            r.written([&](int i) { return d.dirty[static_cast<size_t>(i)] != 0; });
             // Changes a batch clone left pending in other fields stay pending.
             if (changedColumns(r).empty()) r.state = Row::State::Unchanged;
         }
@@ -228,21 +235,10 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     for (size_t i = 0; i < s.rows.size(); ++i) {
         Row& r = *s.rows[i];
         if (r.state == Row::State::Unchanged || r.unfinished) continue;
-        if (r.state == Row::State::Added) {
-            r.original = r.values;
-        } else { // its other fields hold the file's values already
-            // Each row lies in memory of its own: the next one's fields are
-            // fetched while this one's are copied.
-            const Row* next = i + 1 < s.rows.size() ? s.rows[i + 1].get() : nullptr;
-            for (int c : cols) {
-                const auto k = static_cast<size_t>(c);
-                if (next) {
-                    __builtin_prefetch(next->values.data() + k);
-                    __builtin_prefetch(next->original.data() + k, 1);
-                }
-                r.original[k] = r.values[k];
-            }
-        }
+        if (r.state == Row::State::Added)
+            r.written([](int) { return true; });
+        else // the fields written; any other changed field stays as it was
+            r.written([&](int f) { return s.pendingFields[static_cast<size_t>(f)] != 0; });
         r.state = Row::State::Unchanged;
     }
     s.removed.clear();
@@ -255,13 +251,18 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
 
 BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
                          const std::vector<char>& numbers)
-    : d_(d), index_(index), named_(named), numbers_(numbers), values_(d.store->rows[index]->values),
+    : d_(d), index_(index), named_(named), numbers_(numbers), row_(*d.store->rows[index]),
       // A batch sets the same fields of record after record: the next
       // record's fields are fetched while this one's are set.
       next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
 
 int BatchRecord::position() const {
     return static_cast<int>(index_ + 1);
+}
+
+const Value& BatchRecord::value(int field) const {
+    d_.field(field);
+    return row_.values[static_cast<size_t>(field)];
 }
 
 void BatchRecord::setValue(int field, const Value& v) {
@@ -282,7 +283,7 @@ void BatchRecord::setValue(int field, double v) {
 
 void BatchRecord::store(int field, Value v) {
     if (next_) __builtin_prefetch(next_ + field, 1);
-    values_[static_cast<size_t>(field)] = std::move(v);
+    row_.change(field, std::move(v));
     changed_ = true;
 }
 
@@ -297,14 +298,14 @@ void Recordset::CancelBatch() {
             r->next = nullptr; // gone for good: past the last record
             continue;
         }
-        r->values = r->original;
+        r->restore();
         r->state = Row::State::Unchanged;
         kept.push_back(r);
     }
     // Deleted records come back to their places, the last deleted first.
     for (auto it = s.removed.rbegin(); it != s.removed.rend(); ++it) {
         Row& r = *it->first;
-        r.values = r.original;
+        r.restore();
         r.state = Row::State::Unchanged;
         r.next = nullptr;
         kept.insert(kept.begin() + static_cast<long>(std::min(it->second, kept.size())), it->first);

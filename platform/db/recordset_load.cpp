@@ -119,7 +119,6 @@ std::shared_ptr<RowStore> loadRows(std::shared_ptr<Database> db, std::string sql
         } else {
             r->key = ++seq;
         }
-        r->original = r->values;
         s->rows.push_back(std::move(r));
     }
     return s;

@@ -18,13 +18,42 @@ namespace detail {
 
 struct Row {
     enum class State { Unchanged, Modified, Added, Deleted };
-    std::vector<Value> values;   // as the record set shows them (pending changes included)
-    std::vector<Value> original; // as in the file
+    std::vector<Value> values; // as the record set shows them (pending changes included)
+    // The file's value of each field changed since the row was read or last
+    // written, by field position; every other field of `values` is as in
+    // the file. Only rows with pending changes hold any.
+    std::vector<std::pair<int, Value>> original;
     std::int64_t rowid = 0;
     RecordKey key = 0;
     State state = State::Unchanged;
     // Added by an AddNew whose Update has not come yet: no batch writes it.
     bool unfinished = false;
+    // Keeps the file's value of a field before it first changes.
+    void keepOriginal(int field) {
+        for (const auto& o : original)
+            if (o.first == field) return;
+        original.emplace_back(field, values[static_cast<size_t>(field)]);
+    }
+    // Sets a field, keeping the file's value first.
+    void change(int field, Value v) {
+        Value& at = values[static_cast<size_t>(field)];
+        bool kept = false;
+        for (const auto& o : original)
+            kept = kept || o.first == field;
+        if (!kept) original.emplace_back(field, std::move(at));
+        at = std::move(v);
+    }
+    // Back to the file's values.
+    void restore() {
+        for (auto& [field, v] : original)
+            values[static_cast<size_t>(field)] = std::move(v);
+        std::vector<std::pair<int, Value>>().swap(original);
+    }
+    // The file now holds the values of these fields (by position), or of all.
+    template <class Written> void written(Written isWritten) {
+        std::erase_if(original, [&](const auto& o) { return isWritten(o.first); });
+        if (original.empty()) std::vector<std::pair<int, Value>>().swap(original);
+    }
     // Once taken out of the rows: the row that followed it then, so that a
     // record set standing on it finds its place after later removals too.
     std::shared_ptr<Row> next;
