@@ -131,14 +131,21 @@ public:
 
 private:
     friend class Recordset;
-    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
-                const std::vector<char>& numbers);
+    // What a batch shares with each of its records.
+    struct Batch {
+        std::vector<char> named;   // by field position
+        std::vector<char> numbers; // the named Double fields
+        // By field position: 1 + the index of the record that last set it.
+        std::vector<std::size_t> setBy;
+        std::size_t lastKept = 0; // the file's values the record before kept
+    };
+    BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch);
     void store(int field, Value v);
     RecordsetImpl& d_;
     std::size_t index_;
-    const std::vector<char>& named_;   // by field position
-    const std::vector<char>& numbers_; // the named Double fields
+    Batch& batch_;
     detail::Row& row_;
+    bool keptBefore_;   // the row held file's values before the batch
     const Value* next_; // the next record's, or none
     bool changed_ = false;
 };

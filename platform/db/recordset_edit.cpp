@@ -25,6 +25,22 @@ Value detail::storedValue(const RowStore& s, const FieldInfo& f, const Value& v)
     return coerceForField(f.def, v);
 }
 
+namespace {
+
+// Each row lies in memory of its own: a pass over the rows fetches the rows
+// a few places ahead, and the fields of the next one, while it works on one.
+void prefetchRows(const RowStore& s, size_t i) {
+    constexpr size_t kAhead = 6;
+    if (i + kAhead < s.rows.size()) __builtin_prefetch(s.rows[i + kAhead].get(), 1);
+    if (i + 1 < s.rows.size()) {
+        const Row& next = *s.rows[i + 1];
+        __builtin_prefetch(next.values.data(), 1);
+        if (!next.original.empty()) __builtin_prefetch(next.original.data(), 1);
+    }
+}
+
+} // namespace
+
 void Recordset::AddNew() {
     auto& d = impl();
     d.leave(*this);
@@ -173,13 +189,15 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     const std::shared_ptr<RowStore> store = d.store;
     RowStore& s = *store;
     if (!fields.empty() && !s.hasRowid) throw Error("The records of this query cannot be changed");
-    std::vector<char> named(s.fields.size(), 0);
-    std::vector<char> numbers(s.fields.size(), 0); // named Double fields
+    BatchRecord::Batch batch;
+    batch.named.assign(s.fields.size(), 0);
+    batch.numbers.assign(s.fields.size(), 0);
+    batch.setBy.assign(s.fields.size(), 0);
     for (int f : fields) {
         const FieldInfo& info = d.field(f);
         const auto i = static_cast<size_t>(f);
-        named[i] = 1;
-        numbers[i] = info.hasDef && info.def.type == FieldType::Double;
+        batch.named[i] = 1;
+        batch.numbers[i] = info.hasDef && info.def.type == FieldType::Double;
         s.pendingFields[i] = 1;
     }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
@@ -201,8 +219,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         const std::uint64_t updates = s.updates;
         for (size_t i = 0; i < s.rows.size(); ++i) {
             Row& r = *s.rows[i];
+            prefetchRows(s, i);
             if (edit) {
-                BatchRecord record(d, i, named, numbers);
+                BatchRecord record(d, i, batch);
                 // What the edit set is pending, even when it fails half way.
                 auto pending = [&] {
                     if (record.changed_) edited = true;
@@ -217,6 +236,7 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
                     throw;
                 }
                 pending();
+                batch.lastKept = r.original.size();
                 // A record changed another way might be one written already.
                 if (d.store != store || s.generation != generation || s.updates != updates)
                     throw Error("The records changed while a batch was written");
@@ -234,6 +254,7 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         r->rowid = rowid;
     for (size_t i = 0; i < s.rows.size(); ++i) {
         Row& r = *s.rows[i];
+        prefetchRows(s, i);
         if (r.state == Row::State::Unchanged || r.unfinished) continue;
         if (r.state == Row::State::Added)
             r.written([](int) { return true; });
@@ -249,9 +270,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
 
 // ---- BatchRecord -----------------------------------------------------------
 
-BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
-                         const std::vector<char>& numbers)
-    : d_(d), index_(index), named_(named), numbers_(numbers), row_(*d.store->rows[index]),
+BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch)
+    : d_(d), index_(index), batch_(batch), row_(*d.store->rows[index]),
+      keptBefore_(!row_.original.empty()),
       // A batch sets the same fields of record after record: the next
       // record's fields are fetched while this one's are set.
       next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
@@ -267,15 +288,15 @@ const Value& BatchRecord::value(int field) const {
 
 void BatchRecord::setValue(int field, const Value& v) {
     const FieldInfo& f = d_.field(field);
-    if (!named_[static_cast<size_t>(field)])
+    if (!batch_.named[static_cast<size_t>(field)])
         throw Error("The field \"" + f.name + "\" is not among those the batch writes");
     store(field, storedValue(*d_.store, f, v));
 }
 
 void BatchRecord::setValue(int field, double v) {
     // A finite number for a named Double field needs no conversion.
-    if (field >= 0 && static_cast<size_t>(field) < numbers_.size() &&
-        numbers_[static_cast<size_t>(field)] && std::isfinite(v))
+    if (field >= 0 && static_cast<size_t>(field) < batch_.numbers.size() &&
+        batch_.numbers[static_cast<size_t>(field)] && std::isfinite(v))
         store(field, Value(v));
     else
         setValue(field, Value(v));
@@ -283,7 +304,18 @@ void BatchRecord::setValue(int field, double v) {
 
 void BatchRecord::store(int field, Value v) {
     if (next_) __builtin_prefetch(next_ + field, 1);
-    row_.change(field, std::move(v));
+    const auto f = static_cast<size_t>(field);
+    Value& at = row_.values[f];
+    // The file's value is kept once, the first time the field changes.
+    if (batch_.setBy[f] != index_ + 1) {
+        batch_.setBy[f] = index_ + 1;
+        if (!keptBefore_ || !row_.hasOriginal(field)) {
+            // Records of a batch mostly change as many fields as the one before.
+            if (row_.original.empty()) row_.original.reserve(std::max<size_t>(batch_.lastKept, 1));
+            row_.original.emplace_back(field, std::move(at));
+        }
+    }
+    at = std::move(v);
     changed_ = true;
 }
 

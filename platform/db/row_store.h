@@ -28,20 +28,14 @@ struct Row {
     State state = State::Unchanged;
     // Added by an AddNew whose Update has not come yet: no batch writes it.
     bool unfinished = false;
+    bool hasOriginal(int field) const {
+        for (const auto& o : original)
+            if (o.first == field) return true;
+        return false;
+    }
     // Keeps the file's value of a field before it first changes.
     void keepOriginal(int field) {
-        for (const auto& o : original)
-            if (o.first == field) return;
-        original.emplace_back(field, values[static_cast<size_t>(field)]);
-    }
-    // Sets a field, keeping the file's value first.
-    void change(int field, Value v) {
-        Value& at = values[static_cast<size_t>(field)];
-        bool kept = false;
-        for (const auto& o : original)
-            kept = kept || o.first == field;
-        if (!kept) original.emplace_back(field, std::move(at));
-        at = std::move(v);
+        if (!hasOriginal(field)) original.emplace_back(field, values[static_cast<size_t>(field)]);
     }
     // Back to the file's values.
     void restore() {
