@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/recordset.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -9,12 +10,28 @@
 
 #include <QAction>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 const char* const kBackupTable = "~Backup";
 
 void enableUndo(bool on) {
     if (QAction* undo = menuItem("mnuEditUndo")) undo->setEnabled(on);
+}
+
+// The connection the window reads the file through, when it is that file:
+// the copy then needs no second opening of the file, and joins a
+// transaction the caller holds open for the edit it backs up.
+std::shared_ptr<db::Database> connectionOf(SheetWindow& window, const std::string& path) {
+    db::Recordset& rs = window.Data1.recordset();
+    if (rs.isOpen())
+        if (auto own = rs.database()) {
+            std::error_code ec;
+            if (std::filesystem::equivalent(own->path(), path, ec)) return own;
+        }
+    return db::Database::open(path);
 }
 
 } // namespace
@@ -28,7 +45,7 @@ bool BackupSheet(bool recreate) {
     const QString caption = window->caption();
     const std::string sheet = caption.mid(11).toStdString();
     try {
-        auto database = db::Database::open(path);
+        auto database = connectionOf(*window, path);
         if (database->readOnly()) {
             // No edit can change the file, so there is nothing to undo.
             gBackupCaption.clear();

@@ -5,6 +5,7 @@
 #include "engine/number_format.h"
 #include "engine/recalc.h"
 #include "engine/summary.h"
+#include "platform/db/database.h"
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
@@ -29,6 +30,7 @@
 #include <QTableView>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -51,6 +53,16 @@ bool sameCellValue(const db::Value& a, const db::Value& b) {
     double x = 0, y = 0;
     if (number(a, x) && number(b, y)) return x == y;
     return valueText(a) == valueText(b);
+}
+
+// Reads the rows again after a write the file did not keep, on the same record.
+void showStored(db::Recordset& rs) {
+    try {
+        const int at = rs.AbsolutePosition();
+        rs.Requery();
+        if (at >= 1 && at <= rs.RecordCount()) rs.setAbsolutePosition(at);
+    } catch (const std::exception&) {
+    }
 }
 
 } // namespace
@@ -464,15 +476,36 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
             } else {
+                // The backup and the level it backs up are one commit.
+                const QString backupCaption = gBackupCaption;
+                const QString backupFile = gBackupFile;
+                QAction* undo = menuItem("mnuEditUndo");
+                const bool undoEnabled = undo && undo->isEnabled();
+                std::optional<db::Database::Transaction> tx;
+                try {
+                    tx.emplace(*rs.database());
+                } catch (const std::exception&) {
+                }
                 BackupSheet(false);
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     rs.Update();
+                    if (tx) tx->commit();
                     changed = true;
                 } catch (const std::exception& e) {
+                    const bool written = !rs.editing(); // only the commit failed
                     try {
                         rs.CancelUpdate();
                     } catch (const std::exception&) {
+                    }
+                    if (tx) {
+                        // Rolled back: the backup is the one before, and so
+                        // is the level in the file.
+                        tx.reset();
+                        gBackupCaption = backupCaption;
+                        gBackupFile = backupFile;
+                        if (undo) undo->setEnabled(undoEnabled);
+                        if (written) showStored(rs);
                     }
                     platform::MsgBox(QString::fromStdString(e.what()));
                     FillLevBoxes(n);

@@ -153,6 +153,20 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+
+    // A level the file refuses: one message, and the backup stays the one of
+    // the edit before, so Undo still takes back that edit.
+    file_->database()->Execute("CREATE TRIGGER refuse BEFORE UPDATE OF L7 ON " +
+                               db::quoteIdent(kSheet) + " BEGIN SELECT RAISE(ABORT, 'no'); END");
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    type(w->Lev(7), "66");
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_DOUBLE_EQ(band(1, 7), 40);
+    EXPECT_EQ(w->Lev(7)->text(), "40.0");
+    EXPECT_DOUBLE_EQ(
+        file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+    EXPECT_EQ(gBackupCaption, w->windowTitle());
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
