@@ -122,11 +122,15 @@ class BatchRecord {
 public:
     int position() const; // 1-based, as AbsolutePosition()
     // A field of the record as the rows hold it now.
-    const Value& value(int field) const;
+    const Value& value(int field) const {
+        if (field < 0 || static_cast<std::size_t>(field) >= count_) noField(field);
+        return values_[field];
+    }
     // Sets a field as a pending change of the rows, as setting it through
     // Fields() and calling Update() would; throws db::Error likewise, and
     // for a field the batch did not name.
     void setValue(int field, const Value& v);
+    void setValue(int field, Value&& v);
     void setValue(int field, double v);
 
 private:
@@ -141,11 +145,14 @@ private:
     };
     BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch);
     void store(int field, Value v);
+    [[noreturn]] void noField(int field) const;
     RecordsetImpl& d_;
     std::size_t index_;
     Batch& batch_;
     detail::Row& row_;
-    bool keptBefore_;   // the row held file's values before the batch
+    const Value* values_; // the record's, read in place
+    std::size_t count_;
+    bool keptBefore_;   // the row kept file's values before the batch
     const Value* next_; // the next record's, or none
     bool changed_ = false;
 };

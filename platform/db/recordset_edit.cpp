@@ -14,13 +14,16 @@ using detail::changedColumns;
 using detail::RowWriter;
 using detail::storedValue;
 
-Value detail::storedValue(const RowStore& s, const FieldInfo& f, const Value& v) {
+Value detail::storedValue(const RowStore& s, const FieldInfo& f, Value v) {
     if (!s.hasRowid) throw Error("The records of this query cannot be changed");
     if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
-    // A finite number for a Double field is stored as it is: the common case
-    // of a batch, spared the conversion.
+    // A finite number for a Double field and a text that fits a text field
+    // are stored as they are: the common cases of a batch, spared the copy.
     if (f.def.type == FieldType::Double && v.kind() == Value::Kind::Double &&
         std::isfinite(v.toDouble()))
+        return v;
+    if (f.def.type == FieldType::Text && v.isText() &&
+        (!v.text().empty() || f.def.allowZeroLength) && characterCount(v.text()) <= f.def.size)
         return v;
     return coerceForField(f.def, v);
 }
@@ -271,8 +274,8 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
 // ---- BatchRecord -----------------------------------------------------------
 
 BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch)
-    : d_(d), index_(index), batch_(batch), row_(*d.store->rows[index]),
-      keptBefore_(!row_.original.empty()),
+    : d_(d), index_(index), batch_(batch), row_(*d.store->rows[index]), values_(row_.values.data()),
+      count_(row_.values.size()), keptBefore_(!row_.original.empty()),
       // A batch sets the same fields of record after record: the next
       // record's fields are fetched while this one's are set.
       next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
@@ -281,16 +284,20 @@ int BatchRecord::position() const {
     return static_cast<int>(index_ + 1);
 }
 
-const Value& BatchRecord::value(int field) const {
-    d_.field(field);
-    return row_.values[static_cast<size_t>(field)];
+void BatchRecord::noField(int field) const {
+    d_.field(field); // throws for a field the record set does not have
+    throw Error("No field " + std::to_string(field));
 }
 
 void BatchRecord::setValue(int field, const Value& v) {
+    setValue(field, Value(v));
+}
+
+void BatchRecord::setValue(int field, Value&& v) {
     const FieldInfo& f = d_.field(field);
     if (!batch_.named[static_cast<size_t>(field)])
         throw Error("The field \"" + f.name + "\" is not among those the batch writes");
-    store(field, storedValue(*d_.store, f, v));
+    store(field, storedValue(*d_.store, f, std::move(v)));
 }
 
 void BatchRecord::setValue(int field, double v) {

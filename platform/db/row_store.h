@@ -93,7 +93,7 @@ struct RowStore {
 std::string recordSourceSql(const Database& db, std::string_view source);
 
 // The value a field of the rows stores for `v`; throws when it cannot be set.
-Value storedValue(const RowStore& s, const FieldInfo& f, const Value& v);
+Value storedValue(const RowStore& s, const FieldInfo& f, Value v);
 
 // Reads every row of the query into a new store. Throws db::Error for a
 // query that would change the file.
