@@ -146,6 +146,9 @@ private:
     bool announceKey(QKeyEvent* event);
     void reportError(int code, const QString& text);
     void onRecordSelector(int row);
+    void onSelectorEntered(int row);
+    void appendRun(std::vector<db::RecordKey>& keys, int from, int to) const;
+    void setSelection(std::vector<db::RecordKey> keys);
     void mirrorSelection();
     void layoutFrozen();
     int frozenWidth() const;
@@ -171,6 +174,12 @@ private:
     // A key the cell editor passed on to the grid, already announced.
     const QKeyEvent* passedOn_ = nullptr;
     Qt::KeyboardModifiers selectorModifiers_;
+    // The record of the last record selector clicked without Shift, where
+    // a Shift+click run starts; the row a drag over the selectors started
+    // from (-1 when none) and the selection it adds to.
+    std::optional<db::RecordKey> selAnchor_;
+    int dragFrom_ = -1;
+    std::vector<db::RecordKey> dragBase_;
     bool refocus_ = false;
 };
 

@@ -16,6 +16,7 @@
 #include "workspace/bandwright_window.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -450,6 +451,99 @@ TEST_F(WorksheetWindowTest, AWindowWhoseActivationFailsReportsTheFailure) {
     QApplication::processEvents();
     EXPECT_EQ(script.prompts().size(), 1u);
     EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The record selectors select as such grids do, and the current record's
+// carries the mark. A click below the last row selects nothing new.
+TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRecord) {
+    std::vector<SpectrumRow> rows(6, spectrum(std::vector<double>(10, 40)));
+    file_->addSheet(kSheet, 1, 14, rows);
+    WorksheetWindow* w = open(1, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    db::Recordset& rs = w->Data1.recordset();
+    QHeaderView* selectors = grid->view()->verticalHeader();
+    const auto selectorAt = [&](int row) {
+        return QPoint(selectors->width() / 2,
+                      selectors->sectionViewportPosition(row) + selectors->sectionSize(row) / 2);
+    };
+    const QPoint belowLast(selectors->width() / 2,
+                           selectors->sectionViewportPosition(5) + selectors->sectionSize(5) + 10);
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::mouseClick(selectors->viewport(), Qt::LeftButton, m, at);
+        QApplication::processEvents();
+    };
+    // Positions of the selected records, in the order they were added.
+    const auto selected = [&] {
+        std::vector<int> out;
+        db::Recordset clone = rs.Clone();
+        for (int i = 0; i < grid->SelBookmarks().Count(); ++i) {
+            clone.setBookmark(grid->SelBookmarks().Item(i));
+            out.push_back(clone.AbsolutePosition());
+        }
+        return out;
+    };
+    // Rows whose record selector shows the mark, and rows shown selected.
+    const auto marked = [&] {
+        const QImage image = selectors->viewport()->grab().toImage();
+        std::vector<int> out;
+        for (int r = 0; r < 6; ++r) {
+            int dark = 0;
+            const int top = selectors->sectionViewportPosition(r);
+            for (int y = top + 2; y < top + selectors->sectionSize(r) - 2; ++y)
+                for (int x = 2; x < image.width() - 2; ++x)
+                    dark += QColor(image.pixel(x, y)).lightness() < 80;
+            if (dark > 6) out.push_back(r + 1);
+        }
+        return out;
+    };
+    const auto shown = [&] {
+        std::vector<int> out;
+        for (int r = 0; r < 6; ++r)
+            if (grid->view()->selectionModel()->isRowSelected(r)) out.push_back(r + 1);
+        return out;
+    };
+    EXPECT_EQ(marked(), std::vector<int>{1});
+
+    click(selectorAt(0));
+    click(belowLast, Qt::ShiftModifier);
+    click(belowLast);
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+
+    click(selectorAt(3), Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(shown(), selected());
+    EXPECT_EQ(rs.AbsolutePosition(), 4);
+    EXPECT_EQ(marked(), std::vector<int>{4});
+    EXPECT_EQ(w->chtDisp->value(1, 1), 40);    // the window shows the record clicked
+    click(selectorAt(1), Qt::ControlModifier); // out
+    click(selectorAt(5), Qt::ControlModifier); // in
+    EXPECT_EQ(selected(), (std::vector<int>{1, 3, 4, 6}));
+    click(selectorAt(4), Qt::ShiftModifier); // the run from the last one clicked
+    EXPECT_EQ(selected(), (std::vector<int>{5, 6}));
+    click(selectorAt(2), Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{5, 6, 3, 4}));
+    EXPECT_EQ(marked(), std::vector<int>{3});
+
+    // A drag over the selectors selects the run; the current record is where it started.
+    QTest::mousePress(selectors->viewport(), Qt::LeftButton, Qt::NoModifier, selectorAt(4));
+    QTest::mouseMove(selectors->viewport(), selectorAt(3));
+    QTest::mouseMove(selectors->viewport(), selectorAt(1));
+    QTest::mouseRelease(selectors->viewport(), Qt::LeftButton, Qt::NoModifier, selectorAt(1));
+    QApplication::processEvents();
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(shown(), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(rs.AbsolutePosition(), 5);
+    EXPECT_EQ(marked(), std::vector<int>{5});
+
+    // Code moving the record set moves the mark.
+    rs.MoveFirst();
+    QApplication::processEvents();
+    EXPECT_EQ(marked(), std::vector<int>{1});
 }
 
 } // namespace
