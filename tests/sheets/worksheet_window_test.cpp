@@ -547,3 +547,30 @@ TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRe
 }
 
 } // namespace
+
+namespace {
+
+// A spectrum's number is its place in the sheet: no view lets it be retyped.
+TEST_F(WorksheetWindowTest, TheSpectrumNumberCannotBeRetyped) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 1")});
+    for (int view : {1, 2}) {
+        WorksheetWindow* w = open(1, view);
+        QTableView* grid = w->grdSpectra->view();
+        grid->setFocus();
+        moveTo(w->grdSpectra, 1, 0);
+        QTest::keyClicks(grid, "5");
+        EXPECT_FALSE(w->grdSpectra->EditActive()) << view;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QApplication::processEvents();
+        EXPECT_EQ(cellText(w->grdSpectra, 1, 0), "2") << view;
+        EXPECT_EQ(field(2, "Formula").toText(), "s1 + 1") << view;
+        EXPECT_EQ(file_->database()->scalar("SELECT max(Code) FROM " + db::quoteIdent(kSheet)),
+                  db::Value(2))
+            << view;
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+    }
+}
+
+} // namespace
