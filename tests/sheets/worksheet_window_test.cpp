@@ -519,7 +519,6 @@ TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRe
     EXPECT_EQ(shown(), selected());
     EXPECT_EQ(rs.AbsolutePosition(), 4);
     EXPECT_EQ(marked(), std::vector<int>{4});
-    EXPECT_EQ(w->chtDisp->value(1, 1), 40);    // the window shows the record clicked
     click(selectorAt(1), Qt::ControlModifier); // out
     click(selectorAt(5), Qt::ControlModifier); // in
     EXPECT_EQ(selected(), (std::vector<int>{1, 3, 4, 6}));
