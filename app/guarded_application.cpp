@@ -3,18 +3,9 @@
 #include "engine/globals.h"
 #include "platform/ui.h"
 
+#include <QScopeGuard>
+
 #include <exception>
-
-namespace {
-
-void reportEscaped(const QString& text) {
-    // Whatever was running when it failed no longer holds these.
-    gBusy = false;
-    gNoRecalc = false;
-    platform::MsgBox(text, platform::vbOKOnly | platform::vbExclamation);
-}
-
-} // namespace
 
 BandwrightApplication::BandwrightApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -32,4 +23,14 @@ bool BandwrightApplication::deliverGuarded(QObject* receiver, QEvent* event) {
         reportEscaped(QStringLiteral("An unexpected error occurred."));
     }
     return false;
+}
+
+void BandwrightApplication::reportEscaped(const QString& text) {
+    // Whatever was running when it failed no longer holds these.
+    gBusy = false;
+    gNoRecalc = false;
+    if (reporting_) return;
+    reporting_ = true;
+    const auto done = qScopeGuard([] { reporting_ = false; });
+    platform::MsgBox(text, platform::vbOKOnly | platform::vbExclamation);
 }

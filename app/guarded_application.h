@@ -12,4 +12,10 @@ public:
 
     // Delivers an event through the running application as notify() does.
     static bool deliverGuarded(QObject* receiver, QEvent* event);
+
+private:
+    static void reportEscaped(const QString& text);
+    // Set while the message is up: a failure repeating under it (a
+    // repaint) is not shown again, or the messages would pile up.
+    static inline bool reporting_ = false;
 };

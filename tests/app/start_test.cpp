@@ -149,6 +149,7 @@ TEST_F(StartUp, AFailingSettingsStoreIsReportedAndTheProgramEnds) {
 
 // An exception that a handler lets out reaches the user as a message; the
 // flags a command held are released and the next event is handled as usual.
+// A failure repeating while the message is up is not shown again.
 TEST(EventGuard, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
     struct Handler : QObject {
         int handled = 0;
@@ -163,16 +164,33 @@ TEST(EventGuard, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
             return true;
         }
     } handler;
-    testing_support::DialogScript script;
-    script.answerMsgBox(platform::vbOK).answerMsgBox(platform::vbOK);
+    // Message boxes, each with a repaint under it that fails again.
+    struct Boxes : platform::DialogHandler {
+        Handler* handler = nullptr;
+        std::vector<QString> prompts;
+        platform::DialogHandler* previous = platform::setDialogHandler(this);
+        ~Boxes() override { platform::setDialogHandler(previous); }
+        int msgBox(const QString& prompt, int, const QString&) override {
+            prompts.push_back(prompt);
+            QEvent again(QEvent::User);
+            BandwrightApplication::deliverGuarded(handler, &again);
+            return platform::vbOK;
+        }
+        bool inputBox(const QString&, const QString&, const QString&, QString&) override {
+            return false;
+        }
+        int showModal(QObject&) override { return 0; }
+    } boxes;
+    boxes.handler = &handler;
+
     QEvent failing(QEvent::User);
     EXPECT_FALSE(BandwrightApplication::deliverGuarded(&handler, &failing));
     EXPECT_FALSE(gBusy);
     EXPECT_FALSE(gNoRecalc);
     QEvent odd(QEvent::Type(QEvent::User + 1));
     EXPECT_FALSE(BandwrightApplication::deliverGuarded(&handler, &odd));
-    EXPECT_EQ(script.prompts(), (std::vector<QString>{"The grid shows no such record",
-                                                      "An unexpected error occurred."}));
+    EXPECT_EQ(boxes.prompts, (std::vector<QString>{"The grid shows no such record",
+                                                   "An unexpected error occurred."}));
     QEvent fine(QEvent::Type(QEvent::User + 2));
     EXPECT_TRUE(BandwrightApplication::deliverGuarded(&handler, &fine));
     EXPECT_EQ(handler.handled, 1);
