@@ -37,7 +37,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
-// Notes when a form comes up and cancels it; every message is answered OK.
+// Shows a form that comes up, notes when it is painted and cancels it;
+// every message is answered OK.
 class Stopwatch final : public platform::DialogHandler {
 public:
     SteadyClock::time_point shown;
@@ -46,6 +47,10 @@ public:
         return false;
     }
     int showModal(QObject& form) override {
+        if (auto* widget = qobject_cast<QWidget*>(&form)) {
+            widget->show();
+            widget->repaint();
+        }
         shown = SteadyClock::now();
         if (auto* cancel = form.findChild<QPushButton*>("cmdCancel")) cancel->click();
         return 0;
