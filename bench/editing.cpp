@@ -107,7 +107,7 @@ std::vector<SheetRecord> recordsOf(WorksheetWindow& w) {
     const db::Recordset& rs = w.Data1.recordset();
     std::vector<SheetRecord> records;
     for (int pos = 1; pos <= rs.RecordCount(); ++pos) {
-        SheetRecord r{rs.peek(pos, 2).toText(), rs.peek(pos, 7).toText(), {}};
+        SheetRecord r{rs.peek(pos, 1).toText(), rs.peek(pos, db::kFieldFormula).toText(), {}};
         for (int j = 1; j <= 30; ++j)
             r.bands.push_back(rs.peek(pos, db::kFirstBandField + j - 1).toDouble());
         records.push_back(std::move(r));
@@ -172,7 +172,7 @@ BENCHMARK_CAPTURE(BM_PasteThousandThirdOctaveSpectra, formulas_no, platform::vbN
 // the spectrum two before it when every odd spectrum was deleted.
 bool referencesRenumbered(const db::Recordset& rs) {
     for (int pos = 1; pos <= rs.RecordCount(); ++pos) {
-        const std::string formula = rs.peek(pos, 7).toText();
+        const std::string formula = rs.peek(pos, db::kFieldFormula).toText();
         if (!formula.empty() && formula != "s" + std::to_string(pos - 1) + " !+ 3") return false;
     }
     return true;
