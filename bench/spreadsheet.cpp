@@ -6,7 +6,8 @@
 // same sheet as spreadsheet formulas (a formula per band and per summary)
 // goes to headless LibreOffice Calc, whose calculateAll() is timed there by
 // calc_recalc.py. The spreadsheet's results are checked against the
-// worksheet's. Without LibreOffice only RecalcSheet runs.
+// worksheet's, and the ratio of the two times ends the table. Without
+// LibreOffice only RecalcSheet runs.
 #include "engine/globals.h"
 #include "engine/recalc.h"
 #include "platform/db/database.h"
@@ -304,6 +305,34 @@ void BM_SameSheet_CalcCalculateAll(benchmark::State& state) {
     }
 }
 
+// The console table, then how many times faster RecalcSheet is (medians
+// when there are repetitions).
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (r.error_occurred || (r.run_type != Run::RT_Iteration && !median)) continue;
+            double& time = r.run_name.function_name.find("RecalcSheet") != std::string::npos
+                               ? recalcSheet_
+                               : calculateAll_;
+            time = r.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        char line[100];
+        std::snprintf(line, sizeof line, "RecalcSheet: %.1f times as fast as calculateAll\n",
+                      calculateAll_ / recalcSheet_);
+        if (recalcSheet_ > 0 && calculateAll_ > 0) GetOutputStream() << line;
+    }
+
+private:
+    double recalcSheet_ = 0, calculateAll_ = 0;
+};
+
 bool libreOfficeInstalled() {
     return std::system("/usr/bin/python3 -c 'import uno' >/dev/null 2>&1 && "
                        "command -v soffice >/dev/null 2>&1") == 0;
@@ -323,5 +352,6 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     else
         std::puts("BM_SameSheet_CalcCalculateAll skipped: LibreOffice not installed");
-    return bench::runBenchmarks(argc, argv, nullptr, [] { gCalc.reset(); });
+    RatioReporter reporter;
+    return bench::runBenchmarks(argc, argv, &reporter, [] { gCalc.reset(); });
 }
