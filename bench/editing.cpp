@@ -1,11 +1,10 @@
 // The Edit commands on large worksheets, through a real window offscreen,
-// each from the menu item to the redrawn window: Paste of 1,000
-// third-octave spectra over a 1,000-spectrum sheet with its recalculation,
-// the formula question answered Yes and answered No, and the pasted records
-// checked,
-// Delete of 500 selected spectra of 1,000 with the references renumbered,
-// and Undo of a 10,000-spectrum sheet. Files live in a temporary folder
-// removed at exit.
+// each from the menu item to the redrawn window, each result checked: Paste
+// of 1,000 third-octave spectra over a 1,000-spectrum sheet with its
+// recalculation, the formula question answered Yes and answered No; Delete
+// of 500 selected spectra of 1,000 with the references renumbered; and Undo
+// of a 10,000-spectrum sheet. Files live in a temporary folder removed at
+// exit.
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"

@@ -1,9 +1,9 @@
-// The graph and print windows as a user meets them: a graph of 20
-// third-octave spectra with summary points described and redrawn, a graph
-// window opened on a 1,000-spectrum sheet (binding, list, first activation
-// and first paint), the print preview of 1,000 third-octave spectra with
-// every item until its text is laid out in full and painted, and those
-// spectra printed to PDF. Offscreen, on files in a
+// The graph and print windows as a user meets them, each result checked: a
+// graph of 20 third-octave spectra with summary points described and
+// redrawn, a graph window opened on a 1,000-spectrum sheet (binding, list,
+// first activation and first paint), the print preview of 1,000
+// third-octave spectra with every item until its text is laid out in full
+// and painted, and those spectra printed to PDF. Offscreen, on files in a
 // temporary folder removed at exit.
 #include "engine/globals.h"
 #include "output/frm_graph.h"

@@ -4,7 +4,6 @@
 // and opening a worksheet file of 100 worksheets of 1,000 spectra each up to
 // the sheet picker on screen. Offscreen, with settings, data and files in a
 // temporary folder removed at exit.
-#include "platform/clock.h"
 #include "platform/db/database.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
@@ -78,7 +77,7 @@ double startToStartDialog(std::string& error) {
         envp.push_back(e.data());
     envp.push_back(nullptr);
     int out[2];
-    if (pipe(out) != 0) return error = "no pipe", false;
+    if (pipe(out) != 0) return error = "no pipe", -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
@@ -106,7 +105,7 @@ double startToStartDialog(std::string& error) {
     if (said.find("start dialog shown\n") == std::string::npos) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
-        return error = "no start dialog within 10 s", -1;
+        return error = "no start dialog shown within 10 s", -1;
     }
     waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return error = "the program failed", -1;
