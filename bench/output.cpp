@@ -38,6 +38,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using bench::closeAllWindows;
+using bench::openWorksheetWindow;
 
 OkDialogs gDialogs;
 
@@ -55,7 +56,7 @@ std::string makeFile(int spectra) {
 }
 
 void BM_GraphOf20SpectraWithSummaries(benchmark::State& state) {
-    bench::openWorksheetWindow(makeFile(20));
+    openWorksheetWindow(makeFile(20));
     frmGraph* g = openGraphWindow();
     if (!g) std::abort();
     QApplication::processEvents();
@@ -75,7 +76,7 @@ void BM_GraphOf20SpectraWithSummaries(benchmark::State& state) {
 BENCHMARK(BM_GraphOf20SpectraWithSummaries)->Unit(benchmark::kMillisecond);
 
 void BM_OpenGraphWindow(benchmark::State& state) {
-    bench::openWorksheetWindow(makeFile(static_cast<int>(state.range(0))));
+    openWorksheetWindow(makeFile(static_cast<int>(state.range(0))));
     QMdiArea* mdi = mainWindow().mdiArea;
     QMdiSubWindow* sheet = mdi->activeSubWindow();
     gDialogs.reset();
@@ -96,7 +97,7 @@ void BM_OpenGraphWindow(benchmark::State& state) {
 BENCHMARK(BM_OpenGraphWindow)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 frmPrint* openPrint(int spectra) {
-    bench::openWorksheetWindow(makeFile(spectra));
+    openWorksheetWindow(makeFile(spectra));
     frmPrint* p = openPrintWindow();
     if (!p) std::abort();
     QApplication::processEvents();
