@@ -209,6 +209,7 @@ TEST_F(NewDatasheetTest, OpenDatasheetOpensTheChosenOneInItsKind) {
         auto& picker = dynamic_cast<frmSelWorksheet&>(form);
         EXPECT_EQ(picker.windowTitle(), "Select Datasheet");
         EXPECT_EQ(picker.lstSheets->count(), 2);
+        EXPECT_EQ(picker.Text(), "Pumps"); // the first, for Enter
         picker.lstSheets->setCurrentRow(1);
         picker.cmdOK->click();
         return 0;
