@@ -38,13 +38,6 @@ frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:
     scrRange->setInvertedControls(false);
     txtFreqRange = makeNamed<QLineEdit>(this, "txtFreqRange");
     txtFirstBand = makeNamed<QLineEdit>(this, "txtFirstBand");
-    for (QLineEdit* box : {txtFreqRange, txtFirstBand}) {
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::NoFocus);
-        box->setAlignment(Qt::AlignCenter);
-    }
-    txtFirstBand->setToolTip("First band");
-    txtFirstBand->setMaximumWidth(platform::twipsToPixels(600));
     lblDatType = makeNamed<QLabel>(this, "lblDatType", "Data Type:");
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
     lstDatType->setMinimumWidth(platform::twipsToPixels(4200));
@@ -61,11 +54,7 @@ frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:
     bands->addWidget(optOctave);
     bands->addWidget(optThirdOct);
     bands->addStretch();
-    auto* range = new QGridLayout;
-    range->addWidget(lblFreqRange, 0, 0, 1, 2);
-    range->addWidget(txtFreqRange, 1, 0);
-    range->addWidget(txtFirstBand, 1, 1);
-    range->addWidget(scrRange, 2, 0, 1, 2);
+    QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdOK);

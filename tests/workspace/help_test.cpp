@@ -128,7 +128,7 @@ TEST_F(Help, FunctionCallGoesToTheCaretOfTheFormulaCellAndRecalculates) {
     EXPECT_EQ(formula(3), "s1 + logsum( s1, s2 )");
 }
 
-TEST_F(Help, SpreadsheetViewReplacesTheSelectionOfTheFocusedFormulaBox) {
+TEST_F(Help, SpreadsheetViewWritesIntoTheFocusedFormulaBoxAndRecalculates) {
     openSheet();
     click("mnuWSViewSpread");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
