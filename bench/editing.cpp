@@ -33,9 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using bench::closeAllWindows;
-using bench::openWorksheetWindow;
-
 OkDialogs gDialogs;
 
 // A third-octave worksheet: levels, and every fifth spectrum a formula over
@@ -105,18 +102,18 @@ const char* pasteFault(const std::vector<SheetRecord>& got, const std::vector<Sh
 
 void BM_PasteThousandThirdOctaveSpectra(benchmark::State& state, int answer) {
     // The clipboard text: every spectrum of a 1,000-spectrum sheet.
-    WorksheetWindow* source = openWorksheetWindow(makeFile("source", 1000));
+    WorksheetWindow* source = bench::openWorksheetWindow(makeFile("source", 1000));
     const std::vector<SheetRecord> pasted = recordsOf(*source);
     for (int n = 1; n <= 1000; ++n)
         source->grdSpectra->SelBookmarks().Add(source->Data1.recordset().keyAt(n));
     choose("mnuEditCopy");
-    closeAllWindows();
+    bench::closeAllWindows();
     const std::string target = makeFile("target", 1000, 5);
     gDialogs.yesNo = answer;
     for (auto _ : state) {
         state.PauseTiming();
-        closeAllWindows();
-        WorksheetWindow* w = openWorksheetWindow(workCopy(target));
+        bench::closeAllWindows();
+        WorksheetWindow* w = bench::openWorksheetWindow(workCopy(target));
         w->Data1.recordset().MoveFirst();
         gDialogs.reset();
         state.ResumeTiming();
@@ -131,7 +128,7 @@ void BM_PasteThousandThirdOctaveSpectra(benchmark::State& state, int answer) {
             break;
         }
     }
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK_CAPTURE(BM_PasteThousandThirdOctaveSpectra, formulas_yes, platform::vbYes)
     ->Unit(benchmark::kMillisecond);
@@ -152,8 +149,8 @@ void BM_DeleteFiveHundredOfThousand(benchmark::State& state) {
     const std::string pristine = makeFile("delete", 1000);
     for (auto _ : state) {
         state.PauseTiming();
-        closeAllWindows();
-        WorksheetWindow* w = openWorksheetWindow(workCopy(pristine));
+        bench::closeAllWindows();
+        WorksheetWindow* w = bench::openWorksheetWindow(workCopy(pristine));
         for (int n = 1; n <= 1000; n += 2)
             w->grdSpectra->SelBookmarks().Add(w->Data1.recordset().keyAt(n));
         gDialogs.reset();
@@ -171,12 +168,12 @@ void BM_DeleteFiveHundredOfThousand(benchmark::State& state) {
             break;
         }
     }
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_DeleteFiveHundredOfThousand)->Unit(benchmark::kMillisecond);
 
 void BM_UndoTenThousand(benchmark::State& state) {
-    WorksheetWindow* w = openWorksheetWindow(workCopy(makeFile("undo", 10000)));
+    WorksheetWindow* w = bench::openWorksheetWindow(workCopy(makeFile("undo", 10000)));
     const db::Recordset& rs = w->Data1.recordset();
     const double before = rs.peek(1, db::kFirstBandField).toDouble();
     w->Lev(1)->setText("12");
@@ -195,7 +192,7 @@ void BM_UndoTenThousand(benchmark::State& state) {
             break;
         }
     }
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_UndoTenThousand)->Unit(benchmark::kMillisecond);
 

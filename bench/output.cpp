@@ -37,9 +37,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using bench::closeAllWindows;
-using bench::openWorksheetWindow;
-
 OkDialogs gDialogs;
 
 // A third-octave worksheet of levels with their two summary texts.
@@ -56,7 +53,7 @@ std::string makeFile(int spectra) {
 }
 
 void BM_GraphOf20SpectraWithSummaries(benchmark::State& state) {
-    openWorksheetWindow(makeFile(20));
+    bench::openWorksheetWindow(makeFile(20));
     frmGraph* g = openGraphWindow();
     if (!g) std::abort();
     QApplication::processEvents();
@@ -71,12 +68,12 @@ void BM_GraphOf20SpectraWithSummaries(benchmark::State& state) {
     }
     if (g->chtDisp->seriesCount() < 20) state.SkipWithError("not every spectrum drawn");
     if (gDialogs.shown) state.SkipWithError("a message came up");
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_GraphOf20SpectraWithSummaries)->Unit(benchmark::kMillisecond);
 
 void BM_OpenGraphWindow(benchmark::State& state) {
-    openWorksheetWindow(makeFile(static_cast<int>(state.range(0))));
+    bench::openWorksheetWindow(makeFile(static_cast<int>(state.range(0))));
     QMdiArea* mdi = mainWindow().mdiArea;
     QMdiSubWindow* sheet = mdi->activeSubWindow();
     gDialogs.reset();
@@ -92,12 +89,12 @@ void BM_OpenGraphWindow(benchmark::State& state) {
         state.ResumeTiming();
     }
     if (gDialogs.shown) state.SkipWithError("a message came up");
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_OpenGraphWindow)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 frmPrint* openPrint(int spectra) {
-    openWorksheetWindow(makeFile(spectra));
+    bench::openWorksheetWindow(makeFile(spectra));
     frmPrint* p = openPrintWindow();
     if (!p) std::abort();
     QApplication::processEvents();
@@ -127,7 +124,7 @@ void BM_PrintPreview(benchmark::State& state) {
         }
     }
     if (gDialogs.shown) state.SkipWithError("a message came up");
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_PrintPreview)->Arg(1000)->Unit(benchmark::kMillisecond);
 
@@ -149,7 +146,7 @@ void BM_PrintToPdf(benchmark::State& state) {
     std::error_code ec;
     if (fs::file_size(pdf.toStdString(), ec) < 10000) state.SkipWithError("no PDF printed");
     if (gDialogs.shown) state.SkipWithError("a message came up");
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_PrintToPdf)->Arg(1000)->Unit(benchmark::kMillisecond);
 

@@ -21,9 +21,6 @@
 
 namespace {
 
-using bench::closeAllWindows;
-using bench::openWorksheetWindow;
-
 OkDialogs gDialogs;
 
 // A third-octave worksheet file: spectra of levels, every fifth a formula.
@@ -39,11 +36,11 @@ void BM_OpenThirdOctaveWindow(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
     gDialogs.reset();
     for (auto _ : state) {
-        WorksheetWindow* w = openWorksheetWindow(path);
+        WorksheetWindow* w = bench::openWorksheetWindow(path);
         w->repaint();
         state.PauseTiming();
         const bool open = w->Data1.recordset().RecordCount() == state.range(0);
-        closeAllWindows();
+        bench::closeAllWindows();
         state.ResumeTiming();
         if (!open || gDialogs.shown) {
             state.SkipWithError(open ? "a message came up" : "not every spectrum in the window");
@@ -55,7 +52,7 @@ BENCHMARK(BM_OpenThirdOctaveWindow)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_LevelEdit(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
-    WorksheetWindow* w = openWorksheetWindow(path);
+    WorksheetWindow* w = bench::openWorksheetWindow(path);
     // Spectrum 4: spectrum 5 is "s4 !+ 3".
     db::Recordset& rs = w->Data1.recordset();
     rs.setAbsolutePosition(4);
@@ -77,7 +74,7 @@ void BM_LevelEdit(benchmark::State& state) {
             break;
         }
     }
-    closeAllWindows();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
