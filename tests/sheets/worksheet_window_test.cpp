@@ -115,6 +115,16 @@ protected:
                                              db::quoteIdent(kSheet) + " WHERE Code = ?",
                                          {code});
     }
+    // Positions of the selected records, in the order they were added.
+    static std::vector<int> selectedPositions(WorksheetWindow* w) {
+        std::vector<int> out;
+        db::Recordset clone = w->Data1.recordset().Clone();
+        for (int i = 0; i < w->grdSpectra->SelBookmarks().Count(); ++i) {
+            clone.setBookmark(w->grdSpectra->SelBookmarks().Item(i));
+            out.push_back(clone.AbsolutePosition());
+        }
+        return out;
+    }
     // Types into a level box and leaves it as a user does, with Tab.
     static void type(platform::gui::TextBox* box, const QString& text) {
         box->setFocus();
@@ -252,15 +262,7 @@ TEST_F(WorksheetWindowTest, ShiftArrowsExtendASelectionOfRecords) {
     WorksheetWindow* w = open(1, 1);
     platform::DataGrid* grid = w->grdSpectra;
     db::Recordset& rs = w->Data1.recordset();
-    const auto positions = [&] {
-        std::vector<int> out;
-        db::Recordset clone = rs.Clone();
-        for (int i = 0; i < grid->SelBookmarks().Count(); ++i) {
-            clone.setBookmark(grid->SelBookmarks().Item(i));
-            out.push_back(clone.AbsolutePosition());
-        }
-        return out;
-    };
+    const auto positions = [&] { return selectedPositions(w); };
     const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ShiftModifier) {
         QTest::keyClick(grid->view()->viewport(), k, m);
         QApplication::processEvents();
@@ -476,16 +478,7 @@ TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRe
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, m, at);
         QApplication::processEvents();
     };
-    // Positions of the selected records, in the order they were added.
-    const auto selected = [&] {
-        std::vector<int> out;
-        db::Recordset clone = rs.Clone();
-        for (int i = 0; i < grid->SelBookmarks().Count(); ++i) {
-            clone.setBookmark(grid->SelBookmarks().Item(i));
-            out.push_back(clone.AbsolutePosition());
-        }
-        return out;
-    };
+    const auto selected = [&] { return selectedPositions(w); };
     // Rows whose record selector shows the mark, and rows shown selected.
     const auto marked = [&] {
         const QImage image = selectors->viewport()->grab().toImage();
