@@ -153,6 +153,32 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+
+    // The line runs over the bands only: dBA and dBL are points of their own.
+    platform::gui::Chart* c = w->chtDisp;
+    ASSERT_EQ(c->rowCount(), 12);
+    const QImage img = c->grab().toImage();
+    const QColor colour = c->series(1).color;
+    auto drawn = [&](const QPointF& p) { // at or right beside the place: lines are smoothed
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const QColor k =
+                    img.pixelColor((p * img.devicePixelRatio()).toPoint() + QPoint(dx, dy));
+                if (std::abs(k.red() - colour.red()) + std::abs(k.green() - colour.green()) +
+                        std::abs(k.blue() - colour.blue()) <
+                    90)
+                    return true;
+            }
+        return false;
+    };
+    const QPointF last = *c->pointAt(1, 10), dba = *c->pointAt(1, 11), dbl = *c->pointAt(1, 12);
+    EXPECT_TRUE(drawn((*c->pointAt(1, 9) + last) / 2));
+    for (double t : {0.35, 0.5, 0.65}) {
+        EXPECT_FALSE(drawn(last + t * (dba - last))) << t;
+        EXPECT_FALSE(drawn(dba + t * (dbl - dba))) << t;
+    }
+    EXPECT_TRUE(drawn(dba));
+    EXPECT_TRUE(drawn(dbl));
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
