@@ -480,7 +480,7 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
 
     // Row labels: upright and centred under their rows. Where they cannot
     // all stand side by side, every n-th is left out at a regular stride;
-    // a label of a lone row stands when it clears its neighbour.
+    // the labels of lone rows all stand, the others making room for them.
     const double slot = r.width() / std::max(rows_, 1);
     L.markerCap = std::max(3 * s, slot * 0.75);
     const int joinedRows = loneFrom_ > 0 ? std::min(rows_, loneFrom_ - 1) : rows_;
@@ -497,15 +497,20 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
         };
         const size_t joined = static_cast<size_t>(
             std::count_if(shown.begin(), shown.end(), [&](int row) { return row <= joinedRows; }));
-        // The lone rows' labels first: they name what a value is.
+        // The lone rows' labels first, every one: they name what a value is.
+        // Crowded ones move right, and the group left to stay in the chart.
         std::vector<QRectF> lone;
         double last = -std::numeric_limits<double>::infinity();
         for (size_t k = joined; k < shown.size(); ++k) {
-            const QRectF b = boxOf(shown[k]);
-            if (b.left() < last + 3 * s) continue;
+            QRectF b = boxOf(shown[k]);
+            if (b.left() < last + 3 * s) b.moveLeft(last + 3 * s);
             lone.push_back(b);
             last = b.right();
         }
+        const double over = lone.empty() ? 0 : lone.back().right() - (area.right() - 2 * s);
+        if (over > 0)
+            for (QRectF& b : lone)
+                b.translate(-over, 0);
         const double limit =
             lone.empty() ? std::numeric_limits<double>::infinity() : lone.front().left() - 3 * s;
         for (size_t stride = 1;; ++stride) {
@@ -522,16 +527,15 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
             }
             if (!fits && stride < joined) continue;
             if (!fits) out.assign(static_cast<size_t>(rows_), QRectF());
-            // The last of the stride make room for the lone labels.
+            // The last ones of the stride make room for the lone labels.
             while (!placed.empty() && out[static_cast<size_t>(placed.back() - 1)].right() > limit) {
                 out[static_cast<size_t>(placed.back() - 1)] = QRectF();
                 placed.pop_back();
             }
             break;
         }
-        for (size_t k = joined, i = 0; k < shown.size(); ++k)
-            if (i < lone.size() && boxOf(shown[k]) == lone[i])
-                out[static_cast<size_t>(shown[k] - 1)] = lone[i++];
+        for (size_t k = joined; k < shown.size(); ++k)
+            out[static_cast<size_t>(shown[k] - 1)] = lone[k - joined];
         // Vertical places are set once the plot's bottom is known.
         for (QRectF& q : out)
             if (!q.isNull()) q.moveTop(below);

@@ -176,7 +176,7 @@ TEST(Chart, LabelsStayUprightThinnedAtARegularStrideAndSummariesStandAlone) {
     // Shown labels: upright, inside the chart, apart; the band labels every
     // n-th from the first; both summaries.
     chart.setAxisScale(AxisId::Y1, 80, 40, 4, 1);
-    auto shownLabels = [&](int expectBands, bool both) {
+    auto shownLabels = [&](int expectBands) {
         std::vector<int> bandRows;
         QRectF previous;
         const double lineHeight = chart.labelRect(31).height();
@@ -196,21 +196,21 @@ TEST(Chart, LabelsStayUprightThinnedAtARegularStrideAndSummariesStandAlone) {
             previous = r;
         }
         EXPECT_FALSE(chart.labelRect(31).isNull());
-        EXPECT_EQ(chart.labelRect(33).isNull(), !both);
+        EXPECT_FALSE(chart.labelRect(33).isNull());
         EXPECT_EQ(static_cast<int>(bandRows.size()), expectBands);
         ASSERT_FALSE(bandRows.empty());
         EXPECT_EQ(bandRows.front(), 2);
         for (size_t k = 2; k < bandRows.size(); ++k)
             EXPECT_EQ(bandRows[k] - bandRows[k - 1], bandRows[1] - bandRows[0]) << k;
     };
-    shownLabels(9, true); // the last one makes room for "Rw"
+    shownLabels(9); // the last one makes room for "Rw"
     chart.resize(300, 200);
-    shownLabels(5, false); // every other one
+    shownLabels(5); // every other one
     chart.resize(200, 200);
     int bandsShown = 0;
     for (int row = 1; row <= 30; ++row)
         bandsShown += !chart.labelRect(row).isNull();
-    shownLabels(bandsShown, false);
+    shownLabels(bandsShown);
     EXPECT_LT(bandsShown, 5);
 
     // The line ends at the last band; each summary is a point of its own,
