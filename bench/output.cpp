@@ -1,8 +1,9 @@
-// The graph and print windows as a user meets them: a graph of 20
-// third-octave spectra with summary points described and redrawn, a graph
-// window opened on a 1,000-spectrum sheet (binding, list, first activation
-// and first paint), the print preview of 1,000 third-octave spectra with
-// every item, and those spectra printed to PDF. Offscreen, on files in a
+// The graph and print windows as a user meets them, each result checked: a
+// graph of 20 third-octave spectra with summary points described and
+// redrawn, a graph window opened on a 1,000-spectrum sheet (binding, list,
+// first activation and first paint), the print preview of 1,000
+// third-octave spectra with every item until its text is laid out in full
+// and painted, and those spectra printed to PDF. Offscreen, on files in a
 // temporary folder removed at exit.
 #include "engine/globals.h"
 #include "output/frm_graph.h"
@@ -20,15 +21,19 @@
 #include "tables/globals.h"
 #include "workspace/bandwright_window.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QScrollBar>
+#include <QTextEdit>
 
 #include "bench/ok_dialogs.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -40,6 +45,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path gDir;
+OkDialogs gDialogs;
 
 // A third-octave worksheet of levels with their two summary texts.
 std::string makeFile(int spectra) {
@@ -84,10 +90,13 @@ void BM_GraphOf20SpectraWithSummaries(benchmark::State& state) {
     for (int i = 0; i < g->lstSpectra->count(); ++i)
         g->lstSpectra->item(i)->setCheckState(Qt::Checked);
     QApplication::processEvents();
+    gDialogs.reset();
     for (auto _ : state) {
         g->DoGraph();
         g->chtDisp->repaint();
     }
+    if (g->chtDisp->seriesCount() < 20) state.SkipWithError("not every spectrum drawn");
+    if (gDialogs.shown) state.SkipWithError("a message came up");
     closeAll();
 }
 BENCHMARK(BM_GraphOf20SpectraWithSummaries)->Unit(benchmark::kMillisecond);
@@ -96,6 +105,7 @@ void BM_OpenGraphWindow(benchmark::State& state) {
     openSheet(makeFile(static_cast<int>(state.range(0))));
     QMdiArea* mdi = mainWindow().mdiArea;
     QMdiSubWindow* sheet = mdi->activeSubWindow();
+    gDialogs.reset();
     for (auto _ : state) {
         frmGraph* g = openGraphWindow();
         if (!g) std::abort();
@@ -107,6 +117,7 @@ void BM_OpenGraphWindow(benchmark::State& state) {
         QApplication::processEvents();
         state.ResumeTiming();
     }
+    if (gDialogs.shown) state.SkipWithError("a message came up");
     closeAll();
 }
 BENCHMARK(BM_OpenGraphWindow)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -121,12 +132,27 @@ frmPrint* openPrint(int spectra) {
 
 void BM_PrintPreview(benchmark::State& state) {
     frmPrint* p = openPrint(static_cast<int>(state.range(0)));
+    QTextEdit* text = p->txtPrint;
+    gDialogs.reset();
     for (auto _ : state) {
         p->DoPrint();
-        // Until it shows: the text laid out and painted.
         QApplication::processEvents();
-        p->txtPrint->viewport()->repaint();
+        // Until it shows laid out: Qt lays a long text out in steps while
+        // idle, its scroll range first estimated; asking the size finishes
+        // the layout, and the view takes the range from it.
+        const double height = text->document()->documentLayout()->documentSize().height();
+        QApplication::processEvents();
+        text->viewport()->repaint();
+        state.PauseTiming();
+        const int range = text->verticalScrollBar()->maximum() + text->viewport()->height();
+        const bool laidOut = std::abs(range - height) <= 2;
+        state.ResumeTiming();
+        if (!laidOut) {
+            state.SkipWithError("the scroll range is not that of the laid-out text");
+            break;
+        }
     }
+    if (gDialogs.shown) state.SkipWithError("a message came up");
     closeAll();
 }
 BENCHMARK(BM_PrintPreview)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -139,8 +165,16 @@ void BM_PrintToPdf(benchmark::State& state) {
         printer.setOutputFileName(pdf);
         return true;
     });
-    for (auto _ : state)
+    gDialogs.reset();
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove(pdf.toStdString());
+        state.ResumeTiming();
         p->cmdPrint_Click();
+    }
+    std::error_code ec;
+    if (fs::file_size(pdf.toStdString(), ec) < 10000) state.SkipWithError("no PDF printed");
+    if (gDialogs.shown) state.SkipWithError("a message came up");
     closeAll();
 }
 BENCHMARK(BM_PrintToPdf)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -152,8 +186,7 @@ int main(int argc, char** argv) {
     gDir = fs::temp_directory_path() / ("bw-bench-output-" + std::to_string(getpid()));
     fs::create_directories(gDir);
     QApplication app(argc, argv);
-    OkDialogs dialogs;
-    platform::setDialogHandler(&dialogs);
+    platform::setDialogHandler(&gDialogs);
     FillTables();
     Bandwright& main = mainWindow();
     main.setWindowTitle("Bandwright: benchmark");

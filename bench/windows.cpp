@@ -1,8 +1,9 @@
 // The worksheet windows as a user meets them: opening a third-octave sheet
 // of 10,000 spectra (binding, activation with its recalculation and backup,
-// first paint), and a level typed into a level box of a 200- and a
-// 1,000-spectrum sheet, from the box losing the focus to the redrawn level
-// boxes and chart. Offscreen, on files in a temporary folder removed at exit.
+// first paint), and a level typed into a level box of a 200-, a 1,000- and
+// a 10,000-spectrum sheet in Formula view, from the box losing the focus to
+// the redrawn level boxes and chart, the spectrum whose formula uses it
+// checked. Offscreen, on files in a temporary folder removed at exit.
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
@@ -22,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -31,6 +33,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path gDir;
+OkDialogs gDialogs;
 
 // A third-octave worksheet file: spectra of levels, every fifth a formula.
 std::string makeFile(int spectra) {
@@ -69,12 +72,18 @@ void closeAll() {
 
 void BM_OpenThirdOctaveWindow(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
+    gDialogs.reset();
     for (auto _ : state) {
         WorksheetWindow* w = openWindow(path);
         w->repaint();
         state.PauseTiming();
+        const bool open = w->Data1.recordset().RecordCount() == state.range(0);
         closeAll();
         state.ResumeTiming();
+        if (!open || gDialogs.shown) {
+            state.SkipWithError(open ? "a message came up" : "not every spectrum in the window");
+            break;
+        }
     }
 }
 BENCHMARK(BM_OpenThirdOctaveWindow)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -82,15 +91,30 @@ BENCHMARK(BM_OpenThirdOctaveWindow)->Arg(10000)->Unit(benchmark::kMillisecond);
 void BM_LevelEdit(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
     WorksheetWindow* w = openWindow(path);
+    // Spectrum 4: spectrum 5 is "s4 !+ 3".
+    db::Recordset& rs = w->Data1.recordset();
+    rs.setAbsolutePosition(4);
+    QApplication::processEvents();
+    gDialogs.reset();
     int i = 0;
     for (auto _ : state) {
-        w->Lev(1)->setText(QString::number(50 + (i++ % 20)));
+        const double level = 50 + (i++ % 20);
+        w->Lev(1)->setText(QString::number(level));
         w->Lev_LostFocus(1);
         QApplication::processEvents();
+        state.PauseTiming();
+        const double sum = 10 * std::log10(std::pow(10.0, level / 10) + std::pow(10.0, 0.3));
+        const bool right = rs.peek(4, db::kFirstBandField).toDouble() == level &&
+                           std::abs(rs.peek(5, db::kFirstBandField).toDouble() - sum) < 1e-9;
+        state.ResumeTiming();
+        if (!right || gDialogs.shown) {
+            state.SkipWithError(right ? "a message came up" : "the sheet was not recalculated");
+            break;
+        }
     }
     closeAll();
 }
-BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -99,8 +123,7 @@ int main(int argc, char** argv) {
     gDir = fs::temp_directory_path() / ("bw-bench-windows-" + std::to_string(getpid()));
     fs::create_directories(gDir);
     QApplication app(argc, argv);
-    OkDialogs dialogs;
-    platform::setDialogHandler(&dialogs);
+    platform::setDialogHandler(&gDialogs);
     FillTables();
     Bandwright& main = mainWindow();
     main.resize(1280, 900);
