@@ -181,6 +181,25 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
 
     // Placed at the cascade step, 10000 x 7500 twips.
     EXPECT_EQ(w->parentWidget()->size(), QSize(667, 500));
+    // At that size every control shows, and the chart has room to be read.
+    for (QWidget* c :
+         {static_cast<QWidget*>(w->grdSpectra), static_cast<QWidget*>(w->chtDisp),
+          static_cast<QWidget*>(w->frmOtherInfo(1)), static_cast<QWidget*>(w->Lev(10))})
+        EXPECT_TRUE(w->rect().contains(c->mapTo(w, c->rect().bottomRight())))
+            << c->objectName().toStdString();
+    EXPECT_GE(w->chtDisp->plotArea().height(), 120);
+    EXPECT_GE(w->grdSpectra->height(), 150);
+    // Enlarged, the grid takes the extra height; the level boxes keep theirs.
+    const int grid = w->grdSpectra->height(), boxes = w->Lev(1)->height();
+    w->parentWidget()->resize(667, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+    EXPECT_EQ(w->Lev(1)->height(), boxes);
+    EXPECT_TRUE(w->rect().contains(w->frmOtherInfo(1)->geometry()));
+    w->grdSpectra_DblClick();
+    EXPECT_GT(w->grdSpectra->geometry().bottom(), w->frmOtherInfo(1)->geometry().top());
+    w->grdSpectra_DblClick();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
 }
 
 TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
