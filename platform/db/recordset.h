@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -141,7 +142,18 @@ private:
         std::vector<char> numbers; // the named Double fields
         // By field position: 1 + the index of the record that last set it.
         std::vector<std::size_t> setBy;
-        std::size_t lastKept = 0; // the file's values the record before kept
+        // The file's values the edit replaced in records that held none
+        // pending before: needed only should the batch fail, so kept here,
+        // side by side, rather than in each record.
+        struct Kept {
+            std::uint32_t row; // in keptRows
+            std::int32_t field;
+            Value value;
+        };
+        std::deque<Kept> kept;
+        std::vector<std::shared_ptr<detail::Row>> keptRows;
+        // After a failure: the kept values go to their records, pending.
+        void restore();
     };
     BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch);
     void store(int field, Value v);
@@ -152,8 +164,9 @@ private:
     detail::Row& row_;
     const Value* values_; // the record's, read in place
     std::size_t count_;
-    bool keptBefore_;   // the row kept file's values before the batch
-    const Value* next_; // the next record's, or none
+    bool keptBefore_;     // the row kept file's values before the batch
+    bool logged_ = false; // in batch_.keptRows
+    const Value* next_;   // the next record's, or none
     bool changed_ = false;
 };
 

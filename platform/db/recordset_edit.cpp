@@ -206,7 +206,7 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     std::vector<std::pair<Row*, std::int64_t>> inserted;
     std::vector<int> cols;
     bool edited = false;
-    {
+    try {
         Database::Transaction tx(*s.db);
         RowWriter w(s);
         for (auto& r : s.removed)
@@ -239,7 +239,6 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
                     throw;
                 }
                 pending();
-                batch.lastKept = r.original.size();
                 // A record changed another way might be one written already.
                 if (d.store != store || s.generation != generation || s.updates != updates)
                     throw Error("The records changed while a batch was written");
@@ -251,6 +250,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
                 inserted.emplace_back(&r, w.insert(r));
         }
         tx.commit();
+    } catch (...) {
+        batch.restore(); // what the edit set stays pending
+        throw;
     }
     // Only now, with every change in the file, do the rows take the new state.
     for (auto& [r, rowid] : inserted)
@@ -316,14 +318,27 @@ void BatchRecord::store(int field, Value v) {
     // The file's value is kept once, the first time the field changes.
     if (batch_.setBy[f] != index_ + 1) {
         batch_.setBy[f] = index_ + 1;
-        if (!keptBefore_ || !row_.hasOriginal(field)) {
-            // Records of a batch mostly change as many fields as the one before.
-            if (row_.original.empty()) row_.original.reserve(std::max<size_t>(batch_.lastKept, 1));
+        if (!keptBefore_) {
+            if (!logged_) {
+                batch_.keptRows.push_back(d_.store->rows[index_]);
+                logged_ = true;
+            }
+            batch_.kept.push_back(
+                {static_cast<std::uint32_t>(batch_.keptRows.size() - 1), field, std::move(at)});
+        } else if (!row_.hasOriginal(field)) {
             row_.original.emplace_back(field, std::move(at));
         }
     }
     at = std::move(v);
     changed_ = true;
+}
+
+void BatchRecord::Batch::restore() {
+    for (Kept& k : kept) {
+        detail::Row& r = *keptRows[k.row];
+        if (!r.hasOriginal(k.field)) r.original.emplace_back(k.field, std::move(k.value));
+    }
+    kept.clear();
 }
 
 void Recordset::CancelBatch() {
