@@ -42,6 +42,14 @@ bool summaryDiffers(const db::Value& stored, const std::string& text) {
     return stored.isText() ? stored.text() != text : stored.toText() != text;
 }
 
+// Sets a summary text that differs from the stored one, sharing the text
+// last written when it is the same.
+void setSummary(db::BatchRecord& record, int field, std::string text, db::Value& last) {
+    if (!summaryDiffers(record.value(field), text)) return;
+    if (!last.isText() || last.text() != text) last = db::Value(std::move(text));
+    record.setValue(field, last);
+}
+
 } // namespace
 
 RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
@@ -101,6 +109,7 @@ void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input, Reca
     // Record n is at position n, as the read phase walked them, and still
     // holds the values read: each record is compared and changed just
     // before it is written, while it is at hand.
+    db::Value last1, last2; // the texts last written, which neighbours often repeat
     clone.UpdateBatch(fields, [&](db::BatchRecord& record) {
         const int n = record.position();
         const auto row = static_cast<size_t>(n);
@@ -109,12 +118,8 @@ void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input, Reca
             if (v != bandValue(record.value(db::kFieldFormula + j)))
                 record.setValue(db::kFieldFormula + j, v);
         }
-        std::string& text1 = out.summary1Vals[row];
-        if (summaryDiffers(record.value(input.summary1Val), text1))
-            record.setValue(input.summary1Val, db::Value(std::move(text1)));
-        std::string& text2 = out.summary2Vals[row];
-        if (summaryDiffers(record.value(input.summary2Val), text2))
-            record.setValue(input.summary2Val, db::Value(std::move(text2)));
+        setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1);
+        setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2);
     });
 }
 

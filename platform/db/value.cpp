@@ -31,8 +31,8 @@ double Value::convertToDouble() const {
         return double_;
     case Kind::Text: {
         double d = 0;
-        if (parseNumber(*text_, d)) return d;
-        throw Error("Type mismatch: \"" + *text_ + "\" is not a number");
+        if (parseNumber(text_->s, d)) return d;
+        throw Error("Type mismatch: \"" + text_->s + "\" is not a number");
     }
     case Kind::Null:
         break;
@@ -57,7 +57,7 @@ std::string Value::toText() const {
         return ec == std::errc() ? std::string(buf, end) : std::string();
     }
     case Kind::Text:
-        return *text_;
+        return text_->s;
     default:
         return std::string();
     }
@@ -65,7 +65,7 @@ std::string Value::toText() const {
 
 const std::string& Value::text() const {
     static const std::string none;
-    return isText() ? *text_ : none;
+    return isText() ? text_->s : none;
 }
 
 bool Value::operator==(const Value& o) const {
@@ -74,7 +74,7 @@ bool Value::operator==(const Value& o) const {
         return toDouble() == o.toDouble();
     }
     if (kind_ != o.kind_) return false;
-    return kind_ != Kind::Text || *text_ == *o.text_;
+    return kind_ != Kind::Text || text_ == o.text_ || text_->s == o.text_->s;
 }
 
 } // namespace db

@@ -17,32 +17,25 @@ public:
     Value(long v) : kind_(Kind::Long) { long_ = v; }
     Value(long long v) : kind_(Kind::Long) { long_ = v; }
     Value(double v) : kind_(Kind::Double) { double_ = v; }
-    Value(std::string v) : kind_(Kind::Text) { text_ = new std::string(std::move(v)); }
-    Value(std::string_view v) : kind_(Kind::Text) { text_ = new std::string(v); }
-    Value(const char* v) : kind_(Kind::Text) { text_ = new std::string(v); }
+    Value(std::string v) : kind_(Kind::Text) { text_ = new Text{1, std::move(v)}; }
+    Value(std::string_view v) : kind_(Kind::Text) { text_ = new Text{1, std::string(v)}; }
+    Value(const char* v) : kind_(Kind::Text) { text_ = new Text{1, v}; }
     static Value null() {
         Value r;
         r.kind_ = Kind::Null;
         return r;
     }
+    // A copy of a text shares it: texts never change once made.
     Value(const Value& o) : kind_(o.kind_) {
-        if (kind_ == Kind::Text)
-            text_ = new std::string(*o.text_);
-        else
-            long_ = o.long_;
+        long_ = o.long_;
+        if (kind_ == Kind::Text) ++text_->refs;
     }
     Value(Value&& o) noexcept : kind_(o.kind_) {
         long_ = o.long_; // the text's pointer too, whichever member is live
         o.kind_ = Kind::Empty;
     }
     Value& operator=(const Value& o) {
-        if (this != &o) {
-            if (kind_ == Kind::Text && o.kind_ == Kind::Text) {
-                *text_ = *o.text_;
-                return *this;
-            }
-            *this = Value(o);
-        }
+        if (this != &o) *this = Value(o);
         return *this;
     }
     Value& operator=(Value&& o) noexcept {
@@ -77,14 +70,20 @@ public:
 
 private:
     double convertToDouble() const;
+    // A text lies apart, shared by the values copied from one another.
+    // Values belong to one thread: the count is a plain one.
+    struct Text {
+        long refs;
+        std::string s;
+    };
     void release() {
-        if (kind_ == Kind::Text) delete text_;
+        if (kind_ == Kind::Text && --text_->refs == 0) delete text_;
     }
-    // Sixteen bytes: rows hold tens of these per record. A text lies apart.
+    // Sixteen bytes: rows hold tens of these per record.
     union {
         std::int64_t long_ = 0;
         double double_;
-        std::string* text_;
+        Text* text_;
     };
     Kind kind_ = Kind::Empty;
 };
