@@ -634,7 +634,10 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
     } else if (colIndex >= 4) {
         mCellChanged = true;
         const std::string t = valueText(newValue);
-        if (newValue.isNull() || t.empty() || t == "." || t == "X") newValue = db::Value("-999");
+        if (newValue.isNull() || t.empty() || t == "." || t == "X")
+            newValue = db::Value("-999");
+        else if (const auto v = decimalCommaNumber(QString::fromStdString(t)))
+            newValue = db::Value(*v);
     }
     backupBeforeEdit(); // the file still holds the sheet before this edit
 }

@@ -169,8 +169,9 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
     EXPECT_TRUE(gBackupCaption.isEmpty());
 
     const std::pair<QString, double> cases[] = {
-        {"X", -998}, {"#ERR", -997}, {".", -999},      {"", -999},
-        {"7 5", 75}, {"x", 0},       {"12.36", 12.36}, {"60 dB", 60},
+        {"X", -998},     {"#ERR", -997},   {".", -999},    {"", -999},   {"7 5", 75},
+        {"x", 0},        {"12.36", 12.36}, {"-3,5", -3.5}, {"1,2,3", 1}, {"1,5.2", 1},
+        {"65,2 dB", 65}, {"65,2", 65.2},   {"60 dB", 60},
     };
     for (const auto& [text, value] : cases) {
         type(w->Lev(3), text);
@@ -319,6 +320,12 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     EXPECT_DOUBLE_EQ(band(1, 3), -999);
     EXPECT_DOUBLE_EQ(band(2, 2), 53);
     EXPECT_EQ(cellText(grid, 0, 6), ".");
+
+    // A decimal comma, as a spreadsheet in such a language writes it.
+    typeIntoCell(grid, 0, 7, "65,2");
+    moveTo(grid, 1, 7);
+    EXPECT_DOUBLE_EQ(band(1, 4), 65.2);
+    EXPECT_DOUBLE_EQ(band(2, 4), 68.2);
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
