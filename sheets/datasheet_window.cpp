@@ -482,15 +482,16 @@ void DatasheetWindow::Form_Unload() {
     }
 }
 
-bool DatasheetWindow::takeBackup() {
+bool DatasheetWindow::takeBackup(QString* failure) {
     // A backup of another sheet has another structure: start it afresh.
-    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
 void DatasheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    takeBackup();
+    QString failure;
+    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool DatasheetWindow::commitRecord() {
@@ -658,9 +659,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
             if (!levelFromText(text, value)) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
-            } else if (takeBackup()) {
-                FillLevBoxes(n); // no edit without its undo backup
             } else {
+                // The level is stored even when its backup fails; the user hears which.
+                QString backupFailure;
+                takeBackup(&backupFailure);
+                bool stored = false;
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     BandArray bands;
@@ -675,12 +678,15 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
                     rs.Update();
                     rs.Move(0);
+                    stored = true;
                 } catch (const std::exception& e) {
                     discardEdit();
                     platform::MsgBox(QString::fromStdString(e.what()));
                 }
                 FillChart(n, firstBand());
                 FillLevBoxes(n);
+                if (stored && !backupFailure.isEmpty())
+                    platform::MsgBox(keptWithoutUndo(backupFailure));
             }
         }
     }

@@ -87,7 +87,7 @@ public:
     bool commitRecord();
     // The undo backup of the datasheet before a change (a backup of another
     // sheet is replaced); true when it failed (shown).
-    bool takeBackup();
+    bool takeBackup(QString* failure = nullptr);
 
     void Form_Load();
     void Form_Activate() override;

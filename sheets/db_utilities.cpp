@@ -19,7 +19,7 @@ void enableUndo(bool on) {
 
 } // namespace
 
-bool BackupSheet(bool recreate) {
+bool BackupSheet(bool recreate, QString* failure) {
     if (gActiveKind != 1 && gActiveKind != 2) return false;
     auto* window = dynamic_cast<SheetWindow*>(gActiveSheet);
     if (!window) return false;
@@ -58,13 +58,22 @@ bool BackupSheet(bool recreate) {
         gBackupCaption.clear();
         gBackupFile.clear();
         enableUndo(false);
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (failure)
+            *failure = QString::fromStdString(e.what());
+        else
+            platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
     gBackupCaption = caption;
     gBackupFile = window->txtDBName->text();
     enableUndo(true);
     return false;
+}
+
+QString keptWithoutUndo(const QString& failure) {
+    return "The change is kept, but Undo is not available for it: the undo copy of the sheet "
+           "could not be written.\n\n" +
+           failure;
 }
 
 bool CopyTableDef(const std::string& source, db::Database& database, const std::string& newName) {

@@ -397,7 +397,8 @@ void WorksheetWindow::Form_Unload() {
 void WorksheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    BackupSheet(false);
+    QString failure;
+    if (BackupSheet(false, &failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool WorksheetWindow::commitRecord() {
@@ -454,6 +455,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     bool changed = false;
+    QString backupFailure;
     if (box && atRecord(rs)) {
         const std::string type = valueText(rs.Fields(kFieldType).value());
         const double stored = bandValue(rs.Fields(7 + index).value());
@@ -464,7 +466,8 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
             } else {
-                BackupSheet(false);
+                // The level is stored even when its backup fails; the user hears which.
+                BackupSheet(false, &backupFailure);
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     rs.Update();
@@ -487,6 +490,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         mLevelChanged = true;
         FillChart(n, firstBand());
         FillLevBoxes(n);
+        if (!backupFailure.isEmpty()) platform::MsgBox(keptWithoutUndo(backupFailure));
     }
     if (gNextLev > 0) {
         if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();

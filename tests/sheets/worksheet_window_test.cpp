@@ -6,12 +6,14 @@
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
+#include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
@@ -153,6 +155,21 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+
+    // On a full disk the level is kept and recalculated; only its backup is
+    // missing, and the message says so.
+    {
+        DialogScript script;
+        testing_support::FullDisk full;
+        script.answerMsgBox(platform::vbOK);
+        type(w->Lev(7), "56");
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_EQ(script.prompts()[0],
+                  keptWithoutUndo("The database operation failed (database or disk is full)"));
+    }
+    EXPECT_DOUBLE_EQ(band(1, 7), 56);
+    EXPECT_DOUBLE_EQ(band(2, 7), 59);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
