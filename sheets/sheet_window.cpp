@@ -1,6 +1,8 @@
 #include "sheets/sheet_window.h"
 
 #include "engine/globals.h"
+#include "platform/gui/bound_controls.h"
+#include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,12 @@ SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
 SheetWindow::~SheetWindow() {
     // The commands must never reach a closed window.
     if (gActiveSheet == this) gActiveSheet = nullptr;
+}
+
+void SheetWindow::storePendingEdits() {
+    for (int j = 1; j <= bandCount(); ++j)
+        if (Lev(j) && Lev(j)->isModified()) Lev_LostFocus(j); // typed by the user
+    if (grdSpectra) grdSpectra->setEditActive(false);
 }
 
 void SheetWindow::closeEvent(QCloseEvent* event) {

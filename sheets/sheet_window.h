@@ -43,6 +43,16 @@ public:
     // Runs once when the window closes.
     virtual void Form_Unload() {}
 
+    // Stores what the user typed and has not yet left: a level in its box
+    // and a grid cell being edited (into the record's edit buffer). Every
+    // command runs it first, so that nothing typed is lost under a command
+    // or its messages.
+    void storePendingEdits();
+    virtual void Lev_LostFocus(int) {}
+    // Writes the current record's pending edit; a failure is shown and the
+    // edit dropped.
+    virtual bool commitRecord() { return true; }
+
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
     platform::gui::Chart* chtDisp = nullptr;

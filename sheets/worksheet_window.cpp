@@ -386,10 +386,9 @@ void WorksheetWindow::Form_Activate() {
 }
 
 void WorksheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     CloseSheetForm(this);
 }

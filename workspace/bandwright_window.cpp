@@ -2,12 +2,14 @@
 
 #include "editing/edit_menu.h"
 #include "editing/imports.h"
+#include "engine/globals.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
+#include "sheets/sheet_window.h"
 #include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -17,9 +19,11 @@
 #include "workspace/window_menu.h"
 #include "workspace/worksheets_menu.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QMenuBar>
 #include <QPointer>
 
 namespace {
@@ -35,6 +39,13 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setBackground(QColor(128, 128, 128));
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    // No command runs over what the user is typing: the active sheet stores
+    // it first (connected before the commands' own handlers, so run before).
+    for (QAction* item : menuBar()->findChildren<QAction*>())
+        connect(item, &QAction::triggered, this, [] {
+            if (gActiveKind != 1 && gActiveKind != 2) return;
+            if (auto* sheet = dynamic_cast<SheetWindow*>(gActiveSheet)) sheet->storePendingEdits();
+        });
     fileMenu_ = new FileMenu(*this);
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);

@@ -5,6 +5,7 @@
 #include "platform/db/recordset.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
@@ -17,6 +18,7 @@
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -426,6 +428,43 @@ TEST_F(WorksheetWindowTest, ClosingAWindowKeepsWhatWasTyped) {
     main_->mdiArea->closeAllSubWindows();
     QApplication::processEvents();
     EXPECT_DOUBLE_EQ(band(1, 3), 61);
+}
+
+TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    platform::clearClipboard();
+    DialogScript script;
+    // Ctrl+A (Paste Insert) with an empty clipboard while a level is typed:
+    // the level is stored before the message, and stays.
+    WorksheetWindow* f = open(1, 1);
+    f->Lev(2)->setFocus();
+    f->Lev(2)->selectAll();
+    QTest::keyClicks(f->Lev(2), "61");
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditPasteInsert")->trigger();
+    EXPECT_EQ(script.prompts().back(), "No paste data");
+    EXPECT_DOUBLE_EQ(band(1, 2), 61);
+    EXPECT_DOUBLE_EQ(band(2, 2), 64);
+    EXPECT_EQ(f->Lev(2)->text(), "61.0");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+
+    // The same for a grid cell being typed.
+    WorksheetWindow* s = open(1, 2);
+    QTableView* view = s->grdSpectra->view();
+    const QModelIndex cell = s->grdSpectra->model()->index(0, 6);
+    view->setCurrentIndex(cell);
+    view->edit(cell);
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "62");
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditPasteInsert")->trigger();
+    EXPECT_EQ(script.prompts().back(), "No paste data");
+    EXPECT_DOUBLE_EQ(band(1, 3), 62);
+    EXPECT_EQ(cellText(s->grdSpectra, 0, 6), "62.0");
 }
 
 TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingWithoutMessages) {

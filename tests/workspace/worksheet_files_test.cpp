@@ -9,6 +9,7 @@
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/worksheet_window.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -271,6 +273,17 @@ TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
     EXPECT_TRUE(script_->prompts().back().startsWith("Error copying file"));
     EXPECT_EQ(gFilePath, a);
     EXPECT_EQ(w->txtDBName->text(), a);
+    // On a full disk the message says why, and no part of a copy stays.
+    {
+        FullDisk full;
+        script_->answerSaveFile(path("full")).answerMsgBox(platform::vbOK);
+        click("mnuFileSaveFileAs");
+    }
+    EXPECT_EQ(script_->prompts().back(),
+              "Error copying file\n\nThe database operation failed (database or disk is full)");
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb")));
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb.saving~")));
+    EXPECT_EQ(gFilePath, a);
 
     script_->answerSaveFile(path("copy"));
     click("mnuFileSaveFileAs");
