@@ -60,8 +60,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Answers every try to type into a window of a read-only file with the
+    // reason; the window's controls are filtered by it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Why the window's file cannot be changed ("" when it can).
+    void setReadOnlyReason(const QString& reason) { readOnlyReason_ = reason; }
 
 private:
+    QString readOnlyReason_;
     int nBands_;
     bool unloaded_ = false;
 };

@@ -430,6 +430,7 @@ void WorksheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j)
         if (Lev(j)) Lev(j)->setReadOnly(!record);

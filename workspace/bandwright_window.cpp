@@ -5,6 +5,7 @@
 #include "engine/globals.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
+#include "platform/db/database.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
@@ -84,7 +85,8 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    if (!gFilePath.isEmpty() &&
+    // A file that cannot be written cannot be compacted either.
+    if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();

@@ -309,6 +309,14 @@ bool locked(const std::filesystem::path& p) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
 }
 
+bool startsWithJetHeader(const char* head, size_t n) {
+    if (n < 19) return false;
+    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
+           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
+}
+
+} // namespace
+
 std::optional<std::string> readOnlyReason(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -320,14 +328,6 @@ std::optional<std::string> readOnlyReason(const std::string& path) {
         return file + " (its folder cannot be written to); it cannot be changed";
     return std::nullopt;
 }
-
-bool startsWithJetHeader(const char* head, size_t n) {
-    if (n < 19) return false;
-    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
-           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
-}
-
-} // namespace
 
 std::string quoteIdent(std::string_view name) {
     std::string r = "\"";
@@ -541,7 +541,7 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     }
     // A read-only file opens for reading; the engine is told so too, and
     // every statement that would write is stopped before it runs.
-    const std::optional<std::string> readOnly = readOnlyReason(path);
+    const std::optional<std::string> readOnly = db::readOnlyReason(path);
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;

@@ -467,24 +467,46 @@ TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
     EXPECT_EQ(cellText(s->grdSpectra, 0, 6), "62.0");
 }
 
-TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingWithoutMessages) {
+// Tests run as root, whom the permission bits do not stop: the file is
+// read-only all the same.
+TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingAndSaysSoAtEveryEdit) {
     file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
     file_.reset();
     std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
                                             std::filesystem::perms::group_read |
                                             std::filesystem::perms::others_read);
-    DialogScript script; // any message fails the test
+    DialogScript script; // opening shows no message
     WorksheetWindow* w = open(1, 1);
+    EXPECT_TRUE(script.prompts().empty());
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
     EXPECT_FALSE(w->cmbType->isEnabled());
     EXPECT_TRUE(w->txtNotes->isReadOnly());
     EXPECT_EQ(w->Lev(1)->text(), "40.0");
     EXPECT_TRUE(gBackupCaption.isEmpty());
     EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // Every try to type gets the reason; nothing changes.
+    const QString message =
+        QString::fromStdString("The file \"" + path_ + "\" is read-only; it cannot be changed");
+    script.answerMsgBox(platform::vbOK).answerMsgBox(platform::vbOK);
     type(w->Lev(1), "55");
+    script.answerMsgBox(platform::vbOK);
+    w->txtNotes->setFocus();
+    QTest::keyClick(w->txtNotes, Qt::Key_Backspace);
+    EXPECT_EQ(script.prompts(), std::vector<QString>(3, message));
+    EXPECT_EQ(w->Lev(1)->text(), "40.0");
     main_->mdiArea->closeAllSubWindows();
     QApplication::processEvents();
-    EXPECT_TRUE(script.prompts().empty());
+
+    WorksheetWindow* s = open(1, 2);
+    s->grdSpectra->view()->setCurrentIndex(s->grdSpectra->model()->index(0, 5));
+    s->grdSpectra->view()->setFocus();
+    script.answerMsgBox(platform::vbOK);
+    QTest::keyClick(s->grdSpectra->view(), Qt::Key_7);
+    EXPECT_EQ(script.prompts().size(), 4u);
+    EXPECT_EQ(script.prompts().back(), message);
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
     EXPECT_DOUBLE_EQ(
         db::Database::open(path_)->scalar("SELECT L1 FROM " + db::quoteIdent(kSheet)).toDouble(),
         40);

@@ -364,6 +364,16 @@ TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
         EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".compact~"));
         gFilePath.clear();
     }
+
+    // A file that cannot be written is not offered for compaction.
+    const QString locked = makeFile("locked.bwdb", {"Sheet"});
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_read);
+    startWith(locked, "Sheet");
+    const auto asked = script_->prompts().size();
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), asked);
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_all);
+    gFilePath.clear();
 }
 
 } // namespace
