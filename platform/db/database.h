@@ -154,6 +154,16 @@ private:
     std::string readOnlyReason_; // the message for a write; "" when writable
 };
 
+// A value its field does not allow, as a file written by another program
+// can hold: the record's rowid, the field, and the kind of value found.
+struct BadValue {
+    std::int64_t rowid = 0;
+    std::string field;
+    std::string kind; // "blob", "text", "real", "integer" or "null"
+};
+// The first such value of `table`, field by field. Throws db::Error.
+std::optional<BadValue> findBadValue(Database& database, std::string_view table);
+
 // Steps of a compaction, for tests that interrupt it.
 enum class CompactStep { CopyWritten, CopyChecked, Replaced };
 

@@ -387,6 +387,40 @@ TEST_F(WorksheetWindowTest, ASheetThatCannotBeBoundClosesWithOneMessage) {
     QApplication::processEvents();
     EXPECT_EQ(script.prompts().size(), 1u);
     EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+
+    // Sheets another program spoiled are refused, with their name and fault.
+    const struct {
+        std::string sheet, spoil, message;
+    } cases[] = {
+        {"Gone", "DROP TABLE Gone", "Worksheet \"Gone\" is listed but missing from the file"},
+        {"NoCode", "UPDATE NoCode SET Code = NULL WHERE Code = 2",
+         "Worksheet \"NoCode\" cannot be opened: a spectrum has no number (Code)"},
+        {"TextCode", "UPDATE TextCode SET Code = 'two' WHERE Code = 2",
+         "Worksheet \"TextCode\" cannot be opened: a spectrum's number (Code) is \"two\", not a "
+         "whole number"},
+        {"HighBand",
+         "UPDATE \"Sheets List\" SET \"First Band\" = 22 WHERE \"Sheet Name\" = 'HighBand'",
+         "Worksheet \"HighBand\" cannot be opened: its First Band \"22\" puts its bands outside "
+         "the band table (1 to 48)"},
+        {"NoKind",
+         "UPDATE \"Sheets List\" SET \"Octave/Third Octave\" = 3 WHERE \"Sheet Name\" = 'NoKind'",
+         "Worksheet \"NoKind\" cannot be opened: its band system (Octave/Third Octave) is \"3\", "
+         "not 1 (octave) or 2 (third-octave)"},
+    };
+    for (const auto& c : cases) {
+        file_->addSheet(c.sheet, 1, 14, {spectrum({40}), spectrum({}, "s1 - 3")});
+        file_->database()->Execute("PRAGMA ignore_check_constraints = ON");
+        file_->database()->Execute(c.spoil);
+        script.answerMsgBox(platform::vbOK);
+        WorksheetWindow* spoiled = newWorksheetWindow(1, 1);
+        gActiveSheet = spoiled;
+        EXPECT_TRUE(OpenSheetForm(spoiled, QString::fromStdString(path_),
+                                  QString::fromStdString(c.sheet), 1, 14, 1, true));
+        QApplication::processEvents();
+        EXPECT_EQ(script.prompts().back().toStdString(), c.message);
+        EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+    }
+    EXPECT_EQ(script.prompts().size(), 6u);
 }
 
 TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
