@@ -1,16 +1,18 @@
 #include "sheets/sheet_window.h"
 
 #include "engine/globals.h"
+#include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
-
 #include "platform/ui.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+
+#include <algorithm>
 
 SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
     : QWidget(parent), db::SheetForm(kind), nBands_(nBands) {
@@ -68,4 +70,11 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
         platform::gui::unregisterForm(this);
     }
     event->accept();
+}
+
+int SheetWindow::heightBeyondOpening(int openingTwips) const {
+    // The frame round the window (title bar, borders) is not the window's.
+    const QWidget* outer = parentWidget();
+    const int frame = outer ? outer->height() - height() : 0;
+    return std::max(0, height() - (platform::twipsToPixels(openingTwips) - frame));
 }

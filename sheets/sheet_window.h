@@ -65,6 +65,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Why the window's file cannot be changed ("" when it can).
     void setReadOnlyReason(const QString& reason) { readOnlyReason_ = reason; }
+    // How many pixels taller the window is than when it opens at an outer
+    // height of `openingTwips` (0 when it is not taller): the grid's share.
+    int heightBeyondOpening(int openingTwips) const;
 
 private:
     QString readOnlyReason_;
