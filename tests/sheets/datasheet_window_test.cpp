@@ -244,6 +244,24 @@ TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
 
     w->setEditable(false);
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+
+    // A datasheets file that cannot be written, editable or not: every try
+    // to type says why, and nothing changes.
+    namespace fs = std::filesystem;
+    fs::permissions(path_, fs::perms::owner_read);
+    DialogScript script;
+    w = open(kPumps, 1, 14, 1);
+    w->setEditable(true);
+    script.answerMsgBox(platform::vbOK);
+    w->Lev(3)->setFocus();
+    QTest::keyClick(w->Lev(3), Qt::Key_7);
+    EXPECT_EQ(script.prompts(),
+              std::vector<QString>{QString::fromStdString(
+                  "The file \"" + path_ + "\" is read-only; it cannot be changed")});
+    EXPECT_DOUBLE_EQ(field(kPumps, 1, "L3").toDouble(), 62);
+    fs::permissions(path_, fs::perms::owner_all);
 }
 
 TEST_F(DatasheetWindowTest, ThirdOctaveLevelEditsTakeTheirBackupToo) {
