@@ -43,8 +43,9 @@ QString cellText(platform::DataGrid* grid, int row, int col) {
     return grid->model()->data(grid->model()->index(row, col)).toString();
 }
 
-// Types into a grid cell as a user does and leaves it with Tab.
-void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text) {
+// Types into a grid cell as a user does and leaves it with Tab (or stays).
+void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text,
+                  bool leave = true) {
     QTableView* view = grid->view();
     const QModelIndex index = grid->model()->index(row, col);
     view->setCurrentIndex(index);
@@ -54,7 +55,7 @@ void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& tex
     ASSERT_TRUE(editor);
     editor->selectAll();
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Tab);
+    if (leave) QTest::keyClick(editor, Qt::Key_Tab);
     QApplication::processEvents();
 }
 
@@ -542,15 +543,7 @@ TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
 
     // The same for a grid cell being typed.
     WorksheetWindow* s = open(1, 2);
-    QTableView* view = s->grdSpectra->view();
-    const QModelIndex cell = s->grdSpectra->model()->index(0, 6);
-    view->setCurrentIndex(cell);
-    view->edit(cell);
-    QApplication::processEvents();
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_TRUE(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, "62");
+    typeIntoCell(s->grdSpectra, 0, 6, "62", false);
     script.answerMsgBox(platform::vbOK);
     menuItem("mnuEditPasteInsert")->trigger();
     EXPECT_EQ(script.prompts().back(), "No paste data");
