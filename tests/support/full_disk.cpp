@@ -9,6 +9,7 @@ namespace {
 
 sqlite3_vfs* gReal = nullptr;
 sqlite3_vfs gFull;
+bool gOn = false; // a connection that outlives the full disk writes again
 
 struct File {
     sqlite3_file base;
@@ -27,7 +28,7 @@ int xRead(sqlite3_file* f, void* buf, int n, sqlite3_int64 at) {
 }
 int xWrite(sqlite3_file* f, const void* buf, int n, sqlite3_int64 at) {
     sqlite3_int64 size = 0;
-    if (real(f)->pMethods->xFileSize(real(f), &size) != SQLITE_OK || at + n > size)
+    if (gOn && (real(f)->pMethods->xFileSize(real(f), &size) != SQLITE_OK || at + n > size))
         return SQLITE_FULL;
     return real(f)->pMethods->xWrite(real(f), buf, n, at);
 }
@@ -99,9 +100,11 @@ FullDisk::FullDisk() {
     gFull.pNext = nullptr;
     gFull.xOpen = xOpen;
     sqlite3_vfs_register(&gFull, 1);
+    gOn = true;
 }
 
 FullDisk::~FullDisk() {
+    gOn = false;
     sqlite3_vfs_unregister(&gFull);
     sqlite3_vfs_register(gReal, 1);
 }
