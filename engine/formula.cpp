@@ -56,11 +56,13 @@ struct Context {
     int bandCount;
     int firstBand;
     int once; // the bands a uniform level computes: band 1 (none on a sheet without bands)
-    // Bit k: the text of operator row k begins with this character.
-    std::array<std::uint32_t, 256> opRows{};
+    // Bit k: the text of operator row k begins with this character; bit 0:
+    // the character is a bracket. Zero for every other character.
+    std::array<std::uint16_t, 256> charClass{};
 };
 
-constexpr int kMaxIndexedOperator = 31; // rows a bit of Context::opRows can stand for
+constexpr unsigned kBracketBit = 1;
+constexpr int kMaxIndexedOperator = 15; // rows a bit of Context::charClass can stand for
 
 // How deep a level lies: operands and arguments evaluated on the way down
 // (the recursion), and bracket pairs stripped on the way (the nesting of
@@ -109,9 +111,10 @@ Brackets scanBrackets(std::string_view text) {
 
 // The operator row whose text starts at `i`, or 0; the later row wins.
 int operatorAt(const Context& cx, std::string_view text, size_t i) {
-    for (std::uint32_t rows = cx.opRows[static_cast<unsigned char>(text[i])]; rows != 0;) {
+    for (unsigned rows = cx.charClass[static_cast<unsigned char>(text[i])] & ~kBracketBit;
+         rows != 0;) {
         const int k = std::bit_width(rows) - 1;
-        rows &= ~(std::uint32_t{1} << k);
+        rows &= ~(1u << k);
         const std::string& op = gOperators[static_cast<size_t>(k)].text;
         if (op.size() <= text.size() - i && text.compare(i, op.size(), op) == 0) return k;
     }
@@ -258,6 +261,65 @@ std::string evalTerminal(const Context& cx, std::string_view text, BandArray& re
     return unrecognised(text);
 }
 
+// One pass over a level's text: its brackets (as scanBrackets) and the
+// operator to split at. Operator marks count outside brackets only; a
+// two-character operator hides the mark of its second character. The split
+// is the rightmost operator of the loosest priority present; `chain` counts
+// the operators that were the loosest so far.
+struct LevelScan {
+    Brackets brackets;
+    size_t split = std::string_view::npos;
+    int splitOp = 0;
+    int chain = 0;
+};
+
+LevelScan scanLevel(const Context& cx, std::string_view text) {
+    LevelScan s;
+    Brackets& b = s.brackets;
+    int walk = 0;         // depth as the bracket-pair walk counts it
+    int bracketDepth = 0; // depth for the operator marks
+    size_t open = 0;
+    size_t covered = 0;
+    int largest = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const unsigned cls = cx.charClass[static_cast<unsigned char>(c)];
+        if (cls == 0) {
+            if (covered > 0) --covered;
+            continue;
+        }
+        if (c == '(') {
+            ++b.opens;
+            if (walk++ == 0) open = i;
+            ++bracketDepth;
+            continue;
+        }
+        if (c == ')') {
+            ++b.closes;
+            if (walk > 0 && --walk == 0 && b.firstClose == std::string_view::npos) b.firstClose = i;
+            --bracketDepth;
+            continue;
+        }
+        if (covered > 0) {
+            --covered;
+            continue;
+        }
+        const int k = operatorAt(cx, text, i);
+        if (k == 0) continue;
+        const OperatorRow& op = gOperators[static_cast<size_t>(k)];
+        covered = op.text.size() - 1;
+        if (bracketDepth > 0) continue;
+        if (op.priority > largest) largest = op.priority;
+        if (op.priority == largest) {
+            s.split = i;
+            s.splitOp = k;
+            ++s.chain;
+        }
+    }
+    if (walk != 0) b.failedOpen = open;
+    return s;
+}
+
 std::string evalLevel(const Context& cx, std::string_view text, BandArray& result, Depth depth,
                       bool& uniform) {
     uniform = true;
@@ -267,55 +329,22 @@ std::string evalLevel(const Context& cx, std::string_view text, BandArray& resul
         return std::string();
     }
 
-    Brackets b = scanBrackets(text);
-    if (b.opens != b.closes) return kMsgUnmatched;
-    if (b.opens > 0) {
-        if (b.failedOpen != std::string_view::npos) return unrecognised(text);
+    LevelScan scan = scanLevel(cx, text);
+    if (scan.brackets.opens != scan.brackets.closes) return kMsgUnmatched;
+    if (scan.brackets.opens > 0) {
+        if (scan.brackets.failedOpen != std::string_view::npos) return unrecognised(text);
         // Strip brackets that enclose the whole text, one pair at a time.
-        while (!text.empty() && text.front() == '(' && b.firstClose == text.size() - 1) {
+        while (!text.empty() && text.front() == '(' &&
+               scan.brackets.firstClose == text.size() - 1) {
             text = text.substr(1, text.size() - 2);
             if (++depth.brackets > kMaxFormulaDepth) return kMsgTooComplex;
-            b = scanBrackets(text);
-            if (b.failedOpen != std::string_view::npos) return unrecognised(text);
+            scan = scanLevel(cx, text);
+            if (scan.brackets.failedOpen != std::string_view::npos) return unrecognised(text);
         }
     }
-
-    // Operator marks outside brackets; a two-character operator hides the
-    // mark of its second character. Split at the rightmost operator of the
-    // loosest priority present.
-    size_t split = std::string_view::npos;
-    int splitOp = 0;
-    int largest = 0;
-    int bracketDepth = 0;
-    size_t covered = 0;
-    int chain = 0; // operators at which the leftmost operands split in turn
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '(') {
-            ++bracketDepth;
-            continue;
-        }
-        if (c == ')') {
-            --bracketDepth;
-            continue;
-        }
-        if (covered > 0) {
-            --covered;
-            continue;
-        }
-        if (cx.opRows[static_cast<unsigned char>(c)] == 0) continue;
-        const int k = operatorAt(cx, text, i);
-        if (k == 0) continue;
-        const OperatorRow& op = gOperators[static_cast<size_t>(k)];
-        covered = op.text.size() - 1;
-        if (bracketDepth > 0) continue;
-        if (op.priority > largest) largest = op.priority;
-        if (op.priority == largest) {
-            split = i;
-            splitOp = k;
-            ++chain;
-        }
-    }
+    const size_t split = scan.split;
+    const int splitOp = scan.splitOp;
+    const int chain = scan.chain;
 
     if (split == std::string_view::npos) return evalTerminal(cx, text, result, depth, uniform);
     // Each operator that was the loosest so far is where the left operand of
@@ -375,6 +404,15 @@ NumberText parseFormulaNumber(std::string_view text, double& value) {
     }
     if (i != n) return NumberText::NotNumber;
 
+    // Up to 15 digits and nothing else: a whole number that a double holds
+    // exactly, so adding up the digits gives what the full conversion gives.
+    if (intDigits == n && n <= 15) {
+        long long whole = 0;
+        for (char c : text)
+            whole = whole * 10 + (c - '0');
+        value = static_cast<double>(whole);
+        return NumberText::Value;
+    }
     double v = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + n, v);
     if (ec == std::errc() && ptr == text.data() + n) {
@@ -443,8 +481,11 @@ std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& form
     Context cx{m, recordCount, ownPos, nb, firstBand, std::min(nb, 1)};
     for (int k = 1; k <= std::min(gOperatorCount, kMaxIndexedOperator); ++k) {
         const std::string& op = gOperators[static_cast<size_t>(k)].text;
-        if (!op.empty()) cx.opRows[static_cast<unsigned char>(op[0])] |= std::uint32_t{1} << k;
+        if (!op.empty())
+            cx.charClass[static_cast<unsigned char>(op[0])] |= static_cast<std::uint16_t>(1u << k);
     }
+    cx.charClass['('] |= kBracketBit;
+    cx.charClass[')'] |= kBracketBit;
     // An operator or function that fails in band 5 has written bands 1 to 4:
     // evaluate into a copy (bands nobody writes keep their values) and hand
     // it over only on success.
