@@ -33,6 +33,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 using testing_support::DataRow;
 using testing_support::DatasheetsFile;
@@ -179,6 +180,25 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
 
     // Placed at the cascade step, 10000 x 7500 twips.
     EXPECT_EQ(w->parentWidget()->size(), QSize(667, 500));
+    // At that size every control shows, and the chart has room to be read.
+    for (QWidget* c :
+         {static_cast<QWidget*>(w->grdSpectra), static_cast<QWidget*>(w->chtDisp),
+          static_cast<QWidget*>(w->frmOtherInfo(1)), static_cast<QWidget*>(w->Lev(10))})
+        EXPECT_TRUE(w->rect().contains(c->mapTo(w, c->rect().bottomRight())))
+            << c->objectName().toStdString();
+    EXPECT_GE(w->chtDisp->plotArea().height(), 120);
+    EXPECT_GE(w->grdSpectra->height(), 150);
+    // Enlarged, the grid takes the extra height; the level boxes keep theirs.
+    const int grid = w->grdSpectra->height(), boxes = w->Lev(1)->height();
+    w->parentWidget()->resize(667, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+    EXPECT_EQ(w->Lev(1)->height(), boxes);
+    EXPECT_TRUE(w->rect().contains(w->frmOtherInfo(1)->geometry()));
+    w->grdSpectra_DblClick();
+    EXPECT_GT(w->grdSpectra->geometry().bottom(), w->frmOtherInfo(1)->geometry().top());
+    w->grdSpectra_DblClick();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
 }
 
 TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
@@ -479,6 +499,47 @@ TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAForm
 } // namespace
 
 namespace {
+
+// Under "<All>" a type must be chosen: nothing chosen, an empty new type or
+// Cancel ends New Spectrum, Paste and Paste Insert with the file unchanged.
+TEST_F(DatasheetWindowTest, WithoutATypeNoSpectrumIsAddedOrPasted) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+    platform::setClipboard(
+        "Code\tDescription\tType\tSummary 1 Type\tSummary 1 Val\tSummary 2 Type\tSummary 2 "
+        "Val\tSelect "
+        "Type\t31.5\t63\t125\t250\t500\t1000\t2000\t4000\t8000\t16000\r\n1\tpasted\tSound "
+        "Level\tdBA\t\tdBL\t\t\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1");
+    const auto count = [&](const std::string& where) {
+        return file_->database()
+            ->scalar("SELECT COUNT(*) FROM " + db::quoteIdent(kPumps) + where)
+            .toLong();
+    };
+    DialogScript script;
+    const std::vector<std::function<void(frmSelDataType&)>> answers = {
+        [](frmSelDataType& p) { p.cmdOK->click(); }, // nothing selected
+        [](frmSelDataType& p) {
+            p.cmdNewType->click();
+            p.cmdOK->click();
+        },
+        [](frmSelDataType& p) { p.cmdCancel->click(); }};
+    for (const char* command : {"mnuEditNew", "mnuEditPaste", "mnuEditPasteInsert"})
+        for (const auto& answer : answers) {
+            script.onModal([&answer](QObject& form) {
+                answer(dynamic_cast<frmSelDataType&>(form));
+                return 0;
+            });
+            menuItem(command)->trigger();
+            QApplication::processEvents();
+            EXPECT_EQ(count(""), 4) << command;
+            EXPECT_EQ(count(" WHERE Description = 'pasted'"), 0) << command;
+        }
+    EXPECT_EQ(script.prompts().size(), 0u);
+    EXPECT_EQ(shownDescriptions(w).size(), 4);
+}
 
 // A spectrum copied from an octave worksheet into a third-octave datasheet
 // and back arrives as it left: split into thirds by energy, summed again.

@@ -3,6 +3,7 @@
 // grid's record selection and the clean-up when a window closes.
 #include "engine/globals.h"
 #include "platform/db/recordset.h"
+#include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
@@ -153,6 +154,32 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+
+    // The line runs over the bands only: dBA and dBL are points of their own.
+    platform::gui::Chart* c = w->chtDisp;
+    ASSERT_EQ(c->rowCount(), 12);
+    const QImage img = c->grab().toImage();
+    const QColor colour = c->series(1).color;
+    auto drawn = [&](const QPointF& p) { // at or right beside the place: lines are smoothed
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const QColor k =
+                    img.pixelColor((p * img.devicePixelRatio()).toPoint() + QPoint(dx, dy));
+                if (std::abs(k.red() - colour.red()) + std::abs(k.green() - colour.green()) +
+                        std::abs(k.blue() - colour.blue()) <
+                    90)
+                    return true;
+            }
+        return false;
+    };
+    const QPointF last = *c->pointAt(1, 10), dba = *c->pointAt(1, 11), dbl = *c->pointAt(1, 12);
+    EXPECT_TRUE(drawn((*c->pointAt(1, 9) + last) / 2));
+    for (double t : {0.35, 0.5, 0.65}) {
+        EXPECT_FALSE(drawn(last + t * (dba - last))) << t;
+        EXPECT_FALSE(drawn(dba + t * (dbl - dba))) << t;
+    }
+    EXPECT_TRUE(drawn(dba));
+    EXPECT_TRUE(drawn(dbl));
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
@@ -376,6 +403,33 @@ TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
     EXPECT_EQ(fb->size(), QSize(747, 500)); // 11200 x 7500 twips
     EXPECT_TRUE(menuItem("mnuWSViewSpread")->isChecked());
     EXPECT_FALSE(menuItem("mnuWSViewFormula")->isChecked());
+
+    // Enlarged, the window gives its grid the extra rows; the chart and the
+    // level boxes keep their size and move down.
+    for (WorksheetWindow* w : {a, b}) {
+        QWidget* f = w->parentWidget();
+        const int grid = w->grdSpectra->height(), chart = w->chtDisp->height();
+        const int chartTop = w->chtDisp->y();
+        EXPECT_EQ(grid, platform::twipsToPixels(w == a ? 2555 : 3402));
+        f->resize(f->width(), f->height() + 300);
+        QApplication::processEvents();
+        EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+        EXPECT_EQ(w->chtDisp->height(), chart);
+        EXPECT_EQ(w->chtDisp->y(), chartTop + 300);
+        // A double click stretches it over the rest and brings it back.
+        w->grdSpectra_DblClick();
+        EXPECT_GT(w->grdSpectra->height(), w->chtDisp->geometry().bottom() - 40);
+        w->grdSpectra_DblClick();
+        EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+        // Smaller than it opens: the grid keeps its rows, the chart gives way.
+        f->resize(f->width(), f->height() - 400);
+        QApplication::processEvents();
+        EXPECT_EQ(w->grdSpectra->height(), grid);
+        EXPECT_LT(w->chtDisp->height(), chart);
+    }
+    static_cast<QMdiSubWindow*>(fb)->showMaximized();
+    QApplication::processEvents();
+    EXPECT_GT(b->grdSpectra->height(), platform::twipsToPixels(3402) + 100);
 }
 
 } // namespace
