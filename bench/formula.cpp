@@ -3,9 +3,9 @@
 // recalculation does for every record. Beside the energy sum stands its
 // floor: the same math written out as a plain loop over the bands, with the
 // operators' marker and overflow checks. On a busy machine compare the two
-// with --benchmark_filter=energy_sum --benchmark_repetitions=10
-// --benchmark_enable_random_interleaving=true: the ratio printed at the end
-// is then taken from the medians.
+// with --benchmark_filter=energy --benchmark_repetitions=10
+// --benchmark_enable_random_interleaving=true: the ratio of processor times
+// printed at the end is then taken from the medians.
 #include "engine/formula.h"
 #include "engine/arith.h"
 #include "tables/globals.h"
