@@ -110,7 +110,8 @@ void DatasheetWindow::buildControls() {
     const int n = bandCount();
     grdSpectra = makeNamed<platform::DataGrid>(this, "grdSpectra");
     grdSpectra->setDataSource(&Data1);
-    grdSpectra->setColumns({{"Code", "Number"}, {"Description", "Description"}});
+    // The number is the spectrum's place, kept by the Edit commands.
+    grdSpectra->setColumns({{"Code", "Number", true}, {"Description", "Description"}});
     grdSpectra->setColumnWidth(0, 900);
     grdSpectra->setColumnWidth(1, 2800);
     chtDisp = makeNamed<platform::gui::Chart>(this, "chtDisp");
@@ -616,13 +617,8 @@ void DatasheetWindow::grdSpectra_LostFocus() {
     commitRecord();
 }
 
-void DatasheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
-                                                 db::Value& newValue, bool& cancel) {
-    if (colIndex == 0) {
-        // The number is the spectrum's place, kept by the Edit commands.
-        cancel = true;
-        return;
-    }
+void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
+                                                 db::Value& newValue, bool&) {
     if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
 }
 

@@ -34,6 +34,8 @@ namespace {
 
 constexpr int kKeyEnter = 13;
 constexpr int kFieldType = 2;
+// A spectrum's number is its place in the sheet, kept by the Edit commands.
+constexpr bool kNumberReadOnly = true;
 
 int px(int twips) {
     return platform::twipsToPixels(twips);
@@ -171,13 +173,13 @@ void WorksheetWindow::buildControls() {
 
     // Grid columns; band headings follow at activation.
     if (view_ == Formula) {
-        grdSpectra->setColumns({{"Code", "Spectrum"},
+        grdSpectra->setColumns({{"Code", "Spectrum", kNumberReadOnly},
                                 {"Description", "Description"},
                                 {"Formula", "Formula"},
                                 {"Summary 1 Val", "Summary 1 Val"},
                                 {"Summary 2 Val", "Summary 2 Val"}});
     } else {
-        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum"},
+        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum", kNumberReadOnly},
                                                   {"Description", "Description"},
                                                   {"Summary 1 Val", "Summary 1 Val"},
                                                   {"Summary 2 Val", "Summary 2 Val"}};

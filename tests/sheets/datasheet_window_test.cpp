@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -590,6 +591,34 @@ TEST_F(DatasheetWindowTest, SpectraTravelBetweenWorksheetsAndDatasheetsAcrossBan
     main_->mdiArea->closeAllSubWindows();
     QApplication::processEvents();
     std::filesystem::remove(wsPath);
+}
+
+} // namespace
+
+namespace {
+
+// A selection being extended whose anchor another command removed: the next
+// move of the cursor ends the extension instead of failing.
+TEST_F(DatasheetWindowTest, AnExtensionWhoseAnchorWentEndsQuietly) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    QHeaderView* selectors = grid->view()->verticalHeader();
+    QTest::mouseClick(selectors->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(selectors->width() / 2, selectors->sectionViewportPosition(3) +
+                                                         selectors->sectionSize(3) / 2));
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(grid->SelBookmarks().Count(), 3);
+    db::Recordset other = w->Data1.recordset().Clone();
+    other.MoveLast();
+    other.Delete();
+    QTest::mouseClick(grid->view()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->view()->visualRect(grid->model()->index(1, 1)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(w->Data1.recordset().AbsolutePosition(), 2);
+    EXPECT_FALSE(gSelExtending);
+    EXPECT_EQ(grid->SelBookmarks().Count(), 0);
 }
 
 } // namespace
