@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/flag_guard.h"
 #include "platform/geometry.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
@@ -17,13 +18,6 @@
 #include <QPointer>
 
 namespace {
-
-struct BusyGuard {
-    BusyGuard() { gBusy = true; }
-    ~BusyGuard() { gBusy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
 
 // Refreshes a data control, once more through the fallback provider when the
 // first attempt fails. Throws the second failure.
@@ -72,7 +66,7 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
     const std::string path = file.toStdString();
     const std::string name = sheet.toStdString();
     try {
-        BusyGuard busy;
+        platform::FlagGuard busy(gBusy);
         window->Data1.setRecordSource("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY " +
                                       db::quoteIdent("Code"));
         bindWithFallback(window->Data1, path);
