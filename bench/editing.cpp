@@ -3,28 +3,23 @@
 // of 1,000 third-octave spectra over a 1,000-spectrum sheet with its
 // recalculation, the formula question answered Yes and answered No; Delete
 // of 500 selected spectra of 1,000 with the references renumbered; and Undo
-// of a 10,000-spectrum sheet. Files live in a temporary folder removed at
+// of a 10,000-spectrum sheet. Files live in a scratch folder removed at
 // exit.
-#include "engine/globals.h"
-#include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "platform/ui.h"
-#include "sheets/globals.h"
 #include "sheets/menu_state.h"
-#include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
-#include "tables/globals.h"
-#include "workspace/bandwright_window.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMdiArea>
 
 #include "bench/ok_dialogs.h"
+#include "bench/scratch_dir.h"
+#include "bench/sheet_window_setup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,13 +29,9 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path gDir;
 
 OkDialogs gDialogs;
 
@@ -48,45 +39,22 @@ OkDialogs gDialogs;
 // the spectrum two before it (so the odd and the even spectra keep apart);
 // `shift` raises the levels, so that two files tell apart.
 std::string makeFile(const std::string& name, int spectra, int shift = 0) {
-    const std::string path = (gDir / (name + ".bwdb")).string();
-    if (fs::exists(path)) return path;
-    auto database = db::Database::create(path);
-    database->createTable(db::sheetsListTableDef());
-    db::createSheet(*database, db::worksheetTableDef("Sheet", 30), 2, 13, "");
-    db::Recordset rs = database->OpenRecordset("Sheet", {}, db::LockType::BatchOptimistic);
-    for (int n = 1; n <= spectra; ++n) {
-        rs.AddNew();
-        rs.Fields("Code") = db::Value(n);
-        rs.Fields("Description") = db::Value(name + " " + std::to_string(n));
-        if (n > 2 && n % 5 == 0)
-            rs.Fields("Formula") = db::Value("s" + std::to_string(n - 2) + " !+ 3");
-        for (int j = 1; j <= 30; ++j)
-            rs.Fields(db::kFirstBandField + j - 1) = db::Value(40.0 + shift + (n * 7 + j * 3) % 30);
-    }
-    rs.UpdateBatch();
-    return path;
+    return bench::makeWorksheetFile(
+        name + ".bwdb", spectra,
+        [&name](db::Recordset& rs, int n) {
+            rs.Fields("Description") = db::Value(name + " " + std::to_string(n));
+            if (n > 2 && n % 5 == 0)
+                rs.Fields("Formula") = db::Value("s" + std::to_string(n - 2) + " !+ 3");
+        },
+        shift);
 }
 
 // A fresh copy of a file, so a benchmark that changes it starts alike.
 std::string workCopy(const std::string& path) {
-    const std::string work = (gDir / "work.bwdb").string();
+    const std::string work = bench::scratchFile("work.bwdb");
     fs::remove(work);
     fs::copy_file(path, work);
     return work;
-}
-
-WorksheetWindow* openWindow(const std::string& path) {
-    WorksheetWindow* w = newWorksheetWindow(2, 1);
-    gActiveSheet = w;
-    if (OpenSheetForm(w, QString::fromStdString(path), "Sheet", 2, 13, 1, true)) std::abort();
-    QApplication::processEvents();
-    return w;
-}
-
-void closeAll() {
-    mainWindow().mdiArea->closeAllSubWindows();
-    QApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void choose(const char* item) {
@@ -134,18 +102,18 @@ const char* pasteFault(const std::vector<SheetRecord>& got, const std::vector<Sh
 
 void BM_PasteThousandThirdOctaveSpectra(benchmark::State& state, int answer) {
     // The clipboard text: every spectrum of a 1,000-spectrum sheet.
-    WorksheetWindow* source = openWindow(makeFile("source", 1000));
+    WorksheetWindow* source = bench::openWorksheetWindow(makeFile("source", 1000));
     const std::vector<SheetRecord> pasted = recordsOf(*source);
     for (int n = 1; n <= 1000; ++n)
         source->grdSpectra->SelBookmarks().Add(source->Data1.recordset().keyAt(n));
     choose("mnuEditCopy");
-    closeAll();
+    bench::closeAllWindows();
     const std::string target = makeFile("target", 1000, 5);
     gDialogs.yesNo = answer;
     for (auto _ : state) {
         state.PauseTiming();
-        closeAll();
-        WorksheetWindow* w = openWindow(workCopy(target));
+        bench::closeAllWindows();
+        WorksheetWindow* w = bench::openWorksheetWindow(workCopy(target));
         w->Data1.recordset().MoveFirst();
         gDialogs.reset();
         state.ResumeTiming();
@@ -160,7 +128,7 @@ void BM_PasteThousandThirdOctaveSpectra(benchmark::State& state, int answer) {
             break;
         }
     }
-    closeAll();
+    bench::closeAllWindows();
 }
 BENCHMARK_CAPTURE(BM_PasteThousandThirdOctaveSpectra, formulas_yes, platform::vbYes)
     ->Unit(benchmark::kMillisecond);
@@ -181,8 +149,8 @@ void BM_DeleteFiveHundredOfThousand(benchmark::State& state) {
     const std::string pristine = makeFile("delete", 1000);
     for (auto _ : state) {
         state.PauseTiming();
-        closeAll();
-        WorksheetWindow* w = openWindow(workCopy(pristine));
+        bench::closeAllWindows();
+        WorksheetWindow* w = bench::openWorksheetWindow(workCopy(pristine));
         for (int n = 1; n <= 1000; n += 2)
             w->grdSpectra->SelBookmarks().Add(w->Data1.recordset().keyAt(n));
         gDialogs.reset();
@@ -200,12 +168,12 @@ void BM_DeleteFiveHundredOfThousand(benchmark::State& state) {
             break;
         }
     }
-    closeAll();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_DeleteFiveHundredOfThousand)->Unit(benchmark::kMillisecond);
 
 void BM_UndoTenThousand(benchmark::State& state) {
-    WorksheetWindow* w = openWindow(workCopy(makeFile("undo", 10000)));
+    WorksheetWindow* w = bench::openWorksheetWindow(workCopy(makeFile("undo", 10000)));
     const db::Recordset& rs = w->Data1.recordset();
     const double before = rs.peek(1, db::kFirstBandField).toDouble();
     w->Lev(1)->setText("12");
@@ -224,27 +192,12 @@ void BM_UndoTenThousand(benchmark::State& state) {
             break;
         }
     }
-    closeAll();
+    bench::closeAllWindows();
 }
 BENCHMARK(BM_UndoTenThousand)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    gDir = fs::temp_directory_path() / ("bw-bench-editing-" + std::to_string(getpid()));
-    fs::create_directories(gDir);
-    QApplication app(argc, argv);
-    platform::setDialogHandler(&gDialogs);
-    FillTables();
-    Bandwright& main = mainWindow();
-    main.resize(1280, 900);
-    main.show();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    closeAll();
-    std::error_code ec;
-    fs::remove_all(gDir, ec);
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv, gDialogs);
 }

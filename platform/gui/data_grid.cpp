@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -198,6 +199,37 @@ protected:
     }
 };
 
+// The record selectors. The current record's carries the current-row mark,
+// so the user sees which spectrum the rest of the window shows.
+class SelectorHeader : public QHeaderView {
+public:
+    explicit SelectorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+    std::function<bool(int row)> isCurrent;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logical) const override {
+        painter->save(); // the style leaves its own clipping behind
+        QHeaderView::paintSection(painter, rect, logical);
+        painter->restore();
+        if (!isCurrent || !isCurrent(logical)) return;
+        // A triangle pointing at the row.
+        const int h = std::max(4, std::min(rect.height(), rect.width()) / 2);
+        const QPointF c = QRectF(rect).center();
+        const QPolygonF mark({QPointF(c.x() - h / 3.0, c.y() - h / 2.0),
+                              QPointF(c.x() + h / 2.0, c.y()),
+                              QPointF(c.x() - h / 3.0, c.y() + h / 2.0)});
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(palette().color(QPalette::WindowText));
+        painter->drawPolygon(mark);
+        painter->restore();
+    }
+};
+
 // The cell editor: a line edit for every cell (a double's spin box could not
 // take "X"). Keys it does not use go on to the grid, already announced.
 class GridLineEdit : public QLineEdit {
@@ -299,6 +331,13 @@ constexpr int kSelectorWidthTwips = 255;
 DataGrid::DataGrid(QWidget* parent) : QWidget(parent), sel_(*this) {
     model_ = new RecordsetModel(this);
     main_ = new GridView(this);
+    auto* selectors = new SelectorHeader(main_);
+    selectors->isCurrent = [this](int row) {
+        if (!data_) return false;
+        db::Recordset& rs = data_->recordset();
+        return rs.isOpen() && rs.AbsolutePosition() == row + 1;
+    };
+    main_->setVerticalHeader(selectors);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(main_);
@@ -375,8 +414,12 @@ DataGrid::DataGrid(QWidget* parent) : QWidget(parent), sel_(*this) {
 
     connect(main_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &DataGrid::onCurrentChanged);
+    connect(main_->selectionModel(), &QItemSelectionModel::currentChanged,
+            main_->verticalHeader()->viewport(), qOverload<>(&QWidget::update));
     connect(main_->verticalHeader(), &QHeaderView::sectionPressed, this,
             &DataGrid::onRecordSelector);
+    connect(main_->verticalHeader(), &QHeaderView::sectionEntered, this,
+            &DataGrid::onSelectorEntered);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &DataGrid::afterRowsChanged);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &DataGrid::afterRowsChanged);
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::afterRowsChanged);
@@ -499,6 +542,7 @@ void DataGrid::onCurrentChanged(const QModelIndex& current, const QModelIndex&) 
 }
 
 void DataGrid::onRecordMoved() {
+    main_->verticalHeader()->viewport()->update(); // the current-row mark
     if (!syncing_) followRecordset(true);
 }
 
@@ -601,6 +645,9 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
         if (watched == main_->verticalHeader()->viewport())
             selectorModifiers_ = static_cast<QMouseEvent*>(event)->modifiers();
         break;
+    case QEvent::MouseButtonRelease:
+        if (watched == main_->verticalHeader()->viewport()) dragFrom_ = -1;
+        break;
     default:
         break;
     }
@@ -612,20 +659,61 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
 void DataGrid::onRecordSelector(int row) {
     const Qt::KeyboardModifiers mods = selectorModifiers_;
     selectorModifiers_ = Qt::NoModifier;
-    if (model_->columnCount() == 0) return;
+    dragFrom_ = -1;
+    // Below the last row there is no record: nothing new is selected.
+    if (model_->columnCount() == 0 || row < 0 || row >= model_->rowCount()) return;
+    // Moving the cursor lets the window clear the selection; Ctrl and Shift
+    // build on the one that stood before.
+    const std::vector<db::RecordKey> before = sel_.keys_;
     const QModelIndex cur = main_->currentIndex();
     const int col = std::clamp(cur.isValid() ? cur.column() : curCol_, 0, ColumnCount() - 1);
     main_->selectionModel()->setCurrentIndex(model_->index(row, col),
                                              QItemSelectionModel::NoUpdate);
     if (main_->currentIndex().row() != row) return; // the record set stayed where it was
     const db::RecordKey key = model_->keyAt(row);
-    if (mods & Qt::ControlModifier) {
-        const auto it = std::find(sel_.keys_.begin(), sel_.keys_.end(), key);
-        if (it != sel_.keys_.end()) return sel_.Remove(static_cast<int>(it - sel_.keys_.begin()));
-    } else {
-        sel_.Clear();
+    const bool add = mods & Qt::ControlModifier;
+    const int anchorRow = selAnchor_ ? model_->rowOf(*selAnchor_) : -1;
+    if ((mods & Qt::ShiftModifier) && anchorRow >= 0) {
+        // The run from the last record clicked, added to the selection with Ctrl.
+        std::vector<db::RecordKey> keys = add ? before : std::vector<db::RecordKey>();
+        appendRun(keys, anchorRow, row);
+        return setSelection(std::move(keys));
     }
-    sel_.Add(key);
+    selAnchor_ = key;
+    dragBase_ = add ? before : std::vector<db::RecordKey>();
+    const auto it = std::find(dragBase_.begin(), dragBase_.end(), key);
+    if (it != dragBase_.end()) {
+        dragBase_.erase(it); // Ctrl+click on a selected record takes it out
+        setSelection(dragBase_);
+        return;
+    }
+    dragFrom_ = row;
+    std::vector<db::RecordKey> keys = dragBase_;
+    keys.push_back(key);
+    setSelection(std::move(keys));
+}
+
+// A drag over the record selectors selects the run from where it started;
+// the current record stays where the press put it.
+void DataGrid::onSelectorEntered(int row) {
+    if (dragFrom_ < 0 || dragFrom_ >= model_->rowCount() || row < 0 || row >= model_->rowCount())
+        return;
+    std::vector<db::RecordKey> keys = dragBase_;
+    appendRun(keys, dragFrom_, row);
+    setSelection(std::move(keys));
+}
+
+// Adds the records of rows from ... to, in the order they stand.
+void DataGrid::appendRun(std::vector<db::RecordKey>& keys, int from, int to) const {
+    for (int r = std::min(from, to); r <= std::max(from, to); ++r) {
+        const db::RecordKey k = model_->keyAt(r);
+        if (std::find(keys.begin(), keys.end(), k) == keys.end()) keys.push_back(k);
+    }
+}
+
+void DataGrid::setSelection(std::vector<db::RecordKey> keys) {
+    sel_.keys_ = std::move(keys);
+    mirrorSelection();
 }
 
 void DataGrid::mirrorSelection() {

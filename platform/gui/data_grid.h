@@ -37,7 +37,10 @@ constexpr int vbCtrlMask = 2;
 constexpr int vbAltMask = 4;
 
 // The selected records as bookmarks, in the order they were added. The
-// grid shows them as selected rows.
+// grid shows them as selected rows. The mouse selects on the record
+// selectors: a click selects that record, Ctrl+click adds or removes one,
+// Shift+click selects the run from the last record clicked (added with
+// Ctrl), a drag selects the run it passes over.
 class SelBookmarkList {
 public:
     int Count() const { return static_cast<int>(keys_.size()); }
@@ -146,6 +149,9 @@ private:
     bool announceKey(QKeyEvent* event);
     void reportError(int code, const QString& text);
     void onRecordSelector(int row);
+    void onSelectorEntered(int row);
+    void appendRun(std::vector<db::RecordKey>& keys, int from, int to) const;
+    void setSelection(std::vector<db::RecordKey> keys);
     void mirrorSelection();
     void layoutFrozen();
     int frozenWidth() const;
@@ -171,6 +177,12 @@ private:
     // A key the cell editor passed on to the grid, already announced.
     const QKeyEvent* passedOn_ = nullptr;
     Qt::KeyboardModifiers selectorModifiers_;
+    // The record of the last record selector clicked without Shift, where
+    // a Shift+click run starts; the row a drag over the selectors started
+    // from (-1 when none) and the selection it adds to.
+    std::optional<db::RecordKey> selAnchor_;
+    int dragFrom_ = -1;
+    std::vector<db::RecordKey> dragBase_;
     bool refocus_ = false;
 };
 

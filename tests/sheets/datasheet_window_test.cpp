@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -180,6 +181,25 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
 
     // Placed at the cascade step, 10000 x 7500 twips.
     EXPECT_EQ(w->parentWidget()->size(), QSize(667, 500));
+    // At that size every control shows, and the chart has room to be read.
+    for (QWidget* c :
+         {static_cast<QWidget*>(w->grdSpectra), static_cast<QWidget*>(w->chtDisp),
+          static_cast<QWidget*>(w->frmOtherInfo(1)), static_cast<QWidget*>(w->Lev(10))})
+        EXPECT_TRUE(w->rect().contains(c->mapTo(w, c->rect().bottomRight())))
+            << c->objectName().toStdString();
+    EXPECT_GE(w->chtDisp->plotArea().height(), 120);
+    EXPECT_GE(w->grdSpectra->height(), 150);
+    // Enlarged, the grid takes the extra height; the level boxes keep theirs.
+    const int grid = w->grdSpectra->height(), boxes = w->Lev(1)->height();
+    w->parentWidget()->resize(667, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+    EXPECT_EQ(w->Lev(1)->height(), boxes);
+    EXPECT_TRUE(w->rect().contains(w->frmOtherInfo(1)->geometry()));
+    w->grdSpectra_DblClick();
+    EXPECT_GT(w->grdSpectra->geometry().bottom(), w->frmOtherInfo(1)->geometry().top());
+    w->grdSpectra_DblClick();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
 }
 
 TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
@@ -571,6 +591,34 @@ TEST_F(DatasheetWindowTest, SpectraTravelBetweenWorksheetsAndDatasheetsAcrossBan
     main_->mdiArea->closeAllSubWindows();
     QApplication::processEvents();
     std::filesystem::remove(wsPath);
+}
+
+} // namespace
+
+namespace {
+
+// A selection being extended whose anchor another command removed: the next
+// move of the cursor ends the extension instead of failing.
+TEST_F(DatasheetWindowTest, AnExtensionWhoseAnchorWentEndsQuietly) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    QHeaderView* selectors = grid->view()->verticalHeader();
+    QTest::mouseClick(selectors->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(selectors->width() / 2, selectors->sectionViewportPosition(3) +
+                                                         selectors->sectionSize(3) / 2));
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(grid->SelBookmarks().Count(), 3);
+    db::Recordset other = w->Data1.recordset().Clone();
+    other.MoveLast();
+    other.Delete();
+    QTest::mouseClick(grid->view()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->view()->visualRect(grid->model()->index(1, 1)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(w->Data1.recordset().AbsolutePosition(), 2);
+    EXPECT_FALSE(gSelExtending);
+    EXPECT_EQ(grid->SelBookmarks().Count(), 0);
 }
 
 } // namespace

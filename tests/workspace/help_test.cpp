@@ -190,6 +190,9 @@ TEST_F(Help, WithNoFileTheHelpWindowFunctionsAndAboutStillServe) {
     auto* help = mainWindow().findChild<frmHelp*>("frmHelp");
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->isVisible());
+    // It opens over the main window's work area, not over its menu bar.
+    QWidget* area = mainWindow().mdiArea;
+    EXPECT_EQ(help->frameGeometry().topLeft(), area->mapToGlobal(QPoint(0, 0)));
     ASSERT_EQ(help->lstTopics->count(), 9);
     EXPECT_EQ(help->lstTopics->item(0)->text(), "General");
     EXPECT_EQ(help->lstTopics->item(8)->text(), "Templates");
