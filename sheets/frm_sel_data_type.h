@@ -1,7 +1,7 @@
 #pragma once
 // The spectrum-type picker: the types a datasheet already uses, or a new
 // one typed by the user.
-#include <QDialog>
+#include "sheets/dialog_base.h"
 
 class DatasheetWindow;
 class QLabel;
@@ -11,7 +11,7 @@ class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 
-class frmSelDataType : public QDialog {
+class frmSelDataType : public BwDialog {
     Q_OBJECT
 public:
     frmSelDataType();
@@ -39,7 +39,7 @@ public:
     void lstSheets_DblClick(QListWidgetItem* item);
 
 protected:
-    void reject() override { cmdCancel_Click(); }
+    void cancelRequested() override { cmdCancel_Click(); }
 };
 
 // Asks for the type of spectra added to a datasheet window: "" when the user

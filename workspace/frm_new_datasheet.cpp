@@ -42,9 +42,7 @@ frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
     lstDatType->setMinimumWidth(platform::twipsToPixels(4200));
     lblDatType->setBuddy(lstDatType);
-    cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
-    cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
-    cmdOK->setDefault(true);
+    makeOkCancel(this);
     optCancel = hiddenOption("optCancel");
 
     auto* name = new QHBoxLayout;
@@ -55,23 +53,17 @@ frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:
     bands->addWidget(optThirdOct);
     bands->addStretch();
     QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(name);
     outer->addWidget(Frame1);
     outer->addLayout(range);
     outer->addWidget(lblDatType);
     outer->addWidget(lstDatType);
-    outer->addLayout(buttons);
+    outer->addLayout(buttonRow({cmdOK, cmdCancel}));
     // The dialog takes the size its contents need: the type list grows to
     // show every type (fitTypeList).
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmNewDatasheet::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmNewDatasheet::cmdCancel_Click);
     connect(optOctave, &QRadioButton::clicked, this, &frmNewDatasheet::optOctave_Click);
     connect(optThirdOct, &QRadioButton::clicked, this, &frmNewDatasheet::optThirdOct_Click);
     connect(scrRange, &QScrollBar::valueChanged, this, &frmNewDatasheet::scrRange_Change);
@@ -124,8 +116,7 @@ void frmNewDatasheet::optThirdOct_Click() {
 }
 
 void frmNewDatasheet::cmdCancel_Click() {
-    optCancel->setChecked(true);
-    hideDialog();
+    hideWith(optCancel);
 }
 
 void frmNewDatasheet::cmdOK_Click() {

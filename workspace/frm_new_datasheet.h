@@ -1,7 +1,7 @@
 #pragma once
 // The new-datasheet dialog: a name, the band system and frequency range, and
 // the spectrum type, which decides the datasheet's kind.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 struct FrequencyRange;
 class QGroupBox;

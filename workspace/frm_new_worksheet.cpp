@@ -92,9 +92,7 @@ frmNewWorksheet::frmNewWorksheet() : BwDialog("frmNewWorksheet", "New Worksheet:
     select->addWidget(lstTemplates, 1);
     select->addStretch();
 
-    cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
-    cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
-    cmdOK->setDefault(true);
+    makeOkCancel(this);
     optCancel = hiddenOption("optCancel");
 
     QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);
@@ -108,22 +106,15 @@ frmNewWorksheet::frmNewWorksheet() : BwDialog("frmNewWorksheet", "New Worksheet:
     left->addLayout(range);
     left->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-
     auto* top = new QHBoxLayout;
     top->setSpacing(16);
     top->addLayout(left, 3);
     top->addWidget(frmSelect, 2);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
-    outer->addLayout(buttons);
+    outer->addLayout(buttonRow({cmdOK, cmdCancel}));
     resize(platform::twipsToPixels(7800), platform::twipsToPixels(4200));
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmNewWorksheet::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmNewWorksheet::cmdCancel_Click);
     connect(optOctave, &QRadioButton::clicked, this, &frmNewWorksheet::optOctave_Click);
     connect(optThirdOct, &QRadioButton::clicked, this, &frmNewWorksheet::optThirdOct_Click);
     connect(scrRange, &QScrollBar::valueChanged, this, &frmNewWorksheet::scrRange_Change);
@@ -165,8 +156,7 @@ void frmNewWorksheet::cmdOK_Click() {
 }
 
 void frmNewWorksheet::cmdCancel_Click() {
-    optCancel->setChecked(true);
-    hideDialog();
+    hideWith(optCancel);
 }
 
 void frmNewWorksheet::showRange(const FrequencyRange& r) {

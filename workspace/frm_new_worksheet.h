@@ -1,7 +1,7 @@
 #pragma once
 // The new-worksheet dialog: a name, the band system and frequency range of
 // a blank worksheet, or a template worksheet to start from.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 class QGridLayout;
 class QGroupBox;

@@ -1,7 +1,7 @@
 #pragma once
 // The two dialogs of start-up: the start dialog, which opens an existing
 // worksheet file or makes a new one, and "Template Not Found".
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 class QLabel;
 class QLineEdit;

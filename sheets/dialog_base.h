@@ -5,8 +5,14 @@
 // as for buttons: Enter presses OK (the default button), Escape and the
 // window's close button run the Cancel handler, so a dialog closed by the
 // window manager never reads as OK.
-#include <QDialog>
+#include "platform/gui/named.h"
 
+#include <QDialog>
+#include <QPushButton>
+
+#include <initializer_list>
+
+class QHBoxLayout;
 class QRadioButton;
 
 class BwDialog : public QDialog {
@@ -25,4 +31,20 @@ protected:
     void hideDialog() { done(QDialog::Accepted); }
     // A hidden option button carrying an outcome (independent of the others).
     QRadioButton* hiddenOption(const char* name);
+    // Sets the hidden option that tells the caller the outcome, then ends
+    // the modal display.
+    void hideWith(QRadioButton* outcome);
+
+    // Makes the form's buttons cmdOK "OK" (the default) and cmdCancel
+    // "Cancel", which run its cmdOK_Click and cmdCancel_Click.
+    template <class Form> void makeOkCancel(Form* form) {
+        using platform::gui::makeNamed;
+        form->cmdOK = makeNamed<QPushButton>(form, "cmdOK", "OK");
+        form->cmdCancel = makeNamed<QPushButton>(form, "cmdCancel", "Cancel");
+        form->cmdOK->setDefault(true);
+        connect(form->cmdOK, &QPushButton::clicked, form, &Form::cmdOK_Click);
+        connect(form->cmdCancel, &QPushButton::clicked, form, &Form::cmdCancel_Click);
+    }
+    // The dialog's buttons in a row, to the right.
+    static QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
 };

@@ -1,9 +1,10 @@
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 #include "platform/gui/forms.h"
 #include "platform/gui/named.h"
 #include "sheets/menu_state.h"
 
+#include <QHBoxLayout>
 #include <QRadioButton>
 
 BwDialog::BwDialog(const char* name, const QString& caption) : QDialog(mainForm()) {
@@ -22,4 +23,17 @@ QRadioButton* BwDialog::hiddenOption(const char* name) {
     opt->setAutoExclusive(false);
     opt->hide();
     return opt;
+}
+
+void BwDialog::hideWith(QRadioButton* outcome) {
+    outcome->setChecked(true);
+    hideDialog();
+}
+
+QHBoxLayout* BwDialog::buttonRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    return row;
 }
