@@ -140,18 +140,20 @@ void ControlEvents<Widget, Control>::keyPressEvent(QKeyEvent* e) {
     if (raiseKeyDown(static_cast<Control*>(this), *e)) Widget::keyPressEvent(e);
 }
 
+template <class Widget, class Control> void TextControlEvents<Widget, Control>::textChange() {
+    emit static_cast<Control*>(this)->Change();
+}
+
 template class ControlEvents<QLineEdit, TextBox>;
 template class ControlEvents<QPlainTextEdit, MultiLineTextBox>;
+template class TextControlEvents<QLineEdit, TextBox>;
+template class TextControlEvents<QPlainTextEdit, MultiLineTextBox>;
 template class ControlEvents<QComboBox, ComboBox>;
 
 // ---- Text boxes ------------------------------------------------------------
 
-TextBox::TextBox(QWidget* parent) : ControlEvents(parent) {
+TextBox::TextBox(QWidget* parent) : TextControlEvents(parent) {
     connect(this, &QLineEdit::textChanged, this, [this] { textChange(); });
-}
-
-void TextBox::textChange() {
-    emit Change();
 }
 
 BoundTextBox::BoundTextBox(QWidget* parent)
@@ -167,17 +169,13 @@ void BoundTextBox::textChange() {
     emit Change();
 }
 
-MultiLineTextBox::MultiLineTextBox(QWidget* parent) : ControlEvents(parent) {
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : TextControlEvents(parent) {
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] { textChange(); });
 }
 
 void MultiLineTextBox::setText(const QString& text) {
     if (toPlainText() != text) setPlainText(text);
-}
-
-void MultiLineTextBox::textChange() {
-    emit Change();
 }
 
 BoundMultiLineTextBox::BoundMultiLineTextBox(QWidget* parent)

@@ -77,6 +77,15 @@ private:
     bool inLostFocus_ = false;
 };
 
+// A text box's Change, raised for every change of its text.
+template <class Widget, class Control>
+class TextControlEvents : public ControlEvents<Widget, Control> {
+protected:
+    using ControlEvents<Widget, Control>::ControlEvents;
+    // Called for every change of the text; raises Change.
+    virtual void textChange();
+};
+
 // A control of `Control`'s kind that shows one field of a data control.
 template <class Control> class Bound : public Control {
 public:
@@ -90,7 +99,7 @@ protected:
 };
 
 // A single-line text box.
-class TextBox : public ControlEvents<QLineEdit, TextBox> {
+class TextBox : public TextControlEvents<QLineEdit, TextBox> {
     Q_OBJECT
 public:
     explicit TextBox(QWidget* parent = nullptr);
@@ -99,10 +108,6 @@ signals:
     void Change();
     void LostFocus();
     void KeyDown(int keyCode, int shift);
-
-protected:
-    // Called for every change of the text; raises Change.
-    virtual void textChange();
 };
 
 class BoundTextBox : public Bound<TextBox> {
@@ -115,7 +120,7 @@ protected:
 };
 
 // A multi-line text box (Tab moves on, as in the other boxes).
-class MultiLineTextBox : public ControlEvents<QPlainTextEdit, MultiLineTextBox> {
+class MultiLineTextBox : public TextControlEvents<QPlainTextEdit, MultiLineTextBox> {
     Q_OBJECT
 public:
     explicit MultiLineTextBox(QWidget* parent = nullptr);
@@ -126,9 +131,6 @@ signals:
     void Change();
     void LostFocus();
     void KeyDown(int keyCode, int shift);
-
-protected:
-    virtual void textChange();
 };
 
 class BoundMultiLineTextBox : public Bound<MultiLineTextBox> {
