@@ -1,9 +1,7 @@
 #include "workspace/frm_new_datasheet.h"
 
 #include "platform/geometry.h"
-#include "platform/gui/forms.h"
 #include "platform/gui/named.h"
-#include "platform/ui.h"
 #include "workspace/frm_new_worksheet.h"
 #include "workspace/sheet_names.h"
 
@@ -120,11 +118,5 @@ void frmNewDatasheet::cmdCancel_Click() {
 }
 
 void frmNewDatasheet::cmdOK_Click() {
-    const QString problem = sheetNameProblem(txtName->text());
-    if (!problem.isEmpty()) {
-        platform::MsgBox(problem);
-        txtName->setFocus();
-        return;
-    }
-    hideDialog();
+    if (sheetNameAccepted(txtName)) hideDialog();
 }

@@ -2,7 +2,6 @@
 
 #include "platform/geometry.h"
 #include "platform/gui/named.h"
-#include "platform/ui.h"
 #include "tables/globals.h"
 #include "workspace/sheet_names.h"
 
@@ -146,13 +145,7 @@ void frmNewWorksheet::Form_Activate() {
 }
 
 void frmNewWorksheet::cmdOK_Click() {
-    const QString problem = sheetNameProblem(txtName->text());
-    if (!problem.isEmpty()) {
-        platform::MsgBox(problem);
-        txtName->setFocus();
-        return;
-    }
-    hideDialog();
+    if (sheetNameAccepted(txtName)) hideDialog();
 }
 
 void frmNewWorksheet::cmdCancel_Click() {
