@@ -5,6 +5,7 @@
 #include "sheets/menu_state.h"
 
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QRadioButton>
 
 BwDialog::BwDialog(const char* name, const QString& caption) : QDialog(mainForm()) {
@@ -36,4 +37,12 @@ QHBoxLayout* BwDialog::buttonRow(std::initializer_list<QPushButton*> buttons) {
     for (QPushButton* button : buttons)
         row->addWidget(button);
     return row;
+}
+
+void OkCancelDialog::makeOkCancel() {
+    cmdOK = platform::gui::makeNamed<QPushButton>(this, "cmdOK", "OK");
+    cmdCancel = platform::gui::makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &OkCancelDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &OkCancelDialog::cmdCancel_Click);
 }

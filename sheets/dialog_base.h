@@ -5,14 +5,12 @@
 // as for buttons: Enter presses OK (the default button), Escape and the
 // window's close button run the Cancel handler, so a dialog closed by the
 // window manager never reads as OK.
-#include "platform/gui/named.h"
-
 #include <QDialog>
-#include <QPushButton>
 
 #include <initializer_list>
 
 class QHBoxLayout;
+class QPushButton;
 class QRadioButton;
 
 class BwDialog : public QDialog {
@@ -34,17 +32,25 @@ protected:
     // Sets the hidden option that tells the caller the outcome, then ends
     // the modal display.
     void hideWith(QRadioButton* outcome);
-
-    // Makes the form's buttons cmdOK "OK" (the default) and cmdCancel
-    // "Cancel", which run its cmdOK_Click and cmdCancel_Click.
-    template <class Form> void makeOkCancel(Form* form) {
-        using platform::gui::makeNamed;
-        form->cmdOK = makeNamed<QPushButton>(form, "cmdOK", "OK");
-        form->cmdCancel = makeNamed<QPushButton>(form, "cmdCancel", "Cancel");
-        form->cmdOK->setDefault(true);
-        connect(form->cmdOK, &QPushButton::clicked, form, &Form::cmdOK_Click);
-        connect(form->cmdCancel, &QPushButton::clicked, form, &Form::cmdCancel_Click);
-    }
     // The dialog's buttons in a row, to the right.
     static QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
+};
+
+// A dialog with OK and Cancel; Escape and the close button run Cancel's
+// handler.
+class OkCancelDialog : public BwDialog {
+    Q_OBJECT
+public:
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    virtual void cmdOK_Click() = 0;
+    virtual void cmdCancel_Click() = 0;
+
+protected:
+    using BwDialog::BwDialog;
+    // Makes cmdOK "OK" (the default) and cmdCancel "Cancel"; called after
+    // the dialog's own controls, so that Tab reaches the buttons last.
+    void makeOkCancel();
+    void cancelRequested() override { cmdCancel_Click(); }
 };

@@ -13,13 +13,13 @@
 
 using platform::gui::makeNamed;
 
-frmSelDataType::frmSelDataType() : BwDialog("frmSelDataType", "Select Data Type") {
+frmSelDataType::frmSelDataType() : OkCancelDialog("frmSelDataType", "Select Data Type") {
     lstSheets = makeNamed<QListWidget>(this, "lstSheets");
     lblNewType = makeNamed<QLabel>(this, "lblNewType", "New type dscription:");
     txtNewType = makeNamed<QLineEdit>(this, "txtNewType");
     lblNewType->setBuddy(txtNewType);
     cmdNewType = makeNamed<QPushButton>(this, "cmdNewType", "New Type");
-    makeOkCancel(this);
+    makeOkCancel();
     optNewType = hiddenOption("optNewType");
     optCancelled = hiddenOption("optCancelled");
 

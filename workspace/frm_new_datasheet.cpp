@@ -26,7 +26,7 @@ frmNewDatasheet::frmNewDatasheet()
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
     lstDatType->setMinimumWidth(platform::twipsToPixels(4200));
     lblDatType->setBuddy(lstDatType);
-    makeOkCancel(this);
+    makeOkCancel();
     optCancel = hiddenOption("optCancel");
 
     QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);

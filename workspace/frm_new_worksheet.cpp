@@ -30,7 +30,7 @@ frmNewWorksheet::frmNewWorksheet()
     select->addWidget(lstTemplates, 1);
     select->addStretch();
 
-    makeOkCancel(this);
+    makeOkCancel();
     optCancel = hiddenOption("optCancel");
 
     QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);

@@ -17,7 +17,7 @@
 using platform::twipsToPixels;
 using platform::gui::makeNamed;
 
-frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File ...") {
+frmSElWSFile::frmSElWSFile() : OkCancelDialog("frmSElWSFile", "Select Worksheet File ...") {
     imgLogo = makeNamed<QLabel>(this, "imgLogo");
     imgLogo->setPixmap(bandwrightLogo(72));
     imgLogo->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -28,7 +28,7 @@ frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File .
     cmdBrowse = makeNamed<QPushButton>(this, "cmdBrowse", "&Browse ...");
     cmdBrowse->setAutoDefault(false);
     optNewFile = makeNamed<QRadioButton>(this, "optNewFile", "&New Worksheet File");
-    makeOkCancel(this);
+    makeOkCancel();
     optCancelled = hiddenOption("optCancelled");
     optNewFile->setChecked(true);
 

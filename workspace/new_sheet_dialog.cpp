@@ -56,7 +56,7 @@ QGridLayout* frequencyRangeLayout(QLabel* label, QLineEdit* range, QLineEdit* fi
 }
 
 NewSheetDialog::NewSheetDialog(const char* objectName, const QString& caption, const Texts& texts)
-    : BwDialog(objectName, caption), blankBeforeFirstBand_(texts.blankBeforeFirstBand) {
+    : OkCancelDialog(objectName, caption), blankBeforeFirstBand_(texts.blankBeforeFirstBand) {
     lblName = makeNamed<QLabel>(this, "lblName", texts.name);
     txtName = makeNamed<QLineEdit>(this, "txtName");
     lblName->setBuddy(txtName);

@@ -9,7 +9,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
@@ -28,7 +27,7 @@ FrequencyRange frequencyRange(int bandSystem, int position);
 QGridLayout* frequencyRangeLayout(QLabel* label, QLineEdit* range, QLineEdit* firstBand,
                                   QScrollBar* bar);
 
-class NewSheetDialog : public BwDialog {
+class NewSheetDialog : public OkCancelDialog {
     Q_OBJECT
 public:
     QLabel* lblName = nullptr;
@@ -40,14 +39,12 @@ public:
     QScrollBar* scrRange = nullptr;
     QLineEdit* txtFreqRange = nullptr;
     QLineEdit* txtFirstBand = nullptr;
-    // Made by the dialog after its own controls (makeOkCancel, hiddenOption).
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    // Made by the dialog after its own controls, as OK and Cancel are.
     QRadioButton* optCancel = nullptr;
 
     void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
+    void cmdCancel_Click() override;
     void optOctave_Click();
     void optThirdOct_Click();
     void scrRange_Change();
@@ -65,7 +62,6 @@ protected:
 
     // The name label and box side by side.
     QHBoxLayout* nameLayout();
-    void cancelRequested() override { cmdCancel_Click(); }
 
 private:
     void showRange(const FrequencyRange& range);
