@@ -3,6 +3,7 @@
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/geometry.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
@@ -18,13 +19,6 @@
 #include <QPointer>
 
 namespace {
-
-struct BusyGuard {
-    BusyGuard() { gBusy = true; }
-    ~BusyGuard() { gBusy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
 
 // Refreshes a data control, once more through the fallback provider when the
 // first attempt fails. Throws the second failure.
@@ -104,7 +98,7 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
     const std::string path = file.toStdString();
     const std::string name = sheet.toStdString();
     try {
-        BusyGuard busy;
+        platform::FlagGuard busy(gBusy);
         if (const auto fault = sheetFault(path, name, isWorksheet)) throw db::Error(*fault);
         window->Data1.setRecordSource("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY " +
                                       db::quoteIdent("Code"));
