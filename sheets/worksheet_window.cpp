@@ -5,7 +5,6 @@
 #include "engine/number_format.h"
 #include "engine/recalc.h"
 #include "engine/summary.h"
-#include "platform/db/database.h"
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
@@ -30,7 +29,6 @@
 #include <QTableView>
 
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -55,16 +53,6 @@ bool sameCellValue(const db::Value& a, const db::Value& b) {
     double x = 0, y = 0;
     if (number(a, x) && number(b, y)) return x == y;
     return valueText(a) == valueText(b);
-}
-
-// Reads the rows again after a write the file did not keep, on the same record.
-void showStored(db::Recordset& rs) {
-    try {
-        const int at = rs.AbsolutePosition();
-        rs.Requery();
-        if (at >= 1 && at <= rs.RecordCount()) rs.setAbsolutePosition(at);
-    } catch (const std::exception&) {
-    }
 }
 
 } // namespace
@@ -404,10 +392,9 @@ void WorksheetWindow::Form_Activate() {
 }
 
 void WorksheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     CloseSheetForm(this);
 }
@@ -415,7 +402,8 @@ void WorksheetWindow::Form_Unload() {
 void WorksheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    BackupSheet(false);
+    QString failure;
+    if (BackupSheet(false, &failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool WorksheetWindow::commitRecord() {
@@ -448,6 +436,7 @@ void WorksheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j)
         if (Lev(j)) Lev(j)->setReadOnly(!record);
@@ -472,6 +461,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     bool changed = false;
+    QString backupFailure;
     if (box && atRecord(rs)) {
         const std::string type = valueText(rs.Fields(kFieldType).value());
         const double stored = bandValue(rs.Fields(7 + index).value());
@@ -482,36 +472,16 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
             } else {
-                // The backup and the level it backs up are one commit.
-                const QString backupCaption = gBackupCaption;
-                const QString backupFile = gBackupFile;
-                QAction* undo = menuItem("mnuEditUndo");
-                const bool undoEnabled = undo && undo->isEnabled();
-                std::optional<db::Database::Transaction> tx;
-                try {
-                    tx.emplace(*rs.database());
-                } catch (const std::exception&) {
-                }
-                BackupSheet(false);
+                // The level is stored even when its backup fails; the user hears which.
+                BackupSheet(false, &backupFailure);
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     rs.Update();
-                    if (tx) tx->commit();
                     changed = true;
                 } catch (const std::exception& e) {
-                    const bool written = !rs.editing(); // only the commit failed
                     try {
                         rs.CancelUpdate();
                     } catch (const std::exception&) {
-                    }
-                    if (tx) {
-                        // Rolled back: the backup is the one before, and so
-                        // is the level in the file.
-                        tx.reset();
-                        gBackupCaption = backupCaption;
-                        gBackupFile = backupFile;
-                        if (undo) undo->setEnabled(undoEnabled);
-                        if (written) showStored(rs);
                     }
                     platform::MsgBox(QString::fromStdString(e.what()));
                     FillLevBoxes(n);
@@ -526,6 +496,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         mLevelChanged = true;
         FillChart(n, firstBand());
         FillLevBoxes(n);
+        if (!backupFailure.isEmpty()) platform::MsgBox(keptWithoutUndo(backupFailure));
     }
     if (gNextLev > 0) {
         if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
@@ -673,7 +644,10 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
     } else if (colIndex >= 4) {
         mCellChanged = true;
         const std::string t = valueText(newValue);
-        if (newValue.isNull() || t.empty() || t == "." || t == "X") newValue = db::Value("-999");
+        if (newValue.isNull() || t.empty() || t == "." || t == "X")
+            newValue = db::Value("-999");
+        else if (const auto v = decimalCommaNumber(QString::fromStdString(t)))
+            newValue = db::Value(*v);
     }
     backupBeforeEdit(); // the file still holds the sheet before this edit
 }
