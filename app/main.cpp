@@ -1,3 +1,4 @@
+#include "app/guarded_application.h"
 #include "app/start.h"
 #include "platform/clock.h"
 #include "platform/gui/printer_dialog.h"
@@ -44,7 +45,7 @@ protected:
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    BandwrightApplication app(argc, argv);
     QApplication::setApplicationName("Bandwright");
     QApplication::setApplicationVersion("3.4");
     platform::QtDialogHandler dialogs;

@@ -110,7 +110,8 @@ void DatasheetWindow::buildControls() {
     const int n = bandCount();
     grdSpectra = makeNamed<platform::DataGrid>(this, "grdSpectra");
     grdSpectra->setDataSource(&Data1);
-    grdSpectra->setColumns({{"Code", "Number"}, {"Description", "Description"}});
+    // The number is the spectrum's place, kept by the Edit commands.
+    grdSpectra->setColumns({{"Code", "Number", true}, {"Description", "Description"}});
     grdSpectra->setColumnWidth(0, 900);
     grdSpectra->setColumnWidth(1, 2800);
     chtDisp = makeNamed<platform::gui::Chart>(this, "chtDisp");
@@ -495,10 +496,9 @@ void DatasheetWindow::Form_Activate() {
 }
 
 void DatasheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     QMdiArea* mdi = mdiArea();
     const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
@@ -509,15 +509,16 @@ void DatasheetWindow::Form_Unload() {
     }
 }
 
-bool DatasheetWindow::takeBackup() {
+bool DatasheetWindow::takeBackup(QString* failure) {
     // A backup of another sheet has another structure: start it afresh.
-    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
 void DatasheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    takeBackup();
+    QString failure;
+    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool DatasheetWindow::commitRecord() {
@@ -555,6 +556,7 @@ void DatasheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j) {
         platform::gui::TextBox* box = Lev(j);
@@ -616,13 +618,8 @@ void DatasheetWindow::grdSpectra_LostFocus() {
     commitRecord();
 }
 
-void DatasheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
-                                                 db::Value& newValue, bool& cancel) {
-    if (colIndex == 0) {
-        // The number is the spectrum's place, kept by the Edit commands.
-        cancel = true;
-        return;
-    }
+void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
+                                                 db::Value& newValue, bool&) {
     if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
 }
 
@@ -681,9 +678,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
             if (!levelFromText(text, value)) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
-            } else if (takeBackup()) {
-                FillLevBoxes(n); // no edit without its undo backup
             } else {
+                // The level is stored even when its backup fails; the user hears which.
+                QString backupFailure;
+                takeBackup(&backupFailure);
+                bool stored = false;
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     BandArray bands;
@@ -698,12 +697,15 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
                     rs.Update();
                     rs.Move(0);
+                    stored = true;
                 } catch (const std::exception& e) {
                     discardEdit();
                     platform::MsgBox(QString::fromStdString(e.what()));
                 }
                 FillChart(n, firstBand());
                 FillLevBoxes(n);
+                if (stored && !backupFailure.isEmpty())
+                    platform::MsgBox(keptWithoutUndo(backupFailure));
             }
         }
     }
