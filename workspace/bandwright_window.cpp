@@ -4,6 +4,7 @@
 #include "editing/imports.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
+#include "platform/db/file_lock.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
@@ -73,10 +74,12 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    if (!gFilePath.isEmpty() &&
+    // A file only viewed here is another program's to compact.
+    if (!gFilePath.isEmpty() && db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();
+    db::releaseAllFiles();
 }
 
 Bandwright& mainWindow() {

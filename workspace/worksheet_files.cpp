@@ -3,6 +3,7 @@
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/db/file_copy.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/forms.h"
 #include "platform/settings.h"
@@ -98,6 +99,22 @@ void rebind(SheetWindow& w, const QString& from, const QString& to) {
 
 } // namespace
 
+bool takeWorksheetFile(const QString& path) {
+    const std::string file = path.toStdString();
+    if (db::heldAs(file) || !QFileInfo::exists(path)) return false;
+    db::holdFile(file);
+    return true;
+}
+
+void tellIfViewingOnly(const QString& path) {
+    if (db::heldAs(path.toStdString()) != db::FileHold::Viewing) return;
+    platform::MsgBox("The file \"" + path +
+                         "\" is open in another Bandwright.\n\nIt opens here for viewing only: "
+                         "nothing in it can be changed here. To work on it, close it in the other "
+                         "Bandwright, or save a copy with File > Save File As.",
+                     platform::vbExclamation);
+}
+
 void setMainCaption(const QString& path) {
     if (QWidget* main = mainForm())
         main->setWindowTitle(path.isEmpty() ? QStringLiteral("Bandwright")
@@ -127,9 +144,11 @@ bool NewWSFile() {
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    db::holdFile(path.toStdString());
     gFilePath = path;
     setMainCaption(path);
     closeOldFileWindows();
+    db::releaseAllFiles(path.toStdString());
     updatePrevFilesReported(path, PrevFilesUpdate::Created);
     SetMenus(kMenuFileOpen);
     if (!platform::gui::formsOfKind(FormKind::Datasheet).empty()) SetMenus(kMenuDatasheet);
@@ -138,9 +157,13 @@ bool NewWSFile() {
 
 bool OpenFile(const QString& path) {
     long long rows = 0;
+    // Taken before the file is read, so that a file another program writes
+    // is only read here.
+    const bool taken = takeWorksheetFile(path);
     try {
         auto database = db::Database::open(path.toStdString());
         if (!hasSheetsList(*database)) {
+            if (taken) db::releaseFile(path.toStdString());
             platform::MsgBox("Database does not contain a 'Sheets List' table");
             return true;
         }
@@ -154,11 +177,18 @@ bool OpenFile(const QString& path) {
         }
         rows = database->scalar("SELECT count(*) FROM " + db::quoteIdent(db::kSheetsList)).toLong();
     } catch (const std::exception& e) {
+        if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    if (taken) tellIfViewingOnly(path);
+    // What a killed program of ours left beside the file; none is at work
+    // on them while this one writes the file.
+    if (db::heldAs(path.toStdString()) == db::FileHold::Writing)
+        db::removeWorkFiles(path.toStdString());
 
     closeOldFileWindows();
+    db::releaseAllFiles(path.toStdString());
     gFilePath = path;
     setMainCaption(path);
     updatePrevFilesReported(path, PrevFilesUpdate::Opened);
@@ -208,15 +238,20 @@ bool SaveFileAs(const QString& path) {
                          platform::vbYesNo + platform::vbQuestion + platform::vbDefaultButton2) !=
             platform::vbYes)
         return true;
+    // Held while it is written, so that no other program takes it meanwhile.
+    const bool taken = !db::heldAs(path.toStdString());
+    db::holdFile(path.toStdString());
     try {
         db::copyDatabaseFile(old.toStdString(), path.toStdString());
     } catch (const std::exception& e) {
+        if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox("Error copying file\n\n" + QString::fromStdString(e.what()));
         return true;
     }
 
     setMainCaption(path);
     gFilePath = path;
+    db::releaseFile(old.toStdString());
     QStringList failed;
     for (SheetWindow* w : windows) {
         try {

@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 
 #include <QString>
@@ -541,7 +542,8 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     }
     // A read-only file opens for reading; the engine is told so too, and
     // every statement that would write is stopped before it runs.
-    const std::optional<std::string> readOnly = readOnlyReason(path);
+    std::optional<std::string> readOnly = readOnlyReason(path);
+    if (!readOnly) readOnly = viewingReason(path);
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;
@@ -789,8 +791,13 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
     // A read-only file stays as it is, even where its folder would let the
     // rename through.
     if (auto why = readOnlyReason(path)) throw Error(*why);
+    // Another program reading the old file would go on with a file no one sees.
+    if (heldAs(path) == FileHold::Viewing || openElsewhere(path))
+        throw Error("The file \"" + path +
+                    "\" is open in another Bandwright; it is compacted only when no other "
+                    "Bandwright has it open");
     fs::path work = target;
-    work += ".compact~";
+    work += kCompactSuffix;
     auto cleanup = [&] {
         std::error_code ec;
         fs::remove(work, ec);

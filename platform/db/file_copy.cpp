@@ -1,6 +1,7 @@
 #include "platform/db/file_copy.h"
 
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 
 #include <filesystem>
 
@@ -15,8 +16,13 @@ void copyDatabaseFile(const std::string& source, const std::string& dest) {
     if (!ec && from == to) throw Error("A file cannot be copied onto itself");
     if (fs::is_directory(dest, ec)) throw Error("\"" + dest + "\" is a folder");
 
+    if (fs::exists(to, ec) && openElsewhere(to.string()))
+        throw Error("\"" + dest +
+                    "\" is open in another Bandwright; it cannot be replaced while it is open "
+                    "there");
+
     fs::path work = to;
-    work += ".saving~";
+    work += kSavingSuffix;
     auto cleanup = [&] {
         std::error_code e;
         fs::remove(work, e);
