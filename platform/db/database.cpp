@@ -602,6 +602,10 @@ Value Database::scalar(std::string_view sql, const std::vector<Value>& params) {
     return st.column(0);
 }
 
+std::int64_t Database::dataVersion() {
+    return scalar("PRAGMA data_version").toLong();
+}
+
 Database::Transaction::Transaction(Database& db) : db_(db) {
     db_.Execute("SAVEPOINT bw_tx");
 }

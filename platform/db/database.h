@@ -128,6 +128,10 @@ public:
         bool done_ = false;
     };
 
+    // Changes when another connection (of this program or another) has
+    // committed a change to the file since this one last looked.
+    std::int64_t dataVersion();
+
     // The engine's last error text.
     std::string lastError() const;
     [[noreturn]] void fail(const std::string& what) const;
