@@ -27,6 +27,15 @@ bool BackupSheet(bool recreate) {
     if (path.empty()) return false;
     const QString caption = window->caption();
     const std::string sheet = caption.mid(11).toStdString();
+    // A file gone from under the window takes no more edits: the edit
+    // itself says so.
+    if (const auto own =
+            window->Data1.recordset().isOpen() ? window->Data1.recordset().database() : nullptr;
+        own && own->gone()) {
+        gBackupCaption.clear();
+        enableUndo(false);
+        return false;
+    }
     try {
         auto database = db::Database::open(path);
         if (database->readOnly()) {

@@ -223,9 +223,14 @@ bool SaveFileAs(const QString& path) {
         return true;
     }
     const std::vector<SheetWindow*> windows = worksheetWindowsOf(old);
+    // A file deleted while open is still read through a window's connection.
+    std::shared_ptr<db::Database> held;
+    for (SheetWindow* w : windows)
+        if (w->Data1.recordset().isOpen() && w->Data1.recordset().database()->gone())
+            held = w->Data1.recordset().database();
     try {
         // What is typed but not yet written goes into the copy too.
-        for (SheetWindow* w : windows) {
+        for (SheetWindow* w : held ? std::vector<SheetWindow*>() : windows) {
             commitEdit(w->Data1);
             commitEdit(w->Data2);
         }
@@ -242,7 +247,10 @@ bool SaveFileAs(const QString& path) {
     const bool taken = !db::heldAs(path.toStdString());
     db::holdFile(path.toStdString());
     try {
-        db::copyDatabaseFile(old.toStdString(), path.toStdString());
+        if (held)
+            db::copyDatabaseFile(*held, path.toStdString());
+        else
+            db::copyDatabaseFile(old.toStdString(), path.toStdString());
     } catch (const std::exception& e) {
         if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox("Error copying file\n\n" + QString::fromStdString(e.what()));
@@ -256,6 +264,9 @@ bool SaveFileAs(const QString& path) {
     for (SheetWindow* w : windows) {
         try {
             rebind(*w, old, path);
+            // The window sees its new file: a copy of one only viewed can be edited.
+            db::Recordset& rs = w->Data1.recordset();
+            if (rs.isOpen() && !rs.eof() && !rs.bof()) rs.Move(0);
         } catch (const std::exception& e) {
             failed << w->sheetName() + ": " + QString::fromStdString(e.what());
         }

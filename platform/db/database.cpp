@@ -328,6 +328,20 @@ bool startsWithJetHeader(const char* head, size_t n) {
            std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
 }
 
+// The first write to a file that is gone says what happened and what can
+// be done; later ones only that it is gone.
+std::string goneMessage(const std::string& path) {
+    static std::vector<std::string> told;
+    const std::string gone = "The file \"" + path + "\" is no longer there";
+    if (std::find(told.begin(), told.end(), path) != told.end())
+        return gone + "; nothing can be stored in it. File > Save File As saves what the "
+                      "windows show under a new name";
+    told.push_back(path);
+    return gone +
+           ": it was deleted or moved while it was open, and nothing more can be stored in it. "
+           "The windows still show what it held: File > Save File As saves that under a new name";
+}
+
 } // namespace
 
 std::string quoteIdent(std::string_view name) {
@@ -429,13 +443,17 @@ void Statement::bindAll(const std::vector<Value>& params) {
 }
 
 bool Statement::step() {
-    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_))
+    // A copy of the file (VACUUM INTO) writes only the copy.
+    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_) &&
+        !equalNoCase(std::string_view(sqlite3_sql(st_)).substr(0, 11), "VACUUM INTO"))
         throw Error(db_->readOnlyReason_);
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     sqlite3_reset(st_);
     const int ext = sqlite3_extended_errcode(db_->handle());
+    if (ext == SQLITE_READONLY_DBMOVED || (!sqlite3_stmt_readonly(st_) && db_->gone()))
+        throw Error(goneMessage(db_->path()));
     if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
         db_->fail("The change would give two records the same value in a unique index");
     if (ext == SQLITE_CONSTRAINT_CHECK)
@@ -514,7 +532,20 @@ std::shared_ptr<Database> Database::openHandle(const std::string& path, int flag
     sqlite3_extended_result_codes(h, 1);
     sqlite3_busy_timeout(h, 2000);
     sqlite3_create_collation_v2(h, "NOCASE", SQLITE_UTF8, nullptr, collateNoCase, nullptr);
-    return std::shared_ptr<Database>(new Database(h, path));
+    std::shared_ptr<Database> db(new Database(h, path));
+    struct stat st {};
+    db->fullPath_ = full;
+    if (::stat(full.c_str(), &st) == 0) {
+        db->device_ = st.st_dev;
+        db->inode_ = st.st_ino;
+    }
+    return db;
+}
+
+bool Database::gone() const {
+    if (inode_ == 0) return false; // made by create() before the file was there
+    struct stat st {};
+    return ::stat(fullPath_.c_str(), &st) != 0 || st.st_dev != device_ || st.st_ino != inode_;
 }
 
 std::shared_ptr<Database> Database::open(const std::string& path) {

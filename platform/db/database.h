@@ -87,7 +87,12 @@ public:
     const std::string& path() const { return path_; }
     // Opened from a file that cannot be written: reads work, every statement
     // that would write throws db::Error naming the file as read-only.
-    bool readOnly() const { return !readOnlyReason_.empty(); }
+    // Also true once the file is gone (see gone()).
+    bool readOnly() const { return !readOnlyReason_.empty() || gone(); }
+    // True when the path no longer names the file this connection opened:
+    // deleted or moved while open. What it held is still read through the
+    // connection, and can be saved elsewhere (VACUUM INTO).
+    bool gone() const;
     sqlite3* handle() const { return db_; }
 
     // Runs one SQL statement with bound values; returns the rows it changed.
@@ -147,7 +152,9 @@ private:
     friend class Statement;
     sqlite3* db_ = nullptr;
     std::string path_;
-    std::string readOnlyReason_; // the message for a write; "" when writable
+    std::string readOnlyReason_;                // the message for a write; "" when writable
+    std::string fullPath_;                      // as opened, whatever the working folder
+    unsigned long long device_ = 0, inode_ = 0; // of the file opened
 };
 
 // Steps of a compaction, for tests that interrupt it.

@@ -7,7 +7,9 @@
 
 namespace db {
 
-void copyDatabaseFile(const std::string& source, const std::string& dest) {
+namespace {
+
+void copyTo(const std::string& source, Database* open, const std::string& dest) {
     namespace fs = std::filesystem;
     if (dest.empty()) throw Error("No file name was given for the copy");
     std::error_code ec;
@@ -29,7 +31,9 @@ void copyDatabaseFile(const std::string& source, const std::string& dest) {
     };
     try {
         cleanup();
-        {
+        if (open) {
+            open->Execute("VACUUM INTO ?", {Value(work.string())});
+        } else {
             auto db = Database::open(source);
             db->Execute("VACUUM INTO ?", {Value(work.string())});
         }
@@ -44,6 +48,16 @@ void copyDatabaseFile(const std::string& source, const std::string& dest) {
         cleanup();
         throw;
     }
+}
+
+} // namespace
+
+void copyDatabaseFile(const std::string& source, const std::string& dest) {
+    copyTo(source, nullptr, dest);
+}
+
+void copyDatabaseFile(Database& source, const std::string& dest) {
+    copyTo(source.path(), &source, dest);
 }
 
 } // namespace db

@@ -541,12 +541,36 @@ TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
     EXPECT_EQ(script_->prompts().size(), asked);
     EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
 
+    // A copy of it under a new name is this program's to write.
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    start();
+    w = activeWorksheet();
+    ASSERT_TRUE(w);
+    const QString mine = path("mine.bwdb");
+    script_->answerSaveFile(mine);
+    click("mnuFileSaveFileAs");
+    EXPECT_EQ(caption(), "Bandwright: " + mine);
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    typeLevel(w->Lev(1), "12");
+    EXPECT_EQ(firstBands(mine), (std::vector<double>{12, 20, 30}));
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    script_->answerMsgBox(platform::vbNo);
+    exitProgram();
+    EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
+    const auto answered = script_->prompts().size();
+
     // The other program dies; its lock file stays, and the next open writes
     // the file and clears what killed programs left.
     a.kill();
     EXPECT_TRUE(std::filesystem::exists(file.toStdString() + ".lock"));
     startWith(file, "Sheet");
-    EXPECT_EQ(script_->prompts().size(), asked);
+    EXPECT_EQ(script_->prompts().size(), answered);
     for (const std::string& f : leftovers)
         EXPECT_FALSE(std::filesystem::exists(f)) << f;
     w = activeWorksheet();
@@ -557,6 +581,38 @@ TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
     exitProgram();
     EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".lock"));
     gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSavesIt) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    startWith(file, "Sheet");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    std::filesystem::remove(file.toStdString());
+
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(1), "15");
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_EQ(script_->prompts()[0],
+              "The file \"" + file +
+                  "\" is no longer there: it was deleted or moved while it was open, and nothing "
+                  "more can be stored in it. The windows still show what it held: File > Save "
+                  "File As saves that under a new name");
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(2), "25");
+    ASSERT_EQ(script_->prompts().size(), 2u);
+    EXPECT_TRUE(script_->prompts()[1].startsWith("The file \"" + file + "\" is no longer there;"))
+        << script_->prompts()[1].toStdString();
+
+    script_->answerSaveFile(path("saved"));
+    click("mnuFileSaveFileAs");
+    const QString saved = path("saved.bwdb");
+    EXPECT_EQ(script_->prompts().size(), 2u);
+    EXPECT_EQ(caption(), "Bandwright: " + saved);
+    EXPECT_EQ(firstBands(saved), (std::vector<double>{10, 20, 30}));
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(saved), (std::vector<double>{15, 20, 30}));
+    EXPECT_EQ(script_->prompts().size(), 2u);
 }
 
 } // namespace
