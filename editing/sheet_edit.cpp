@@ -3,11 +3,11 @@
 #include "editing/spectrum_refs.h"
 #include "engine/globals.h"
 #include "engine/recalc.h"
-#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/data_grid.h"
 #include "platform/ui.h"
+#include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/sheet_display.h"
 #include "sheets/sheet_window.h"
@@ -253,18 +253,9 @@ SheetWindow* activeSheetWindow() {
 }
 
 bool viewMadeStale(SheetWindow& window) {
-    db::Recordset& rs = window.Data1.recordset();
-    // A worksheet file this program writes is written by no other.
-    if (!rs.isOpen() ||
-        db::heldAs(window.txtDBName->text().toStdString()) == db::FileHold::Writing ||
-        rs.matchesFile())
-        return false;
-    showSheetChanges(window, rs.AbsolutePosition(), false);
-    platform::MsgBox("\"" + window.sheetName() +
-                         "\" was changed in its file by another Bandwright since this window "
-                         "showed it. The window now shows the file as it is, and nothing was "
-                         "done: check the spectra and give the command again.",
-                     platform::vbExclamation);
+    if (!changedElsewhere(window)) return false;
+    showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
+    platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);
     return true;
 }
 

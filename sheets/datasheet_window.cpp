@@ -26,6 +26,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
+#include <algorithm>
 
 using platform::gui::indexedName;
 using platform::gui::makeNamed;
@@ -420,6 +421,21 @@ void DatasheetWindow::setFilter(const QString& type) {
     Data1.Refresh();
 }
 
+// The records as the file holds them now, the cursor where it was.
+void DatasheetWindow::rereadRecords() {
+    db::Recordset& rs = Data1.recordset();
+    const int position = rs.AbsolutePosition();
+    try {
+        if (rs.editing()) rs.CancelUpdate();
+        rs.Requery();
+        if (position >= 1 && rs.RecordCount() > 0)
+            rs.setAbsolutePosition(std::min(position, rs.RecordCount()));
+    } catch (const std::exception&) {
+        // reloadAll() below reports what cannot be read
+    }
+    reloadAll();
+}
+
 void DatasheetWindow::reloadAll() {
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
@@ -658,6 +674,12 @@ void DatasheetWindow::Lev_LostFocus(int index) {
             if (!levelFromText(text, value)) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
+            } else if (changedElsewhere(*this)) {
+                // The record shown may not be the one in the file any more.
+                rereadRecords();
+                platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" +
+                                     text.trimmed() + ") was not stored.",
+                                 platform::vbExclamation);
             } else if (takeBackup()) {
                 FillLevBoxes(n); // no edit without its undo backup
             } else {

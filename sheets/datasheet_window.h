@@ -81,6 +81,7 @@ public:
     // and rebuilds the type selector, keeping the filter while its type is
     // still in use (else every spectrum is shown).
     void reloadAll();
+    void rereadRecords();
 
     // Writes the current record's pending edit; a failure is shown and the
     // edit dropped.

@@ -2,6 +2,8 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
+#include "platform/db/recordset.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -87,4 +89,18 @@ void CompactFile() {
     } catch (const std::exception& e) {
         platform::MsgBox("Error compacting database. " + QString::fromStdString(e.what()));
     }
+}
+
+bool changedElsewhere(SheetWindow& window) {
+    db::Recordset& rs = window.Data1.recordset();
+    if (!rs.isOpen() || db::heldAs(window.txtDBName->text().toStdString()) == db::FileHold::Writing)
+        return false;
+    return !rs.matchesFile();
+}
+
+QString changedElsewhereText(const QString& sheet) {
+    return "\"" + sheet +
+           "\" was changed in its file by another Bandwright since this window showed it. The "
+           "window now shows the file as it is, and nothing was done: check the spectra and give "
+           "the command again.";
 }

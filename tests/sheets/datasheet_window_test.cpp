@@ -605,6 +605,26 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
     EXPECT_EQ(script.prompts().back(), told);
     EXPECT_EQ(inFile(), QStringList({"Pump B", "Cooler", "Heater", "Chiller"}));
     EXPECT_EQ(script.prompts().size(), 2u);
+
+    // A level typed into Chiller after another insert is not stored on
+    // whatever now stands in its place; typed again, it lands on Chiller.
+    for (int p = 1; p <= rs.RecordCount(); ++p)
+        if (rs.peek(p, 1).toText() == "Chiller") rs.setAbsolutePosition(p);
+    QApplication::processEvents();
+    otherInsertsAt2("Dryer");
+    script.answerMsgBox(platform::vbOK);
+    type(w->Lev(1), "11");
+    EXPECT_EQ(script.prompts().back(), told + " The level typed (11) was not stored.");
+    EXPECT_EQ(
+        file_->database()->scalar("SELECT count(*) FROM " + table + " WHERE L1 = 11").toLong(), 0);
+    for (int p = 1; p <= rs.RecordCount(); ++p)
+        if (rs.peek(p, 1).toText() == "Chiller") rs.setAbsolutePosition(p);
+    QApplication::processEvents();
+    type(w->Lev(1), "11");
+    EXPECT_EQ(
+        file_->database()->scalar("SELECT Description FROM " + table + " WHERE L1 = 11").toText(),
+        "Chiller");
+    EXPECT_EQ(script.prompts().size(), 3u);
 }
 
 } // namespace
