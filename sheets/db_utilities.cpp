@@ -11,12 +11,39 @@
 
 #include <QAction>
 
+#include <cstdint>
+#include <string_view>
+
 namespace {
 
 const char* const kBackupTable = "~Backup";
 
 void enableUndo(bool on) {
     if (QAction* undo = menuItem("mnuEditUndo")) undo->setEnabled(on);
+}
+
+// In a file other programs write too, the backup table is theirs as well: a
+// fingerprint of it as this program left it shows whether it still is that
+// (0 where no other program writes the file).
+std::uint64_t gBackupPrint = 0;
+
+std::uint64_t backupPrint(db::Database& database) {
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
+    const auto mix = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+    };
+    db::Statement st(database, "SELECT * FROM " + db::quoteIdent(kBackupTable));
+    while (st.step())
+        for (int i = 0; i < st.columnCount(); ++i) {
+            const db::Value v = st.column(i);
+            const char kind = static_cast<char>(v.kind());
+            mix(std::string_view(&kind, 1));
+            mix(v.toText());
+        }
+    return h == 0 ? 1 : h;
 }
 
 } // namespace
@@ -65,6 +92,7 @@ bool BackupSheet(bool recreate) {
         database->Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
                           db::quoteIdent(sheet));
         tx.commit();
+        gBackupPrint = db::heldAs(path) == db::FileHold::Writing ? 0 : backupPrint(*database);
     } catch (const std::exception& e) {
         gBackupCaption.clear();
         gBackupFile.clear();
@@ -103,4 +131,14 @@ QString changedElsewhereText(const QString& sheet) {
            "\" was changed in its file by another Bandwright since this window showed it. The "
            "window now shows the file as it is, and nothing was done: check the spectra and give "
            "the command again.";
+}
+
+bool backupReplacedElsewhere(db::Database& database) {
+    return gBackupPrint != 0 && backupPrint(database) != gBackupPrint;
+}
+
+void disownBackup() {
+    gBackupCaption.clear();
+    gBackupFile.clear();
+    enableUndo(false);
 }

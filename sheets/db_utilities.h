@@ -36,3 +36,9 @@ void CompactFile();
 bool changedElsewhere(SheetWindow& window);
 // What the user is told when a window was reread for that reason.
 QString changedElsewhereText(const QString& sheet);
+
+// True when another program replaced the backup table since this one last
+// took its backup (in a file other programs write too).
+bool backupReplacedElsewhere(db::Database& database);
+// The backup belongs to no window any more: Undo is not available.
+void disownBackup();

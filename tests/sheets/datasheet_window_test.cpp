@@ -625,6 +625,34 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
         file_->database()->scalar("SELECT Description FROM " + table + " WHERE L1 = 11").toText(),
         "Chiller");
     EXPECT_EQ(script.prompts().size(), 3u);
+
+    // Undo would take back the other program's insert too: refused.
+    const QStringList before = {"Pump B", "Evaporator", "Dryer", "Cooler", "Heater", "Chiller"};
+    otherInsertsAt2("Evaporator");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditUndo");
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile(), before);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // Nor is an undo copy swapped in that the other program replaced.
+    QApplication::setActiveWindow(main_); // as the user's click on the window does
+    type(w->Lev(2), "12");
+    const auto stored = [&] {
+        return file_->database()
+            ->scalar("SELECT count(*) FROM " + table + " WHERE L2 = 12")
+            .toLong();
+    };
+    ASSERT_EQ(stored(), 1);
+    db::Database::open(path_)->Execute("DELETE FROM \"~Backup\"");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditUndo");
+    EXPECT_EQ(script.prompts().back(), "The undo copy of \"" + QString::fromStdString(kPumps) +
+                                           "\" was replaced by another Bandwright, so the last "
+                                           "change cannot be undone. Nothing was changed.");
+    EXPECT_EQ(inFile(), before);
+    EXPECT_EQ(stored(), 1);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
 }
 
 } // namespace
