@@ -76,6 +76,7 @@ void EditMenu::mnuEditUndo_Click() {
             return;
         }
         swapWithBackup(*database, sheet);
+        noteBackup(*database);
     } catch (const std::exception&) {
         notice.reset();
         platform::MsgBox("Error in undo");

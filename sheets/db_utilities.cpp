@@ -92,7 +92,7 @@ bool BackupSheet(bool recreate) {
         database->Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
                           db::quoteIdent(sheet));
         tx.commit();
-        gBackupPrint = db::heldAs(path) == db::FileHold::Writing ? 0 : backupPrint(*database);
+        noteBackup(*database);
     } catch (const std::exception& e) {
         gBackupCaption.clear();
         gBackupFile.clear();
@@ -131,6 +131,10 @@ QString changedElsewhereText(const QString& sheet) {
            "\" was changed in its file by another Bandwright since this window showed it. The "
            "window now shows the file as it is, and nothing was done: check the spectra and give "
            "the command again.";
+}
+
+void noteBackup(db::Database& database) {
+    gBackupPrint = db::heldAs(database.path()) == db::FileHold::Writing ? 0 : backupPrint(database);
 }
 
 bool backupReplacedElsewhere(db::Database& database) {

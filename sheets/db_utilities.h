@@ -37,6 +37,8 @@ bool changedElsewhere(SheetWindow& window);
 // What the user is told when a window was reread for that reason.
 QString changedElsewhereText(const QString& sheet);
 
+// Notes the backup table as this program left it (after a backup or an Undo).
+void noteBackup(db::Database& database);
 // True when another program replaced the backup table since this one last
 // took its backup (in a file other programs write too).
 bool backupReplacedElsewhere(db::Database& database);
