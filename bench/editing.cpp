@@ -6,6 +6,7 @@
 // removed at exit.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
@@ -70,6 +71,8 @@ std::string workCopy(const std::string& path) {
 }
 
 WorksheetWindow* openWindow(const std::string& path) {
+    // As the program holds the worksheet file it opens.
+    db::holdFile(path);
     WorksheetWindow* w = newWorksheetWindow(2, 1);
     gActiveSheet = w;
     if (OpenSheetForm(w, QString::fromStdString(path), "Sheet", 2, 13, 1, true)) std::abort();
