@@ -25,7 +25,8 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@rc=0; for b in $(BUILD)/bench/bench_*; do \
+	  [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; $$b || rc=1; done; exit $$rc
 
 clean:
 	rm -rf $(BUILD)

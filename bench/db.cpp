@@ -1,8 +1,8 @@
 // The database layer on third-octave worksheets of 100, 1,000 and 10,000
 // spectra in a file on disk: refreshing a data control (opening the sheet as
-// a worksheet window does), walking the record set, a batch update of one
-// band in every record, and the backup copy of a sheet (structure copy and
-// INSERT ... SELECT).
+// a worksheet window does), walking the record set reading every band, a
+// batch update of one band in every record, and the backup copy of a sheet
+// (structure copy and INSERT ... SELECT).
 #include "platform/db/data_control.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
@@ -54,7 +54,7 @@ void BM_Refresh(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void BM_WalkAllFields(benchmark::State& state) {
+void BM_WalkAllBands(benchmark::State& state) {
     auto db = db::Database::open(sheetFile(static_cast<int>(state.range(0))));
     auto rs = db->OpenRecordset(kSheet);
     for (auto _ : state) {
@@ -92,7 +92,7 @@ void BM_BackupCopy(benchmark::State& state) {
 
 #define SIZES ->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity()
 BENCHMARK(BM_Refresh) SIZES;
-BENCHMARK(BM_WalkAllFields) SIZES;
+BENCHMARK(BM_WalkAllBands) SIZES;
 BENCHMARK(BM_UpdateBatchOneBandEach) SIZES;
 BENCHMARK(BM_BackupCopy) SIZES;
 

@@ -2,7 +2,8 @@
 // disk, offscreen: opening the grid on a refreshed data control and drawing
 // it, scrolling it by a page and drawing again, and a batch clone writing one
 // band of every record (as the recalculation does) while the grid shows the
-// rows and hears of every change.
+// rows and hears of every change. The file lives in a scratch folder
+// removed at exit.
 #include "platform/db/data_control.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
@@ -13,14 +14,13 @@
 #include <QScrollBar>
 #include <QTableView>
 
+#include "bench/scratch_dir.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,8 +30,7 @@ constexpr int kRecords = 10000;
 const std::string& sheetFile() {
     static std::string path;
     if (!path.empty()) return path;
-    path = (fs::temp_directory_path() / "bench-grid.bwdb").string();
-    fs::remove(path);
+    path = bench::scratchFile("grid.bwdb");
     auto db = db::Database::create(path);
     db->createTable(db::sheetsListTableDef());
     db::createSheet(*db, db::worksheetTableDef(kSheet, 30), 2, 13);
@@ -126,9 +125,5 @@ BENCHMARK(BM_BatchCommitUnderTheGrid)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -2,7 +2,8 @@
 // A folder of its own, under the system's temp folder, for the files a
 // benchmark program writes. runBenchmarks() makes it, runs the benchmarks
 // and removes it with everything in it; a folder it cannot remove fails the
-// program, so that no run leaves files behind.
+// program, so that no run leaves files behind. `afterRun` lets go of what
+// still uses the folder.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -23,7 +24,8 @@ inline std::string scratchFile(const std::string& name) {
     return (scratchDir() / name).string();
 }
 
-inline int runBenchmarks(int argc, char** argv, benchmark::BenchmarkReporter* reporter = nullptr) {
+inline int runBenchmarks(int argc, char** argv, benchmark::BenchmarkReporter* reporter = nullptr,
+                         void (*afterRun)() = nullptr) {
     namespace fs = std::filesystem;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -38,6 +40,7 @@ inline int runBenchmarks(int argc, char** argv, benchmark::BenchmarkReporter* re
     else
         benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (afterRun) afterRun();
     std::error_code ec;
     fs::remove_all(scratchDir(), ec);
     if (ec || fs::exists(scratchDir(), ec)) {

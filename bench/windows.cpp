@@ -1,118 +1,85 @@
 // The worksheet windows as a user meets them: opening a third-octave sheet
 // of 10,000 spectra (binding, activation with its recalculation and backup,
-// first paint), and a level typed into a level box of a 200- and a
-// 1,000-spectrum sheet, from the box losing the focus to the redrawn level
-// boxes and chart. Offscreen, on files in a temporary folder removed at exit.
-#include "engine/globals.h"
-#include "platform/db/database.h"
-#include "platform/db/file_lock.h"
+// first paint), and a level typed into a level box of a 200-, a 1,000- and
+// a 10,000-spectrum sheet in Formula view, from the box losing the focus to
+// the redrawn level boxes and chart, the spectrum whose formula uses it
+// checked. Offscreen, on files in a scratch folder removed at exit.
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
-#include "platform/ui.h"
-#include "sheets/globals.h"
-#include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
-#include "tables/globals.h"
-#include "workspace/bandwright_window.h"
 
 #include <QApplication>
-#include <QMdiArea>
 
 #include "bench/ok_dialogs.h"
+#include "bench/sheet_window_setup.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <cmath>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-fs::path gDir;
+OkDialogs gDialogs;
 
 // A third-octave worksheet file: spectra of levels, every fifth a formula.
 std::string makeFile(int spectra) {
-    const std::string path = (gDir / ("sheet" + std::to_string(spectra) + ".bwdb")).string();
-    if (fs::exists(path)) return path;
-    auto database = db::Database::create(path);
-    database->createTable(db::sheetsListTableDef());
-    db::createSheet(*database, db::worksheetTableDef("Sheet", 30), 2, 13, "");
-    db::Recordset rs = database->OpenRecordset("Sheet", {}, db::LockType::BatchOptimistic);
-    for (int n = 1; n <= spectra; ++n) {
-        rs.AddNew();
-        rs.Fields("Code") = db::Value(n);
-        if (n > 1 && n % 5 == 0)
-            rs.Fields("Formula") = db::Value("s" + std::to_string(n - 1) + " !+ 3");
-        for (int j = 1; j <= 30; ++j)
-            rs.Fields(db::kFirstBandField + j - 1) = db::Value(40.0 + (n * 7 + j * 3) % 30);
-    }
-    rs.UpdateBatch();
-    return path;
-}
-
-WorksheetWindow* openWindow(const std::string& path) {
-    // As the program holds the worksheet file it opens.
-    db::holdFile(path);
-    WorksheetWindow* w = newWorksheetWindow(2, 1);
-    gActiveSheet = w;
-    if (OpenSheetForm(w, QString::fromStdString(path), "Sheet", 2, 13, 1, true)) std::abort();
-    QApplication::processEvents();
-    return w;
-}
-
-void closeAll() {
-    mainWindow().mdiArea->closeAllSubWindows();
-    QApplication::processEvents();
-    // Closed windows are deleted later: outside an event loop, now.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return bench::makeWorksheetFile(
+        "sheet" + std::to_string(spectra) + ".bwdb", spectra, [](db::Recordset& rs, int n) {
+            if (n > 1 && n % 5 == 0)
+                rs.Fields("Formula") = db::Value("s" + std::to_string(n - 1) + " !+ 3");
+        });
 }
 
 void BM_OpenThirdOctaveWindow(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
+    gDialogs.reset();
     for (auto _ : state) {
-        WorksheetWindow* w = openWindow(path);
+        WorksheetWindow* w = bench::openWorksheetWindow(path);
         w->repaint();
         state.PauseTiming();
-        closeAll();
+        const bool open = w->Data1.recordset().RecordCount() == state.range(0);
+        bench::closeAllWindows();
         state.ResumeTiming();
+        if (!open || gDialogs.shown) {
+            state.SkipWithError(open ? "a message came up" : "not every spectrum in the window");
+            break;
+        }
     }
 }
 BENCHMARK(BM_OpenThirdOctaveWindow)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_LevelEdit(benchmark::State& state) {
     const std::string path = makeFile(static_cast<int>(state.range(0)));
-    WorksheetWindow* w = openWindow(path);
+    WorksheetWindow* w = bench::openWorksheetWindow(path);
+    // Spectrum 4: spectrum 5 is "s4 !+ 3".
+    db::Recordset& rs = w->Data1.recordset();
+    rs.setAbsolutePosition(4);
+    QApplication::processEvents();
+    gDialogs.reset();
     int i = 0;
     for (auto _ : state) {
-        w->Lev(1)->setText(QString::number(50 + (i++ % 20)));
+        const double level = 50 + (i++ % 20);
+        w->Lev(1)->setText(QString::number(level));
         w->Lev_LostFocus(1);
         QApplication::processEvents();
+        state.PauseTiming();
+        const double sum = 10 * std::log10(std::pow(10.0, level / 10) + std::pow(10.0, 0.3));
+        const bool right = rs.peek(4, db::kFirstBandField).toDouble() == level &&
+                           std::abs(rs.peek(5, db::kFirstBandField).toDouble() - sum) < 1e-9;
+        state.ResumeTiming();
+        if (!right || gDialogs.shown) {
+            state.SkipWithError(right ? "a message came up" : "the sheet was not recalculated");
+            break;
+        }
     }
-    closeAll();
+    bench::closeAllWindows();
 }
-BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    gDir = fs::temp_directory_path() / ("bw-bench-windows-" + std::to_string(getpid()));
-    fs::create_directories(gDir);
-    QApplication app(argc, argv);
-    OkDialogs dialogs;
-    platform::setDialogHandler(&dialogs);
-    FillTables();
-    Bandwright& main = mainWindow();
-    main.resize(1280, 900);
-    main.show();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    closeAll();
-    std::error_code ec;
-    fs::remove_all(gDir, ec);
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv, gDialogs);
 }

@@ -50,7 +50,7 @@ bool askWithFormula(const SheetWindow& w, const PasteArray& data) {
 }
 
 // The type of spectra pasted into a datasheet: the filter's, or the user's
-// choice under "<All>". False when the user cancelled.
+// choice under "<All>". False when the user cancelled or chose none.
 bool chooseDatasheetType(SheetWindow& w, QString& type) {
     const auto& hook = datasheetEditHooks().newSpectrumType;
     const std::optional<QString> chosen = hook ? hook(w) : std::optional<QString>(QString());

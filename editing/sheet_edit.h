@@ -105,7 +105,7 @@ void showSheetChanges(SheetWindow& window, int position, bool recalc, long code 
 // nothing more is refreshed.
 struct DatasheetEditHooks {
     // The Select Type of spectra a command adds: the window's filter type,
-    // or the user's choice; nullopt when the user cancelled.
+    // or the user's choice; nullopt when the user cancelled or chose none.
     std::function<std::optional<QString>(SheetWindow&)> newSpectrumType;
     // After a command changed the window's records: rebind its other data
     // control and rebuild its type filter.

@@ -18,7 +18,13 @@ constexpr int kMaxBands = 30;
 // One spectrum's bands 1..30 (element 0 unused). A fresh array holds zeros:
 // an empty element counts as 0 and equals no marker.
 struct BandArray {
-    std::array<double, kMaxBands + 1> v{};
+    std::array<double, kMaxBands + 1> v;
+
+    BandArray() : v{} {}
+    // A scratch array left unset, for a caller that writes every band it
+    // reads: the evaluator keeps one per operator it splits at.
+    struct Unset {};
+    explicit BandArray(Unset) {}
 
     double& operator()(int j) { return v[static_cast<size_t>(j)]; }
     double operator()(int j) const { return v[static_cast<size_t>(j)]; }
@@ -63,6 +69,7 @@ public:
     double operator()(int j, int a) const { return cols_[static_cast<size_t>(a - 1)][j]; }
     double& operator()(int j, int a) { return cols_[static_cast<size_t>(a - 1)][j]; }
     const BandArray& column(int a) const { return cols_[static_cast<size_t>(a - 1)]; }
+    BandArray& column(int a) { return cols_[static_cast<size_t>(a - 1)]; }
 
 private:
     std::vector<BandArray> cols_;

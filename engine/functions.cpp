@@ -95,6 +95,25 @@ bool functionAcceptsArgCount(int funcNo, int n) {
     }
 }
 
+bool functionIgnoresBandPlace(int funcNo) {
+    switch (funcNo) {
+    case 1:  // log
+    case 2:  // loge
+    case 9:  // logsum
+    case 10: // logav
+    case 13: // DistPo
+    case 14: // DistLi
+    case 15: // DistPl
+    case 16: // if
+    case 18: // CompTL
+    case 19: // DnT
+    case 23: // Plen
+        return true;
+    default: // weightings, curves and corrections read the band's frequency
+        return false;
+    }
+}
+
 std::string EvalFunction(int funcNo, const ArgMatrix& args, int argCount, BandArray& result,
                          int bandCount, int firstBand) {
     if (funcNo < 1 || funcNo > gFuncCount || funcNo >= static_cast<int>(gFuncNames.size()))

@@ -16,6 +16,11 @@ std::string EvalFunction(int funcNo, const ArgMatrix& args, int argCount, BandAr
 // body runs, so a body never sees a count it does not take.
 bool functionAcceptsArgCount(int funcNo, int argCount);
 
+// Whether band j of function `funcNo`'s result comes from band j of its
+// arguments alone, whatever the band's place in the band table: then
+// arguments that hold one value in every band give one value in every band.
+bool functionIgnoresBandPlace(int funcNo);
+
 // One function's body. EvalFunction calls it only with an accepted argument
 // count, with argCount <= args.count() and bandCount within 0..kMaxBands.
 // Reads band j of the arguments for band j of the result; returns "" or a

@@ -149,6 +149,7 @@ GraphDescription describeGraph(const GraphInput& in) {
         }
     }
     g.rows = n + (points == 0 ? 0 : points + 1);
+    g.loneRowsFrom = points == 0 ? 0 : n + 1;
 
     for (size_t s = 0; s < plotted.size(); ++s) {
         std::vector<double> row(static_cast<size_t>(g.rows), kNoValue);
@@ -206,6 +207,7 @@ void drawGraph(const GraphDescription& g, platform::gui::Chart& chart) {
         for (int r = 1; r <= g.rows; ++r)
             chart.setPoint(r, static_cast<int>(s) + 1, g.values[s][static_cast<size_t>(r - 1)],
                            g.nulls[s][static_cast<size_t>(r - 1)]);
+    chart.setLoneRowsFrom(g.loneRowsFrom);
     chart.setLabelLevelCount(g.labelLevels);
     for (int level = 1; level <= 2; ++level)
         for (int r = 1; r <= g.rows; ++r)

@@ -61,6 +61,7 @@ struct GraphDescription {
     // values[s][r - 1] of series s + 1 at row r; nulls mark missing points.
     std::vector<std::vector<double>> values;
     std::vector<std::vector<bool>> nulls;
+    int loneRowsFrom = 0; // the summary rows: points, not part of the line
     int labelLevels = 1;
     std::array<std::vector<QString>, 2> labels; // [level - 1][row - 1]
     int divisionsPerTick = 1;                   // category axis

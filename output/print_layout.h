@@ -22,16 +22,18 @@ struct PrintItems {
     bool operator()(int index) const { return index >= 1 && index <= 8 && on[size_t(index)]; }
 };
 
-// Print item numbers.
+// Print item numbers: item i is the print window's chkPrintItem(i).
 namespace item {
-constexpr int Number = 1;
-constexpr int Description = 2;
-constexpr int Formula = 3;
-constexpr int Spectrum = 4;
-constexpr int Summary1 = 5;
-constexpr int Summary2 = 6;
-constexpr int DataSource = 7;
-constexpr int BlankLines = 8;
+enum : int {
+    Number = 1,
+    Description,
+    Formula,
+    Spectrum,
+    Summary1,
+    Summary2,
+    DataSource,
+    BlankLines
+};
 } // namespace item
 
 // The print text of a band value: ".", "X", "#ERR" for the markers; two

@@ -3,14 +3,22 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace platform {
 namespace {
+
+// Names that compare equal without regard to case fold to one text.
+QString folded(const QString& name) {
+    return name.toCaseFolded();
+}
 
 struct Entry {
     QString key;
@@ -20,15 +28,34 @@ struct Entry {
 struct Section {
     QString name;
     std::vector<Entry> entries;
+    QHash<QString, size_t> keys; // folded key to its entry (comments have none)
+
+    Entry* find(const QString& key) {
+        const auto it = keys.constFind(folded(key));
+        return it == keys.cend() ? nullptr : &entries[*it];
+    }
+    const Entry* find(const QString& key) const { return const_cast<Section*>(this)->find(key); }
+    void add(const QString& key, const QString& value) {
+        keys.insert(folded(key), entries.size());
+        entries.push_back({key, value, false});
+    }
 };
 struct IniFile {
     std::vector<QString> preamble; // lines before the first section
     std::vector<Section> sections;
+    QHash<QString, size_t> names; // folded section name to its section
 
     Section* find(const QString& name) {
-        for (Section& s : sections)
-            if (s.name.compare(name, Qt::CaseInsensitive) == 0) return &s;
-        return nullptr;
+        const auto it = names.constFind(folded(name));
+        return it == names.cend() ? nullptr : &sections[*it];
+    }
+    const Section* find(const QString& name) const {
+        return const_cast<IniFile*>(this)->find(name);
+    }
+    Section& add(const QString& name) {
+        names.insert(folded(name), sections.size());
+        sections.push_back({name, {}, {}});
+        return sections.back();
     }
 };
 
@@ -75,14 +102,8 @@ QString quoteIfNeeded(const QString& v) {
     return out + u'"';
 }
 
-IniFile load(const QString& path) {
+IniFile parse(const QByteArray& bytes) {
     IniFile ini;
-    QFile f(path);
-    if (!f.exists()) return ini;
-    if (!f.open(QIODevice::ReadOnly))
-        throw SettingsError("Cannot read settings file " + path.toStdString() + ": " +
-                            f.errorString().toStdString());
-    const QByteArray bytes = f.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     // A file saved by hand in an 8-bit code page: keep its letters, which the
@@ -107,10 +128,7 @@ IniFile load(const QString& path) {
         if (t.startsWith(u'[') && t.endsWith(u']')) {
             const QString name = t.mid(1, t.size() - 2).trimmed();
             current = ini.find(name);
-            if (!current) {
-                ini.sections.push_back({name, {}});
-                current = &ini.sections.back();
-            }
+            if (!current) current = &ini.add(name);
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
@@ -120,14 +138,37 @@ IniFile load(const QString& path) {
         }
         const QString key = line.left(eq).trimmed();
         const QString value = unquote(line.mid(eq + 1).trimmed());
-        bool replaced = false;
-        for (Entry& e : current->entries)
-            if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) {
-                e.value = value;
-                replaced = true;
-            }
-        if (!replaced) current->entries.push_back({key, value, false});
+        // A key given twice keeps its first place and its last value.
+        if (Entry* e = current->find(key))
+            e->value = value;
+        else
+            current->add(key, value);
     }
+    return ini;
+}
+
+// The file as last read: start-up asks for one key after another, and each
+// answer comes from the one reading as long as the file holds the same bytes.
+struct Reading {
+    QString path;
+    QByteArray bytes;
+    std::shared_ptr<const IniFile> ini;
+};
+std::mutex gReadingMutex;
+Reading gReading;
+
+// The parsed file; an empty store when there is none.
+std::shared_ptr<const IniFile> load(const QString& path) {
+    QFile f(path);
+    if (!f.exists()) return std::make_shared<const IniFile>();
+    if (!f.open(QIODevice::ReadOnly))
+        throw SettingsError("Cannot read settings file " + path.toStdString() + ": " +
+                            f.errorString().toStdString());
+    QByteArray bytes = f.readAll();
+    std::lock_guard lock(gReadingMutex);
+    if (gReading.ini && gReading.path == path && gReading.bytes == bytes) return gReading.ini;
+    auto ini = std::make_shared<const IniFile>(parse(bytes));
+    gReading = {path, std::move(bytes), ini};
     return ini;
 }
 
@@ -157,29 +198,22 @@ QString settingsPath(const QString& app) {
 
 QString GetSetting(const QString& app, const QString& section, const QString& key,
                    const QString& defaultValue) {
-    IniFile ini = load(settingsPath(app));
-    if (Section* s = ini.find(section))
-        for (const Entry& e : s->entries)
-            if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) return e.value;
+    const std::shared_ptr<const IniFile> ini = load(settingsPath(app));
+    if (const Section* s = ini->find(section))
+        if (const Entry* e = s->find(key)) return e->value;
     return defaultValue;
 }
 
 void SaveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value) {
     const QString path = settingsPath(app);
-    IniFile ini = load(path);
+    IniFile ini = *load(path);
     Section* s = ini.find(section);
-    if (!s) {
-        ini.sections.push_back({section, {}});
-        s = &ini.sections.back();
-    }
-    for (Entry& e : s->entries)
-        if (!e.raw && e.key.compare(key, Qt::CaseInsensitive) == 0) {
-            e.value = value;
-            store(path, ini);
-            return;
-        }
-    s->entries.push_back({key, value});
+    if (!s) s = &ini.add(section);
+    if (Entry* e = s->find(key))
+        e->value = value;
+    else
+        s->add(key, value);
     store(path, ini);
 }
 

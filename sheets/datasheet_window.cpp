@@ -111,7 +111,8 @@ void DatasheetWindow::buildControls() {
     const int n = bandCount();
     grdSpectra = makeNamed<platform::DataGrid>(this, "grdSpectra");
     grdSpectra->setDataSource(&Data1);
-    grdSpectra->setColumns({{"Code", "Number"}, {"Description", "Description"}});
+    // The number is the spectrum's place, kept by the Edit commands.
+    grdSpectra->setColumns({{"Code", "Number", true}, {"Description", "Description"}});
     grdSpectra->setColumnWidth(0, 900);
     grdSpectra->setColumnWidth(1, 2800);
     chtDisp = makeNamed<platform::gui::Chart>(this, "chtDisp");
@@ -248,6 +249,7 @@ void DatasheetWindow::setDatasheetType(int kind) {
     kind_ = kind == 2 ? 2 : 1;
     for (int k = 1; k <= 2; ++k)
         frames_[static_cast<size_t>(k)]->setVisible(k == kind);
+    layoutControls();
 }
 
 bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -288,16 +290,27 @@ void DatasheetWindow::resizeEvent(QResizeEvent* event) {
     layoutControls();
 }
 
-// The grid and the summaries on the left with the descriptive frame beside
-// them, the level boxes below across the window, and the chart under them.
+namespace {
+constexpr int kFramePitch = 23;
+} // namespace
+
+// The grid with the summaries under it and the chart beside it on top, then
+// the level boxes across the window, and the descriptive fields under them
+// in two columns. An enlarged window's extra height goes to the grid and
+// the chart; a small one keeps a few rows of the grid and cuts the bottom.
 void DatasheetWindow::layoutControls() {
     const int w = width();
     const int h = height();
     const int margin = 6;
     const int n = bandCount();
-    const int topH = 258;
+    const int perRow = n == 30 ? 15 : 10;
+    const int levRows = n / perRow;
+    const int levH = 20 + levRows * 40;
+    const int infoH = 26 + frameRows(kind_) * kFramePitch;
+    const int sumH = 32;
+    const int topH = std::max(140, h - 4 * margin - levH - infoH - 4);
     const int gridW = std::min(300, (w - 3 * margin) * 45 / 100);
-    const int shortGrid = px(3264);
+    const int shortGrid = topH - sumH;
     grdSpectra->setGeometry(margin, margin, gridW, gridTall_ ? px(tallGridTwips()) : shortGrid);
     const int sumY = margin + shortGrid + 8;
     const int sumLabelW = lblSum->fontMetrics().horizontalAdvance(lblSum->text()) + 6;
@@ -305,19 +318,12 @@ void DatasheetWindow::layoutControls() {
     const int sumW = (gridW - sumLabelW - 4) / 2;
     txtSum1->setGeometry(margin + sumLabelW, sumY, sumW, 24);
     txtSum2->setGeometry(margin + sumLabelW + sumW + 4, sumY, sumW, 24);
+    const int chartX = 2 * margin + gridW;
+    chtDisp->setGeometry(chartX, margin, w - chartX - margin, topH);
 
-    const int frameX = 2 * margin + gridW;
-    for (int k = 1; k <= 2; ++k) {
-        frames_[static_cast<size_t>(k)]->setGeometry(frameX, margin - 2, w - frameX - margin, topH);
-        layoutFrame(k, w - frameX - margin);
-    }
-
-    int y = margin + topH + 4;
-    const int perRow = n == 30 ? 15 : 10;
-    const int levRows = n / perRow;
+    int y = margin + topH + margin;
     const int boxW = (w - 2 * margin - 12) / perRow;
-    const int frameH = 20 + levRows * 40;
-    Frame2->setGeometry(margin, y, w - 2 * margin, frameH);
+    Frame2->setGeometry(margin, y, w - 2 * margin, levH);
     for (int j = 1; j <= n; ++j) {
         const int r = (j - 1) / perRow, c = (j - 1) % perRow;
         const int x = 6 + c * boxW;
@@ -325,33 +331,55 @@ void DatasheetWindow::layoutControls() {
         lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 15);
         lev_[static_cast<size_t>(j)]->setGeometry(x, top + 15, boxW - 2, 22);
     }
-    y += frameH + margin;
-    chtDisp->setGeometry(margin, y, w - 2 * margin, std::max(60, h - y - margin));
+    y += levH + 4;
+    for (int k = 1; k <= 2; ++k) {
+        frames_[static_cast<size_t>(k)]->setGeometry(margin, y, w - 2 * margin,
+                                                     26 + frameRows(k) * kFramePitch);
+        layoutFrame(k, w - 2 * margin);
+    }
     grdSpectra->raise();
+}
+
+// Rows of the descriptive fields in each of the two columns.
+int DatasheetWindow::frameRows(int kind) const {
+    int items = kind == 1 ? 1 : 0; // the "Measured ... m" line
+    for (const auto& [label, control] : rows_[static_cast<size_t>(kind)])
+        if (label) ++items;
+    return (items + 1) / 2;
 }
 
 void DatasheetWindow::layoutFrame(int kind, int width) {
     const auto& rows = rows_[static_cast<size_t>(kind)];
-    int labelW = 0;
-    for (const auto& [label, control] : rows)
-        if (label) labelW = std::max(labelW, label->fontMetrics().horizontalAdvance(label->text()));
-    labelW += 8;
-    const int pitch = 23;
-    int y = 20;
+    std::vector<std::pair<QLabel*, QWidget*>> labelled;
+    for (const auto& row : rows)
+        if (row.first) labelled.push_back(row);
+    const int perColumn = frameRows(kind);
     const int x = 8;
-    const int fieldW = width - x - labelW - 8;
-    for (const auto& [label, control] : rows) {
-        if (!label) continue;
-        label->setGeometry(x, y + 2, labelW, 20);
-        control->setGeometry(x + labelW, y, fieldW, 22);
-        y += pitch;
+    const int columnW = (width - 3 * x) / 2;
+    for (int c = 0; c < 2; ++c) {
+        const size_t from = static_cast<size_t>(c * perColumn);
+        const size_t to = std::min(labelled.size(), from + static_cast<size_t>(perColumn));
+        int labelW = 0;
+        for (size_t i = from; i < to; ++i)
+            labelW = std::max(labelW, labelled[i].first->fontMetrics().horizontalAdvance(
+                                          labelled[i].first->text()));
+        labelW += 8;
+        const int left = x + c * (columnW + x);
+        int y = 20;
+        for (size_t i = from; i < to; ++i) {
+            labelled[i].first->setGeometry(left, y + 2, labelW, 20);
+            labelled[i].second->setGeometry(left + labelW, y, columnW - labelW, 22);
+            y += kFramePitch;
+        }
     }
     if (kind == 1) {
-        // "Measured [ ] dBA at [ ] m"
+        // "Measured [ ] dBA at [ ] m", the last line of the second column.
         const auto wordW = [](QLabel* l) {
             return l->fontMetrics().horizontalAdvance(l->text()) + 6;
         };
-        int lx = x;
+        const int y =
+            20 + static_cast<int>(labelled.size() - static_cast<size_t>(perColumn)) * kFramePitch;
+        int lx = x + columnW + x;
         measuredLabels_[0]->setGeometry(lx, y + 2, wordW(measuredLabels_[0]), 20);
         lx += wordW(measuredLabels_[0]);
         txtOther(13)->setGeometry(lx, y, 60, 22);
@@ -590,14 +618,10 @@ void DatasheetWindow::grdSpectra_RowColChange(const db::Value&, int) {
 }
 
 void DatasheetWindow::grdSpectra_DblClick() {
-    if (grdSpectra->Height() > 3300) {
-        gridTall_ = false;
-        grdSpectra->setHeight(3264);
-    } else {
-        gridTall_ = true;
-        grdSpectra->setHeight(tallGridTwips());
-    }
-    grdSpectra->raise();
+    // Toggles between the short grid (taller in an enlarged window) and the
+    // grid stretched over the controls below it.
+    gridTall_ = !gridTall_;
+    layoutControls();
 }
 
 // The stretched grid reaches down to 400 twips above the window's bottom.
@@ -609,13 +633,8 @@ void DatasheetWindow::grdSpectra_LostFocus() {
     commitRecord();
 }
 
-void DatasheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
-                                                 db::Value& newValue, bool& cancel) {
-    if (colIndex == 0) {
-        // The number is the spectrum's place, kept by the Edit commands.
-        cancel = true;
-        return;
-    }
+void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
+                                                 db::Value& newValue, bool&) {
     if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
 }
 

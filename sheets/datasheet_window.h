@@ -116,6 +116,7 @@ private:
     void buildFrame(int kind);
     void layoutControls();
     void layoutFrame(int kind, int width);
+    int frameRows(int kind) const;
     int firstBand() const;
     void applyEditability();
     void backupBeforeEdit();

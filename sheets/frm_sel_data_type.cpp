@@ -98,13 +98,12 @@ void frmSelDataType::lstSheets_DblClick(QListWidgetItem* item) {
     done(QDialog::Accepted);
 }
 
-QString GetDataType(DatasheetWindow& window, bool* cancelled) {
+QString GetDataType(DatasheetWindow& window) {
     frmSelDataType picker;
     platform::gui::ComboBox* selector = window.typeSelector();
     const QString filter = selector->currentIndex() >= 0 ? selector->currentText() : "<All>";
     picker.load(window, filter == "<All>" ? nullptr : &filter);
     platform::ShowModal(picker);
-    if (cancelled) *cancelled = picker.optCancelled->isChecked();
     if (picker.optCancelled->isChecked()) return QString();
     const QString type = picker.choice();
     if (picker.optNewType->isChecked() && !type.isEmpty()) selector->addItem(type);

@@ -44,6 +44,5 @@ protected:
 
 // Asks for the type of spectra added to a datasheet window: "" when the user
 // cancelled, chose nothing or typed nothing. A new type typed is added to
-// the window's type selector at once. `cancelled`, when given, tells a
-// cancel from an empty choice.
-QString GetDataType(DatasheetWindow& window, bool* cancelled = nullptr);
+// the window's type selector at once.
+QString GetDataType(DatasheetWindow& window);

@@ -68,6 +68,12 @@ void selectionRowColChange(SheetWindow& window) {
     if (!gSelExtending) return;
     const long first = std::min(gSelAnchor, gSelEnd);
     const long k = std::labs(gSelEnd - gSelAnchor);
+    // Records removed since the extension began (a delete, a reread) may
+    // have taken its anchor: then it ends.
+    if (first < 1 || first + k > recordCount(rs)) {
+        gSelExtending = false;
+        return;
+    }
     db::Recordset clone = rs.Clone();
     clone.MoveFirst();
     clone.Move(first - 1);

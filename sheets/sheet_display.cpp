@@ -69,6 +69,7 @@ void FillChart(int nBands, int firstBand) {
         const int rows = static_cast<int>(data.rows.size());
         chart.setSeriesCount(1);
         chart.setRowCount(rows);
+        chart.setLoneRowsFrom(nBands + 1); // summary values are points, not bands
         for (int r = 1; r <= rows; ++r) {
             const auto& row = data.rows[static_cast<size_t>(r - 1)];
             chart.setPoint(r, 1, row.value, row.null);

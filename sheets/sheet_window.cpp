@@ -1,9 +1,12 @@
 #include "sheets/sheet_window.h"
 
 #include "engine/globals.h"
+#include "platform/geometry.h"
 #include "platform/gui/forms.h"
 
 #include <QCloseEvent>
+
+#include <algorithm>
 
 SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
     : QWidget(parent), db::SheetForm(kind), nBands_(nBands) {
@@ -27,4 +30,11 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
         platform::gui::unregisterForm(this);
     }
     event->accept();
+}
+
+int SheetWindow::heightBeyondOpening(int openingTwips) const {
+    // The frame round the window (title bar, borders) is not the window's.
+    const QWidget* outer = parentWidget();
+    const int frame = outer ? outer->height() - height() : 0;
+    return std::max(0, height() - (platform::twipsToPixels(openingTwips) - frame));
 }

@@ -50,6 +50,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // How many pixels taller the window is than when it opens at an outer
+    // height of `openingTwips` (0 when it is not taller): the grid's share.
+    int heightBeyondOpening(int openingTwips) const;
 
 private:
     int nBands_;

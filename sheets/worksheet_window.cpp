@@ -34,6 +34,8 @@ namespace {
 
 constexpr int kKeyEnter = 13;
 constexpr int kFieldType = 2;
+// A spectrum's number is its place in the sheet, kept by the Edit commands.
+constexpr bool kNumberReadOnly = true;
 
 int px(int twips) {
     return platform::twipsToPixels(twips);
@@ -171,13 +173,13 @@ void WorksheetWindow::buildControls() {
 
     // Grid columns; band headings follow at activation.
     if (view_ == Formula) {
-        grdSpectra->setColumns({{"Code", "Spectrum"},
+        grdSpectra->setColumns({{"Code", "Spectrum", kNumberReadOnly},
                                 {"Description", "Description"},
                                 {"Formula", "Formula"},
                                 {"Summary 1 Val", "Summary 1 Val"},
                                 {"Summary 2 Val", "Summary 2 Val"}});
     } else {
-        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum"},
+        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum", kNumberReadOnly},
                                                   {"Description", "Description"},
                                                   {"Summary 1 Val", "Summary 1 Val"},
                                                   {"Summary 2 Val", "Summary 2 Val"}};
@@ -271,7 +273,11 @@ void WorksheetWindow::layoutControls() {
         txtFormula->setGeometry(x2 + 58, y, w - x2 - 58 - margin, 24);
         y += 30;
     }
-    const int shortGrid = px(view_ == Spreadsheet ? 3402 : n == 30 ? 2555 : 2918);
+    // A window taller than it opens gives the grid the extra rows.
+    const int shortGrid = px(view_ == Spreadsheet ? 3402
+                             : n == 30            ? 2555
+                                                  : 2918) +
+                          heightBeyondOpening(view_ == Spreadsheet ? 7500 : 7600);
     const int gridHeight = gridTall_ ? px(tallGridTwips(y)) : shortGrid;
     grdSpectra->setGeometry(margin, y, w - 2 * margin, gridHeight);
     y += shortGrid + margin;
@@ -671,17 +677,10 @@ void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
 }
 
 void WorksheetWindow::grdSpectra_DblClick() {
-    const int n = bandCount();
-    const int threshold = view_ == Spreadsheet ? 3500 : n == 30 ? 2600 : 3000;
-    const int shortHeight = view_ == Spreadsheet ? 3402 : n == 30 ? 2555 : 2918;
-    if (grdSpectra->Height() > threshold) {
-        gridTall_ = false;
-        grdSpectra->setHeight(shortHeight);
-    } else {
-        gridTall_ = true;
-        grdSpectra->setHeight(tallGridTwips(platform::twipsToPixels(grdSpectra->Top())));
-    }
-    grdSpectra->raise();
+    // Toggles between the short grid (taller in an enlarged window) and the
+    // grid stretched over the controls below it.
+    gridTall_ = !gridTall_;
+    layoutControls();
 }
 
 // The stretched grid: the window's outer height (title bar and borders

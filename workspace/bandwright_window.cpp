@@ -34,6 +34,9 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName("mdiArea");
     mdiArea->setBackground(QColor(128, 128, 128));
+    // A frame smaller than its child windows scrolls to them.
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
     fileMenu_ = new FileMenu(*this);

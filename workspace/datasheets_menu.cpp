@@ -14,15 +14,14 @@
 namespace {
 
 // The type of spectra added to a datasheet: the filter's type, or under
-// "<All>" the user's choice (nullopt when cancelled).
+// "<All>" the user's choice (nullopt when cancelled or nothing was chosen).
 std::optional<QString> newSpectrumType(SheetWindow& w) {
     auto* ds = dynamic_cast<DatasheetWindow*>(&w);
     if (!ds) return QString();
     platform::gui::ComboBox* selector = ds->typeSelector();
     if (selector->currentIndex() > 0) return selector->currentText();
-    bool cancelled = false;
-    const QString type = GetDataType(*ds, &cancelled);
-    if (cancelled) return std::nullopt;
+    const QString type = GetDataType(*ds);
+    if (type.isEmpty()) return std::nullopt;
     return type;
 }
 

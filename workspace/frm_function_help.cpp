@@ -56,7 +56,6 @@ frmFunctionHelp::frmFunctionHelp() : BwDialog("frmFunctionHelp", "Enter function
     cmdWrite = makeNamed<QPushButton>(this, "cmdWrite", "Write to Formula");
     cmdClose = makeNamed<QPushButton>(this, "cmdClose", "Close");
     optWrite = hiddenOption("optWrite");
-    cmdClose->setDefault(true);
 
     auto* right = new QVBoxLayout;
     right->addWidget(lblDesc);
@@ -117,6 +116,13 @@ QString frmFunctionHelp::functionCall() const {
     for (int p = 1; p <= n; ++p)
         args << txtPar[p]->text();
     return text(gFuncNames[static_cast<size_t>(f)]) + "( " + args.join(", ") + " )";
+}
+
+void frmFunctionHelp::showEvent(QShowEvent* e) {
+    const bool writable = !cmdWrite->isHidden();
+    cmdClose->setDefault(!writable);
+    cmdWrite->setDefault(writable);
+    BwDialog::showEvent(e);
 }
 
 void frmFunctionHelp::cmdWrite_Click() {

@@ -40,6 +40,8 @@ public:
 
 protected:
     void cancelRequested() override { cmdClose_Click(); }
+    // Enter writes the call when it can be written, else closes.
+    void showEvent(QShowEvent* e) override;
 };
 
 // The one instance, loaded on first use.

@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
 
@@ -51,7 +52,13 @@ void frmHelp::lstTopics_Click() {
 }
 
 frmHelp& showHelpWindow(QWidget* owner) {
-    if (!instance) instance = new frmHelp(owner);
+    if (!instance) {
+        instance = new frmHelp(owner);
+        // Over the owner's work area, clear of its menu bar.
+        auto* main = qobject_cast<QMainWindow*>(owner);
+        if (QWidget* area = main ? main->centralWidget() : nullptr)
+            instance->move(area->mapToGlobal(QPoint(0, 0)));
+    }
     instance->show();
     instance->raise();
     instance->activateWindow();

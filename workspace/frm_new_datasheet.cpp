@@ -1,18 +1,22 @@
 #include "workspace/frm_new_datasheet.h"
 
+#include "platform/geometry.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "workspace/frm_new_worksheet.h"
 #include "workspace/sheet_names.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QVBoxLayout>
 
 using platform::gui::makeNamed;
 
@@ -29,36 +33,42 @@ frmNewDatasheet::frmNewDatasheet() : BwDialog("frmNewDatasheet", "New Datasheet:
     scrRange->setRange(1, 6);
     scrRange->setPageStep(1);
     scrRange->setValue(5);
+    // The arrow keys move the range: Left to lower bands.
+    scrRange->setFocusPolicy(Qt::StrongFocus);
+    scrRange->setInvertedControls(false);
     txtFreqRange = makeNamed<QLineEdit>(this, "txtFreqRange");
     txtFirstBand = makeNamed<QLineEdit>(this, "txtFirstBand");
-    for (QLineEdit* box : {txtFreqRange, txtFirstBand}) {
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::NoFocus);
-    }
-    txtFirstBand->hide(); // carries the first band for the caller
     lblDatType = makeNamed<QLabel>(this, "lblDatType", "Data Type:");
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
+    lstDatType->setMinimumWidth(platform::twipsToPixels(4200));
     lblDatType->setBuddy(lstDatType);
     cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
     cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
     cmdOK->setDefault(true);
     optCancel = hiddenOption("optCancel");
 
-    const int w = 330;
-    setFixedSize(w, 340);
-    lblName->setGeometry(12, 14, 60, 20);
-    txtName->setGeometry(80, 12, w - 92, 24);
-    Frame1->setGeometry(12, 44, w - 24, 36);
-    optOctave->setGeometry(10, 8, 120, 22);
-    optThirdOct->setGeometry(140, 8, 140, 22);
-    lblFreqRange->setGeometry(12, 90, w - 24, 20);
-    scrRange->setGeometry(12, 112, w - 24, 18);
-    txtFreqRange->setGeometry(12, 134, w - 24, 24);
-    txtFreqRange->setAlignment(Qt::AlignCenter);
-    lblDatType->setGeometry(12, 166, w - 24, 20);
-    lstDatType->setGeometry(12, 188, w - 24, 108);
-    cmdOK->setGeometry(w - 12 - 2 * 90 - 8, 304, 90, 26);
-    cmdCancel->setGeometry(w - 12 - 90, 304, 90, 26);
+    auto* name = new QHBoxLayout;
+    name->addWidget(lblName);
+    name->addWidget(txtName, 1);
+    auto* bands = new QHBoxLayout(Frame1);
+    bands->addWidget(optOctave);
+    bands->addWidget(optThirdOct);
+    bands->addStretch();
+    QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(name);
+    outer->addWidget(Frame1);
+    outer->addLayout(range);
+    outer->addWidget(lblDatType);
+    outer->addWidget(lstDatType);
+    outer->addLayout(buttons);
+    // The dialog takes the size its contents need: the type list grows to
+    // show every type (fitTypeList).
+    outer->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmNewDatasheet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmNewDatasheet::cmdCancel_Click);
@@ -77,7 +87,15 @@ void frmNewDatasheet::Form_Activate() {
     optCancel->setChecked(false);
 }
 
+void frmNewDatasheet::fitTypeList() {
+    int height = 2 * lstDatType->frameWidth();
+    for (int i = 0; i < lstDatType->count(); ++i)
+        height += lstDatType->sizeHintForRow(i);
+    lstDatType->setFixedHeight(height);
+}
+
 void frmNewDatasheet::showEvent(QShowEvent* e) {
+    fitTypeList();
     BwDialog::showEvent(e);
     Form_Activate();
     txtName->setFocus();

@@ -46,4 +46,6 @@ protected:
 
 private:
     void showRange(const FrequencyRange& range);
+    // Makes the type list tall enough for all its items.
+    void fitTypeList();
 };

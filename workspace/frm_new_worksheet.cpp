@@ -42,6 +42,23 @@ FrequencyRange frequencyRange(int bandSystem, int position) {
     return r;
 }
 
+QGridLayout* frequencyRangeLayout(QLabel* label, QLineEdit* range, QLineEdit* firstBand,
+                                  QScrollBar* bar) {
+    for (QLineEdit* box : {range, firstBand}) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(Qt::AlignCenter);
+    }
+    firstBand->setToolTip("First band");
+    firstBand->setMaximumWidth(platform::twipsToPixels(600));
+    auto* grid = new QGridLayout;
+    grid->addWidget(label, 0, 0, 1, 2);
+    grid->addWidget(range, 1, 0);
+    grid->addWidget(firstBand, 1, 1);
+    grid->addWidget(bar, 2, 0, 1, 2);
+    return grid;
+}
+
 frmNewWorksheet::frmNewWorksheet() : BwDialog("frmNewWorksheet", "New Worksheet: ") {
     lblName = makeNamed<QLabel>(this, "lblName", "&Name:");
     txtName = makeNamed<QLineEdit>(this, "txtName");
@@ -62,14 +79,6 @@ frmNewWorksheet::frmNewWorksheet() : BwDialog("frmNewWorksheet", "New Worksheet:
     scrRange->setPageStep(1);
     txtFreqRange = makeNamed<QLineEdit>(this, "txtFreqRange");
     txtFirstBand = makeNamed<QLineEdit>(this, "txtFirstBand");
-    for (QLineEdit* box : {txtFreqRange, txtFirstBand}) {
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::NoFocus);
-    }
-    txtFreqRange->setAlignment(Qt::AlignCenter);
-    txtFirstBand->setAlignment(Qt::AlignCenter);
-    txtFirstBand->setToolTip("First band");
-    txtFirstBand->setMaximumWidth(platform::twipsToPixels(600));
 
     frmSelect = makeNamed<QGroupBox>(this, "frmSelect", "Start With");
     optBlank = makeNamed<QRadioButton>(frmSelect, "optBlank", "&BLANK WORKSHEET");
@@ -88,11 +97,7 @@ frmNewWorksheet::frmNewWorksheet() : BwDialog("frmNewWorksheet", "New Worksheet:
     cmdOK->setDefault(true);
     optCancel = hiddenOption("optCancel");
 
-    auto* range = new QGridLayout;
-    range->addWidget(lblFreqRange, 0, 0, 1, 2);
-    range->addWidget(txtFreqRange, 1, 0);
-    range->addWidget(txtFirstBand, 1, 1);
-    range->addWidget(scrRange, 2, 0, 1, 2);
+    QGridLayout* range = frequencyRangeLayout(lblFreqRange, txtFreqRange, txtFirstBand, scrRange);
 
     auto* left = new QVBoxLayout;
     auto* name = new QHBoxLayout;

@@ -3,6 +3,7 @@
 // a blank worksheet, or a template worksheet to start from.
 #include "workspace/dialog_base.h"
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,6 +22,11 @@ struct FrequencyRange {
     QString text; // "25Hz - 20KHz"
 };
 FrequencyRange frequencyRange(int bandSystem, int position);
+
+// The frequency-range controls of the new-sheet dialogs, laid out: the label,
+// the read-only range and first-band boxes side by side, the bar below.
+QGridLayout* frequencyRangeLayout(QLabel* label, QLineEdit* range, QLineEdit* firstBand,
+                                  QScrollBar* bar);
 
 class frmNewWorksheet : public BwDialog {
     Q_OBJECT

@@ -180,9 +180,18 @@ void HelpMenu::mnuHelpFunctions_Click() {
     gNoRecalc = false;
     gActiveSheet = w;
     if (w->view() == WorksheetWindow::Spreadsheet) {
+        // Leaving the formula box recalculates. While the main window is not
+        // active again after the dialog, the focus move sends the box no
+        // focus event: its lost-focus handling then runs from here.
+        bool left = false;
+        const auto watch = QObject::connect(w->txtFormula, &platform::gui::TextBox::LostFocus,
+                                            [&left] { left = true; });
         w->txtDescription->setFocus();
+        QObject::disconnect(watch);
+        if (!left) w->txtFormula_LostFocus();
     } else {
         RecalcSheet();
+        FillChart(w->bandCount(), w->mFirstBand);
         FillLevBoxes(w->bandCount());
     }
 }

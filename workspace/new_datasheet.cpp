@@ -4,25 +4,18 @@
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/datasheet_layout.h"
-#include "sheets/level_display.h"
 #include "tables/globals.h"
 #include "workspace/frm_new_datasheet.h"
 #include "workspace/globals.h"
+#include "workspace/sheet_names.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include <algorithm>
-#include <cmath>
-
 QString proposedDatasheetName(const std::vector<std::string>& tables) {
-    double n = 0;
-    for (const std::string& t : tables)
-        if (t.rfind("Datasheet ", 0) == 0)
-            n = std::max(n, readNumber(QString::fromStdString(t.substr(10))));
-    return "Datasheet " + QString::number(static_cast<long long>(std::floor(n)) + 1);
+    return proposedSheetName(QStringLiteral("Datasheet "), tables);
 }
 
 bool NewDS(QString& name, int& bandSystem, int& firstBand, int& datasheetType,

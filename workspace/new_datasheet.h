@@ -19,5 +19,6 @@ bool NewDS(QString& name, int& bandSystem, int& firstBand, int& datasheetType,
            const QString& presetType, const DatasheetFiller& fill = {});
 
 // The name proposed for a new datasheet: "Datasheet " and one more than the
-// highest number after "Datasheet " (exact case) among the tables.
+// highest number after "Datasheet " (exact case) among the tables, a
+// fraction kept.
 QString proposedDatasheetName(const std::vector<std::string>& tables);

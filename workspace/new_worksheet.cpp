@@ -8,6 +8,7 @@
 #include "workspace/frm_new_worksheet.h"
 #include "workspace/globals.h"
 #include "workspace/sheet_files.h"
+#include "workspace/sheet_names.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -91,15 +92,7 @@ void copyTemplateRecords(db::Database& templates, const std::string& templateNam
 } // namespace
 
 QString proposedWorksheetName(const db::Database& database) {
-    double n = 0;
-    for (const std::string& table : database.tableNames()) {
-        const QString name = QString::fromStdString(table);
-        if (!name.startsWith(kPrefix, Qt::CaseSensitive)) continue;
-        bool overflow = false;
-        const double v = readNumber(name.mid(kPrefix.size()), &overflow);
-        if (!overflow) n = std::max(n, v);
-    }
-    return kPrefix + QString::number(n + 1, 'g', 15);
+    return proposedSheetName(kPrefix, database.tableNames());
 }
 
 void createWorksheet(db::Database& database, const std::string& name, int bandSystem, int firstBand,

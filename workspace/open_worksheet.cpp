@@ -119,8 +119,9 @@ bool OpenWS(const QString& file, bool isWorksheet, bool showDifferentFile) {
     for (const CatalogueRow& r : rows)
         if (!isSheetOpen(file, r.name)) items << r.name;
 
+    // The first name selected, so that Enter opens it.
     const SheetPick pick = pickFromList(isWorksheet ? "Select Worksheet" : "Select Datasheet",
-                                        items, showDifferentFile);
+                                        items, showDifferentFile, items.value(0));
     if (pick.outcome == SheetPick::Cancelled) return true;
     if (pick.outcome == SheetPick::DifferentFile) return openFromDifferentFile();
 

@@ -1,6 +1,9 @@
 #include "workspace/sheet_names.h"
 
 #include "platform/db/schema.h"
+#include "sheets/level_display.h"
+
+#include <algorithm>
 
 QString sheetNameProblem(const QString& name) {
     if (name.contains('\'') || name.contains('"'))
@@ -22,4 +25,16 @@ QString sheetNameProblem(const QString& name) {
         return QStringLiteral("A name can be at most %1 characters long.")
             .arg(db::kDefaultTextSize);
     return QString();
+}
+
+QString proposedSheetName(const QString& prefix, const std::vector<std::string>& tables) {
+    double n = 0;
+    for (const std::string& table : tables) {
+        const QString name = QString::fromStdString(table);
+        if (!name.startsWith(prefix, Qt::CaseSensitive)) continue;
+        bool overflow = false;
+        const double v = readNumber(name.mid(prefix.size()), &overflow);
+        if (!overflow) n = std::max(n, v);
+    }
+    return prefix + QString::number(n + 1, 'g', 15);
 }

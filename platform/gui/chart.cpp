@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 namespace platform::gui {
 
@@ -27,6 +26,15 @@ int decimalsFor(const Chart::Scale& s) {
         if (whole(step) && whole(s.minimum)) return d;
     }
     return 6;
+}
+
+// The smallest of unit times 1, 2, 5, 10, 20, 50 ... that is at least `need`.
+int roundStride(double need, int unit) {
+    if (!(need > unit)) return unit;
+    for (double decade = 1; unit * decade < 1e9; decade *= 10)
+        for (int f : {1, 2, 5})
+            if (unit * f * decade >= need) return static_cast<int>(unit * f * decade);
+    return 1000000000;
 }
 
 QString axisNumber(double v, int decimals) {
@@ -124,7 +132,7 @@ void paintMarker(QPainter& p, Marker m, const QPointF& c, double size, const QCo
 struct Chart::Layout {
     double s = 1; // device pixels per pixel at 96 dpi
     QRectF area, plot;
-    QFont font, titleFont, labelFont[2];
+    QFont font, titleFont;
     double textHeight = 0;
     Scale scale[2];
     bool showAxis[2] = {true, false};
@@ -132,10 +140,17 @@ struct Chart::Layout {
     int labelStride[2] = {1, 1}; // every how many major lines a value label is drawn
     int gridStride[2] = {1, 1};
     QRectF titleRect, categoryTitleRect, axisTitleRect[2];
-    std::vector<QRectF> labels[2]; // per row; empty when not drawn
-    bool rotated[2] = {false, false};
+    std::vector<QRectF> labels[2];     // per row; empty when not drawn
     std::vector<QRectF> legendEntries; // per series
     double markerCap = 0;              // markers no wider than their rows
+
+    // Calls f(i, value, labelled) for each major line drawn on axis a.
+    template <class F> void forEachTick(int a, F f) const {
+        const Scale& sc = scale[a];
+        const double step = (sc.maximum - sc.minimum) / sc.majorDivision;
+        for (long long i = 0; i <= sc.majorDivision; i += gridStride[a])
+            f(i, sc.minimum + i * step, i % labelStride[a] == 0);
+    }
 
     double markerSize(const ChartSeries& se) const {
         return std::min(se.markerSize * s, markerCap);
@@ -202,6 +217,30 @@ double Chart::value(int row, int series) const {
 
 bool Chart::isNull(int row, int series) const {
     return std::isnan(value(row, series));
+}
+
+void Chart::setLoneRowsFrom(int row) {
+    loneFrom_ = std::max(0, row);
+    changed();
+}
+
+QStringList Chart::titleLines() const {
+    QString t = title_;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace('\r', '\n');
+    return t.split('\n');
+}
+
+Chart::AxisMarks Chart::axisMarks(AxisId id) const {
+    const Layout L = layout(QRectF(rect()), dpi());
+    const int a = id == AxisId::Y1 ? 0 : 1;
+    AxisMarks marks;
+    if (!L.showAxis[a]) return marks;
+    L.forEachTick(a, [&](long long, double v, bool labelled) {
+        marks.ticks.push_back(v);
+        if (labelled) marks.labels.push_back(v);
+    });
+    return marks;
 }
 
 void Chart::setLabelLevelCount(int levels) {
@@ -350,8 +389,9 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
 
     QRectF r = area.adjusted(8 * s, 6 * s, -8 * s, -6 * s);
     if (!title_.isEmpty()) {
-        L.titleRect = QRectF(r.left(), r.top(), r.width(), tfm.height());
-        r.setTop(r.top() + tfm.height() + gap);
+        const double h = tfm.height() * titleLines().size();
+        L.titleRect = QRectF(r.left(), r.top(), r.width(), h);
+        r.setTop(r.top() + h + gap);
     }
 
     // Legend under the plot: entries side by side, centred, wrapping.
@@ -438,60 +478,68 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
     r.setTop(r.top() + fm.height() / 2);
     if (r.width() < 10 * s) r.setWidth(10 * s);
 
-    // Row labels: centred under their rows, upright when they fit, else
-    // turned, and in a smaller type when even turned ones would touch; a
-    // label that still overlaps its neighbour is left out.
+    // Row labels: upright and centred under their rows. Where they cannot
+    // all stand side by side, every n-th is left out at a regular stride;
+    // the labels of lone rows all stand, the others making room for them.
     const double slot = r.width() / std::max(rows_, 1);
     L.markerCap = std::max(3 * s, slot * 0.75);
+    const int joinedRows = loneFrom_ > 0 ? std::min(rows_, loneFrom_ - 1) : rows_;
     double below = 0;
     for (int lv = 0; lv < levels_; ++lv) {
-        L.labels[lv].assign(static_cast<size_t>(rows_), QRectF());
-        L.labelFont[lv] = L.font;
-        auto place = [&](bool turned) {
-            const QFontMetricsF m(L.labelFont[lv], &probe);
-            double last = -std::numeric_limits<double>::infinity();
-            bool allFit = true;
-            double extent = 0;
-            for (int row = 1; row <= rows_; ++row) {
-                const QString& t = labels_[lv][static_cast<size_t>(row - 1)];
-                QRectF& out = L.labels[lv][static_cast<size_t>(row - 1)];
-                out = QRectF();
-                if (t.trimmed().isEmpty()) continue;
-                const double x = r.left() + (row - 0.5) * slot;
-                const double w = m.horizontalAdvance(t);
-                const double across = turned ? m.height() : w;
-                const double left = x - across / 2;
-                if (left < last + 3 * s) {
-                    allFit = false;
-                    continue;
-                }
-                out = QRectF(left, 0, across, turned ? w : m.height());
-                last = left + across;
-                extent = std::max(extent, out.height());
-            }
-            return std::make_pair(allFit, extent);
+        auto& out = L.labels[lv];
+        std::vector<int> shown; // rows of the non-blank labels
+        for (int row = 1; row <= rows_; ++row)
+            if (!labels_[lv][static_cast<size_t>(row - 1)].trimmed().isEmpty())
+                shown.push_back(row);
+        auto boxOf = [&](int row) {
+            const double w = fm.horizontalAdvance(labels_[lv][static_cast<size_t>(row - 1)]);
+            return QRectF(r.left() + (row - 0.5) * slot - w / 2, 0, w, fm.height());
         };
-        auto [fits, extent] = place(false);
-        L.rotated[lv] = !fits;
-        if (!fits) std::tie(fits, extent) = place(true);
-        if (!fits) {
-            // The closest two labels decide the type size.
-            double closest = std::numeric_limits<double>::infinity();
-            int previous = 0;
-            for (int row = 1; row <= rows_; ++row) {
-                if (labels_[lv][static_cast<size_t>(row - 1)].trimmed().isEmpty()) continue;
-                if (previous) closest = std::min(closest, (row - previous) * slot);
-                previous = row;
-            }
-            const double pt = L.font.pointSizeF() > 0 ? L.font.pointSizeF() : 9;
-            const double factor = (closest - 3 * s) / fm.height();
-            L.labelFont[lv].setPointSizeF(std::max(5.0, pt * std::min(1.0, factor)));
-            extent = place(true).second;
+        const size_t joined = static_cast<size_t>(
+            std::count_if(shown.begin(), shown.end(), [&](int row) { return row <= joinedRows; }));
+        // The lone rows' labels first, every one: they name what a value is.
+        // Crowded ones move right, and the group left to stay in the chart.
+        std::vector<QRectF> lone;
+        double last = -std::numeric_limits<double>::infinity();
+        for (size_t k = joined; k < shown.size(); ++k) {
+            QRectF b = boxOf(shown[k]);
+            if (b.left() < last + 3 * s) b.moveLeft(last + 3 * s);
+            lone.push_back(b);
+            last = b.right();
         }
+        const double over = lone.empty() ? 0 : lone.back().right() - (area.right() - 2 * s);
+        if (over > 0)
+            for (QRectF& b : lone)
+                b.translate(-over, 0);
+        const double limit =
+            lone.empty() ? std::numeric_limits<double>::infinity() : lone.front().left() - 3 * s;
+        for (size_t stride = 1;; ++stride) {
+            out.assign(static_cast<size_t>(rows_), QRectF());
+            last = -std::numeric_limits<double>::infinity();
+            bool fits = true;
+            std::vector<int> placed;
+            for (size_t k = 0; k < joined; k += stride) {
+                const QRectF b = boxOf(shown[k]);
+                if (b.left() < last + 3 * s) fits = false;
+                out[static_cast<size_t>(shown[k] - 1)] = b;
+                placed.push_back(shown[k]);
+                last = b.right();
+            }
+            if (!fits && stride < joined) continue;
+            if (!fits) out.assign(static_cast<size_t>(rows_), QRectF());
+            // The last ones of the stride make room for the lone labels.
+            while (!placed.empty() && out[static_cast<size_t>(placed.back() - 1)].right() > limit) {
+                out[static_cast<size_t>(placed.back() - 1)] = QRectF();
+                placed.pop_back();
+            }
+            break;
+        }
+        for (size_t k = joined; k < shown.size(); ++k)
+            out[static_cast<size_t>(shown[k] - 1)] = lone[k - joined];
         // Vertical places are set once the plot's bottom is known.
-        for (QRectF& q : L.labels[lv])
+        for (QRectF& q : out)
             if (!q.isNull()) q.moveTop(below);
-        below += (extent > 0 ? extent : fm.height()) + 2 * s;
+        below += fm.height() + 2 * s;
     }
     double bottomRoom = gap + below;
     if (!categoryTitle_.isEmpty()) bottomRoom += fm.height() + gap;
@@ -505,11 +553,12 @@ Chart::Layout Chart::layout(const QRectF& area, double dpi) const {
         L.categoryTitleRect =
             QRectF(r.left(), r.bottom() + gap + below + gap, r.width(), fm.height());
 
-    // Value labels and grid lines never crowd: draw every n-th.
+    // Ticks, grid lines and value labels never crowd: every n-th major
+    // line is drawn, n a round number, and the labels stand on drawn ticks.
     for (int a = 0; a < 2; ++a) {
         const double spacing = r.height() / L.scale[a].majorDivision;
-        L.labelStride[a] = std::max(1, static_cast<int>(std::ceil(fm.height() / spacing)));
-        L.gridStride[a] = std::max(1, static_cast<int>(std::ceil(3 * s / spacing)));
+        L.gridStride[a] = roundStride(5 * s / spacing, 1);
+        L.labelStride[a] = roundStride(1.6 * fm.height() / spacing, L.gridStride[a]);
     }
     return L;
 }
@@ -527,7 +576,7 @@ void Chart::render(QPainter& p, const QRectF& area) const {
     if (!title_.isEmpty()) {
         p.setFont(L.titleFont);
         p.setPen(text);
-        p.drawText(L.titleRect, Qt::AlignCenter, title_);
+        p.drawText(L.titleRect, Qt::AlignCenter, titleLines().join('\n'));
     }
     p.setFont(L.font);
 
@@ -553,9 +602,7 @@ void Chart::render(QPainter& p, const QRectF& area) const {
         const double x = left ? L.plot.left() : L.plot.right();
         const double tick = 4 * s;
         const double step = (sc.maximum - sc.minimum) / sc.majorDivision;
-        const int stride = std::max(L.labelStride[a], L.gridStride[a]);
-        for (int i = 0; i <= sc.majorDivision; i += L.gridStride[a]) {
-            const double v = sc.minimum + i * step;
+        L.forEachTick(a, [&](long long i, double v, bool labelled) {
             const double y = L.yOf(v, a);
             if (grid_ && a == gridAxis && i > 0 && i < sc.majorDivision) {
                 p.setPen(gridPen);
@@ -564,12 +611,12 @@ void Chart::render(QPainter& p, const QRectF& area) const {
             p.setPen(QPen(QColor(120, 120, 120), 1 * s));
             p.drawLine(QPointF(x, y), QPointF(left ? x - tick : x + tick, y));
             // Minor ticks between this major line and the next.
-            if (sc.minorDivision > 1 && i < sc.majorDivision && stride == 1)
+            if (sc.minorDivision > 1 && i < sc.majorDivision && L.gridStride[a] == 1)
                 for (int m = 1; m < sc.minorDivision; ++m) {
                     const double ym = L.yOf(v + m * step / sc.minorDivision, a);
                     p.drawLine(QPointF(x, ym), QPointF(left ? x - tick / 2 : x + tick / 2, ym));
                 }
-            if (i % L.labelStride[a] != 0) continue;
+            if (!labelled) return;
             p.setPen(text);
             const QString t = axisNumber(v, L.decimals[a]);
             const QRectF box = left ? QRectF(L.area.left(), y - L.textHeight / 2,
@@ -577,7 +624,7 @@ void Chart::render(QPainter& p, const QRectF& area) const {
                                     : QRectF(x + tick + 2 * s, y - L.textHeight / 2,
                                              L.area.right() - x - tick - 2 * s, L.textHeight);
             p.drawText(box, (left ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, t);
-        }
+        });
         const QString& axisTitle = axis(a == 0 ? AxisId::Y1 : AxisId::Y2).title;
         if (!axisTitle.isEmpty()) {
             const QRectF tr = L.axisTitleRect[a];
@@ -602,23 +649,13 @@ void Chart::render(QPainter& p, const QRectF& area) const {
             const QRectF& q = L.labels[lv][static_cast<size_t>(row - 1)];
             if (q.isNull()) continue;
             const QString& t = labels_[lv][static_cast<size_t>(row - 1)];
-            if (lv == 0 && !L.rotated[0]) {
+            if (lv == 0) {
                 p.setPen(QPen(QColor(120, 120, 120), 1 * s));
                 const double x = L.xOf(row, rows_);
                 p.drawLine(QPointF(x, L.plot.bottom()), QPointF(x, L.plot.bottom() + 3 * s));
                 p.setPen(text);
             }
-            p.setFont(L.labelFont[lv]);
-            if (L.rotated[lv]) {
-                p.save();
-                p.translate(q.center());
-                p.rotate(-90);
-                p.drawText(QRectF(-q.height() / 2, -q.width() / 2, q.height(), q.width()),
-                           Qt::AlignRight | Qt::AlignVCenter, t);
-                p.restore();
-            } else {
-                p.drawText(q, Qt::AlignCenter, t);
-            }
+            p.drawText(q, Qt::AlignCenter, t);
         }
     p.setFont(L.font);
     if (!categoryTitle_.isEmpty()) p.drawText(L.categoryTitleRect, Qt::AlignCenter, categoryTitle_);
@@ -644,7 +681,7 @@ void Chart::render(QPainter& p, const QRectF& area) const {
                     p.drawPoint(run.front());
                 run.clear();
             };
-            for (int row = 1; row <= rows_; ++row) {
+            for (int row = 1; row <= rows_ && !lone(row); ++row) {
                 const double v = vals[static_cast<size_t>(row - 1)];
                 if (std::isnan(v)) {
                     flush();
@@ -657,8 +694,11 @@ void Chart::render(QPainter& p, const QRectF& area) const {
         for (int row = 1; row <= rows_; ++row) {
             const double v = vals[static_cast<size_t>(row - 1)];
             if (std::isnan(v)) continue;
-            paintMarker(p, se.marker, QPointF(L.xOf(row, rows_), L.yOf(v, a)), L.markerSize(se),
-                        se.color, se.markerPenWidth * s);
+            // A lone value is a point, marked even on a line without markers.
+            const Marker m =
+                lone(row) && se.marker == Marker::None ? Marker::FilledCircle : se.marker;
+            paintMarker(p, m, QPointF(L.xOf(row, rows_), L.yOf(v, a)), L.markerSize(se), se.color,
+                        se.markerPenWidth * s);
         }
     }
     p.restore();
@@ -741,6 +781,7 @@ Chart::Hit Chart::hitTest(const QPoint& pos) const {
                 continue;
             }
             const QPointF pt(L.xOf(row, rows_), L.yOf(v, a));
+            if (lone(row)) hasPrev = false;
             const double d = std::hypot(pt.x() - q.x(), pt.y() - q.y());
             if (d <= bestDist) {
                 bestDist = d;

@@ -18,6 +18,7 @@
 
 class QPainter;
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <optional>
@@ -91,6 +92,11 @@ public:
     void setPoint(int row, int series, double value, bool isNull = false);
     double value(int row, int series) const; // NaN for a null point
     bool isNull(int row, int series) const;
+    // Rows from this one on (0: none) stand alone, as summary values after
+    // the bands do: never joined to a neighbour by the line, each drawn as
+    // a marker (a filled circle on a line without markers).
+    void setLoneRowsFrom(int row);
+    int loneRowsFrom() const { return loneFrom_; }
     void setLabelLevelCount(int levels); // 1 or 2
     int labelLevelCount() const { return levels_; }
     void setRowLabel(int row, const QString& label, int level = 1);
@@ -113,7 +119,7 @@ public:
     };
     Scale drawnScale(AxisId id) const;
 
-    void setTitle(const QString& title);
+    void setTitle(const QString& title); // one or more lines (CR LF, CR or LF)
     const QString& title() const { return title_; }
     void setCategoryTitle(const QString& title); // under the row labels
     const QString& categoryTitle() const { return categoryTitle_; }
@@ -156,8 +162,13 @@ public:
     std::optional<QPointF> pointAt(int series, int row, const QRectF& area, double dpi) const;
     QRectF plotArea() const;
     // Where a row label is drawn; empty when it is blank or left out because
-    // it would overlap its neighbour.
+    // the labels are too close to stand side by side.
     QRectF labelRect(int row, int level = 1) const;
+    // The values of a value axis's drawn ticks, and of those labelled.
+    struct AxisMarks {
+        std::vector<double> ticks, labels;
+    };
+    AxisMarks axisMarks(AxisId id) const;
 
     // What lies under a position of the widget: a series (its point, its line
     // or its legend entry; row 0 for the legend) or nothing (series 0).
@@ -184,9 +195,12 @@ private:
     bool validRow(int row) const { return row >= 1 && row <= rows_; }
     bool validSeries(int n) const { return n >= 1 && n <= seriesCount(); }
     void changed();
+    bool lone(int row) const { return loneFrom_ > 0 && row >= loneFrom_; }
+    QStringList titleLines() const;
 
     int rows_ = 0;
     int levels_ = 1;
+    int loneFrom_ = 0;
     std::vector<ChartSeries> series_;
     std::vector<std::vector<double>> values_; // [series - 1][row - 1]
     std::vector<QString> labels_[2];          // [level - 1][row - 1]

@@ -11,6 +11,13 @@
 //
 // The first FrozenColumns() columns stay in place while the others scroll:
 // a second view laid over the first, sharing its model and selection.
+//
+// Here the grid is put together and wired to its data control; its parts
+// stand beside it: grid_current_cell (the current row and the record set),
+// grid_selection, record_selector_header, grid_cell_editor,
+// grid_frozen_columns, grid_view and grid_key_codes.
+#include "platform/gui/grid_key_codes.h"
+#include "platform/gui/grid_selection.h"
 #include "platform/gui/recordset_model.h"
 
 #include <QWidget>
@@ -19,41 +26,13 @@
 #include <vector>
 
 class QKeyEvent;
-class QLineEdit;
 class QTableView;
 
 namespace platform {
 
-class DataGrid;
 class GridView;
 class GridDelegate;
 class GridLineEdit;
-
-// Key codes and the shift mask as the KeyDown events report them.
-int vbKeyCode(const QKeyEvent& event); // 0 for a key without one
-int vbShiftState(Qt::KeyboardModifiers modifiers);
-constexpr int vbShiftMask = 1;
-constexpr int vbCtrlMask = 2;
-constexpr int vbAltMask = 4;
-
-// The selected records as bookmarks, in the order they were added. The
-// grid shows them as selected rows.
-class SelBookmarkList {
-public:
-    int Count() const { return static_cast<int>(keys_.size()); }
-    db::RecordKey Item(int index) const; // 0-based
-    // Adds a bookmark at the end; one already there stays where it is.
-    void Add(db::RecordKey key);
-    void Remove(int index); // 0-based
-    void Clear();
-    bool contains(db::RecordKey key) const;
-
-private:
-    friend class DataGrid;
-    explicit SelBookmarkList(DataGrid& grid) : grid_(grid) {}
-    DataGrid& grid_;
-    std::vector<db::RecordKey> keys_;
-};
 
 class DataGrid : public QWidget {
     Q_OBJECT
@@ -135,6 +114,8 @@ private:
     friend class GridDelegate;
     friend class GridLineEdit;
 
+    void setUpCellEditor(GridView* view);
+    void setUpFrozenView();
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
     void onRecordMoved();
     void afterRowsChanged();
@@ -146,6 +127,9 @@ private:
     bool announceKey(QKeyEvent* event);
     void reportError(int code, const QString& text);
     void onRecordSelector(int row);
+    void onSelectorEntered(int row);
+    void appendRun(std::vector<db::RecordKey>& keys, int from, int to) const;
+    void setSelection(std::vector<db::RecordKey> keys);
     void mirrorSelection();
     void layoutFrozen();
     int frozenWidth() const;
@@ -171,6 +155,12 @@ private:
     // A key the cell editor passed on to the grid, already announced.
     const QKeyEvent* passedOn_ = nullptr;
     Qt::KeyboardModifiers selectorModifiers_;
+    // The record of the last record selector clicked without Shift, where
+    // a Shift+click run starts; the row a drag over the selectors started
+    // from (-1 when none) and the selection it adds to.
+    std::optional<db::RecordKey> selAnchor_;
+    int dragFrom_ = -1;
+    std::vector<db::RecordKey> dragBase_;
     bool refocus_ = false;
 };
 

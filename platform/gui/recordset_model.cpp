@@ -56,7 +56,7 @@ void RecordsetModel::resolveFields() {
         c.field = rs_.Fields().indexOf(c.def.field);
         if (c.field < 0) continue;
         const db::FieldDef* def = rs_.Fields(c.field).def();
-        c.editable = def && !rs_.baseTable().empty();
+        c.editable = def && !rs_.baseTable().empty() && !c.def.readOnly;
         c.numeric = def && (def->type == db::FieldType::Long || def->type == db::FieldType::Double);
     }
 }

@@ -19,6 +19,7 @@ namespace platform {
 struct GridColumn {
     std::string field;
     QString caption;
+    bool readOnly = false; // shown, never typed into
 };
 
 // The display text of a column's value. A null QString, or an exception,

@@ -1,5 +1,8 @@
+#include "app/guarded_application.h"
 #include "app/start.h"
+#include "engine/globals.h"
 #include "platform/clock.h"
+#include "platform/db/error.h"
 #include "platform/geometry.h"
 #include "platform/settings.h"
 #include "tables/globals.h"
@@ -142,6 +145,55 @@ TEST_F(StartUp, AFailingSettingsStoreIsReportedAndTheProgramEnds) {
     EXPECT_FALSE(mainWindow().isVisible());
     EXPECT_FALSE(splashLoaded());
     QDir(platform::settingsPath("Bandwright")).removeRecursively();
+}
+
+// An exception that a handler lets out reaches the user as a message; the
+// flags a command held are released and the next event is handled as usual.
+// A failure repeating while the message is up is not shown again.
+TEST(EventGuard, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
+    struct Handler : QObject {
+        int handled = 0;
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::User) {
+                gBusy = true; // a command half way
+                gNoRecalc = true;
+                throw db::Error("The grid shows no such record");
+            }
+            if (e->type() == QEvent::Type(QEvent::User + 1)) throw 42;
+            ++handled;
+            return true;
+        }
+    } handler;
+    // Message boxes, each with a repaint under it that fails again.
+    struct Boxes : platform::DialogHandler {
+        Handler* handler = nullptr;
+        std::vector<QString> prompts;
+        platform::DialogHandler* previous = platform::setDialogHandler(this);
+        ~Boxes() override { platform::setDialogHandler(previous); }
+        int msgBox(const QString& prompt, int, const QString&) override {
+            prompts.push_back(prompt);
+            QEvent again(QEvent::User);
+            BandwrightApplication::deliverGuarded(handler, &again);
+            return platform::vbOK;
+        }
+        bool inputBox(const QString&, const QString&, const QString&, QString&) override {
+            return false;
+        }
+        int showModal(QObject&) override { return 0; }
+    } boxes;
+    boxes.handler = &handler;
+
+    QEvent failing(QEvent::User);
+    EXPECT_FALSE(BandwrightApplication::deliverGuarded(&handler, &failing));
+    EXPECT_FALSE(gBusy);
+    EXPECT_FALSE(gNoRecalc);
+    QEvent odd(QEvent::Type(QEvent::User + 1));
+    EXPECT_FALSE(BandwrightApplication::deliverGuarded(&handler, &odd));
+    EXPECT_EQ(boxes.prompts, (std::vector<QString>{"The grid shows no such record",
+                                                   "An unexpected error occurred."}));
+    QEvent fine(QEvent::Type(QEvent::User + 2));
+    EXPECT_TRUE(BandwrightApplication::deliverGuarded(&handler, &fine));
+    EXPECT_EQ(handler.handled, 1);
 }
 
 } // namespace

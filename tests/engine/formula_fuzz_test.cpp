@@ -288,6 +288,44 @@ TEST_F(FormulaFuzz, RandomExpressionsAgreeWithTheLiteralRules) {
     EXPECT_GT(values, 1000);
 }
 
+// Mostly constants, every function, failures such as log(0), 1/0 and 1e308 * 10
+// included: a part without spectra is computed once for all bands, and must
+// give what every band computed on its own gives, and fail where that fails.
+std::string constantExpression(std::mt19937& rng, int budget) {
+    std::uniform_int_distribution<int> pick(0, 99);
+    static const char* const leaves[] = {"3",  "60", "0",     "0.5",  "pi", "True", "",
+                                         "-2", "45", "1e308", "4000", "1",  "s1",   "F"};
+    static const char* const ops[] = {"^", "/", "*", "-",  "+",  "!-", "!+",
+                                      "=", ">", "<", "<>", ">=", "<="};
+    const int roll = pick(rng);
+    if (budget <= 0 || roll < 25) {
+        // A spectrum or the band frequency now and then, among the constants.
+        const size_t n = std::size(leaves) - (pick(rng) < 90 ? 2 : 0);
+        return leaves[static_cast<size_t>(pick(rng)) % n];
+    }
+    if (roll < 60) {
+        const int fn = 1 + pick(rng) % gFuncCount;
+        const int args = 1 + pick(rng) % 6;
+        std::string call = gFuncNames[static_cast<size_t>(fn)] + "(";
+        for (int a = 0; a < args; ++a)
+            call += (a ? "," : "") + constantExpression(rng, budget - 1);
+        return call + ")";
+    }
+    return "(" + constantExpression(rng, budget - 1) + ops[static_cast<size_t>(pick(rng)) % 13] +
+           constantExpression(rng, budget - 1) + ")";
+}
+
+TEST_F(FormulaFuzz, ConstantPartsAgreeWithTheLiteralRules) {
+    std::mt19937 rng(2026);
+    const int bandCounts[] = {30, 10, 1, 0};
+    for (int i = 0; i < 6000; ++i) {
+        check(constantExpression(rng, 4), bandCounts[i % 4], 1 + i % 40);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(values, 1000);
+    EXPECT_GT(messages, 300);
+}
+
 TEST_F(FormulaFuzz, ChainsAroundTheDepthLimitAgreeWithTheLiteralRules) {
     std::mt19937 rng(11);
     static const char* const operands[] = {"1",       "s1", "(s2+1)",  "s0", "q",

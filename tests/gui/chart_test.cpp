@@ -153,7 +153,7 @@ TEST(Chart, AnUnusableScaleIsDrawnFromZeroToTen) {
     EXPECT_FALSE(chart.toImage(chart.size()).isNull());
 }
 
-TEST(Chart, ThirdOctaveLabelsStayReadableAndBlankOnesTakeNoRoom) {
+TEST(Chart, LabelsStayUprightThinnedAtARegularStrideAndSummariesStandAlone) {
     Chart chart;
     chart.resize(520, 260);
     chart.setRowCount(33);
@@ -165,36 +165,70 @@ TEST(Chart, ThirdOctaveLabelsStayReadableAndBlankOnesTakeNoRoom) {
         chart.setPoint(j, 1, 40 + j);
         chart.setRowLabel(j, (j + 1) % 3 == 0 ? bands[j - 1] : " ");
     }
+    // Two summary values after a gap: points of their own, not the line's.
+    chart.setLoneRowsFrom(31);
+    chart.setPoint(31, 1, 52);
     chart.setRowLabel(31, "Rw");
     chart.setRowLabel(32, "");
     chart.setPoint(32, 1, -999, true);
+    chart.setPoint(33, 1, 58);
     chart.setRowLabel(33, "Ctr");
-    int drawn = 0;
-    QRectF previous;
-    for (int row = 1; row <= 33; ++row) {
-        const QRectF r = chart.labelRect(row);
-        const bool blank = chart.rowLabel(row).trimmed().isEmpty();
-        if (blank) {
-            EXPECT_TRUE(r.isNull()) << row;
-            continue;
+    // Shown labels: upright, inside the chart, apart; the band labels every
+    // n-th from the first; both summaries.
+    chart.setAxisScale(AxisId::Y1, 80, 40, 4, 1);
+    auto shownLabels = [&](int expectBands) {
+        std::vector<int> bandRows;
+        QRectF previous;
+        const double lineHeight = chart.labelRect(31).height();
+        for (int row = 1; row <= 33; ++row) {
+            const QRectF r = chart.labelRect(row);
+            if (chart.rowLabel(row).trimmed().isEmpty()) {
+                EXPECT_TRUE(r.isNull()) << row;
+                continue;
+            }
+            if (r.isNull()) continue;
+            if (row <= 30) bandRows.push_back(row);
+            EXPECT_TRUE(QRectF(chart.rect()).contains(r)) << row;
+            EXPECT_DOUBLE_EQ(r.height(), lineHeight) << row;
+            if (!previous.isNull()) {
+                EXPECT_GE(r.left(), previous.right()) << row;
+            }
+            previous = r;
         }
-        if (r.isNull()) continue;
-        ++drawn;
-        EXPECT_TRUE(QRectF(chart.rect()).contains(r)) << row;
-        if (!previous.isNull()) {
-            EXPECT_GE(r.left(), previous.right()) << row;
-        }
-        previous = r;
-    }
-    EXPECT_EQ(drawn, 12); // all ten band labels and both summaries
+        EXPECT_FALSE(chart.labelRect(31).isNull());
+        EXPECT_FALSE(chart.labelRect(33).isNull());
+        EXPECT_EQ(static_cast<int>(bandRows.size()), expectBands);
+        ASSERT_FALSE(bandRows.empty());
+        EXPECT_EQ(bandRows.front(), 2);
+        for (size_t k = 2; k < bandRows.size(); ++k)
+            EXPECT_EQ(bandRows[k] - bandRows[k - 1], bandRows[1] - bandRows[0]) << k;
+    };
+    shownLabels(9); // the last one makes room for "Rw"
+    chart.resize(300, 200);
+    shownLabels(5); // every other one
+    chart.resize(200, 200);
+    int bandsShown = 0;
+    for (int row = 1; row <= 30; ++row)
+        bandsShown += !chart.labelRect(row).isNull();
+    shownLabels(bandsShown);
+    EXPECT_LT(bandsShown, 5);
 
-    // Narrow: the labels turn rather than overlap, and still all show.
-    chart.resize(260, 200);
-    drawn = 0;
-    for (int row = 1; row <= 33; ++row)
-        drawn += !chart.labelRect(row).isNull();
-    EXPECT_EQ(drawn, 12);
-    EXPECT_GT(chart.labelRect(2).height(), chart.labelRect(2).width());
+    // The line ends at the last band; each summary is a point of its own,
+    // marked although the line has no markers.
+    ChartSeries se = chart.series(1);
+    se.marker = Marker::None;
+    se.width = 2;
+    chart.setSeries(1, se);
+    chart.resize(520, 260);
+    const QImage img = chart.toImage(chart.size());
+    const QPointF last = *chart.pointAt(1, 30), rw = *chart.pointAt(1, 31),
+                  ctr = *chart.pointAt(1, 33);
+    for (double t : {0.3, 0.5, 0.7})
+        EXPECT_FALSE(drawnAt(img, last + t * (rw - last), se.color)) << t;
+    for (const QPointF& p : {rw, ctr, rw + QPointF(2, 0), ctr + QPointF(0, 2)})
+        EXPECT_TRUE(near(pixel(img, p), se.color)) << p.x() << "," << p.y();
+    EXPECT_EQ(chart.hitTest(((last + rw) / 2).toPoint()).series, 0);
+    EXPECT_EQ(chart.hitTest(rw.toPoint()).row, 31);
 }
 
 TEST(Chart, ScalesWithTheDeviceAndServesManySeriesOnTwoAxes) {

@@ -253,6 +253,87 @@ TEST_F(GraphWindowTest, TheChartDrawsEachLineInItsColourWithGapsAtMissingValues)
     EXPECT_TRUE(near(colourAt((in + out) / 2), Qt::blue));
 }
 
+TEST_F(GraphWindowTest, LabelsStayUprightSummariesArePointsAndEveryTitleLineShows) {
+    testing_support::SpectrumRow fan = row("Fan", {62, 60, 58, 55, 52, 50, 47, 44, 40, 38});
+    fan.sum1Val = db::Value("57.1 dBA");
+    fan.sum2Val = db::Value("66.0 dBL");
+    file_->addSheet("Plant", 1, 14, {fan, row("Huge", {400000, -200, 10, 10, 10})},
+                    "Line one\r\nLine two");
+    openSheet("Plant");
+    frmGraph* g = openGraph();
+    ASSERT_TRUE(g);
+    tick(g, 0);
+    g->chkSummary->setChecked(true);
+    QApplication::processEvents();
+    platform::gui::Chart* c = g->chtDisp;
+    ASSERT_EQ(c->rowCount(), 13);
+
+    // The line ends at the last band; the two summaries are points of their
+    // own, drawn although the line has no markers.
+    auto ink = [](const QImage& img, const QPointF& p) {
+        const double ratio = img.devicePixelRatio();
+        const QColor k = img.pixelColor((p * ratio).toPoint());
+        return k.red() + k.green() + k.blue() < 200;
+    };
+    const QImage img = c->grab().toImage();
+    const QPointF dba = *c->pointAt(1, 12), dbl = *c->pointAt(1, 13);
+    for (double t : {0.3, 0.5, 0.7})
+        EXPECT_FALSE(ink(img, dba + t * (dbl - dba))) << t;
+    EXPECT_TRUE(ink(img, dba + QPointF(2, 0)));
+    EXPECT_TRUE(ink(img, dbl + QPointF(0, 2)));
+    EXPECT_FALSE(c->labelRect(12).isNull());
+    EXPECT_FALSE(c->labelRect(13).isNull());
+
+    // A narrow window leaves band labels out at a regular stride, upright.
+    frame(g)->resize(560, frame(g)->height());
+    QApplication::processEvents();
+    std::vector<int> shown;
+    for (int r = 1; r <= 10; ++r) {
+        const QRectF q = c->labelRect(r);
+        if (q.isNull()) continue;
+        shown.push_back(r);
+        EXPECT_LT(q.height(), q.width() + 8) << r;
+        EXPECT_DOUBLE_EQ(q.height(), c->labelRect(12).height()) << r;
+    }
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_LT(shown.size(), 10u);
+    EXPECT_EQ(shown.front(), 1);
+    for (size_t k = 2; k < shown.size(); ++k)
+        EXPECT_EQ(shown[k] - shown[k - 1], shown[1] - shown[0]);
+    frame(g)->resize(platform::twipsToPixels(11300), frame(g)->height());
+    QApplication::processEvents();
+
+    // A very wide scale: its labels stand on ticks drawn apart from one another.
+    tick(g, 0, false);
+    tick(g, 1);
+    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).minimum, -210);
+    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).maximum, 400090);
+    const auto marks = c->axisMarks(platform::gui::AxisId::Y1);
+    EXPECT_GE(marks.labels.size(), 4u);
+    for (double v : marks.labels)
+        EXPECT_NE(std::find(marks.ticks.begin(), marks.ticks.end(), v), marks.ticks.end()) << v;
+    const double perUnit = c->plotArea().height() / (400090 + 210);
+    for (size_t k = 1; k < marks.ticks.size(); ++k)
+        EXPECT_GE((marks.ticks[k] - marks.ticks[k - 1]) * perUnit, 4) << k;
+    for (size_t k = 1; k < marks.labels.size(); ++k)
+        EXPECT_GE((marks.labels[k] - marks.labels[k - 1]) * perUnit, 15) << k;
+
+    // Both lines of the notes title the graph, on screen and on paper.
+    EXPECT_EQ(c->title(), g->txtGraphTitle->text());
+    EXPECT_TRUE(c->title().contains("Line two"));
+    const QString pdf = tempFile("title.pdf");
+    {
+        PrinterDialogScript printer;
+        printer.answerPdf(pdf);
+        g->cmdPrint->click();
+    }
+    const QString text = runTool("pdftotext", {"-layout", pdf, "-"});
+    const qsizetype one = text.indexOf("Line one"), two = text.indexOf("Line two");
+    EXPECT_GE(one, 0) << text.toStdString();
+    EXPECT_GT(two, one) << text.toStdString();
+    EXPECT_LT(two, text.indexOf(QString::number(marks.labels.back()))) << text.toStdString();
+}
+
 TEST_F(GraphWindowTest, PrintingPutsTheChartCentredOnOnePageAndLeavesItsCopy) {
     addPlantSheet();
     openSheet("Plant");

@@ -58,6 +58,8 @@ TEST_F(SettingsStore, SectionsAndKeysIgnoreLetterCase) {
     EXPECT_EQ(GetSetting(app, "STARTUP", "defaultview"), "2");
     SaveSetting(app, "startUP", "connection", "two");
     EXPECT_EQ(GetSetting(app, "StartUp", "Connection"), "two");
+    SaveSetting(app, "Startup", QString::fromUtf8("Gr\u00f6\u00dfe"), "3");
+    EXPECT_EQ(GetSetting(app, "startup", QString::fromUtf8("GR\u00d6\u00dfE")), "3");
     // One section in the file, not two.
     QFile f(platform::settingsPath(app));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -66,8 +68,8 @@ TEST_F(SettingsStore, SectionsAndKeysIgnoreLetterCase) {
 
 TEST_F(SettingsStore, ReadsAFileEditedByHand) {
     writeFile("# written by hand\r\n[STARTUP]\r\nConnection=Provider=X;Data=1;\r\n"
-              "DefaultDir = C:\\tables\\new\r\n\r\n[startup]\r\nFile1=a, b\r\n"
-              "garbage line without equals\r\n");
+              "DefaultDir = C:\\tables\\new\r\n\r\n[startup]\r\nFile1=first\r\n"
+              "garbage line without equals\r\nFILE1=a, b\r\n");
     EXPECT_EQ(GetSetting(app, "StartUp", "Connection"), "Provider=X;Data=1;");
     EXPECT_EQ(GetSetting(app, "StartUp", "DefaultDir"), "C:\\tables\\new");
     EXPECT_EQ(GetSetting(app, "StartUp", "File1"), "a, b");
@@ -81,6 +83,7 @@ TEST_F(SettingsStore, ReadsAFileEditedByHand) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(f.readAll());
         EXPECT_TRUE(text.startsWith("# written by hand\n")) << text.toStdString();
+        // A key given twice keeps its first place and its last value.
         EXPECT_TRUE(text.contains("File1=a, b\ngarbage line without equals\nFile2=x\n"))
             << text.toStdString();
     }

@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -33,6 +34,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 using testing_support::DataRow;
 using testing_support::DatasheetsFile;
@@ -179,6 +181,25 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
 
     // Placed at the cascade step, 10000 x 7500 twips.
     EXPECT_EQ(w->parentWidget()->size(), QSize(667, 500));
+    // At that size every control shows, and the chart has room to be read.
+    for (QWidget* c :
+         {static_cast<QWidget*>(w->grdSpectra), static_cast<QWidget*>(w->chtDisp),
+          static_cast<QWidget*>(w->frmOtherInfo(1)), static_cast<QWidget*>(w->Lev(10))})
+        EXPECT_TRUE(w->rect().contains(c->mapTo(w, c->rect().bottomRight())))
+            << c->objectName().toStdString();
+    EXPECT_GE(w->chtDisp->plotArea().height(), 120);
+    EXPECT_GE(w->grdSpectra->height(), 150);
+    // Enlarged, the grid takes the extra height; the level boxes keep theirs.
+    const int grid = w->grdSpectra->height(), boxes = w->Lev(1)->height();
+    w->parentWidget()->resize(667, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+    EXPECT_EQ(w->Lev(1)->height(), boxes);
+    EXPECT_TRUE(w->rect().contains(w->frmOtherInfo(1)->geometry()));
+    w->grdSpectra_DblClick();
+    EXPECT_GT(w->grdSpectra->geometry().bottom(), w->frmOtherInfo(1)->geometry().top());
+    w->grdSpectra_DblClick();
+    EXPECT_EQ(w->grdSpectra->height(), grid + 300);
 }
 
 TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
@@ -480,6 +501,47 @@ TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAForm
 
 namespace {
 
+// Under "<All>" a type must be chosen: nothing chosen, an empty new type or
+// Cancel ends New Spectrum, Paste and Paste Insert with the file unchanged.
+TEST_F(DatasheetWindowTest, WithoutATypeNoSpectrumIsAddedOrPasted) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+    platform::setClipboard(
+        "Code\tDescription\tType\tSummary 1 Type\tSummary 1 Val\tSummary 2 Type\tSummary 2 "
+        "Val\tSelect "
+        "Type\t31.5\t63\t125\t250\t500\t1000\t2000\t4000\t8000\t16000\r\n1\tpasted\tSound "
+        "Level\tdBA\t\tdBL\t\t\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1");
+    const auto count = [&](const std::string& where) {
+        return file_->database()
+            ->scalar("SELECT COUNT(*) FROM " + db::quoteIdent(kPumps) + where)
+            .toLong();
+    };
+    DialogScript script;
+    const std::vector<std::function<void(frmSelDataType&)>> answers = {
+        [](frmSelDataType& p) { p.cmdOK->click(); }, // nothing selected
+        [](frmSelDataType& p) {
+            p.cmdNewType->click();
+            p.cmdOK->click();
+        },
+        [](frmSelDataType& p) { p.cmdCancel->click(); }};
+    for (const char* command : {"mnuEditNew", "mnuEditPaste", "mnuEditPasteInsert"})
+        for (const auto& answer : answers) {
+            script.onModal([&answer](QObject& form) {
+                answer(dynamic_cast<frmSelDataType&>(form));
+                return 0;
+            });
+            menuItem(command)->trigger();
+            QApplication::processEvents();
+            EXPECT_EQ(count(""), 4) << command;
+            EXPECT_EQ(count(" WHERE Description = 'pasted'"), 0) << command;
+        }
+    EXPECT_EQ(script.prompts().size(), 0u);
+    EXPECT_EQ(shownDescriptions(w).size(), 4);
+}
+
 // A spectrum copied from an octave worksheet into a third-octave datasheet
 // and back arrives as it left: split into thirds by energy, summed again.
 TEST_F(DatasheetWindowTest, SpectraTravelBetweenWorksheetsAndDatasheetsAcrossBandSystems) {
@@ -653,6 +715,34 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
     EXPECT_EQ(inFile(), before);
     EXPECT_EQ(stored(), 1);
     EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+// A selection being extended whose anchor another command removed: the next
+// move of the cursor ends the extension instead of failing.
+TEST_F(DatasheetWindowTest, AnExtensionWhoseAnchorWentEndsQuietly) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    QHeaderView* selectors = grid->view()->verticalHeader();
+    QTest::mouseClick(selectors->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(selectors->width() / 2, selectors->sectionViewportPosition(3) +
+                                                         selectors->sectionSize(3) / 2));
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(grid->view()->viewport(), Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(grid->SelBookmarks().Count(), 3);
+    db::Recordset other = w->Data1.recordset().Clone();
+    other.MoveLast();
+    other.Delete();
+    QTest::mouseClick(grid->view()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->view()->visualRect(grid->model()->index(1, 1)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(w->Data1.recordset().AbsolutePosition(), 2);
+    EXPECT_FALSE(gSelExtending);
+    EXPECT_EQ(grid->SelBookmarks().Count(), 0);
 }
 
 } // namespace

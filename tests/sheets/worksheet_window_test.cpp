@@ -3,6 +3,7 @@
 // grid's record selection and the clean-up when a window closes.
 #include "engine/globals.h"
 #include "platform/db/recordset.h"
+#include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
@@ -16,6 +17,7 @@
 #include "workspace/bandwright_window.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -114,6 +116,16 @@ protected:
                                              db::quoteIdent(kSheet) + " WHERE Code = ?",
                                          {code});
     }
+    // Positions of the selected records, in the order they were added.
+    static std::vector<int> selectedPositions(WorksheetWindow* w) {
+        std::vector<int> out;
+        db::Recordset clone = w->Data1.recordset().Clone();
+        for (int i = 0; i < w->grdSpectra->SelBookmarks().Count(); ++i) {
+            clone.setBookmark(w->grdSpectra->SelBookmarks().Item(i));
+            out.push_back(clone.AbsolutePosition());
+        }
+        return out;
+    }
     // Types into a level box and leaves it as a user does, with Tab.
     static void type(platform::gui::TextBox* box, const QString& text) {
         box->setFocus();
@@ -153,6 +165,32 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(w->chtDisp->value(6, 1), 55);
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
+
+    // The line runs over the bands only: dBA and dBL are points of their own.
+    platform::gui::Chart* c = w->chtDisp;
+    ASSERT_EQ(c->rowCount(), 12);
+    const QImage img = c->grab().toImage();
+    const QColor colour = c->series(1).color;
+    auto drawn = [&](const QPointF& p) { // at or right beside the place: lines are smoothed
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const QColor k =
+                    img.pixelColor((p * img.devicePixelRatio()).toPoint() + QPoint(dx, dy));
+                if (std::abs(k.red() - colour.red()) + std::abs(k.green() - colour.green()) +
+                        std::abs(k.blue() - colour.blue()) <
+                    90)
+                    return true;
+            }
+        return false;
+    };
+    const QPointF last = *c->pointAt(1, 10), dba = *c->pointAt(1, 11), dbl = *c->pointAt(1, 12);
+    EXPECT_TRUE(drawn((*c->pointAt(1, 9) + last) / 2));
+    for (double t : {0.35, 0.5, 0.65}) {
+        EXPECT_FALSE(drawn(last + t * (dba - last))) << t;
+        EXPECT_FALSE(drawn(dba + t * (dbl - dba))) << t;
+    }
+    EXPECT_TRUE(drawn(dba));
+    EXPECT_TRUE(drawn(dbl));
 }
 
 TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
@@ -251,15 +289,7 @@ TEST_F(WorksheetWindowTest, ShiftArrowsExtendASelectionOfRecords) {
     WorksheetWindow* w = open(1, 1);
     platform::DataGrid* grid = w->grdSpectra;
     db::Recordset& rs = w->Data1.recordset();
-    const auto positions = [&] {
-        std::vector<int> out;
-        db::Recordset clone = rs.Clone();
-        for (int i = 0; i < grid->SelBookmarks().Count(); ++i) {
-            clone.setBookmark(grid->SelBookmarks().Item(i));
-            out.push_back(clone.AbsolutePosition());
-        }
-        return out;
-    };
+    const auto positions = [&] { return selectedPositions(w); };
     const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ShiftModifier) {
         QTest::keyClick(grid->view()->viewport(), k, m);
         QApplication::processEvents();
@@ -376,6 +406,33 @@ TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
     EXPECT_EQ(fb->size(), QSize(747, 500)); // 11200 x 7500 twips
     EXPECT_TRUE(menuItem("mnuWSViewSpread")->isChecked());
     EXPECT_FALSE(menuItem("mnuWSViewFormula")->isChecked());
+
+    // Enlarged, the window gives its grid the extra rows; the chart and the
+    // level boxes keep their size and move down.
+    for (WorksheetWindow* w : {a, b}) {
+        QWidget* f = w->parentWidget();
+        const int grid = w->grdSpectra->height(), chart = w->chtDisp->height();
+        const int chartTop = w->chtDisp->y();
+        EXPECT_EQ(grid, platform::twipsToPixels(w == a ? 2555 : 3402));
+        f->resize(f->width(), f->height() + 300);
+        QApplication::processEvents();
+        EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+        EXPECT_EQ(w->chtDisp->height(), chart);
+        EXPECT_EQ(w->chtDisp->y(), chartTop + 300);
+        // A double click stretches it over the rest and brings it back.
+        w->grdSpectra_DblClick();
+        EXPECT_GT(w->grdSpectra->height(), w->chtDisp->geometry().bottom() - 40);
+        w->grdSpectra_DblClick();
+        EXPECT_EQ(w->grdSpectra->height(), grid + 300);
+        // Smaller than it opens: the grid keeps its rows, the chart gives way.
+        f->resize(f->width(), f->height() - 400);
+        QApplication::processEvents();
+        EXPECT_EQ(w->grdSpectra->height(), grid);
+        EXPECT_LT(w->chtDisp->height(), chart);
+    }
+    static_cast<QMdiSubWindow*>(fb)->showMaximized();
+    QApplication::processEvents();
+    EXPECT_GT(b->grdSpectra->height(), platform::twipsToPixels(3402) + 100);
 }
 
 } // namespace
@@ -450,6 +507,116 @@ TEST_F(WorksheetWindowTest, AWindowWhoseActivationFailsReportsTheFailure) {
     QApplication::processEvents();
     EXPECT_EQ(script.prompts().size(), 1u);
     EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The record selectors select as such grids do, and the current record's
+// carries the mark. A click below the last row selects nothing new.
+TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRecord) {
+    std::vector<SpectrumRow> rows(6, spectrum(std::vector<double>(10, 40)));
+    file_->addSheet(kSheet, 1, 14, rows);
+    WorksheetWindow* w = open(1, 1);
+    platform::DataGrid* grid = w->grdSpectra;
+    db::Recordset& rs = w->Data1.recordset();
+    QHeaderView* selectors = grid->view()->verticalHeader();
+    const auto selectorAt = [&](int row) {
+        return QPoint(selectors->width() / 2,
+                      selectors->sectionViewportPosition(row) + selectors->sectionSize(row) / 2);
+    };
+    const QPoint belowLast(selectors->width() / 2,
+                           selectors->sectionViewportPosition(5) + selectors->sectionSize(5) + 10);
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::mouseClick(selectors->viewport(), Qt::LeftButton, m, at);
+        QApplication::processEvents();
+    };
+    const auto selected = [&] { return selectedPositions(w); };
+    // Rows whose record selector shows the mark, and rows shown selected.
+    const auto marked = [&] {
+        const QImage image = selectors->viewport()->grab().toImage();
+        std::vector<int> out;
+        for (int r = 0; r < 6; ++r) {
+            int dark = 0;
+            const int top = selectors->sectionViewportPosition(r);
+            for (int y = top + 2; y < top + selectors->sectionSize(r) - 2; ++y)
+                for (int x = 2; x < image.width() - 2; ++x)
+                    dark += QColor(image.pixel(x, y)).lightness() < 80;
+            if (dark > 6) out.push_back(r + 1);
+        }
+        return out;
+    };
+    const auto shown = [&] {
+        std::vector<int> out;
+        for (int r = 0; r < 6; ++r)
+            if (grid->view()->selectionModel()->isRowSelected(r)) out.push_back(r + 1);
+        return out;
+    };
+    EXPECT_EQ(marked(), std::vector<int>{1});
+
+    click(selectorAt(0));
+    click(belowLast, Qt::ShiftModifier);
+    click(belowLast);
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+
+    click(selectorAt(3), Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(shown(), selected());
+    EXPECT_EQ(rs.AbsolutePosition(), 4);
+    EXPECT_EQ(marked(), std::vector<int>{4});
+    click(selectorAt(1), Qt::ControlModifier); // out
+    click(selectorAt(5), Qt::ControlModifier); // in
+    EXPECT_EQ(selected(), (std::vector<int>{1, 3, 4, 6}));
+    click(selectorAt(4), Qt::ShiftModifier); // the run from the last one clicked
+    EXPECT_EQ(selected(), (std::vector<int>{5, 6}));
+    click(selectorAt(2), Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{5, 6, 3, 4}));
+    EXPECT_EQ(marked(), std::vector<int>{3});
+
+    // A drag over the selectors selects the run; the current record is where it started.
+    QTest::mousePress(selectors->viewport(), Qt::LeftButton, Qt::NoModifier, selectorAt(4));
+    QTest::mouseMove(selectors->viewport(), selectorAt(3));
+    QTest::mouseMove(selectors->viewport(), selectorAt(1));
+    QTest::mouseRelease(selectors->viewport(), Qt::LeftButton, Qt::NoModifier, selectorAt(1));
+    QApplication::processEvents();
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(shown(), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(rs.AbsolutePosition(), 5);
+    EXPECT_EQ(marked(), std::vector<int>{5});
+
+    // Code moving the record set moves the mark.
+    rs.MoveFirst();
+    QApplication::processEvents();
+    EXPECT_EQ(marked(), std::vector<int>{1});
+}
+
+} // namespace
+
+namespace {
+
+// A spectrum's number is its place in the sheet: no view lets it be retyped.
+TEST_F(WorksheetWindowTest, TheSpectrumNumberCannotBeRetyped) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 1")});
+    for (int view : {1, 2}) {
+        WorksheetWindow* w = open(1, view);
+        QTableView* grid = w->grdSpectra->view();
+        grid->setFocus();
+        moveTo(w->grdSpectra, 1, 0);
+        QTest::keyClicks(grid, "5");
+        EXPECT_FALSE(w->grdSpectra->EditActive()) << view;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QApplication::processEvents();
+        EXPECT_EQ(cellText(w->grdSpectra, 1, 0), "2") << view;
+        EXPECT_EQ(field(2, "Formula").toText(), "s1 + 1") << view;
+        EXPECT_EQ(file_->database()->scalar("SELECT max(Code) FROM " + db::quoteIdent(kSheet)),
+                  db::Value(2))
+            << view;
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+    }
 }
 
 } // namespace

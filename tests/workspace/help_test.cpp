@@ -4,6 +4,7 @@
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/chart.h"
 #include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
 #include "sheets/globals.h"
@@ -111,6 +112,7 @@ TEST_F(Help, FunctionCallGoesToTheCaretOfTheFormulaCellAndRecalculates) {
     EXPECT_EQ(formula(3), "s1 + logsum( s1, s2 )");
     // 60 + (60 !+ 50) = 120.41
     EXPECT_NEAR(band1(3), 60 + 10 * std::log10(1e6 + 1e5), 0.01);
+    EXPECT_NEAR(w->chtDisp->value(1, 1), band1(3), 0.01); // the chart shows it at once
 
     // Reference only on another column; the last function and its
     // arguments are still there.
@@ -126,7 +128,7 @@ TEST_F(Help, FunctionCallGoesToTheCaretOfTheFormulaCellAndRecalculates) {
     EXPECT_EQ(formula(3), "s1 + logsum( s1, s2 )");
 }
 
-TEST_F(Help, SpreadsheetViewReplacesTheSelectionOfTheFocusedFormulaBox) {
+TEST_F(Help, SpreadsheetViewWritesIntoTheFocusedFormulaBoxAndRecalculates) {
     openSheet();
     click("mnuWSViewSpread");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -157,6 +159,22 @@ TEST_F(Help, SpreadsheetViewReplacesTheSelectionOfTheFocusedFormulaBox) {
     EXPECT_EQ(formula(3), "s1 + Awt(  ) - 3");
     EXPECT_EQ(w->txtFormula->text(), "s1 + Awt(  ) - 3");
     EXPECT_FALSE(gNoRecalc);
+
+    // The dialog on screen takes the focus from the formula box; Enter in
+    // an argument box writes the call, and the sheet is recalculated.
+    w->txtFormula->setFocus();
+    w->txtFormula->selectAll();
+    answerForm<frmFunctionHelp>(*script_, [](frmFunctionHelp& d) {
+        chooseFunction(d, "log");
+        d.txtPar[1]->setText("100");
+        pressKey(d, d.txtPar[1], Qt::Key_Return);
+        EXPECT_TRUE(d.optWrite->isChecked());
+    });
+    click("mnuHelpFunctions");
+    EXPECT_EQ(formula(3), "log( 100 )");
+    EXPECT_DOUBLE_EQ(band1(3), 2);
+    EXPECT_EQ(w->chtDisp->value(1, 1), 2);
+    EXPECT_EQ(w->focusWidget(), w->txtDescription);
 }
 
 TEST_F(Help, WithNoFileTheHelpWindowFunctionsAndAboutStillServe) {
@@ -172,6 +190,9 @@ TEST_F(Help, WithNoFileTheHelpWindowFunctionsAndAboutStillServe) {
     auto* help = mainWindow().findChild<frmHelp*>("frmHelp");
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->isVisible());
+    // It opens over the main window's work area, not over its menu bar.
+    QWidget* area = mainWindow().mdiArea;
+    EXPECT_EQ(help->frameGeometry().topLeft(), area->mapToGlobal(QPoint(0, 0)));
     ASSERT_EQ(help->lstTopics->count(), 9);
     EXPECT_EQ(help->lstTopics->item(0)->text(), "General");
     EXPECT_EQ(help->lstTopics->item(8)->text(), "Templates");

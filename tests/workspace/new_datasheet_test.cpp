@@ -7,6 +7,7 @@
 #include "tables/globals.h"
 #include "tests/sheets/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/modal_watchdog.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_datasheet.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -79,19 +80,39 @@ protected:
 };
 
 TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
-    for (const char* t : {"Datasheet 3", "Datasheet 10", "datasheet 70"})
+    for (const char* t : {"Datasheet 3", "Datasheet 10", "Datasheet 12.5", "datasheet 70"})
         file_->addDatasheet(t, 1, 14, "Sound Level", {});
     DialogScript script;
     script.onModal([](QObject& form) {
         frmNewDatasheet& d = dialogOf(form);
         EXPECT_EQ(d.windowTitle(), "New Datasheet:");
-        EXPECT_EQ(d.txtName->text(), "Datasheet 11"); // lower case does not count
+        // Lower case does not count; a fraction is kept.
+        EXPECT_EQ(d.txtName->text(), "Datasheet 13.5");
         EXPECT_TRUE(d.optThirdOct->isChecked());
         EXPECT_EQ(d.scrRange->value(), 5);
         EXPECT_EQ(d.txtFirstBand->text(), "13");
         EXPECT_EQ(d.txtFreqRange->text(), "25Hz - 20KHz");
         EXPECT_EQ(d.lstDatType->currentItem()->text(), "Sound Level");
         EXPECT_TRUE(d.lstDatType->isEnabled());
+        {
+            // On screen: both range boxes, and every type without scrolling.
+            testing_support::AllowModalWindows allow;
+            d.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(d.txtFreqRange->isVisible());
+            EXPECT_TRUE(d.txtFirstBand->isVisible());
+            EXPECT_EQ(d.lstDatType->count(), 8);
+            const QRect last =
+                d.lstDatType->visualItemRect(d.lstDatType->item(d.lstDatType->count() - 1));
+            EXPECT_TRUE(d.lstDatType->viewport()->rect().contains(last));
+            // Tab from the band system reaches the range.
+            d.optThirdOct->setFocus();
+            QTest::keyClick(d.optThirdOct, Qt::Key_Tab);
+            EXPECT_EQ(d.focusWidget(), d.scrRange);
+            QTest::keyClick(d.scrRange, Qt::Key_Left);
+            EXPECT_EQ(d.txtFirstBand->text(), "10");
+            d.hide();
+        }
         d.scrRange->setValue(1);
         EXPECT_EQ(d.txtFirstBand->text(), "1");
         EXPECT_EQ(d.txtFreqRange->text(), "1.6Hz - 1.25KHz");
@@ -111,7 +132,7 @@ TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
     QString name;
     int system = 0, first = 0, kind = 0;
     EXPECT_TRUE(NewDS(name, system, first, kind, ""));
-    EXPECT_EQ(file_->database()->tableNames().size(), 4u); // with the catalogue
+    EXPECT_EQ(file_->database()->tableNames().size(), 5u); // with the catalogue
 }
 
 TEST_F(NewDatasheetTest, TheTypeDecidesTheKindAndItsFields) {
@@ -209,6 +230,7 @@ TEST_F(NewDatasheetTest, OpenDatasheetOpensTheChosenOneInItsKind) {
         auto& picker = dynamic_cast<frmSelWorksheet&>(form);
         EXPECT_EQ(picker.windowTitle(), "Select Datasheet");
         EXPECT_EQ(picker.lstSheets->count(), 2);
+        EXPECT_EQ(picker.Text(), "Pumps"); // the first, for Enter
         picker.lstSheets->setCurrentRow(1);
         picker.cmdOK->click();
         return 0;

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace testing_support;
@@ -113,6 +114,28 @@ TEST_F(Windows, TileCascadesAndSizesByKindAndTheListActivates) {
     QApplication::processEvents();
     EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Third");
     EXPECT_EQ(gActiveSheet, activeWorksheet());
+
+    // A main window smaller than its windows scrolls to them.
+    const QSize size = mainWindow().size();
+    mainWindow().resize(500, 400);
+    QApplication::processEvents();
+    QScrollBar* across = mdi->horizontalScrollBar();
+    QScrollBar* down = mdi->verticalScrollBar();
+    ASSERT_TRUE(across->isVisible());
+    ASSERT_TRUE(down->isVisible());
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    QApplication::processEvents();
+    int right = 0, bottom = 0;
+    for (QMdiSubWindow* sub : mdi->subWindowList()) {
+        right = std::max(right, sub->geometry().right());
+        bottom = std::max(bottom, sub->geometry().bottom());
+    }
+    EXPECT_LE(right, mdi->viewport()->width());
+    EXPECT_LE(bottom, mdi->viewport()->height());
+    EXPECT_GT(right, mdi->viewport()->width() - 30);
+    mainWindow().resize(size);
+    QApplication::processEvents();
 }
 
 } // namespace

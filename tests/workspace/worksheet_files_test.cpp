@@ -139,7 +139,7 @@ TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
         EXPECT_EQ(d.windowTitle(), "Select Worksheet");
         EXPECT_EQ(items(d), QStringList({"Octave", "Other"}));
         EXPECT_TRUE(d.cmdNewFile->isHidden());
-        d.lstSheets->setCurrentRow(0);
+        EXPECT_EQ(d.Text(), "Octave"); // the first name is selected: Enter opens it
         pressKey(d, d.lstSheets, Qt::Key_Return);
     });
     start();
@@ -160,6 +160,7 @@ TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
     // Open Worksheet offers another file; OK with nothing selected is Cancel.
     answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) {
         EXPECT_FALSE(d.cmdNewFile->isHidden());
+        d.lstSheets->clearSelection();
         d.cmdOK->click();
     });
     click("mnuFileOpenWorksheet");
