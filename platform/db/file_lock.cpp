@@ -71,7 +71,7 @@ FileHold holdFile(const std::string& path) {
     // A program letting go may remove the lock file between our open and our
     // lock: then the lock is on a file no one else sees, and we go again.
     for (int attempt = 0; attempt < 10; ++attempt) {
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd < 0) return FileHold::Writing;
         if (!lockByte(fd, F_OFD_SETLK, F_RDLCK, kOpenByte)) {
             ::close(fd);
@@ -123,7 +123,7 @@ bool openElsewhere(const std::string& path) {
     const auto& files = heldFiles();
     if (const auto it = files.find(key); it != files.end())
         return !lockByte(it->second.fd, F_OFD_GETLK, F_WRLCK, kOpenByte);
-    const int fd = ::open((key + kLockSuffix).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open((key + kLockSuffix).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     // Our own test lock goes through a descriptor of its own: anyone holding
     // either byte conflicts with it.
