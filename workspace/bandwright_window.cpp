@@ -20,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPointer>
 
@@ -77,8 +78,10 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    // A file only viewed here is another program's to compact.
+    // A file only viewed here is another program's to compact; one that is
+    // gone has nothing to compact.
     if (!gFilePath.isEmpty() && db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
+        QFileInfo::exists(gFilePath) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();

@@ -614,6 +614,12 @@ TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSave
     typeLevel(w->Lev(1), "15");
     EXPECT_EQ(firstBands(saved), (std::vector<double>{15, 20, 30}));
     EXPECT_EQ(script_->prompts().size(), 2u);
+
+    // A file that is gone is not offered for compaction at exit.
+    std::filesystem::remove(saved.toStdString());
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), 2u);
+    gFilePath.clear();
 }
 
 } // namespace
