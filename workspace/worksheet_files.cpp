@@ -101,7 +101,10 @@ void rebind(SheetWindow& w, const QString& from, const QString& to) {
 
 bool takeWorksheetFile(const QString& path) {
     const std::string file = path.toStdString();
-    if (db::heldAs(file) || !QFileInfo::exists(path)) return false;
+    if (!QFileInfo::exists(path)) return false;
+    // Opened again once the other program let go, it is this one's to write.
+    if (db::heldAs(file) == db::FileHold::Viewing) db::releaseFile(file);
+    if (db::heldAs(file)) return false;
     db::holdFile(file);
     return true;
 }

@@ -584,6 +584,30 @@ TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AFileViewedOnlyIsWrittenWhenOpenedAgainOnceTheOtherProgramLetGo) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    workspace::saveSetting("Startup", "File1", file);
+    OtherProgram a({file});
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    start();
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_TRUE(activeWorksheet()->Lev(1)->isReadOnly());
+    a.kill();
+    pick("Sheet");
+    click("mnuFilePrevFiles(0)");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(script_->prompts().size(), 1u);
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+}
+
 TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSavesIt) {
     const QString file = makeLevels("site.bwdb", {10, 20, 30});
     startWith(file, "Sheet");
