@@ -512,10 +512,9 @@ void DatasheetWindow::Form_Activate() {
 }
 
 void DatasheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     QMdiArea* mdi = mdiArea();
     const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
@@ -526,15 +525,16 @@ void DatasheetWindow::Form_Unload() {
     }
 }
 
-bool DatasheetWindow::takeBackup() {
+bool DatasheetWindow::takeBackup(QString* failure) {
     // A backup of another sheet has another structure: start it afresh.
-    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
 void DatasheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    takeBackup();
+    QString failure;
+    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool DatasheetWindow::commitRecord() {
@@ -572,6 +572,7 @@ void DatasheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j) {
         platform::gui::TextBox* box = Lev(j);
@@ -699,9 +700,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" +
                                      text.trimmed() + ") was not stored.",
                                  platform::vbExclamation);
-            } else if (takeBackup()) {
-                FillLevBoxes(n); // no edit without its undo backup
             } else {
+                // The level is stored even when its backup fails; the user hears which.
+                QString backupFailure;
+                takeBackup(&backupFailure);
+                bool stored = false;
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     BandArray bands;
@@ -716,12 +719,15 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
                     rs.Update();
                     rs.Move(0);
+                    stored = true;
                 } catch (const std::exception& e) {
                     discardEdit();
                     platform::MsgBox(QString::fromStdString(e.what()));
                 }
                 FillChart(n, firstBand());
                 FillLevBoxes(n);
+                if (stored && !backupFailure.isEmpty())
+                    platform::MsgBox(keptWithoutUndo(backupFailure));
             }
         }
     }

@@ -2,13 +2,16 @@
 
 #include "editing/edit_menu.h"
 #include "editing/imports.h"
+#include "engine/globals.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
+#include "platform/db/database.h"
 #include "platform/db/file_lock.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
+#include "sheets/sheet_window.h"
 #include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -18,10 +21,12 @@
 #include "workspace/window_menu.h"
 #include "workspace/worksheets_menu.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMenuBar>
 #include <QPointer>
 
 namespace {
@@ -40,6 +45,13 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    // No command runs over what the user is typing: the active sheet stores
+    // it first (connected before the commands' own handlers, so run before).
+    for (QAction* item : menuBar()->findChildren<QAction*>())
+        connect(item, &QAction::triggered, this, [] {
+            if (gActiveKind != 1 && gActiveKind != 2) return;
+            if (auto* sheet = dynamic_cast<SheetWindow*>(gActiveSheet)) sheet->storePendingEdits();
+        });
     fileMenu_ = new FileMenu(*this);
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);
@@ -78,9 +90,11 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    // A file only viewed here is another program's to compact; one that is
-    // gone has nothing to compact.
-    if (!gFilePath.isEmpty() && db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
+    // A file that cannot be written cannot be compacted either, one only
+    // viewed here is another program's to compact, and one that is gone has
+    // nothing to compact.
+    if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
+        db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
         QFileInfo::exists(gFilePath) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)

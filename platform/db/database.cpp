@@ -127,7 +127,8 @@ void parseDecl(const std::string& decl, FieldDef& f) {
     if (f.type == FieldType::Long || f.type == FieldType::Double) f.allowZeroLength = false;
 }
 
-std::string columnDef(const FieldDef& f) {
+// What a field's values must be, as an SQL condition.
+std::string checkExpression(const FieldDef& f) {
     // Plain comparisons only: an IN list builds a scratch table each time a
     // statement runs, which made every written row several times dearer.
     const std::string c = quoteIdent(f.name);
@@ -149,7 +150,12 @@ std::string columnDef(const FieldDef& f) {
     }
     if ((f.type == FieldType::Text || f.type == FieldType::Memo) && !f.allowZeroLength)
         check += " AND " + c + " <> ''";
-    check = c + " IS NULL OR (" + check + ")";
+    return c + " IS NULL OR (" + check + ")";
+}
+
+std::string columnDef(const FieldDef& f) {
+    const std::string c = quoteIdent(f.name);
+    const std::string check = checkExpression(f);
     std::string def = c + " " + typeDecl(f);
     if (f.required) def += " NOT NULL";
     if (!f.defaultValue.isEmpty() && !f.defaultValue.isNull())
@@ -310,6 +316,32 @@ bool locked(const std::filesystem::path& p) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
 }
 
+bool startsWithJetHeader(const char* head, size_t n) {
+    if (n < 19) return false;
+    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
+           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
+}
+
+std::string goneShort(const std::string& path) {
+    return "The file \"" + path +
+           "\" is no longer there; nothing can be stored in it. File > Save File As saves what "
+           "the windows show under a new name";
+}
+
+// The first write to a file that is gone says what happened and what can
+// be done; later ones only that it is gone.
+std::string goneMessage(const std::string& path) {
+    static std::vector<std::string> told;
+    const std::string gone = "The file \"" + path + "\" is no longer there";
+    if (std::find(told.begin(), told.end(), path) != told.end()) return goneShort(path);
+    told.push_back(path);
+    return gone +
+           ": it was deleted or moved while it was open, and nothing more can be stored in it. "
+           "The windows still show what it held: File > Save File As saves that under a new name";
+}
+
+} // namespace
+
 std::optional<std::string> readOnlyReason(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -321,28 +353,6 @@ std::optional<std::string> readOnlyReason(const std::string& path) {
         return file + " (its folder cannot be written to); it cannot be changed";
     return std::nullopt;
 }
-
-bool startsWithJetHeader(const char* head, size_t n) {
-    if (n < 19) return false;
-    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
-           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
-}
-
-// The first write to a file that is gone says what happened and what can
-// be done; later ones only that it is gone.
-std::string goneMessage(const std::string& path) {
-    static std::vector<std::string> told;
-    const std::string gone = "The file \"" + path + "\" is no longer there";
-    if (std::find(told.begin(), told.end(), path) != told.end())
-        return gone + "; nothing can be stored in it. File > Save File As saves what the "
-                      "windows show under a new name";
-    told.push_back(path);
-    return gone +
-           ": it was deleted or moved while it was open, and nothing more can be stored in it. "
-           "The windows still show what it held: File > Save File As saves that under a new name";
-}
-
-} // namespace
 
 std::string quoteIdent(std::string_view name) {
     std::string r = "\"";
@@ -542,6 +552,11 @@ std::shared_ptr<Database> Database::openHandle(const std::string& path, int flag
     return db;
 }
 
+std::string Database::readOnlyReason() const {
+    if (readOnlyReason_.empty() && gone()) return goneShort(path_);
+    return readOnlyReason_;
+}
+
 bool Database::gone() const {
     if (inode_ == 0) return false; // made by create() before the file was there
     struct stat st {};
@@ -573,7 +588,7 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     }
     // A read-only file opens for reading; the engine is told so too, and
     // every statement that would write is stopped before it runs.
-    std::optional<std::string> readOnly = readOnlyReason(path);
+    std::optional<std::string> readOnly = db::readOnlyReason(path);
     if (!readOnly) readOnly = viewingReason(path);
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
@@ -810,6 +825,17 @@ void Database::copyTableStructure(std::string_view source, std::string_view newN
 Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params,
                                   LockType lock) {
     return Recordset::open(shared_from_this(), sql, params, lock);
+}
+
+std::optional<BadValue> findBadValue(Database& database, std::string_view table) {
+    const TableDef def = database.tableDef(table);
+    for (const FieldDef& f : def.fields) {
+        Statement st(database, "SELECT rowid, typeof(" + quoteIdent(f.name) + ") FROM " +
+                                   quoteIdent(def.name) + " WHERE NOT (" + checkExpression(f) +
+                                   ") LIMIT 1");
+        if (st.step()) return BadValue{st.column(0).toLong(), f.name, st.column(1).toText()};
+    }
+    return std::nullopt;
 }
 
 // ---- Compaction ------------------------------------------------------------

@@ -42,6 +42,12 @@ bool equalNoCase(std::string_view a, std::string_view b);
 // for itself ("sqlite_...").
 void checkTableName(std::string_view name);
 
+// Why the file at `path` cannot be written (no write permission on it or its
+// folder, read from the mode bits too, so that root is stopped as well), as
+// the message every change of it gets; nothing when it can be written or
+// does not exist.
+std::optional<std::string> readOnlyReason(const std::string& path);
+
 // A prepared statement; finalized when it goes out of scope.
 class Statement {
 public:
@@ -89,6 +95,8 @@ public:
     // that would write throws db::Error naming the file as read-only.
     // Also true once the file is gone (see gone()).
     bool readOnly() const { return !readOnlyReason_.empty() || gone(); }
+    // The message a write gets then ("" when the file can be written).
+    std::string readOnlyReason() const;
     // True when the path no longer names the file this connection opened:
     // deleted or moved while open. What it held is still read through the
     // connection, and can be saved elsewhere (VACUUM INTO).
@@ -156,6 +164,16 @@ private:
     std::string fullPath_;                      // as opened, whatever the working folder
     unsigned long long device_ = 0, inode_ = 0; // of the file opened
 };
+
+// A value its field does not allow, as a file written by another program
+// can hold: the record's rowid, the field, and the kind of value found.
+struct BadValue {
+    std::int64_t rowid = 0;
+    std::string field;
+    std::string kind; // "blob", "text", "real", "integer" or "null"
+};
+// The first such value of `table`, field by field. Throws db::Error.
+std::optional<BadValue> findBadValue(Database& database, std::string_view table);
 
 // Steps of a compaction, for tests that interrupt it.
 enum class CompactStep { CopyWritten, CopyChecked, Replaced };

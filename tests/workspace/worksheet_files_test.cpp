@@ -11,6 +11,7 @@
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/worksheet_window.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
@@ -22,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -305,6 +307,17 @@ TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
     EXPECT_TRUE(script_->prompts().back().startsWith("Error copying file"));
     EXPECT_EQ(gFilePath, a);
     EXPECT_EQ(w->txtDBName->text(), a);
+    // On a full disk the message says why, and no part of a copy stays.
+    {
+        FullDisk full;
+        script_->answerSaveFile(path("full")).answerMsgBox(platform::vbOK);
+        click("mnuFileSaveFileAs");
+    }
+    EXPECT_EQ(script_->prompts().back(),
+              "Error copying file\n\nThe database operation failed (database or disk is full)");
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb")));
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb.saving~")));
+    EXPECT_EQ(gFilePath, a);
 
     script_->answerSaveFile(path("copy"));
     click("mnuFileSaveFileAs");
@@ -385,6 +398,16 @@ TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
         EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".compact~"));
         gFilePath.clear();
     }
+
+    // A file that cannot be written is not offered for compaction.
+    const QString locked = makeFile("locked.bwdb", {"Sheet"});
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_read);
+    startWith(locked, "Sheet");
+    const auto asked = script_->prompts().size();
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), asked);
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_all);
+    gFilePath.clear();
 }
 
 // Another copy of the program, as a process of its own, doing what B does
@@ -628,21 +651,30 @@ TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSave
     ASSERT_EQ(script_->prompts().size(), 2u);
     EXPECT_TRUE(script_->prompts()[1].startsWith("The file \"" + file + "\" is no longer there;"))
         << script_->prompts()[1].toStdString();
+    // On the next spectrum the boxes are locked, and a key says why.
+    w->Data1.recordset().setAbsolutePosition(2);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    script_->answerMsgBox(platform::vbOK);
+    w->Lev(1)->setFocus();
+    QTest::keyClick(w->Lev(1), Qt::Key_5);
+    ASSERT_EQ(script_->prompts().size(), 3u);
+    EXPECT_EQ(script_->prompts()[2], script_->prompts()[1]);
 
     script_->answerSaveFile(path("saved"));
     click("mnuFileSaveFileAs");
     const QString saved = path("saved.bwdb");
-    EXPECT_EQ(script_->prompts().size(), 2u);
+    EXPECT_EQ(script_->prompts().size(), 3u);
     EXPECT_EQ(caption(), "Bandwright: " + saved);
     EXPECT_EQ(firstBands(saved), (std::vector<double>{10, 20, 30}));
-    typeLevel(w->Lev(1), "15");
-    EXPECT_EQ(firstBands(saved), (std::vector<double>{15, 20, 30}));
-    EXPECT_EQ(script_->prompts().size(), 2u);
+    typeLevel(w->Lev(1), "25");
+    EXPECT_EQ(firstBands(saved), (std::vector<double>{10, 25, 30}));
+    EXPECT_EQ(script_->prompts().size(), 3u);
 
     // A file that is gone is not offered for compaction at exit.
     std::filesystem::remove(saved.toStdString());
     exitProgram();
-    EXPECT_EQ(script_->prompts().size(), 2u);
+    EXPECT_EQ(script_->prompts().size(), 3u);
     gFilePath.clear();
 }
 
