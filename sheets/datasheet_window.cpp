@@ -26,6 +26,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 
 using platform::gui::indexedName;
@@ -635,8 +636,22 @@ void DatasheetWindow::grdSpectra_LostFocus() {
 }
 
 void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
-                                                 db::Value& newValue, bool&) {
-    if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
+                                                 db::Value& newValue, bool& cancel) {
+    if (valueText(oldValue) == valueText(newValue)) return;
+    if (changedElsewhere(*this)) {
+        // The row shown may not be the one in the file any more. The grid
+        // finishes with its cell before the rows are read again.
+        cancel = true;
+        const QString typed = QString::fromStdString(valueText(newValue));
+        QTimer::singleShot(0, this, [this, typed] {
+            rereadRecords();
+            platform::MsgBox(changedElsewhereText(sheetName()) + " What was typed (" + typed +
+                                 ") was not stored.",
+                             platform::vbExclamation);
+        });
+        return;
+    }
+    backupBeforeEdit();
 }
 
 void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {

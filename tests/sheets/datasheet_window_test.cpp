@@ -751,6 +751,30 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
     EXPECT_EQ(inFile(), before);
     EXPECT_EQ(stored(), 1);
     EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // A description typed into the grid's first row after another insert
+    // at 1 is not stored on the spectrum now standing there.
+    {
+        auto other = db::Database::open(path_);
+        other->Execute("UPDATE " + table + " SET Code = -Code");
+        other->Execute("UPDATE " + table + " SET Code = 1 - Code");
+        other->Execute("INSERT INTO " + table + " (Code, Description) VALUES (1, 'Fan C')");
+    }
+    QTableView* view = w->grdSpectra->view();
+    view->setFocus();
+    view->setCurrentIndex(w->grdSpectra->model()->index(0, 1));
+    view->edit(w->grdSpectra->model()->index(0, 1));
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Pump C");
+    script.answerMsgBox(platform::vbOK);
+    QTest::keyClick(editor, Qt::Key_Return);
+    w->txtOther(5)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(), told + " What was typed (Pump C) was not stored.");
+    EXPECT_EQ(inFile(), QStringList({"Fan C"}) + before);
 }
 
 } // namespace
