@@ -231,6 +231,10 @@ public:
     // next move (MoveNext then reaches the record after it).
     void Delete();
     void Requery();
+    // False when the file no longer holds the rows as they were read or last
+    // written through these rows: another connection changed them. Rereads
+    // the query only when some other connection has committed meanwhile.
+    bool matchesFile() const;
     Recordset Clone() const;
     Recordset Clone(LockType lock) const;
     void UpdateBatch();

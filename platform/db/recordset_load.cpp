@@ -103,6 +103,8 @@ std::shared_ptr<RowStore> loadRows(std::shared_ptr<Database> db, std::string sql
         }
     }
     s->pendingFields.assign(s->fields.size(), 0);
+    // Read first: a change committed while the rows are read then shows as one.
+    s->dataVersion = d.dataVersion();
     Statement st(d, run);
     st.bindAll(s->params);
     const int off = s->hasRowid ? 1 : 0;

@@ -75,6 +75,8 @@ struct RowStore {
     // batch writes these (one set but not changed does no harm) without
     // first comparing every row with the file's values.
     std::vector<char> pendingFields;
+    // The connection's data version before the rows were read (see matchesFile).
+    std::int64_t dataVersion = 0;
     std::uint64_t generation = 0;
     std::uint64_t updates = 0; // edits ended by Update()
     RecordKey nextTempKey = -1;
