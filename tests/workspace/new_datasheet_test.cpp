@@ -5,9 +5,10 @@
 #include "sheets/datasheet_window.h"
 #include "sheets/menu_state.h"
 #include "tables/globals.h"
-#include "tests/sheets/datasheet_fixture.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/modal_watchdog.h"
+#include "tests/support/window_fixture.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_datasheet.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -42,26 +43,10 @@ void chooseType(frmNewDatasheet& d, const QString& type) {
     d.lstDatType->setCurrentItem(found.front());
 }
 
-class NewDatasheetTest : public ::testing::Test {
+class NewDatasheetTest : public testing_support::WindowFixtureOn<DatasheetsFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
-    void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "new-datasheets.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<DatasheetsFile>(path_);
-        gDatasheetPath = QString::fromStdString(path_);
-        gDatasheetOK = true;
-        main_ = &mainWindow();
-        main_->show();
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove(path_);
-    }
+    NewDatasheetTest() : WindowFixtureOn("new-datasheets.bwdb") {}
+
     std::vector<std::string> fieldNames(const std::string& table) {
         std::vector<std::string> out;
         for (const auto& f : file_->database()->tableDef(table).fields)
@@ -73,10 +58,6 @@ protected:
                                              " FROM \"Sheets List\" WHERE \"Sheet Name\" = ?",
                                          {db::Value(name)});
     }
-
-    std::string path_;
-    std::unique_ptr<DatasheetsFile> file_;
-    Bandwright* main_ = nullptr;
 };
 
 TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
