@@ -7,6 +7,7 @@
 #include "editing/spectrum_refs.h"
 #include "engine/globals.h"
 #include "platform/db/recordset.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "platform/ui.h"
@@ -185,7 +186,7 @@ void EditMenu::mnuEditInsert_Click() {
 void EditMenu::mnuEditNew_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
-    FlagGuard noRecalc(gNoRecalc);
+    platform::FlagGuard noRecalc(gNoRecalc);
     try {
         endSheetEdits(*w);
         if (BackupSheet(false)) return;

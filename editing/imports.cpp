@@ -133,8 +133,9 @@ QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
 }
 
-// A cell holding a number and nothing else.
+// A cell holding a number and nothing else (a decimal comma included).
 bool isNumber(const QString& cell) {
+    if (decimalCommaNumber(cell)) return true;
     bool ok = false;
     const double v = cell.trimmed().toDouble(&ok);
     return ok && std::isfinite(v);

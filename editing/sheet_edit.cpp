@@ -5,6 +5,7 @@
 #include "engine/recalc.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/globals.h"
 #include "sheets/sheet_display.h"
@@ -218,7 +219,7 @@ void showSheetChanges(SheetWindow& window, int position, bool recalc, long code)
     db::Recordset& rs = window.Data1.recordset();
     if (window.grdSpectra) window.grdSpectra->SelBookmarks().Clear();
     {
-        FlagGuard busy(gBusy);
+        platform::FlagGuard busy(gBusy);
         rs.Requery();
         const int n = rs.RecordCount();
         if (code > 0)

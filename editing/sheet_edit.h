@@ -16,18 +16,6 @@
 
 class SheetWindow;
 
-// Sets a flag for the life of the guard and clears it however the block ends.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 class SheetEdit {
 public:
     struct Record {

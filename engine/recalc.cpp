@@ -6,6 +6,7 @@
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_form.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/ui.h"
 
 #include <exception>
@@ -16,15 +17,6 @@ namespace {
 // A message box of the recalculation runs an event loop, in which a window
 // may ask for a recalculation again; that one must not start.
 bool gRecalcRunning = false;
-
-// Clears the flag again however the block is left.
-struct FlagGuard {
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-    bool& flag_;
-};
 
 double bandValue(const db::Value& v) {
     return v.isNull() || v.isEmpty() ? -999.0 : v.toDouble(); // Null reads as no value
@@ -119,10 +111,10 @@ void RecalcSheet() {
     if (!rs.isOpen() || rs.RecordCount() == 0) return;
     // A read-only file is shown as stored: nothing it computed could be kept.
     if (const auto database = rs.database(); database && database->readOnly()) return;
-    FlagGuard running(gRecalcRunning);
+    platform::FlagGuard running(gRecalcRunning);
     std::string failure;
     {
-        FlagGuard busy(gBusy);
+        platform::FlagGuard busy(gBusy);
         db::Recordset clone;
         try {
             clone = rs.Clone(db::LockType::BatchOptimistic);

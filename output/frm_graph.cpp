@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "output/graph_pictures.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/clipboard.h"
@@ -196,7 +197,7 @@ void frmGraph::Form_Activate() {
         fillList(std::vector<bool>(static_cast<size_t>(mSpectrumCount), false));
         mAxisLabels = graphAxisLabels(bandCount(), firstBand());
         {
-            BusyScope busy;
+            platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
             Data1.recordset().MoveFirst();
         }
         mFirstActivate = false;
@@ -232,7 +233,7 @@ void frmGraph::Form_Activate() {
             }
             fillList(ticks);
             {
-                BusyScope busy;
+                platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
                 db::Recordset& fresh = Data1.recordset();
                 if (fresh.RecordCount() > 0) {
                     if (!hadCurrent || fresh.positionOf(key) == 0)

@@ -1,5 +1,7 @@
 #include "output/frm_print.h"
 
+#include "engine/globals.h"
+#include "platform/flag_guard.h"
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/clipboard.h"
@@ -168,7 +170,7 @@ std::vector<const OutputRecord*> frmPrint::tickedRecords() const {
 }
 
 void frmPrint::DoPrint() {
-    BusyScope busy;
+    platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
     PreviewInput in;
     in.items = printItems();
     in.nBands = bandCount();

@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
@@ -13,14 +14,6 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-
-BusyScope::BusyScope() : was_(gBusy) {
-    gBusy = true;
-}
-
-BusyScope::~BusyScope() {
-    gBusy = was_;
-}
 
 OutputWindow::OutputWindow(platform::gui::FormKind kind, QWidget* parent)
     : QWidget(parent), kind_(kind) {
@@ -66,7 +59,7 @@ void OutputWindow::bindSheet(const QString& file, const QString& sheet, bool isW
     std::vector<db::Value> params;
     if (selectType_) params.emplace_back(selectType_->toStdString());
     Data1.setRecordSource(recordSource(), std::move(params));
-    BusyScope busy;
+    platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
     Data1.Refresh();
 }
 
@@ -103,7 +96,7 @@ void OutputWindow::readBoundRecords() {
 
 std::optional<std::vector<int>> OutputWindow::rereadSheet() {
     try {
-        BusyScope busy;
+        platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
         Data1.Refresh();
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));

@@ -95,14 +95,3 @@ private:
     QMetaObject::Connection sheetRenamed_;
     bool unloaded_ = false;
 };
-
-// RAII for gBusy: the windows' record-move handlers stay quiet meanwhile.
-struct BusyScope {
-    BusyScope();
-    ~BusyScope();
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool was_;
-};

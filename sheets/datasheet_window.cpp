@@ -496,10 +496,9 @@ void DatasheetWindow::Form_Activate() {
 }
 
 void DatasheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     QMdiArea* mdi = mdiArea();
     const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
@@ -510,15 +509,16 @@ void DatasheetWindow::Form_Unload() {
     }
 }
 
-bool DatasheetWindow::takeBackup() {
+bool DatasheetWindow::takeBackup(QString* failure) {
     // A backup of another sheet has another structure: start it afresh.
-    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text());
+    return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
 void DatasheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    takeBackup();
+    QString failure;
+    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool DatasheetWindow::commitRecord() {
@@ -556,6 +556,7 @@ void DatasheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j) {
         platform::gui::TextBox* box = Lev(j);
@@ -677,9 +678,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
             if (!levelFromText(text, value)) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
-            } else if (takeBackup()) {
-                FillLevBoxes(n); // no edit without its undo backup
             } else {
+                // The level is stored even when its backup fails; the user hears which.
+                QString backupFailure;
+                takeBackup(&backupFailure);
+                bool stored = false;
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     BandArray bands;
@@ -694,12 +697,15 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
                     rs.Update();
                     rs.Move(0);
+                    stored = true;
                 } catch (const std::exception& e) {
                     discardEdit();
                     platform::MsgBox(QString::fromStdString(e.what()));
                 }
                 FillChart(n, firstBand());
                 FillLevBoxes(n);
+                if (stored && !backupFailure.isEmpty())
+                    platform::MsgBox(keptWithoutUndo(backupFailure));
             }
         }
     }

@@ -82,12 +82,10 @@ public:
     // still in use (else every spectrum is shown).
     void reloadAll();
 
-    // Writes the current record's pending edit; a failure is shown and the
-    // edit dropped.
-    bool commitRecord();
+    bool commitRecord() override;
     // The undo backup of the datasheet before a change (a backup of another
     // sheet is replaced); true when it failed (shown).
-    bool takeBackup();
+    bool takeBackup(QString* failure = nullptr);
 
     void Form_Load();
     void Form_Activate() override;
@@ -104,7 +102,7 @@ public:
     void cmbOther_Click(int index);
     void cmbSelectBy_Click(int index);
     void Lev_KeyDown(int index, int keyCode, int shift);
-    void Lev_LostFocus(int index);
+    void Lev_LostFocus(int index) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -17,8 +17,12 @@ class Database;
 // window's caption and file, and Undo is enabled. A failure shows its text, leaves the
 // old backup table as it was but disowns it (no caption, Undo disabled) so
 // that Undo can never bring back a state older than the last edit, and
-// returns true.
-bool BackupSheet(bool recreate);
+// returns true. With `failure` given, its text goes there instead of into a
+// message: an edit that goes on without its backup says so itself.
+bool BackupSheet(bool recreate, QString* failure = nullptr);
+
+// What an edit that went on without its backup tells the user.
+QString keptWithoutUndo(const QString& failure);
 
 // Creates the empty table `newName` with the structure of `source` (fields in
 // order with types, sizes, defaults and zero-length rules, and its indexes).

@@ -1,7 +1,6 @@
 #include "sheets/frm_sel_data_type.h"
 
 #include "platform/gui/bound_controls.h"
-#include "platform/gui/forms.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "sheets/datasheet_window.h"
@@ -14,25 +13,15 @@
 
 using platform::gui::makeNamed;
 
-frmSelDataType::frmSelDataType() {
-    setObjectName("frmSelDataType");
-    setWindowTitle("Select Data Type");
-    setModal(true);
+frmSelDataType::frmSelDataType() : OkCancelDialog("frmSelDataType", "Select Data Type") {
     lstSheets = makeNamed<QListWidget>(this, "lstSheets");
     lblNewType = makeNamed<QLabel>(this, "lblNewType", "New type dscription:");
     txtNewType = makeNamed<QLineEdit>(this, "txtNewType");
     lblNewType->setBuddy(txtNewType);
     cmdNewType = makeNamed<QPushButton>(this, "cmdNewType", "New Type");
-    cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
-    cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
-    optNewType = makeNamed<QRadioButton>(this, "optNewType");
-    optCancelled = makeNamed<QRadioButton>(this, "optCancelled");
-    for (QRadioButton* o : {optNewType, optCancelled}) {
-        o->setAutoExclusive(false);
-        o->hide();
-    }
-    cmdOK->setDefault(true);
-    cmdOK->setAutoDefault(true);
+    makeOkCancel();
+    optNewType = hiddenOption("optNewType");
+    optCancelled = hiddenOption("optCancelled");
 
     const int w = 300;
     setFixedSize(w, 252);
@@ -45,11 +34,8 @@ frmSelDataType::frmSelDataType() {
     lblNewType->hide();
     txtNewType->hide();
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmSelDataType::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmSelDataType::cmdCancel_Click);
     connect(cmdNewType, &QPushButton::clicked, this, &frmSelDataType::cmdNewType_Click);
     connect(lstSheets, &QListWidget::itemDoubleClicked, this, &frmSelDataType::lstSheets_DblClick);
-    platform::gui::registerForm(this, platform::gui::FormKind::Dialog);
 }
 
 void frmSelDataType::load(DatasheetWindow& window, const QString* selected) {
@@ -63,7 +49,7 @@ void frmSelDataType::load(DatasheetWindow& window, const QString* selected) {
     }
     optCancelled->setChecked(false);
     optNewType->setChecked(false);
-    platform::gui::setTwipsPosition(this, 2000, 2000);
+    place(2000, 2000);
     lstSheets->show();
     lblNewType->hide();
     txtNewType->hide();
@@ -77,8 +63,7 @@ QString frmSelDataType::choice() const {
 }
 
 void frmSelDataType::cmdCancel_Click() {
-    optCancelled->setChecked(true);
-    done(QDialog::Rejected);
+    hideWith(optCancelled);
 }
 
 void frmSelDataType::cmdNewType_Click() {
@@ -90,12 +75,12 @@ void frmSelDataType::cmdNewType_Click() {
 }
 
 void frmSelDataType::cmdOK_Click() {
-    done(QDialog::Accepted);
+    hideDialog();
 }
 
 void frmSelDataType::lstSheets_DblClick(QListWidgetItem* item) {
     if (item) lstSheets->setCurrentItem(item);
-    done(QDialog::Accepted);
+    hideDialog();
 }
 
 QString GetDataType(DatasheetWindow& window) {

@@ -1,7 +1,7 @@
 #pragma once
 // The spectrum-type picker: the types a datasheet already uses, or a new
 // one typed by the user.
-#include <QDialog>
+#include "sheets/dialog_base.h"
 
 class DatasheetWindow;
 class QLabel;
@@ -11,7 +11,7 @@ class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 
-class frmSelDataType : public QDialog {
+class frmSelDataType : public OkCancelDialog {
     Q_OBJECT
 public:
     frmSelDataType();
@@ -20,8 +20,6 @@ public:
     QPushButton* cmdNewType = nullptr;
     QLabel* lblNewType = nullptr;
     QLineEdit* txtNewType = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
     QRadioButton* optNewType = nullptr;
     QRadioButton* optCancelled = nullptr;
 
@@ -33,13 +31,10 @@ public:
     // else the selected item ("" when none).
     QString choice() const;
 
-    void cmdCancel_Click();
+    void cmdCancel_Click() override;
     void cmdNewType_Click();
-    void cmdOK_Click();
+    void cmdOK_Click() override;
     void lstSheets_DblClick(QListWidgetItem* item);
-
-protected:
-    void reject() override { cmdCancel_Click(); }
 };
 
 // Asks for the type of spectra added to a datasheet window: "" when the user

@@ -47,17 +47,65 @@ double leadingNumber(const std::string& s, bool* overflow) {
     return v;
 }
 
+// Whether a text without blanks is just a number written with one decimal
+// comma and no point ("65,2", "-3,5", ",5", "6,5E3"); `s` then takes the
+// point in the comma's place.
+bool decimalComma(std::string& s) {
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const auto digits = [&] {
+        const size_t from = i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i;
+        return i - from;
+    };
+    const size_t whole = digits();
+    if (i >= s.size() || s[i] != ',') return false;
+    const size_t comma = i++;
+    if (whole + digits() == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    if (i != s.size()) return false;
+    s[comma] = '.';
+    return true;
+}
+
+// The text without its blanks, up to its first foreign letter (no number
+// goes on past one); `whole` tells whether it had none.
+std::string withoutBlanks(const QString& text, bool* whole = nullptr) {
+    std::string s;
+    if (whole) *whole = true;
+    for (const QChar c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+        if (c.unicode() > 127) {
+            if (whole) *whole = false;
+            break;
+        }
+        s += static_cast<char>(c.unicode());
+    }
+    return s;
+}
+
 } // namespace
 
 double readNumber(const QString& text, bool* overflow) {
     if (overflow) *overflow = false;
-    std::string s;
-    for (const QChar c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-        if (c.unicode() > 127) break; // no number goes on past a foreign letter
-        s += static_cast<char>(c.unicode());
-    }
+    std::string s = withoutBlanks(text);
+    decimalComma(s);
     return leadingNumber(s, overflow);
+}
+
+std::optional<double> decimalCommaNumber(const QString& text) {
+    bool whole = false;
+    std::string s = withoutBlanks(text, &whole);
+    if (!whole || !decimalComma(s)) return std::nullopt;
+    bool overflow = false;
+    const double v = leadingNumber(s, &overflow);
+    if (overflow) return std::nullopt;
+    return v;
 }
 
 double NumFromText(const db::Value& value) {

@@ -7,14 +7,22 @@
 #include <QColor>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-// The platform's text-to-number reading of typed text: blanks anywhere are
-// skipped, the leading number is read ("7 5" reads 75, "12 dB" reads 12) and
-// a text without one reads 0. "inf", "nan" and "0x10" are no numbers (the
-// last reads 0). `overflow` is set when the number is too large for a double.
+// The platform's text-to-number reading of typed or pasted text: blanks
+// anywhere are skipped, the leading number is read ("7 5" reads 75, "12 dB"
+// reads 12) and a text without one reads 0. "inf", "nan" and "0x10" are no
+// numbers (the last reads 0). A text that is just a number with one decimal
+// comma and no point reads as that decimal ("65,2" is 65.2): a spreadsheet
+// in a decimal-comma language writes so. `overflow` is set when the number
+// is too large for a double.
 double readNumber(const QString& text, bool* overflow = nullptr);
+
+// The number of a text that is just a number with one decimal comma and no
+// point (blanks skipped); nothing for any other text.
+std::optional<double> decimalCommaNumber(const QString& text);
 
 // The number inside a rating's result text ("65.2 dBA" gives 65.2, "NR 45"
 // 45, "NC ***" and "#ERR" -999). Words holding a letter are dropped first, so

@@ -2,6 +2,8 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/geometry.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
@@ -17,13 +19,6 @@
 #include <QPointer>
 
 namespace {
-
-struct BusyGuard {
-    BusyGuard() { gBusy = true; }
-    ~BusyGuard() { gBusy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
 
 // Refreshes a data control, once more through the fallback provider when the
 // first attempt fails. Throws the second failure.
@@ -63,6 +58,37 @@ int cascadeCount() {
     return platform::gui::countFormsWithCaption({"Worksheet", "Datasheet", "Graph", "Print"});
 }
 
+std::optional<std::string> sheetFault(const std::string& file, const std::string& sheet,
+                                      bool isWorksheet) {
+    const std::string what =
+        std::string(isWorksheet ? "Worksheet" : "Datasheet") + " \"" + sheet + "\"";
+    auto database = db::Database::open(file);
+    db::Statement row(*database, "SELECT " + db::quoteIdent("Octave/Third Octave") + ", " +
+                                     db::quoteIdent("First Band") + " FROM " +
+                                     db::quoteIdent(db::kSheetsList) + " WHERE " +
+                                     db::quoteIdent("Sheet Name") + " = ?");
+    row.bind(1, db::Value(sheet));
+    if (!row.step()) return std::nullopt;
+    if (!database->findTable(sheet)) return what + " is listed but missing from the file";
+    const db::Value kind = row.column(0), first = row.column(1);
+    const std::string cannot = what + " cannot be opened: ";
+    if (kind.kind() != db::Value::Kind::Long || (kind.toLong() != 1 && kind.toLong() != 2))
+        return cannot + "its band system (Octave/Third Octave) is \"" + kind.toText() +
+               "\", not 1 (octave) or 2 (third-octave)";
+    const long long last = kind.toLong() == 2 ? 29 : 27; // last band's distance from the first
+    if (first.kind() != db::Value::Kind::Long || first.toLong() < 1 || first.toLong() + last > 48)
+        return cannot + "its First Band \"" + first.toText() +
+               "\" puts its bands outside the band table (1 to 48)";
+    db::Statement code(*database, "SELECT typeof(Code), Code FROM " + db::quoteIdent(sheet) +
+                                      " WHERE typeof(Code) <> 'integer' LIMIT 1");
+    if (code.step()) {
+        if (code.column(0).toText() == "null") return cannot + "a spectrum has no number (Code)";
+        return cannot + "a spectrum's number (Code) is \"" + code.column(1).toText() +
+               "\", not a whole number";
+    }
+    return std::nullopt;
+}
+
 bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& sheet, int bandKind,
                    int /*firstBand*/, int view, bool isWorksheet) {
     auto* ws = dynamic_cast<WorksheetWindow*>(window);
@@ -72,7 +98,8 @@ bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& shee
     const std::string path = file.toStdString();
     const std::string name = sheet.toStdString();
     try {
-        BusyGuard busy;
+        platform::FlagGuard busy(gBusy);
+        if (const auto fault = sheetFault(path, name, isWorksheet)) throw db::Error(*fault);
         window->Data1.setRecordSource("SELECT * FROM " + db::quoteIdent(name) + " ORDER BY " +
                                       db::quoteIdent("Code"));
         bindWithFallback(window->Data1, path);

@@ -3,6 +3,9 @@
 // worksheet file and showing it, and the clean-up when it closes.
 #include <QString>
 
+#include <optional>
+#include <string>
+
 class SheetWindow;
 class QMdiArea;
 
@@ -13,6 +16,15 @@ class QMdiArea;
 // closes the window and returns true; the caller then stops.
 bool OpenSheetForm(SheetWindow* window, const QString& file, const QString& sheet, int bandKind,
                    int firstBand, int view, bool isWorksheet);
+
+// What makes a sheet of `file` unfit to open, as a file written by another
+// program can have it: listed in the Sheets List but no table, a band system
+// or First Band that puts its bands outside the band table, a spectrum
+// without a whole number. The message names the sheet; nothing when it is
+// fit (or not listed: the binding reports that). Throws db::Error when the
+// file cannot be read.
+std::optional<std::string> sheetFault(const std::string& file, const std::string& sheet,
+                                      bool isWorksheet);
 
 // The clean-up of a closing worksheet window: commits its notes, sets the
 // menus when it was the active child, and drops its recovery table

@@ -35,6 +35,7 @@ bool OpenDS2(const QString& file, const QString& name, int bandKind, int firstBa
     const std::string sheet = name.toStdString();
     const std::string connect = gConnect + "Data Source=" + path;
     try {
+        if (const auto fault = sheetFault(path, sheet, false)) throw db::Error(*fault);
         w->fillLists(firstBand);
         w->setDatasheetType(datasheetType == kSourceData || datasheetType == kConstructionData
                                 ? datasheetType

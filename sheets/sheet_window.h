@@ -43,6 +43,16 @@ public:
     // Runs once when the window closes.
     virtual void Form_Unload() {}
 
+    // Stores what the user typed and has not yet left: a level in its box
+    // and a grid cell being edited (into the record's edit buffer). Every
+    // command runs it first, so that nothing typed is lost under a command
+    // or its messages.
+    void storePendingEdits();
+    virtual void Lev_LostFocus(int) {}
+    // Writes the current record's pending edit; a failure is shown and the
+    // edit dropped.
+    virtual bool commitRecord() { return true; }
+
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
     platform::gui::Chart* chtDisp = nullptr;
@@ -50,11 +60,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Answers every try to type into a window of a read-only file with the
+    // reason; the window's controls are filtered by it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Why the window's file cannot be changed ("" when it can).
+    void setReadOnlyReason(const QString& reason) { readOnlyReason_ = reason; }
     // How many pixels taller the window is than when it opens at an outer
     // height of `openingTwips` (0 when it is not taller): the grid's share.
     int heightBeyondOpening(int openingTwips) const;
 
 private:
+    QString readOnlyReason_;
     int nBands_;
     bool unloaded_ = false;
 };

@@ -392,10 +392,9 @@ void WorksheetWindow::Form_Activate() {
 }
 
 void WorksheetWindow::Form_Unload() {
-    // What the user typed is kept: a level still in its box, and the
-    // current record's pending edit.
-    for (int j = 1; j <= bandCount(); ++j)
-        if (Lev(j) && Lev(j)->hasFocus()) Lev_LostFocus(j);
+    // What the user typed is kept: a level still in its box, a cell, and
+    // the current record's pending edit.
+    storePendingEdits();
     commitRecord();
     CloseSheetForm(this);
 }
@@ -403,7 +402,8 @@ void WorksheetWindow::Form_Unload() {
 void WorksheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
-    BackupSheet(false);
+    QString failure;
+    if (BackupSheet(false, &failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
 
 bool WorksheetWindow::commitRecord() {
@@ -436,6 +436,7 @@ void WorksheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
     const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
     const bool record = writable && atRecord(rs);
     for (int j = 1; j <= bandCount(); ++j)
         if (Lev(j)) Lev(j)->setReadOnly(!record);
@@ -460,6 +461,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     bool changed = false;
+    QString backupFailure;
     if (box && atRecord(rs)) {
         const std::string type = valueText(rs.Fields(kFieldType).value());
         const double stored = bandValue(rs.Fields(7 + index).value());
@@ -470,7 +472,8 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
             } else {
-                BackupSheet(false);
+                // The level is stored even when its backup fails; the user hears which.
+                BackupSheet(false, &backupFailure);
                 try {
                     rs.Fields(7 + index) = db::Value(value);
                     rs.Update();
@@ -493,6 +496,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         mLevelChanged = true;
         FillChart(n, firstBand());
         FillLevBoxes(n);
+        if (!backupFailure.isEmpty()) platform::MsgBox(keptWithoutUndo(backupFailure));
     }
     if (gNextLev > 0) {
         if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
@@ -640,7 +644,10 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
     } else if (colIndex >= 4) {
         mCellChanged = true;
         const std::string t = valueText(newValue);
-        if (newValue.isNull() || t.empty() || t == "." || t == "X") newValue = db::Value("-999");
+        if (newValue.isNull() || t.empty() || t == "." || t == "X")
+            newValue = db::Value("-999");
+        else if (const auto v = decimalCommaNumber(QString::fromStdString(t)))
+            newValue = db::Value(*v);
     }
     backupBeforeEdit(); // the file still holds the sheet before this edit
 }

@@ -70,7 +70,7 @@ public:
     void Form_Activate() override;
     void Form_Unload() override;
 
-    void Lev_LostFocus(int index);
+    void Lev_LostFocus(int index) override;
     void Lev_KeyDown(int index, int keyCode, int shift);
     void cmbType_Click();
     void cmbSum1_Click();
@@ -102,9 +102,7 @@ private:
     int firstBand() const;
     int tallGridTwips(int gridTopPixels) const;
     void updateSummary(int which);
-    // Writes the current record's pending edit; a failure is shown and the
-    // edit dropped.
-    bool commitRecord();
+    bool commitRecord() override;
     void discardEdit();
     void applyEditability();
     // Takes the undo backup before the first write of a user's edit.

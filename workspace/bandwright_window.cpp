@@ -2,12 +2,15 @@
 
 #include "editing/edit_menu.h"
 #include "editing/imports.h"
+#include "engine/globals.h"
 #include "output/output_copy.h"
 #include "output/output_menu.h"
+#include "platform/db/database.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
+#include "sheets/sheet_window.h"
 #include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -17,9 +20,11 @@
 #include "workspace/window_menu.h"
 #include "workspace/worksheets_menu.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QMenuBar>
 #include <QPointer>
 
 namespace {
@@ -38,6 +43,13 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
     buildMenuBar(*this, *mdiArea);
+    // No command runs over what the user is typing: the active sheet stores
+    // it first (connected before the commands' own handlers, so run before).
+    for (QAction* item : menuBar()->findChildren<QAction*>())
+        connect(item, &QAction::triggered, this, [] {
+            if (gActiveKind != 1 && gActiveKind != 2) return;
+            if (auto* sheet = dynamic_cast<SheetWindow*>(gActiveSheet)) sheet->storePendingEdits();
+        });
     fileMenu_ = new FileMenu(*this);
     worksheetsMenu_ = new WorksheetsMenu(*this);
     windowMenu_ = new WindowMenu(*this);
@@ -76,7 +88,8 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    if (!gFilePath.isEmpty() &&
+    // A file that cannot be written cannot be compacted either.
+    if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();

@@ -2,7 +2,7 @@
 // The function-help dialog: the formula functions in help order with their
 // descriptions and argument prompts. It stays loaded between uses, so the
 // last function and its typed arguments are there when it opens again.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 #include <array>
 

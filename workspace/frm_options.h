@@ -1,7 +1,7 @@
 #pragma once
 // File > Options: the number of previous files shown, the default view and
 // folder, the data provider, and the datasheets and templates files.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 #include <array>
 

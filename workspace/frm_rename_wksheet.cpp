@@ -2,7 +2,6 @@
 
 #include "platform/geometry.h"
 #include "platform/gui/named.h"
-#include "platform/ui.h"
 #include "workspace/sheet_names.h"
 
 #include <QHBoxLayout>
@@ -47,13 +46,7 @@ void frmRenameWksheet::Form_Load() {
 }
 
 void frmRenameWksheet::cmdOK_Click() {
-    const QString problem = sheetNameProblem(txtName->text());
-    if (!problem.isEmpty()) {
-        platform::MsgBox(problem);
-        txtName->setFocus();
-        return;
-    }
-    hideDialog();
+    if (sheetNameAccepted(txtName)) hideDialog();
 }
 
 void frmRenameWksheet::cmdCancel_Click() {

@@ -1,7 +1,7 @@
 #pragma once
 // The rename dialog: one box for a sheet's new name. OK refuses a name that
 // cannot be a sheet's name with a message and stays open.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 class QLineEdit;
 class QPushButton;

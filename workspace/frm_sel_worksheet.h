@@ -3,7 +3,7 @@
 // command that asks for a sheet (open, delete, the meter import's column).
 // Its caption says what is chosen; "Different File" shows only where
 // another file may be picked instead.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 #include <QStringList>
 

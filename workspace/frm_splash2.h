@@ -1,7 +1,7 @@
 #pragma once
 // The information window of Help > About: logo, product name, version and
 // the maker's lines. OK or any key closes it.
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 class QLabel;
 class QPushButton;

@@ -17,7 +17,7 @@
 using platform::twipsToPixels;
 using platform::gui::makeNamed;
 
-frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File ...") {
+frmSElWSFile::frmSElWSFile() : OkCancelDialog("frmSElWSFile", "Select Worksheet File ...") {
     imgLogo = makeNamed<QLabel>(this, "imgLogo");
     imgLogo->setPixmap(bandwrightLogo(72));
     imgLogo->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -28,9 +28,7 @@ frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File .
     cmdBrowse = makeNamed<QPushButton>(this, "cmdBrowse", "&Browse ...");
     cmdBrowse->setAutoDefault(false);
     optNewFile = makeNamed<QRadioButton>(this, "optNewFile", "&New Worksheet File");
-    cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
-    cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
-    cmdOK->setDefault(true);
+    makeOkCancel();
     optCancelled = hiddenOption("optCancelled");
     optNewFile->setChecked(true);
 
@@ -47,13 +45,9 @@ frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File .
     top->setSpacing(16);
     top->addWidget(imgLogo);
     top->addLayout(choices, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
-    outer->addLayout(buttons);
+    outer->addLayout(buttonRow({cmdOK, cmdCancel}));
     resize(twipsToPixels(8400), twipsToPixels(4800));
 
     connect(optExistFile, &QRadioButton::clicked, this, &frmSElWSFile::optExistFile_Click);
@@ -61,8 +55,6 @@ frmSElWSFile::frmSElWSFile() : BwDialog("frmSElWSFile", "Select Worksheet File .
     connect(lstExistFiles, &QListWidget::itemDoubleClicked, this,
             &frmSElWSFile::lstExistFiles_DblClick);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSElWSFile::cmdBrowse_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmSElWSFile::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmSElWSFile::cmdCancel_Click);
     // Typing a path chooses an existing file.
     connect(txtOpen, &QLineEdit::textEdited, this, [this] { optExistFile->setChecked(true); });
 }
@@ -105,8 +97,7 @@ void frmSElWSFile::cmdOK_Click() {
 }
 
 void frmSElWSFile::cmdCancel_Click() {
-    optCancelled->setChecked(true);
-    hideDialog();
+    hideWith(optCancelled);
 }
 
 frmNoTemplate::frmNoTemplate() : BwDialog("frmNoTemplate", "Template Not Found") {
@@ -118,14 +109,10 @@ frmNoTemplate::frmNoTemplate() : BwDialog("frmNoTemplate", "Template Not Found")
     cmdSelect->setDefault(true);
     optIgnore = hiddenOption("optIgnore");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdIgnore);
-    buttons->addWidget(cmdSelect);
     auto* outer = new QVBoxLayout(this);
     outer->setSpacing(16);
     outer->addWidget(lblMessage);
-    outer->addLayout(buttons);
+    outer->addLayout(buttonRow({cmdIgnore, cmdSelect}));
     resize(twipsToPixels(6600), twipsToPixels(1500));
 
     connect(cmdIgnore, &QPushButton::clicked, this, &frmNoTemplate::cmdIgnore_Click);
@@ -138,8 +125,7 @@ void frmNoTemplate::Form_Load() {
 }
 
 void frmNoTemplate::cmdIgnore_Click() {
-    optIgnore->setChecked(true);
-    hideDialog();
+    hideWith(optIgnore);
 }
 
 void frmNoTemplate::cmdSelect_Click() {

@@ -1,7 +1,7 @@
 #pragma once
 // The two dialogs of start-up: the start dialog, which opens an existing
 // worksheet file or makes a new one, and "Template Not Found".
-#include "workspace/dialog_base.h"
+#include "sheets/dialog_base.h"
 
 class QLabel;
 class QLineEdit;
@@ -10,7 +10,7 @@ class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 
-class frmSElWSFile : public BwDialog {
+class frmSElWSFile : public OkCancelDialog {
     Q_OBJECT
 public:
     frmSElWSFile();
@@ -21,19 +21,14 @@ public:
     QLineEdit* txtOpen = nullptr;
     QPushButton* cmdBrowse = nullptr;
     QRadioButton* optNewFile = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
     QRadioButton* optCancelled = nullptr;
 
     void optExistFile_Click();
     void lstExistFiles_Click();
     void lstExistFiles_DblClick(QListWidgetItem* item);
     void cmdBrowse_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
-protected:
-    void cancelRequested() override { cmdCancel_Click(); }
+    void cmdOK_Click() override;
+    void cmdCancel_Click() override;
 
 private:
     QString listText() const;

@@ -6,6 +6,7 @@
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/datasheet_layout.h"
@@ -44,7 +45,8 @@ std::vector<DatasheetWindow*> windowsOf(const QString& file, const QString& name
 // Binds a window to its datasheet under a new name, keeping its filter and
 // its place.
 void rebind(DatasheetWindow& w, const std::string& to) {
-    BusyFlag busy;
+    // The record-move handlers stay quiet while the window is rebound.
+    platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
     db::Recordset& rs = w.Data1.recordset();
     const int position = rs.isOpen() ? rs.AbsolutePosition() : 0;
     platform::gui::ComboBox* selector = w.typeSelector();

@@ -7,6 +7,7 @@
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
@@ -117,7 +118,7 @@ void WorksheetsMenu::mnuFileRenameWorksheet_Click() {
     // The window reads the sheet under its new name, on the record it was on.
     const QString oldCaption = w->caption();
     try {
-        BusyFlag busy;
+        platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
         const int position = w->Data1.recordset().AbsolutePosition();
         w->Data2.setRecordSource("SELECT * FROM " + db::quoteIdent(db::kSheetsList) + " WHERE " +
                                      db::quoteIdent("Sheet Name") + " = ?",
@@ -210,7 +211,7 @@ void WorksheetsMenu::mnuFileRecover_Click() {
         database->Execute("INSERT INTO " + db::quoteIdent(sheet) + " SELECT * FROM " +
                           db::quoteIdent(recovery));
         tx.commit();
-        BusyFlag busy;
+        platform::FlagGuard busy(gBusy, platform::FlagEnd::Restore);
         w->Data1.Refresh();
     } catch (const std::exception& e) {
         showError(e);

@@ -1,6 +1,5 @@
 #include "workspace/sheet_commands.h"
 
-#include "engine/globals.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -8,14 +7,6 @@
 #include <QStringList>
 
 #include <cstdio>
-
-BusyFlag::BusyFlag() : was_(gBusy) {
-    gBusy = true;
-}
-
-BusyFlag::~BusyFlag() {
-    gBusy = was_;
-}
 
 void showError(const std::exception& e) {
     platform::MsgBox(QString::fromStdString(e.what()));

@@ -9,18 +9,6 @@
 #include <functional>
 #include <string>
 
-// The record-move handlers of the sheet windows stay quiet while a command
-// rebinds them.
-struct BusyFlag {
-    BusyFlag();
-    ~BusyFlag();
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool was_;
-};
-
 void showError(const std::exception& e);
 
 // Whether the file holds a table of exactly this name (letter case counts).

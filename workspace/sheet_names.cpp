@@ -1,7 +1,10 @@
 #include "workspace/sheet_names.h"
 
 #include "platform/db/schema.h"
+#include "platform/ui.h"
 #include "sheets/level_display.h"
+
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -25,6 +28,14 @@ QString sheetNameProblem(const QString& name) {
         return QStringLiteral("A name can be at most %1 characters long.")
             .arg(db::kDefaultTextSize);
     return QString();
+}
+
+bool sheetNameAccepted(QLineEdit* box) {
+    const QString problem = sheetNameProblem(box->text());
+    if (problem.isEmpty()) return true;
+    platform::MsgBox(problem);
+    box->setFocus();
+    return false;
 }
 
 QString proposedSheetName(const QString& prefix, const std::vector<std::string>& tables) {

@@ -4,6 +4,7 @@
 #include "platform/db/database.h"
 #include "platform/db/file_copy.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/flag_guard.h"
 #include "platform/gui/forms.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
@@ -27,13 +28,6 @@
 namespace {
 
 using platform::gui::FormKind;
-
-struct BusyGuard {
-    BusyGuard() { gBusy = true; }
-    ~BusyGuard() { gBusy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
 
 void updatePrevFilesReported(const QString& path, PrevFilesUpdate how) {
     try {
@@ -69,7 +63,7 @@ std::string replaceDataSource(const std::string& connect, const std::string& fro
 // Binds a worksheet window's data controls to another file, on the same
 // record. A failure puts the window back on the file it showed and throws.
 void rebind(SheetWindow& w, const QString& from, const QString& to) {
-    BusyGuard busy;
+    platform::FlagGuard busy(gBusy);
     db::Recordset& rs = w.Data1.recordset();
     const int position = rs.isOpen() ? rs.AbsolutePosition() : 0;
     const std::string before1 = w.Data1.ConnectionString();

@@ -126,7 +126,8 @@ void parseDecl(const std::string& decl, FieldDef& f) {
     if (f.type == FieldType::Long || f.type == FieldType::Double) f.allowZeroLength = false;
 }
 
-std::string columnDef(const FieldDef& f) {
+// What a field's values must be, as an SQL condition.
+std::string checkExpression(const FieldDef& f) {
     // Plain comparisons only: an IN list builds a scratch table each time a
     // statement runs, which made every written row several times dearer.
     const std::string c = quoteIdent(f.name);
@@ -148,7 +149,12 @@ std::string columnDef(const FieldDef& f) {
     }
     if ((f.type == FieldType::Text || f.type == FieldType::Memo) && !f.allowZeroLength)
         check += " AND " + c + " <> ''";
-    check = c + " IS NULL OR (" + check + ")";
+    return c + " IS NULL OR (" + check + ")";
+}
+
+std::string columnDef(const FieldDef& f) {
+    const std::string c = quoteIdent(f.name);
+    const std::string check = checkExpression(f);
     std::string def = c + " " + typeDecl(f);
     if (f.required) def += " NOT NULL";
     if (!f.defaultValue.isEmpty() && !f.defaultValue.isNull())
@@ -309,6 +315,14 @@ bool locked(const std::filesystem::path& p) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
 }
 
+bool startsWithJetHeader(const char* head, size_t n) {
+    if (n < 19) return false;
+    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
+           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
+}
+
+} // namespace
+
 std::optional<std::string> readOnlyReason(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -320,14 +334,6 @@ std::optional<std::string> readOnlyReason(const std::string& path) {
         return file + " (its folder cannot be written to); it cannot be changed";
     return std::nullopt;
 }
-
-bool startsWithJetHeader(const char* head, size_t n) {
-    if (n < 19) return false;
-    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
-           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
-}
-
-} // namespace
 
 std::string quoteIdent(std::string_view name) {
     std::string r = "\"";
@@ -541,7 +547,7 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     }
     // A read-only file opens for reading; the engine is told so too, and
     // every statement that would write is stopped before it runs.
-    const std::optional<std::string> readOnly = readOnlyReason(path);
+    const std::optional<std::string> readOnly = db::readOnlyReason(path);
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;
@@ -773,6 +779,17 @@ void Database::copyTableStructure(std::string_view source, std::string_view newN
 Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params,
                                   LockType lock) {
     return Recordset::open(shared_from_this(), sql, params, lock);
+}
+
+std::optional<BadValue> findBadValue(Database& database, std::string_view table) {
+    const TableDef def = database.tableDef(table);
+    for (const FieldDef& f : def.fields) {
+        Statement st(database, "SELECT rowid, typeof(" + quoteIdent(f.name) + ") FROM " +
+                                   quoteIdent(def.name) + " WHERE NOT (" + checkExpression(f) +
+                                   ") LIMIT 1");
+        if (st.step()) return BadValue{st.column(0).toLong(), f.name, st.column(1).toText()};
+    }
+    return std::nullopt;
 }
 
 // ---- Compaction ------------------------------------------------------------

@@ -42,6 +42,12 @@ bool equalNoCase(std::string_view a, std::string_view b);
 // for itself ("sqlite_...").
 void checkTableName(std::string_view name);
 
+// Why the file at `path` cannot be written (no write permission on it or its
+// folder, read from the mode bits too, so that root is stopped as well), as
+// the message every change of it gets; nothing when it can be written or
+// does not exist.
+std::optional<std::string> readOnlyReason(const std::string& path);
+
 // A prepared statement; finalized when it goes out of scope.
 class Statement {
 public:
@@ -88,6 +94,8 @@ public:
     // Opened from a file that cannot be written: reads work, every statement
     // that would write throws db::Error naming the file as read-only.
     bool readOnly() const { return !readOnlyReason_.empty(); }
+    // The message a write gets then ("" when the file can be written).
+    const std::string& readOnlyReason() const { return readOnlyReason_; }
     sqlite3* handle() const { return db_; }
 
     // Runs one SQL statement with bound values; returns the rows it changed.
@@ -145,6 +153,16 @@ private:
     std::string path_;
     std::string readOnlyReason_; // the message for a write; "" when writable
 };
+
+// A value its field does not allow, as a file written by another program
+// can hold: the record's rowid, the field, and the kind of value found.
+struct BadValue {
+    std::int64_t rowid = 0;
+    std::string field;
+    std::string kind; // "blob", "text", "real", "integer" or "null"
+};
+// The first such value of `table`, field by field. Throws db::Error.
+std::optional<BadValue> findBadValue(Database& database, std::string_view table);
 
 // Steps of a compaction, for tests that interrupt it.
 enum class CompactStep { CopyWritten, CopyChecked, Replaced };

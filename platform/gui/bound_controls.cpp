@@ -129,27 +129,35 @@ template <class W> bool raiseKeyDown(W* control, const QKeyEvent& e) {
 
 } // namespace
 
+template <class Widget, class Control>
+void ControlEvents<Widget, Control>::focusOutEvent(QFocusEvent* e) {
+    Widget::focusOutEvent(e);
+    raiseLostFocus(static_cast<Control*>(this), inLostFocus_, *e, &Control::LostFocus);
+}
+
+template <class Widget, class Control>
+void ControlEvents<Widget, Control>::keyPressEvent(QKeyEvent* e) {
+    if (raiseKeyDown(static_cast<Control*>(this), *e)) Widget::keyPressEvent(e);
+}
+
+template <class Widget, class Control> void TextControlEvents<Widget, Control>::textChange() {
+    emit static_cast<Control*>(this)->Change();
+}
+
+template class ControlEvents<QLineEdit, TextBox>;
+template class ControlEvents<QPlainTextEdit, MultiLineTextBox>;
+template class TextControlEvents<QLineEdit, TextBox>;
+template class TextControlEvents<QPlainTextEdit, MultiLineTextBox>;
+template class ControlEvents<QComboBox, ComboBox>;
+
 // ---- Text boxes ------------------------------------------------------------
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+TextBox::TextBox(QWidget* parent) : TextControlEvents(parent) {
     connect(this, &QLineEdit::textChanged, this, [this] { textChange(); });
 }
 
-void TextBox::textChange() {
-    emit Change();
-}
-
-void TextBox::focusOutEvent(QFocusEvent* e) {
-    QLineEdit::focusOutEvent(e);
-    raiseLostFocus(this, inLostFocus_, *e, &TextBox::LostFocus);
-}
-
-void TextBox::keyPressEvent(QKeyEvent* e) {
-    if (raiseKeyDown(this, *e)) QLineEdit::keyPressEvent(e);
-}
-
 BoundTextBox::BoundTextBox(QWidget* parent)
-    : TextBox(parent), binding_([this](const QString& text) {
+    : Bound(parent, [this](const QString& text) {
           if (auto def = binding_.fieldDef(); def && def->type == db::FieldType::Text)
               setMaxLength(def->size);
           if (this->text() != text) setText(text);
@@ -161,7 +169,7 @@ void BoundTextBox::textChange() {
     emit Change();
 }
 
-MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : TextControlEvents(parent) {
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] { textChange(); });
 }
@@ -170,21 +178,8 @@ void MultiLineTextBox::setText(const QString& text) {
     if (toPlainText() != text) setPlainText(text);
 }
 
-void MultiLineTextBox::textChange() {
-    emit Change();
-}
-
-void MultiLineTextBox::focusOutEvent(QFocusEvent* e) {
-    QPlainTextEdit::focusOutEvent(e);
-    raiseLostFocus(this, inLostFocus_, *e, &MultiLineTextBox::LostFocus);
-}
-
-void MultiLineTextBox::keyPressEvent(QKeyEvent* e) {
-    if (raiseKeyDown(this, *e)) QPlainTextEdit::keyPressEvent(e);
-}
-
 BoundMultiLineTextBox::BoundMultiLineTextBox(QWidget* parent)
-    : MultiLineTextBox(parent), binding_([this](const QString& text) {
+    : Bound(parent, [this](const QString& text) {
           // Lines of a text written elsewhere may end in CR LF.
           QString shown = text;
           shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -199,7 +194,7 @@ void BoundMultiLineTextBox::textChange() {
 
 // ---- Combo boxes -----------------------------------------------------------
 
-ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
+ComboBox::ComboBox(QWidget* parent) : ControlEvents(parent) {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, [this] { selectionChange(); });
     connect(this, &QComboBox::activated, this, [this] { emit Click(); });
@@ -211,17 +206,8 @@ bool ComboBox::setText(const QString& text) {
     return i >= 0 || text.isEmpty();
 }
 
-void ComboBox::focusOutEvent(QFocusEvent* e) {
-    QComboBox::focusOutEvent(e);
-    raiseLostFocus(this, inLostFocus_, *e, &ComboBox::LostFocus);
-}
-
-void ComboBox::keyPressEvent(QKeyEvent* e) {
-    if (raiseKeyDown(this, *e)) QComboBox::keyPressEvent(e);
-}
-
 BoundComboBox::BoundComboBox(QWidget* parent)
-    : ComboBox(parent), binding_([this](const QString& text) { setText(text); }) {}
+    : Bound(parent, [this](const QString& text) { setText(text); }) {}
 
 void BoundComboBox::selectionChange() {
     binding_.write(Text());

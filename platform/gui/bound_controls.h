@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace platform::gui {
 
@@ -63,8 +64,42 @@ private:
     bool showing_ = false;
 };
 
+// What every text and combo box does with its events: LostFocus and KeyDown
+// raised by the rules above. `Control` declares the signals (moc reads no
+// template); the members are instantiated in bound_controls.cpp.
+template <class Widget, class Control> class ControlEvents : public Widget {
+protected:
+    using Widget::Widget;
+    void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    bool inLostFocus_ = false;
+};
+
+// A text box's Change, raised for every change of its text.
+template <class Widget, class Control>
+class TextControlEvents : public ControlEvents<Widget, Control> {
+protected:
+    using ControlEvents<Widget, Control>::ControlEvents;
+    // Called for every change of the text; raises Change.
+    virtual void textChange();
+};
+
+// A control of `Control`'s kind that shows one field of a data control.
+template <class Control> class Bound : public Control {
+public:
+    void bind(db::DataControl& control, const QString& field) { binding_.bind(control, field); }
+    FieldBinding& binding() { return binding_; }
+
+protected:
+    Bound(QWidget* parent, FieldBinding::Display display)
+        : Control(parent), binding_(std::move(display)) {}
+    FieldBinding binding_;
+};
+
 // A single-line text box.
-class TextBox : public QLineEdit {
+class TextBox : public TextControlEvents<QLineEdit, TextBox> {
     Q_OBJECT
 public:
     explicit TextBox(QWidget* parent = nullptr);
@@ -73,33 +108,19 @@ signals:
     void Change();
     void LostFocus();
     void KeyDown(int keyCode, int shift);
-
-protected:
-    // Called for every change of the text; raises Change.
-    virtual void textChange();
-    void focusOutEvent(QFocusEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    bool inLostFocus_ = false;
 };
 
-class BoundTextBox : public TextBox {
+class BoundTextBox : public Bound<TextBox> {
     Q_OBJECT
 public:
     explicit BoundTextBox(QWidget* parent = nullptr);
-    void bind(db::DataControl& control, const QString& field) { binding_.bind(control, field); }
-    FieldBinding& binding() { return binding_; }
 
 protected:
     void textChange() override;
-
-private:
-    FieldBinding binding_;
 };
 
 // A multi-line text box (Tab moves on, as in the other boxes).
-class MultiLineTextBox : public QPlainTextEdit {
+class MultiLineTextBox : public TextControlEvents<QPlainTextEdit, MultiLineTextBox> {
     Q_OBJECT
 public:
     explicit MultiLineTextBox(QWidget* parent = nullptr);
@@ -110,32 +131,19 @@ signals:
     void Change();
     void LostFocus();
     void KeyDown(int keyCode, int shift);
-
-protected:
-    virtual void textChange();
-    void focusOutEvent(QFocusEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    bool inLostFocus_ = false;
 };
 
-class BoundMultiLineTextBox : public MultiLineTextBox {
+class BoundMultiLineTextBox : public Bound<MultiLineTextBox> {
     Q_OBJECT
 public:
     explicit BoundMultiLineTextBox(QWidget* parent = nullptr);
-    void bind(db::DataControl& control, const QString& field) { binding_.bind(control, field); }
-    FieldBinding& binding() { return binding_; }
 
 protected:
     void textChange() override;
-
-private:
-    FieldBinding binding_;
 };
 
 // A drop-down list: the text is one of the items or "".
-class ComboBox : public QComboBox {
+class ComboBox : public ControlEvents<QComboBox, ComboBox> {
     Q_OBJECT
 public:
     explicit ComboBox(QWidget* parent = nullptr);
@@ -152,25 +160,15 @@ signals:
 protected:
     // Called for every change of the selected item.
     virtual void selectionChange() {}
-    void focusOutEvent(QFocusEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    bool inLostFocus_ = false;
 };
 
-class BoundComboBox : public ComboBox {
+class BoundComboBox : public Bound<ComboBox> {
     Q_OBJECT
 public:
     explicit BoundComboBox(QWidget* parent = nullptr);
-    void bind(db::DataControl& control, const QString& field) { binding_.bind(control, field); }
-    FieldBinding& binding() { return binding_; }
 
 protected:
     void selectionChange() override;
-
-private:
-    FieldBinding binding_;
 };
 
 // Whether a focus-out is a real move of the focus away from `control` (the

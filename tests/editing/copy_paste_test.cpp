@@ -213,6 +213,26 @@ TEST_F(CopyPaste, SpreadsheetTextWithLineFeedsOrCarriageReturns) {
     EXPECT_EQ(rows("Sheet").size(), 3u);
     EXPECT_EQ(field("Sheet", 3, "Description").toText(), "pump");
     EXPECT_EQ(cursor(w), 3);
+
+    // A spreadsheet in a decimal-comma language: "65,2" is 65.2, in the
+    // header as in the bands, for Paste and Paste Insert alike.
+    const QString commas =
+        "1\tcomma\tSound Level\tdBA\t\tdBL\t\t\t65,2\t-3,5\t1,5.2\t7 0,25\t1\t1\t1\t1\t1\t1";
+    platform::setClipboard(QString(header).replace("\t31.5", "\t31,5") + "\n" + commas);
+    moveTo(w, 1);
+    choose("mnuEditPaste");
+    const double pasted[] = {65.2, -3.5, 1, 70.25};
+    for (int j = 1; j <= 4; ++j)
+        EXPECT_DOUBLE_EQ(field("Sheet", 1, "L" + std::to_string(j)).toDouble(), pasted[j - 1]);
+    // Octave text from 63 Hz lands one band on.
+    platform::setClipboard(
+        QString(header).replace("\t31.5\t63\t125", "\t63\t125\t250").replace("16000", "31500") +
+        "\n" + commas);
+    choose("mnuEditPasteInsert");
+    EXPECT_EQ(rows("Sheet").size(), 4u);
+    EXPECT_DOUBLE_EQ(field("Sheet", 1, "L1").toDouble(), -999);
+    EXPECT_DOUBLE_EQ(field("Sheet", 1, "L2").toDouble(), 65.2);
+    EXPECT_DOUBLE_EQ(field("Sheet", 1, "L3").toDouble(), -3.5);
     EXPECT_TRUE(script_->prompts().empty());
 }
 

@@ -185,6 +185,8 @@ TEST_F(Imports, ThirdOctaveExportWithKilohertzLabels) {
     EXPECT_EQ(label, "12500");
     label = "1K25"; // no upper-case K
     EXPECT_EQ(CELDecode(label), 1);
+    label = "31,5"; // a decimal comma
+    EXPECT_EQ(CELDecode(label), 31.5);
 }
 
 TEST_F(Imports, InsulationTableBecomesATransmissionLossSpectrum) {
@@ -231,6 +233,15 @@ TEST_F(Imports, InsulationTableBecomesATransmissionLossSpectrum) {
         const double want = j >= 4 && j <= 24 ? losses[static_cast<size_t>(j - 4)] : -999;
         EXPECT_EQ(band(got, 1, j), want) << j;
     }
+
+    // Written with decimal commas: "20,5" is 20.5.
+    QStringList commas = insulExport(losses);
+    for (int i = 0; i < 21; ++i)
+        commas[i] += ",5";
+    platform::setClipboard(joined(commas, "\r\n"));
+    choose("mnuEditPasteFromIns");
+    EXPECT_EQ(band(rows("Third"), 1, 4), losses[0] + 0.5);
+    EXPECT_EQ(band(rows("Third"), 1, 24), losses[20] + 0.5);
     EXPECT_TRUE(script_->prompts().empty());
 }
 

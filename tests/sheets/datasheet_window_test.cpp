@@ -7,6 +7,7 @@
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "sheets/datasheet_window.h"
+#include "sheets/db_utilities.h"
 #include "sheets/frm_sel_data_type.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -16,6 +17,7 @@
 #include "tables/globals.h"
 #include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
@@ -198,6 +200,24 @@ TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
 
     w->setEditable(false);
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+
+    // A datasheets file that cannot be written, editable or not: every try
+    // to type says why, and nothing changes.
+    namespace fs = std::filesystem;
+    fs::permissions(path_, fs::perms::owner_read);
+    DialogScript script;
+    w = open(kPumps, 1, 14, 1);
+    w->setEditable(true);
+    script.answerMsgBox(platform::vbOK);
+    w->Lev(3)->setFocus();
+    QTest::keyClick(w->Lev(3), Qt::Key_7);
+    EXPECT_EQ(script.prompts(),
+              std::vector<QString>{QString::fromStdString(
+                  "The file \"" + path_ + "\" is read-only; it cannot be changed")});
+    EXPECT_DOUBLE_EQ(field(kPumps, 1, "L3").toDouble(), 62);
+    fs::permissions(path_, fs::perms::owner_all);
 }
 
 TEST_F(DatasheetWindowTest, ThirdOctaveLevelEditsTakeTheirBackupToo) {
@@ -217,6 +237,22 @@ TEST_F(DatasheetWindowTest, ThirdOctaveLevelEditsTakeTheirBackupToo) {
     EXPECT_DOUBLE_EQ(field(kWalls, 1, "L30").toDouble(), 61);
     EXPECT_DOUBLE_EQ(backup(1, "L30").toDouble(), 49);
     EXPECT_EQ(field(kWalls, 1, "Summary 1 Val").toText().rfind("Rw", 0), 0u);
+
+    // A full disk spoils the backup, not the level: it is kept, and the user
+    // hears that Undo is not available for it.
+    {
+        DialogScript script;
+        testing_support::FullDisk full;
+        script.answerMsgBox(platform::vbOK);
+        type(w->Lev(29), "62");
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_EQ(script.prompts()[0],
+                  keptWithoutUndo("The database operation failed (database or disk is full)"));
+        EXPECT_TRUE(script.prompts()[0].startsWith("The change is kept, but Undo is not"));
+    }
+    EXPECT_DOUBLE_EQ(field(kWalls, 1, "L29").toDouble(), 62);
+    EXPECT_EQ(w->Lev(29)->text(), "62.0");
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
 }
 
 TEST_F(DatasheetWindowTest, DescriptiveFieldsAreStoredWithTheirBackup) {

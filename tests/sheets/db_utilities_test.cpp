@@ -1,5 +1,6 @@
 // The undo backup of the active sheet and the compaction of the open file.
 #include "engine/globals.h"
+#include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
@@ -115,6 +116,23 @@ TEST_F(Backup, CompactingKeepsEverySheet) {
     CompactFile();
     ASSERT_EQ(script.prompts().size(), 1u);
     EXPECT_TRUE(script.prompts()[0].startsWith("Error compacting database. "));
+
+    // A value written by another program that its field does not hold: the
+    // message names the worksheet and the spectrum.
+    {
+        auto other = db::Database::open(path_);
+        other->Execute("PRAGMA ignore_check_constraints = ON");
+        other->Execute("UPDATE \"A 'quoted' [sheet]\" SET Formula = x'00ff' WHERE Code = 2");
+    }
+    gFilePath = QString::fromStdString(path_);
+    script.answerMsgBox(platform::vbOK);
+    CompactFile();
+    ASSERT_EQ(script.prompts().size(), 2u);
+    EXPECT_TRUE(script.prompts()[1].startsWith(
+        "Error compacting database. In worksheet \"A 'quoted' [sheet]\", spectrum 2: its Formula "
+        "holds a value of a kind the field cannot hold (blob).\n\n"))
+        << script.prompts()[1].toStdString();
+    EXPECT_TRUE(db::Database::open(path_)->findTable("Third"));
     gFilePath.clear();
 }
 

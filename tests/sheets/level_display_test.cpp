@@ -15,11 +15,15 @@ struct TypedCase {
 
 TEST(ReadNumber, ReadsTheLeadingNumberAsTypedTextIsRead) {
     const TypedCase cases[] = {
-        {"12.36", 12.36, false}, {"7 5", 75, false},      {"12 dB", 12, false}, {"x", 0, false},
-        {"", 0, false},          {"-3.5e2", -350, false}, {"1D2", 100, false},  {"1e", 1, false},
-        {".5", 0.5, false},      {"5.", 5, false},        {"inf", 0, false},    {"nan", 0, false},
-        {"0x10", 0, false},      {"- 4", -4, false},      {"1e999", 0, true},   {"--1", 0, false},
-        {"\t42\n", 42, false},   {"1.2.3", 1.2, false},
+        {"12.36", 12.36, false}, {"7 5", 75, false},    {"12 dB", 12, false},
+        {"x", 0, false},         {"", 0, false},        {"-3.5e2", -350, false},
+        {"1D2", 100, false},     {"1e", 1, false},      {".5", 0.5, false},
+        {"5.", 5, false},        {"inf", 0, false},     {"nan", 0, false},
+        {"0x10", 0, false},      {"- 4", -4, false},    {"1e999", 0, true},
+        {"--1", 0, false},       {"\t42\n", 42, false}, {"1.2.3", 1.2, false},
+        {"65,2", 65.2, false},   {",5", 0.5, false},    {"- 3,5", -3.5, false},
+        {"6,5E3", 6500, false},  {"1,2,3", 1, false},   {"1,5.2", 1, false},
+        {"65,2dB", 65, false},   {",", 0, false},
     };
     for (const auto& c : cases) {
         bool overflow = false;

@@ -6,17 +6,21 @@
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
+#include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -37,8 +41,9 @@ using testing_support::WorksheetFile;
 
 namespace {
 
-// Types into a grid cell as a user does and leaves it with Tab.
-void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text) {
+// Types into a grid cell as a user does and leaves it with Tab (or stays).
+void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text,
+                  bool leave = true) {
     QTableView* view = grid->view();
     const QModelIndex index = grid->model()->index(row, col);
     view->setCurrentIndex(index);
@@ -48,7 +53,7 @@ void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& tex
     ASSERT_TRUE(editor);
     editor->selectAll();
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Tab);
+    if (leave) QTest::keyClick(editor, Qt::Key_Tab);
     QApplication::processEvents();
 }
 
@@ -121,6 +126,21 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
 
+    // On a full disk the level is kept and recalculated; only its backup is
+    // missing, and the message says so.
+    {
+        DialogScript script;
+        testing_support::FullDisk full;
+        script.answerMsgBox(platform::vbOK);
+        type(w->Lev(7), "56");
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_EQ(script.prompts()[0],
+                  keptWithoutUndo("The database operation failed (database or disk is full)"));
+    }
+    EXPECT_DOUBLE_EQ(band(1, 7), 56);
+    EXPECT_DOUBLE_EQ(band(2, 7), 59);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
     // The line runs over the bands only: dBA and dBL are points of their own.
     platform::gui::Chart* c = w->chtDisp;
     ASSERT_EQ(c->rowCount(), 12);
@@ -162,8 +182,9 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
     EXPECT_TRUE(gBackupCaption.isEmpty());
 
     const std::pair<QString, double> cases[] = {
-        {"X", -998}, {"#ERR", -997}, {".", -999},      {"", -999},
-        {"7 5", 75}, {"x", 0},       {"12.36", 12.36}, {"60 dB", 60},
+        {"X", -998},     {"#ERR", -997},   {".", -999},    {"", -999},   {"7 5", 75},
+        {"x", 0},        {"12.36", 12.36}, {"-3,5", -3.5}, {"1,2,3", 1}, {"1,5.2", 1},
+        {"65,2 dB", 65}, {"65,2", 65.2},   {"60 dB", 60},
     };
     for (const auto& [text, value] : cases) {
         type(w->Lev(3), text);
@@ -304,6 +325,12 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     EXPECT_DOUBLE_EQ(band(1, 3), -999);
     EXPECT_DOUBLE_EQ(band(2, 2), 53);
     EXPECT_EQ(cellText(grid, 0, 6), ".");
+
+    // A decimal comma, as a spreadsheet in such a language writes it.
+    typeIntoCell(grid, 0, 7, "65,2");
+    moveTo(grid, 1, 7);
+    EXPECT_DOUBLE_EQ(band(1, 4), 65.2);
+    EXPECT_DOUBLE_EQ(band(2, 4), 68.2);
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
@@ -346,6 +373,40 @@ TEST_F(WorksheetWindowTest, ASheetThatCannotBeBoundClosesWithOneMessage) {
     QApplication::processEvents();
     EXPECT_EQ(script.prompts().size(), 1u);
     EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+
+    // Sheets another program spoiled are refused, with their name and fault.
+    const struct {
+        std::string sheet, spoil, message;
+    } cases[] = {
+        {"Gone", "DROP TABLE Gone", "Worksheet \"Gone\" is listed but missing from the file"},
+        {"NoCode", "UPDATE NoCode SET Code = NULL WHERE Code = 2",
+         "Worksheet \"NoCode\" cannot be opened: a spectrum has no number (Code)"},
+        {"TextCode", "UPDATE TextCode SET Code = 'two' WHERE Code = 2",
+         "Worksheet \"TextCode\" cannot be opened: a spectrum's number (Code) is \"two\", not a "
+         "whole number"},
+        {"HighBand",
+         "UPDATE \"Sheets List\" SET \"First Band\" = 22 WHERE \"Sheet Name\" = 'HighBand'",
+         "Worksheet \"HighBand\" cannot be opened: its First Band \"22\" puts its bands outside "
+         "the band table (1 to 48)"},
+        {"NoKind",
+         "UPDATE \"Sheets List\" SET \"Octave/Third Octave\" = 3 WHERE \"Sheet Name\" = 'NoKind'",
+         "Worksheet \"NoKind\" cannot be opened: its band system (Octave/Third Octave) is \"3\", "
+         "not 1 (octave) or 2 (third-octave)"},
+    };
+    for (const auto& c : cases) {
+        file_->addSheet(c.sheet, 1, 14, {spectrum({40}), spectrum({}, "s1 - 3")});
+        file_->database()->Execute("PRAGMA ignore_check_constraints = ON");
+        file_->database()->Execute(c.spoil);
+        script.answerMsgBox(platform::vbOK);
+        WorksheetWindow* spoiled = newWorksheetWindow(1, 1);
+        gActiveSheet = spoiled;
+        EXPECT_TRUE(OpenSheetForm(spoiled, QString::fromStdString(path_),
+                                  QString::fromStdString(c.sheet), 1, 14, 1, true));
+        QApplication::processEvents();
+        EXPECT_EQ(script.prompts().back().toStdString(), c.message);
+        EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
+    }
+    EXPECT_EQ(script.prompts().size(), 6u);
 }
 
 TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
@@ -416,24 +477,78 @@ TEST_F(WorksheetWindowTest, ClosingAWindowKeepsWhatWasTyped) {
     EXPECT_DOUBLE_EQ(band(1, 3), 61);
 }
 
-TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingWithoutMessages) {
+TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 3")});
+    platform::clearClipboard();
+    DialogScript script;
+    // Ctrl+A (Paste Insert) with an empty clipboard while a level is typed:
+    // the level is stored before the message, and stays.
+    WorksheetWindow* f = open(1, 1);
+    f->Lev(2)->setFocus();
+    f->Lev(2)->selectAll();
+    QTest::keyClicks(f->Lev(2), "61");
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditPasteInsert")->trigger();
+    EXPECT_EQ(script.prompts().back(), "No paste data");
+    EXPECT_DOUBLE_EQ(band(1, 2), 61);
+    EXPECT_DOUBLE_EQ(band(2, 2), 64);
+    EXPECT_EQ(f->Lev(2)->text(), "61.0");
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+
+    // The same for a grid cell being typed.
+    WorksheetWindow* s = open(1, 2);
+    typeIntoCell(s->grdSpectra, 0, 6, "62", false);
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditPasteInsert")->trigger();
+    EXPECT_EQ(script.prompts().back(), "No paste data");
+    EXPECT_DOUBLE_EQ(band(1, 3), 62);
+    EXPECT_EQ(cellText(s->grdSpectra, 0, 6), "62.0");
+}
+
+// Tests run as root, whom the permission bits do not stop: the file is
+// read-only all the same.
+TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingAndSaysSoAtEveryEdit) {
     file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40))});
     file_.reset();
     std::filesystem::permissions(path_, std::filesystem::perms::owner_read |
                                             std::filesystem::perms::group_read |
                                             std::filesystem::perms::others_read);
-    DialogScript script; // any message fails the test
+    DialogScript script; // opening shows no message
     WorksheetWindow* w = open(1, 1);
+    EXPECT_TRUE(script.prompts().empty());
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
     EXPECT_FALSE(w->cmbType->isEnabled());
     EXPECT_TRUE(w->txtNotes->isReadOnly());
     EXPECT_EQ(w->Lev(1)->text(), "40.0");
     EXPECT_TRUE(gBackupCaption.isEmpty());
     EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // Every try to type gets the reason; nothing changes.
+    const QString message =
+        QString::fromStdString("The file \"" + path_ + "\" is read-only; it cannot be changed");
+    script.answerMsgBox(platform::vbOK).answerMsgBox(platform::vbOK);
     type(w->Lev(1), "55");
+    script.answerMsgBox(platform::vbOK);
+    w->txtNotes->setFocus();
+    QTest::keyClick(w->txtNotes, Qt::Key_Backspace);
+    // So does a command that would change the sheet.
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditNew")->trigger();
+    EXPECT_EQ(script.prompts(), std::vector<QString>(4, message));
+    EXPECT_EQ(w->Lev(1)->text(), "40.0");
     main_->mdiArea->closeAllSubWindows();
     QApplication::processEvents();
-    EXPECT_TRUE(script.prompts().empty());
+
+    WorksheetWindow* s = open(1, 2);
+    s->grdSpectra->view()->setCurrentIndex(s->grdSpectra->model()->index(0, 5));
+    s->grdSpectra->view()->setFocus();
+    script.answerMsgBox(platform::vbOK);
+    QTest::keyClick(s->grdSpectra->view(), Qt::Key_7);
+    EXPECT_EQ(script.prompts().size(), 5u);
+    EXPECT_EQ(script.prompts().back(), message);
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
     EXPECT_DOUBLE_EQ(
         db::Database::open(path_)->scalar("SELECT L1 FROM " + db::quoteIdent(kSheet)).toDouble(),
         40);

@@ -9,6 +9,7 @@
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/worksheet_window.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -272,6 +274,17 @@ TEST_F(WorksheetFiles, SaveFileAsMovesTheWindowsAndTheirEditsToTheCopy) {
     EXPECT_TRUE(script_->prompts().back().startsWith("Error copying file"));
     EXPECT_EQ(gFilePath, a);
     EXPECT_EQ(w->txtDBName->text(), a);
+    // On a full disk the message says why, and no part of a copy stays.
+    {
+        FullDisk full;
+        script_->answerSaveFile(path("full")).answerMsgBox(platform::vbOK);
+        click("mnuFileSaveFileAs");
+    }
+    EXPECT_EQ(script_->prompts().back(),
+              "Error copying file\n\nThe database operation failed (database or disk is full)");
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb")));
+    EXPECT_FALSE(QFileInfo::exists(path("full.bwdb.saving~")));
+    EXPECT_EQ(gFilePath, a);
 
     script_->answerSaveFile(path("copy"));
     click("mnuFileSaveFileAs");
@@ -352,6 +365,16 @@ TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
         EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".compact~"));
         gFilePath.clear();
     }
+
+    // A file that cannot be written is not offered for compaction.
+    const QString locked = makeFile("locked.bwdb", {"Sheet"});
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_read);
+    startWith(locked, "Sheet");
+    const auto asked = script_->prompts().size();
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), asked);
+    std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_all);
+    gFilePath.clear();
 }
 
 } // namespace

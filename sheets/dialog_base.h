@@ -7,6 +7,10 @@
 // window manager never reads as OK.
 #include <QDialog>
 
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPushButton;
 class QRadioButton;
 
 class BwDialog : public QDialog {
@@ -25,4 +29,28 @@ protected:
     void hideDialog() { done(QDialog::Accepted); }
     // A hidden option button carrying an outcome (independent of the others).
     QRadioButton* hiddenOption(const char* name);
+    // Sets the hidden option that tells the caller the outcome, then ends
+    // the modal display.
+    void hideWith(QRadioButton* outcome);
+    // The dialog's buttons in a row, to the right.
+    static QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
+};
+
+// A dialog with OK and Cancel; Escape and the close button run Cancel's
+// handler.
+class OkCancelDialog : public BwDialog {
+    Q_OBJECT
+public:
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    virtual void cmdOK_Click() = 0;
+    virtual void cmdCancel_Click() = 0;
+
+protected:
+    using BwDialog::BwDialog;
+    // Makes cmdOK "OK" (the default) and cmdCancel "Cancel"; called after
+    // the dialog's own controls, so that Tab reaches the buttons last.
+    void makeOkCancel();
+    void cancelRequested() override { cmdCancel_Click(); }
 };
