@@ -94,19 +94,30 @@ TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
             EXPECT_EQ(d.txtFirstBand->text(), "10");
             d.hide();
         }
-        d.scrRange->setValue(1);
-        EXPECT_EQ(d.txtFirstBand->text(), "1");
-        EXPECT_EQ(d.txtFreqRange->text(), "1.6Hz - 1.25KHz");
-        d.scrRange->setValue(6);
-        EXPECT_EQ(d.txtFirstBand->text(), "16");
-        d.optOctave->click();
-        EXPECT_EQ(d.scrRange->value(), 5);
-        EXPECT_EQ(d.txtFirstBand->text(), "14");
-        EXPECT_EQ(d.txtFreqRange->text(), "31.5Hz - 16KHz");
-        d.scrRange->setValue(1);
-        EXPECT_EQ(d.txtFirstBand->text(), "2");
-        d.scrRange->setValue(6);
-        EXPECT_EQ(d.txtFirstBand->text(), "17");
+        // Each step of the range is one octave, in either band system; a new
+        // band system starts at the range it proposes (step 5).
+        struct Step {
+            bool octave;
+            int step;
+            QString firstBand, range;
+        };
+        const Step steps[] = {
+            {false, 1, "1", "1.6Hz - 1.25KHz"}, {false, 6, "16", "50Hz - 40KHz"},
+            {true, 5, "14", "31.5Hz - 16KHz"},  {true, 1, "2", "2Hz - 1KHz"},
+            {true, 6, "17", "63Hz - 31.5KHz"},
+        };
+        for (const Step& s : steps) {
+            SCOPED_TRACE((s.octave ? "octave, step " : "third-octave, step ") +
+                         std::to_string(s.step));
+            if (s.octave && !d.optOctave->isChecked()) {
+                d.optOctave->click();
+                EXPECT_EQ(d.scrRange->value(), s.step);
+            } else {
+                d.scrRange->setValue(s.step);
+            }
+            EXPECT_EQ(d.txtFirstBand->text(), s.firstBand);
+            EXPECT_EQ(d.txtFreqRange->text(), s.range);
+        }
         d.cmdCancel->click();
         return 0;
     });
