@@ -125,15 +125,27 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
     EXPECT_EQ(items(w->cmbOther(1)).size(), 7u);
     EXPECT_EQ(items(w->cmbOther(2)).front(), "Laboratory Test");
 
-    // The type with quotes filters as any other text.
-    choose(w->cmbSelectBy(1), QString::fromStdString(kQuoted));
-    EXPECT_EQ(shownDescriptions(w), QStringList({"Pump B"}));
-    EXPECT_EQ(w->txtOther(1)->text(), "close to the inlet");
-    EXPECT_EQ(w->Lev(5)->text(), "45.3");
-    choose(w->cmbSelectBy(1), "");
-    EXPECT_EQ(shownDescriptions(w), QStringList({"Chiller"})); // not the Null one
-    choose(w->cmbSelectBy(1), "Fans");
-    EXPECT_EQ(w->cmbOther(1)->currentText(), "Lmax");
+    // Each type filters as any other text, the one with quotes too; the
+    // empty item shows "" and not the Null one. The boxes show the spectrum
+    // the filter leaves.
+    struct Filter {
+        QString type;
+        QStringList shown;
+        QString source, descriptor, level5;
+    };
+    const Filter filters[] = {
+        {QString::fromStdString(kQuoted), {"Pump B"}, "close to the inlet", "", "45.3"},
+        {"", {"Chiller"}, "", "", "74.0"},
+        {"Fans", {"Fan A"}, "", "Lmax", "54.0"},
+    };
+    for (const Filter& f : filters) {
+        SCOPED_TRACE(f.type.toStdString());
+        choose(w->cmbSelectBy(1), f.type);
+        EXPECT_EQ(shownDescriptions(w), f.shown);
+        EXPECT_EQ(w->txtOther(1)->text(), f.source);
+        EXPECT_EQ(w->cmbOther(1)->currentText(), f.descriptor);
+        EXPECT_EQ(w->Lev(5)->text(), f.level5);
+    }
     choose(w->cmbSelectBy(1), "<All>");
     EXPECT_EQ(shownDescriptions(w).size(), 4);
 
