@@ -26,6 +26,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
+#include <QTimer>
+#include <algorithm>
 
 using platform::gui::indexedName;
 using platform::gui::makeNamed;
@@ -448,6 +450,21 @@ void DatasheetWindow::setFilter(const QString& type) {
     Data1.Refresh();
 }
 
+// The records as the file holds them now, the cursor where it was.
+void DatasheetWindow::rereadRecords() {
+    db::Recordset& rs = Data1.recordset();
+    const int position = rs.AbsolutePosition();
+    try {
+        if (rs.editing()) rs.CancelUpdate();
+        rs.Requery();
+        if (position >= 1 && rs.RecordCount() > 0)
+            rs.setAbsolutePosition(std::min(position, rs.RecordCount()));
+    } catch (const std::exception&) {
+        // reloadAll() below reports what cannot be read
+    }
+    reloadAll();
+}
+
 void DatasheetWindow::reloadAll() {
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
@@ -619,8 +636,22 @@ void DatasheetWindow::grdSpectra_LostFocus() {
 }
 
 void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
-                                                 db::Value& newValue, bool&) {
-    if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
+                                                 db::Value& newValue, bool& cancel) {
+    if (valueText(oldValue) == valueText(newValue)) return;
+    if (changedElsewhere(*this)) {
+        // The row shown may not be the one in the file any more. The grid
+        // finishes with its cell before the rows are read again.
+        cancel = true;
+        const QString typed = QString::fromStdString(valueText(newValue));
+        QTimer::singleShot(0, this, [this, typed] {
+            rereadRecords();
+            platform::MsgBox(changedElsewhereText(sheetName()) + " What was typed (" + typed +
+                                 ") was not stored.",
+                             platform::vbExclamation);
+        });
+        return;
+    }
+    backupBeforeEdit();
 }
 
 void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {
@@ -678,6 +709,12 @@ void DatasheetWindow::Lev_LostFocus(int index) {
             if (!levelFromText(text, value)) {
                 platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
                 FillLevBoxes(n);
+            } else if (changedElsewhere(*this)) {
+                // The record shown may not be the one in the file any more.
+                rereadRecords();
+                platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" +
+                                     text.trimmed() + ") was not stored.",
+                                 platform::vbExclamation);
             } else {
                 // The level is stored even when its backup fails; the user hears which.
                 QString backupFailure;

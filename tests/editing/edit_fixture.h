@@ -3,6 +3,7 @@
 // menu's items triggered as a user chooses them and the real clipboard.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
@@ -71,6 +72,15 @@ inline SpectrumRow flat(double level, int bands = 10, const std::string& formula
 class EditFixture : public testing_support::WindowFixtureOn<WorksheetFile> {
 protected:
     EditFixture() : WindowFixtureOn("edit.bwdb") {}
+
+    void SetUp() override {
+        WindowFixtureOn::SetUp();
+        db::holdFile(path_); // the open worksheet file is this program's to write
+    }
+    void releaseFiles() override {
+        WindowFixtureOn::releaseFiles();
+        db::releaseAllFiles();
+    }
 
     WorksheetWindow* open(const std::string& sheet, int bandKind, int view, int firstBand,
                           const std::string& path = {}) {
