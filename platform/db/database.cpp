@@ -1,9 +1,9 @@
 #include "platform/db/database.h"
 
 #include "platform/db/file_lock.h"
+#include "platform/db/file_state.h"
 #include "platform/db/recordset.h"
 
-#include <QString>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -25,12 +25,6 @@ constexpr int kApplicationId = 0x42574442;
 // The file format, in PRAGMA user_version: a newer file is refused, never
 // written, since this version cannot know what its changes would break.
 constexpr int kFormatVersion = 1;
-
-bool isAscii(const unsigned char* p, int n) {
-    for (int i = 0; i < n; ++i)
-        if (p[i] >= 0x80) return false;
-    return true;
-}
 
 int collateNoCase(void*, int n1, const void* p1, int n2, const void* p2) {
     return compareNoCase(std::string_view(static_cast<const char*>(p1), static_cast<size_t>(n1)),
@@ -306,209 +300,7 @@ std::vector<IndexEntry> listIndexes(Database& db, const std::string& table) {
     return list;
 }
 
-// Why a file cannot be written, or nothing when it can: no write permission
-// on the file or on its folder (where the engine keeps its journal, and where
-// compaction replaces the file). Read from the mode bits as well as access():
-// run as root, access() allows everything and the engine would write.
-bool locked(const std::filesystem::path& p) {
-    struct stat st {};
-    if (::stat(p.c_str(), &st) != 0) return true;
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
-}
-
-bool startsWithJetHeader(const char* head, size_t n) {
-    if (n < 19) return false;
-    return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
-           std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
-}
-
-std::string goneShort(const std::string& path) {
-    return "The file \"" + path +
-           "\" is no longer there; nothing can be stored in it. File > Save File As saves what "
-           "the windows show under a new name";
-}
-
-// The first write to a file that is gone says what happened and what can
-// be done; later ones only that it is gone.
-std::string goneMessage(const std::string& path) {
-    static std::vector<std::string> told;
-    const std::string gone = "The file \"" + path + "\" is no longer there";
-    if (std::find(told.begin(), told.end(), path) != told.end()) return goneShort(path);
-    told.push_back(path);
-    return gone +
-           ": it was deleted or moved while it was open, and nothing more can be stored in it. "
-           "The windows still show what it held: File > Save File As saves that under a new name";
-}
-
 } // namespace
-
-std::optional<std::string> readOnlyReason(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path real = fs::canonical(path, ec);
-    if (ec) return std::nullopt; // the caller reports a missing file
-    const std::string file = "The file \"" + path + "\" is read-only";
-    if (locked(real)) return file + "; it cannot be changed";
-    if (locked(real.parent_path()))
-        return file + " (its folder cannot be written to); it cannot be changed";
-    return std::nullopt;
-}
-
-std::string quoteIdent(std::string_view name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
-int compareNoCase(std::string_view a, std::string_view b) {
-    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    const int na = static_cast<int>(a.size()), nb = static_cast<int>(b.size());
-    if (isAscii(pa, na) && isAscii(pb, nb)) {
-        const int n = std::min(na, nb);
-        for (int i = 0; i < n; ++i) {
-            const int ca = std::tolower(pa[i]), cb = std::tolower(pb[i]);
-            if (ca != cb) return ca - cb;
-        }
-        return na - nb;
-    }
-    // Qt folds to lower case as the ASCII path does, so both paths order alike.
-    return QString::fromUtf8(a.data(), na)
-        .compare(QString::fromUtf8(b.data(), nb), Qt::CaseInsensitive);
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return compareNoCase(a, b) == 0;
-}
-
-void checkTableName(std::string_view name) {
-    if (name.empty()) throw Error("A table name cannot be empty");
-    if (name.find('\0') != std::string_view::npos)
-        throw Error("A table name cannot hold a NUL character");
-    if (static_cast<unsigned char>(name.front()) < 0x20)
-        throw Error("A table name cannot begin with a control character");
-    if (name.size() >= 7 && equalNoCase(name.substr(0, 7), "sqlite_"))
-        throw Error("The name \"" + std::string(name) +
-                    "\" is reserved by the database engine; names beginning with "
-                    "\"sqlite_\" cannot be used");
-}
-
-// ---- Statement -------------------------------------------------------------
-
-Statement::Statement(Database& db, std::string_view sql) : db_(&db) {
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &st_, &tail) !=
-        SQLITE_OK)
-        db.fail("Syntax error or unknown name in \"" + std::string(sql) + "\"");
-    if (!st_) throw Error("No SQL statement given");
-    if (tail) {
-        std::string_view rest(tail, static_cast<size_t>(sql.data() + sql.size() - tail));
-        for (char c : rest)
-            if (!std::isspace(static_cast<unsigned char>(c)) && c != ';') {
-                sqlite3_finalize(st_);
-                st_ = nullptr;
-                throw Error("Only one SQL statement may be given at a time");
-            }
-    }
-}
-
-Statement::~Statement() {
-    if (st_) sqlite3_finalize(st_);
-}
-
-Statement::Statement(Statement&& o) noexcept : db_(o.db_), st_(o.st_) {
-    o.st_ = nullptr;
-}
-
-void Statement::bind(int index, const Value& v) {
-    int rc = SQLITE_OK;
-    switch (v.kind()) {
-    case Value::Kind::Empty:
-    case Value::Kind::Null:
-        rc = sqlite3_bind_null(st_, index);
-        break;
-    case Value::Kind::Long:
-        rc = sqlite3_bind_int64(st_, index, v.toLong());
-        break;
-    case Value::Kind::Double:
-        rc = sqlite3_bind_double(st_, index, v.toDouble());
-        break;
-    case Value::Kind::Text:
-        rc = sqlite3_bind_text(st_, index, v.text().data(), static_cast<int>(v.text().size()),
-                               SQLITE_TRANSIENT);
-        break;
-    }
-    if (rc != SQLITE_OK) db_->fail("Cannot bind parameter " + std::to_string(index));
-}
-
-void Statement::bindAll(const std::vector<Value>& params) {
-    if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(st_))
-        throw Error("The statement takes " + std::to_string(sqlite3_bind_parameter_count(st_)) +
-                    " values, " + std::to_string(params.size()) + " given");
-    for (size_t i = 0; i < params.size(); ++i)
-        bind(static_cast<int>(i + 1), params[i]);
-}
-
-bool Statement::step() {
-    // A copy of the file (VACUUM INTO) writes only the copy.
-    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_) &&
-        !equalNoCase(std::string_view(sqlite3_sql(st_)).substr(0, 11), "VACUUM INTO"))
-        throw Error(db_->readOnlyReason_);
-    const int rc = sqlite3_step(st_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    sqlite3_reset(st_);
-    const int ext = sqlite3_extended_errcode(db_->handle());
-    if (ext == SQLITE_READONLY_DBMOVED || (!sqlite3_stmt_readonly(st_) && db_->gone()))
-        throw Error(goneMessage(db_->path()));
-    if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
-        db_->fail("The change would give two records the same value in a unique index");
-    if (ext == SQLITE_CONSTRAINT_CHECK)
-        db_->fail("A value does not fit the type, size or rules of its field");
-    db_->fail("The database operation failed");
-}
-
-void Statement::reset() {
-    sqlite3_reset(st_);
-    sqlite3_clear_bindings(st_);
-}
-
-int Statement::columnCount() const {
-    return sqlite3_column_count(st_);
-}
-
-Value Statement::column(int i) const {
-    switch (sqlite3_column_type(st_, i)) {
-    case SQLITE_INTEGER:
-        return Value(static_cast<long long>(sqlite3_column_int64(st_, i)));
-    case SQLITE_FLOAT:
-        return Value(sqlite3_column_double(st_, i));
-    case SQLITE_NULL:
-        return Value::null();
-    default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
-        return Value(std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st_, i))));
-    }
-    }
-}
-
-std::string Statement::columnName(int i) const {
-    const char* n = sqlite3_column_name(st_, i);
-    return n ? n : "";
-}
-
-std::string Statement::columnTable(int i) const {
-    const char* n = sqlite3_column_table_name(st_, i);
-    return n ? n : "";
-}
-
-std::string Statement::columnOrigin(int i) const {
-    const char* n = sqlite3_column_origin_name(st_, i);
-    return n ? n : "";
-}
 
 // ---- Database --------------------------------------------------------------
 

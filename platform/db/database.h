@@ -6,7 +6,9 @@
 // collation, which each connection replaces by a Unicode-aware one. Every
 // identifier goes through quoteIdent() and every value is bound.
 #include "platform/db/error.h"
+#include "platform/db/identifiers.h"
 #include "platform/db/schema.h"
+#include "platform/db/statement.h"
 #include "platform/db/value.h"
 
 #include <cstdint>
@@ -18,64 +20,20 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace db {
 
-class Database;
 class Recordset;
 
 // How a record set writes: Optimistic at each Update, BatchOptimistic only at
 // UpdateBatch (see recordset.h).
 enum class LockType { Optimistic, BatchOptimistic };
 
-// "name" with inner quotes doubled: any text is only ever a name.
-std::string quoteIdent(std::string_view name);
-
-// Letter-case-blind text comparison used by the collation and by table-name
-// look-ups (<0, 0, >0).
-int compareNoCase(std::string_view a, std::string_view b);
-bool equalNoCase(std::string_view a, std::string_view b);
-
-// Throws db::Error when a table name cannot be used: empty, a NUL inside, a
-// control character first (index names begin so), or a name the engine keeps
-// for itself ("sqlite_...").
-void checkTableName(std::string_view name);
-
 // Why the file at `path` cannot be written (no write permission on it or its
 // folder, read from the mode bits too, so that root is stopped as well), as
 // the message every change of it gets; nothing when it can be written or
 // does not exist.
 std::optional<std::string> readOnlyReason(const std::string& path);
-
-// A prepared statement; finalized when it goes out of scope.
-class Statement {
-public:
-    Statement(Database& db, std::string_view sql);
-    ~Statement();
-    Statement(Statement&& o) noexcept;
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    Statement& operator=(Statement&&) = delete;
-
-    void bind(int index, const Value& v); // 1-based
-    void bindAll(const std::vector<Value>& params);
-    // Runs to the next row: true when a row is there, false when done.
-    bool step();
-    void reset();
-
-    int columnCount() const;
-    Value column(int i) const; // 0-based
-    std::string columnName(int i) const;
-    // The table and column a result column comes from ("" for expressions).
-    std::string columnTable(int i) const;
-    std::string columnOrigin(int i) const;
-    sqlite3_stmt* handle() const { return st_; }
-
-private:
-    Database* db_;
-    sqlite3_stmt* st_ = nullptr;
-};
 
 class Database : public std::enable_shared_from_this<Database> {
 public:
