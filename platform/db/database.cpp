@@ -29,8 +29,6 @@ int collateNoCase(void*, int n1, const void* p1, int n2, const void* p2) {
 
 } // namespace
 
-// ---- Database --------------------------------------------------------------
-
 Database::Database(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
 
 Database::~Database() {
@@ -189,63 +187,6 @@ void Database::Transaction::commit() {
 Recordset Database::OpenRecordset(std::string_view sql, const std::vector<Value>& params,
                                   LockType lock) {
     return Recordset::open(shared_from_this(), sql, params, lock);
-}
-
-// ---- Compaction ------------------------------------------------------------
-
-void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep) {
-    namespace fs = std::filesystem;
-    // Through a link the real file is compacted and replaced; the link stays.
-    if (path.empty()) throw Error("No database file was named");
-    std::error_code linkEc;
-    const fs::path target = fs::canonical(path, linkEc);
-    if (linkEc) throw Error("The file \"" + path + "\" does not exist");
-    // One work name per file: what a killed compaction left there is only a
-    // stale copy, cleared before this one starts.
-    // A read-only file stays as it is, even where its folder would let the
-    // rename through.
-    if (auto why = readOnlyReason(path)) throw Error(*why);
-    // Another program reading the old file would go on with a file no one sees.
-    if (heldAs(path) == FileHold::Viewing || openElsewhere(path))
-        throw Error("The file \"" + path +
-                    "\" is open in another Bandwright; it is compacted only when no other "
-                    "Bandwright has it open");
-    fs::path work = target;
-    work += kCompactSuffix;
-    auto cleanup = [&] {
-        std::error_code ec;
-        fs::remove(work, ec);
-    };
-    try {
-        cleanup();
-        std::error_code staleEc;
-        if (fs::exists(fs::symlink_status(work, staleEc)))
-            throw Error("Cannot remove \"" + work.string() +
-                        "\", left by an earlier compaction; remove it and try again");
-        {
-            auto db = Database::open(path);
-            db->Execute("VACUUM INTO ?", {Value(work.string())});
-        }
-        if (afterStep) afterStep(CompactStep::CopyWritten);
-        {
-            auto copy = Database::open(work.string());
-            const Value ok = copy->scalar("PRAGMA integrity_check");
-            if (ok.toText() != "ok")
-                throw Error("The compacted copy failed its check (" + ok.toText() + ")");
-        }
-        if (afterStep) afterStep(CompactStep::CopyChecked);
-        std::error_code ec;
-        // The compacted file keeps the permissions the user gave the original.
-        fs::permissions(work, fs::status(target).permissions(), ec);
-        fs::rename(work, target, ec); // one step: the old file or the new one, never neither
-        if (ec)
-            throw Error("Cannot replace \"" + path + "\" by its compacted copy (" + ec.message() +
-                        ")");
-    } catch (...) {
-        cleanup();
-        throw;
-    }
-    if (afterStep) afterStep(CompactStep::Replaced);
 }
 
 } // namespace db

@@ -5,6 +5,7 @@
 // of the original program did): every text field carries the NOCASE
 // collation, which each connection replaces by a Unicode-aware one. Every
 // identifier goes through quoteIdent() and every value is bound.
+#include "platform/db/compaction.h"
 #include "platform/db/error.h"
 #include "platform/db/identifiers.h"
 #include "platform/db/schema.h"
@@ -12,7 +13,6 @@
 #include "platform/db/value.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -132,16 +132,5 @@ struct BadValue {
 };
 // The first such value of `table`, field by field. Throws db::Error.
 std::optional<BadValue> findBadValue(Database& database, std::string_view table);
-
-// Steps of a compaction, for tests that interrupt it.
-enum class CompactStep { CopyWritten, CopyChecked, Replaced };
-
-// Compacts a database file: writes a compacted copy beside it (always under
-// the one name "<file>.compact~", cleared first), checks the copy, and only
-// then puts it in place of the file in one rename. A failure at any step
-// leaves the file as it was (and removes the copy). Through a symbolic link
-// the file it leads to is compacted; the link stays. `afterStep`
-// is called after each step; an exception from it interrupts the work.
-void compactFile(const std::string& path, const std::function<void(CompactStep)>& afterStep = {});
 
 } // namespace db
