@@ -51,7 +51,6 @@ std::string typeDecl(const FieldDef& f) {
 
 } // namespace
 
-// Reads a DEFAULT clause as the engine reports it back.
 Value parseLiteral(const Value& stored, FieldType type) {
     if (stored.isNull() || stored.isEmpty()) return Value();
     std::string s = stored.toText();
@@ -73,8 +72,6 @@ Value parseLiteral(const Value& stored, FieldType type) {
     return Value(s);
 }
 
-// Reads back a declared type written by typeDecl(); types written by other
-// SQL map by the engine's own affinity rules.
 void parseDecl(const std::string& decl, FieldDef& f) {
     const std::string u = upper(decl);
     f.allowZeroLength = u.find("ALLOWZERO") != std::string::npos;
@@ -101,7 +98,6 @@ void parseDecl(const std::string& decl, FieldDef& f) {
     if (f.type == FieldType::Long || f.type == FieldType::Double) f.allowZeroLength = false;
 }
 
-// What a field's values must be, as an SQL condition.
 std::string checkExpression(const FieldDef& f) {
     // Plain comparisons only: an IN list builds a scratch table each time a
     // statement runs, which made every written row several times dearer.
@@ -155,7 +151,6 @@ std::string indexSqlName(const std::string& table, const IndexDef& ix) {
     return std::string(1, kIndexMark) + (ix.primary ? 'P' : 'I') + table + kIndexMark + ix.name;
 }
 
-// Reads back a name given by indexSqlName() or by an earlier version.
 bool readIndexSqlName(const std::string& sqlName, const std::string& table, IndexDef& ix) {
     const size_t t = table.size();
     if (sqlName.size() >= t + 3 && sqlName[0] == kIndexMark &&
@@ -176,8 +171,6 @@ bool readIndexSqlName(const std::string& sqlName, const std::string& table, Inde
     return false;
 }
 
-// The name in "CONSTRAINT <name> PRIMARY KEY (...)" of a CREATE TABLE text,
-// read token by token so that no quoted name or literal passes for it.
 std::optional<std::string> primaryKeyName(std::string_view sql) {
     struct Token {
         std::string text;

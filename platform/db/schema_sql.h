@@ -12,7 +12,7 @@ namespace db {
 
 // Reads a DEFAULT clause as the engine reports it back.
 Value parseLiteral(const Value& stored, FieldType type);
-// Reads back a declared type written for a field; types written by other
+// Reads back a declared type written by typeDecl(); types written by other
 // SQL map by the engine's own affinity rules.
 void parseDecl(const std::string& decl, FieldDef& f);
 // What a field's values must be, as an SQL condition.
@@ -24,7 +24,8 @@ std::string columnDef(const FieldDef& f);
 std::string indexSqlName(const std::string& table, const IndexDef& ix);
 // Reads back a name given by indexSqlName() or by an earlier version.
 bool readIndexSqlName(const std::string& sqlName, const std::string& table, IndexDef& ix);
-// The name in "CONSTRAINT <name> PRIMARY KEY (...)" of a CREATE TABLE text.
+// The name in "CONSTRAINT <name> PRIMARY KEY (...)" of a CREATE TABLE text,
+// read token by token so that no quoted name or literal passes for it.
 std::optional<std::string> primaryKeyName(std::string_view sql);
 
 } // namespace db
