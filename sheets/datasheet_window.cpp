@@ -33,8 +33,6 @@ using platform::gui::makeNamedAt;
 
 namespace {
 
-constexpr int kKeyEnter = 13;
-constexpr int kFieldType = 2;
 const QString kAll = QStringLiteral("<All>");
 
 int px(int twips) {
@@ -84,12 +82,6 @@ DatasheetWindow::DatasheetWindow(int nBands, QWidget* parent)
     Form_Load();
 }
 
-platform::gui::TextBox* DatasheetWindow::Lev(int j) const {
-    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
-}
-QLabel* DatasheetWindow::LF(int j) const {
-    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
-}
 QGroupBox* DatasheetWindow::frmOtherInfo(int k) const {
     return k == 1 || k == 2 ? frames_[static_cast<size_t>(k)] : nullptr;
 }
@@ -119,22 +111,7 @@ void DatasheetWindow::buildControls() {
     txtRecalc->hide();
 
     Frame2 = makeNamed<QGroupBox>(this, "Frame2", "Spectrum:");
-    for (int j = 1; j <= n; ++j) {
-        auto* label = makeNamedAt<QLabel>(Frame2, "LF", j);
-        label->setAlignment(Qt::AlignCenter);
-        if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
-            QFont small = label->font();
-            small.setPointSizeF(small.pointSizeF() * 0.85);
-            label->setFont(small);
-        }
-        auto* box = makeNamedAt<platform::gui::TextBox>(Frame2, "Lev", j);
-        box->setAlignment(Qt::AlignRight);
-        lf_[static_cast<size_t>(j)] = label;
-        lev_[static_cast<size_t>(j)] = box;
-        connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
-        connect(box, &platform::gui::TextBox::KeyDown, this,
-                [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
-    }
+    buildLevelBoxes(Frame2);
     lblSum = makeNamed<QLabel>(this, "lblSum", "Summaries:");
     txtSum1 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum1");
     txtSum2 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum2");
@@ -161,8 +138,8 @@ void DatasheetWindow::buildControls() {
     // Tab order: the grid, the levels, then the descriptive fields.
     QWidget* previous = grdSpectra;
     for (int j = 1; j <= n; ++j) {
-        QWidget::setTabOrder(previous, lev_[static_cast<size_t>(j)]);
-        previous = lev_[static_cast<size_t>(j)];
+        QWidget::setTabOrder(previous, Lev(j));
+        previous = Lev(j);
     }
     for (int k = 1; k <= 2; ++k)
         for (const auto& [label, control] : rows_[static_cast<size_t>(k)]) {
@@ -252,25 +229,7 @@ void DatasheetWindow::setDatasheetType(int kind) {
 }
 
 bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier) {
-            switch (key->key()) {
-            case Qt::Key_C:
-            case Qt::Key_V:
-            case Qt::Key_X:
-            case Qt::Key_A:
-            case Qt::Key_N:
-            case Qt::Key_I:
-            case Qt::Key_D:
-            case Qt::Key_F:
-                event->ignore(); // not the box's: the menu's shortcut runs
-                return true;
-            default:
-                break;
-            }
-        }
-    } else if (event->type() == QEvent::FocusOut && watched->isWidgetType()) {
+    if (event->type() == QEvent::FocusOut && watched->isWidgetType()) {
         // The grid loses the focus when it goes to a control outside it (its
         // own cell editor is still the grid).
         auto* w = static_cast<QWidget*>(watched);
@@ -282,11 +241,6 @@ bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return SheetWindow::eventFilter(watched, event);
-}
-
-void DatasheetWindow::resizeEvent(QResizeEvent* event) {
-    SheetWindow::resizeEvent(event);
-    layoutControls();
 }
 
 namespace {
@@ -310,7 +264,7 @@ void DatasheetWindow::layoutControls() {
     const int topH = std::max(140, h - 4 * margin - levH - infoH - 4);
     const int gridW = std::min(300, (w - 3 * margin) * 45 / 100);
     const int shortGrid = topH - sumH;
-    grdSpectra->setGeometry(margin, margin, gridW, gridTall_ ? px(tallGridTwips()) : shortGrid);
+    grdSpectra->setGeometry(margin, margin, gridW, gridTall() ? px(tallGridTwips()) : shortGrid);
     const int sumY = margin + shortGrid + 8;
     const int sumLabelW = lblSum->fontMetrics().horizontalAdvance(lblSum->text()) + 6;
     lblSum->setGeometry(margin, sumY + 3, sumLabelW, 20);
@@ -321,15 +275,8 @@ void DatasheetWindow::layoutControls() {
     chtDisp->setGeometry(chartX, margin, w - chartX - margin, topH);
 
     int y = margin + topH + margin;
-    const int boxW = (w - 2 * margin - 12) / perRow;
     Frame2->setGeometry(margin, y, w - 2 * margin, levH);
-    for (int j = 1; j <= n; ++j) {
-        const int r = (j - 1) / perRow, c = (j - 1) % perRow;
-        const int x = 6 + c * boxW;
-        const int top = 18 + r * 40;
-        lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 15);
-        lev_[static_cast<size_t>(j)]->setGeometry(x, top + 15, boxW - 2, 22);
-    }
+    layoutLevelBoxes(w - 2 * margin, 40, 15);
     y += levH + 4;
     for (int k = 1; k <= 2; ++k) {
         frames_[static_cast<size_t>(k)]->setGeometry(margin, y, w - 2 * margin,
@@ -404,8 +351,8 @@ void DatasheetWindow::fillLists(int firstBand) {
     }
     for (int j = 1; j <= bandCount(); ++j) {
         const int band = bandTableIndex(firstBand, j, bandCount());
-        lf_[static_cast<size_t>(j)]->setText(
-            band > 0 ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)]) : QString());
+        LF(j)->setText(band > 0 ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
+                                : QString());
     }
 }
 
@@ -514,50 +461,14 @@ bool DatasheetWindow::takeBackup(QString* failure) {
     return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
-void DatasheetWindow::backupBeforeEdit() {
-    if (editBackedUp_) return; // one backup per edit, taken before its first write
-    editBackedUp_ = true;
-    QString failure;
-    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
-}
-
-bool DatasheetWindow::commitRecord() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.Move(0);
-        return true;
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-        discardEdit();
-        return false;
-    }
-}
-
-// Drops the current record's pending edit and shows the record as stored.
-void DatasheetWindow::discardEdit() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
-        if (atRecord(rs)) rs.Move(0);
-    } catch (const std::exception&) {
-    }
-}
-
 void DatasheetWindow::setEditable(bool on) {
     editable_ = on;
     applyEditability();
 }
 
-// Levels take typing only with Edit > Editable on; nothing of a read-only
-// file and no field while there is no current spectrum.
-void DatasheetWindow::applyEditability() {
-    db::Recordset& rs = Data1.recordset();
-    const auto database = rs.isOpen() ? rs.database() : nullptr;
-    const bool writable = database && !database->readOnly();
-    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
-    const bool record = writable && atRecord(rs);
+// Levels take typing only with Edit > Editable on; no field while there is
+// no current spectrum.
+void DatasheetWindow::setFieldsEditable(bool, bool record) {
     for (int j = 1; j <= bandCount(); ++j) {
         platform::gui::TextBox* box = Lev(j);
         box->setReadOnly(!(record && editable_));
@@ -570,11 +481,6 @@ void DatasheetWindow::applyEditability() {
         if (box) box->setReadOnly(!record);
     for (auto* box : cmbOther_)
         if (box) box->setEnabled(record);
-    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
-                                         QAbstractItemView::EditKeyPressed |
-                                         QAbstractItemView::AnyKeyPressed
-                                   : QAbstractItemView::NoEditTriggers;
-    grdSpectra->view()->setEditTriggers(triggers);
 }
 
 void DatasheetWindow::Data1_MoveComplete() {
@@ -602,13 +508,6 @@ void DatasheetWindow::grdSpectra_RowColChange(const db::Value&, int) {
     selectionRowColChange(*this);
 }
 
-void DatasheetWindow::grdSpectra_DblClick() {
-    // Toggles between the short grid (taller in an enlarged window) and the
-    // grid stretched over the controls below it.
-    gridTall_ = !gridTall_;
-    layoutControls();
-}
-
 // The stretched grid reaches down to 400 twips above the window's bottom.
 int DatasheetWindow::tallGridTwips() const {
     return std::max(0, platform::pixelsToTwips(height()) - grdSpectra->Top() - 400);
@@ -621,14 +520,6 @@ void DatasheetWindow::grdSpectra_LostFocus() {
 void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
                                                  db::Value& newValue, bool&) {
     if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
-}
-
-void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {
-    response = 0;
-    if (dataError == platform::DataGrid::ErrRecordRefused) {
-        platform::MsgBox(grdSpectra->ErrorText());
-        discardEdit();
-    }
 }
 
 void DatasheetWindow::txtOther_LostFocus(int) {
@@ -655,64 +546,40 @@ void DatasheetWindow::cmbSelectBy_Click(int index) {
     grdSpectra->view()->setFocus();
 }
 
-void DatasheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
-    if (keyCode != kKeyEnter) return;
-    const int n = bandCount();
-    if (shift == 0)
-        gNextLev = index == n ? 1 : index + 1;
-    else
-        gNextLev = index == 1 ? n : index - 1;
-    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
-}
-
 void DatasheetWindow::Lev_LostFocus(int index) {
     const int n = bandCount();
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     if (box && atRecord(rs) && !box->isReadOnly()) {
-        const std::string type = valueText(rs.Fields(kFieldType).value());
-        const double stored = bandValue(rs.Fields(7 + index).value());
-        const QString text = box->text();
-        if (text != QString::fromStdString(FormatLevel(stored, type))) {
-            double value = 0;
-            if (!levelFromText(text, value)) {
-                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
-                FillLevBoxes(n);
-            } else {
-                // The level is stored even when its backup fails; the user hears which.
-                QString backupFailure;
-                takeBackup(&backupFailure);
-                bool stored = false;
-                try {
-                    rs.Fields(7 + index) = db::Value(value);
-                    BandArray bands;
-                    for (int j = 1; j <= n; ++j)
-                        bands[j] = bandValue(rs.Fields(7 + j).value());
-                    const int first = firstBand();
-                    const int s1 =
-                        summaryTypeNumber(valueText(rs.Fields("Summary 1 Type").value()));
-                    const int s2 =
-                        summaryTypeNumber(valueText(rs.Fields("Summary 2 Type").value()));
-                    rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
-                    rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
-                    rs.Update();
-                    rs.Move(0);
-                    stored = true;
-                } catch (const std::exception& e) {
-                    discardEdit();
-                    platform::MsgBox(QString::fromStdString(e.what()));
-                }
-                FillChart(n, firstBand());
-                FillLevBoxes(n);
-                if (stored && !backupFailure.isEmpty())
-                    platform::MsgBox(keptWithoutUndo(backupFailure));
+        if (const std::optional<double> value = typedLevel(index)) {
+            // The level is stored even when its backup fails; the user hears which.
+            QString backupFailure;
+            takeBackup(&backupFailure);
+            bool stored = false;
+            try {
+                rs.Fields(7 + index) = db::Value(*value);
+                BandArray bands;
+                for (int j = 1; j <= n; ++j)
+                    bands[j] = bandValue(rs.Fields(7 + j).value());
+                const int first = firstBand();
+                const int s1 = summaryTypeNumber(valueText(rs.Fields("Summary 1 Type").value()));
+                const int s2 = summaryTypeNumber(valueText(rs.Fields("Summary 2 Type").value()));
+                rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
+                rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
+                rs.Update();
+                rs.Move(0);
+                stored = true;
+            } catch (const std::exception& e) {
+                discardEdit();
+                platform::MsgBox(QString::fromStdString(e.what()));
             }
+            FillChart(n, firstBand());
+            FillLevBoxes(n);
+            if (stored && !backupFailure.isEmpty())
+                platform::MsgBox(keptWithoutUndo(backupFailure));
         }
     }
-    if (gNextLev > 0) {
-        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
-        gNextLev = 0;
-    }
+    selectNextLev();
 }
 
 DatasheetWindow* newDatasheetWindow(int bandKind) {

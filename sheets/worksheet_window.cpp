@@ -33,7 +33,6 @@
 namespace {
 
 constexpr int kKeyEnter = 13;
-constexpr int kFieldType = 2;
 // A spectrum's number is its place in the sheet, kept by the Edit commands.
 constexpr bool kNumberReadOnly = true;
 
@@ -66,14 +65,6 @@ WorksheetWindow::WorksheetWindow(int nBands, View view, QWidget* parent)
     Form_Load();
 }
 
-platform::gui::TextBox* WorksheetWindow::Lev(int j) const {
-    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
-}
-
-QLabel* WorksheetWindow::LF(int j) const {
-    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
-}
-
 void WorksheetWindow::buildControls() {
     const int n = bandCount();
     grdSpectra = platform::gui::makeNamed<platform::DataGrid>(this, "grdSpectra");
@@ -89,22 +80,7 @@ void WorksheetWindow::buildControls() {
         lblFormula->setBuddy(txtFormula);
     } else {
         fraSpectrum = platform::gui::makeNamed<QGroupBox>(this, "fraSpectrum", "Spectrum:");
-        for (int j = 1; j <= n; ++j) {
-            auto* label = platform::gui::makeNamedAt<QLabel>(fraSpectrum, "LF", j);
-            label->setAlignment(Qt::AlignCenter);
-            if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
-                QFont small = label->font();
-                small.setPointSizeF(small.pointSizeF() * 0.85);
-                label->setFont(small);
-            }
-            auto* box = platform::gui::makeNamedAt<platform::gui::TextBox>(fraSpectrum, "Lev", j);
-            box->setAlignment(Qt::AlignRight);
-            lf_[static_cast<size_t>(j)] = label;
-            lev_[static_cast<size_t>(j)] = box;
-            connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
-            connect(box, &platform::gui::TextBox::KeyDown, this,
-                    [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
-        }
+        buildLevelBoxes(fraSpectrum);
     }
 
     fraType =
@@ -210,7 +186,7 @@ void WorksheetWindow::buildControls() {
         QWidget::setTabOrder(txtFormula, grdSpectra);
     } else {
         for (int j = 1; j <= n; ++j)
-            tab(lev_[static_cast<size_t>(j)]);
+            tab(Lev(j));
     }
     tab(cmbType);
     tab(cmbSum1);
@@ -224,34 +200,6 @@ void WorksheetWindow::buildControls() {
     // The Edit menu's shortcuts reach the menu from every box of the window.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
-    layoutControls();
-}
-
-bool WorksheetWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier) {
-            switch (key->key()) {
-            case Qt::Key_C:
-            case Qt::Key_V:
-            case Qt::Key_X:
-            case Qt::Key_A:
-            case Qt::Key_N:
-            case Qt::Key_I:
-            case Qt::Key_D:
-            case Qt::Key_F:
-                event->ignore(); // not the box's: the menu's shortcut runs
-                return true;
-            default:
-                break;
-            }
-        }
-    }
-    return SheetWindow::eventFilter(watched, event);
-}
-
-void WorksheetWindow::resizeEvent(QResizeEvent* event) {
-    SheetWindow::resizeEvent(event);
     layoutControls();
 }
 
@@ -278,24 +226,15 @@ void WorksheetWindow::layoutControls() {
                              : n == 30            ? 2555
                                                   : 2918) +
                           heightBeyondOpening(view_ == Spreadsheet ? 7500 : 7600);
-    const int gridHeight = gridTall_ ? px(tallGridTwips(y)) : shortGrid;
+    const int gridHeight = gridTall() ? px(tallGridTwips(y)) : shortGrid;
     grdSpectra->setGeometry(margin, y, w - 2 * margin, gridHeight);
     y += shortGrid + margin;
 
     if (fraSpectrum) {
-        const int perRow = n == 30 ? 15 : 10;
-        const int rows = n / perRow;
-        const int innerW = w - 2 * margin - 12;
-        const int boxW = innerW / perRow;
+        const int rows = n / (n == 30 ? 15 : 10);
         const int frameH = 22 + rows * 42;
         fraSpectrum->setGeometry(margin, y, w - 2 * margin, frameH);
-        for (int j = 1; j <= n; ++j) {
-            const int r = (j - 1) / perRow, c = (j - 1) % perRow;
-            const int x = 6 + c * boxW;
-            const int top = 18 + r * 42;
-            lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 16);
-            lev_[static_cast<size_t>(j)]->setGeometry(x, top + 16, boxW - 2, 22);
-        }
+        layoutLevelBoxes(w - 2 * margin, 42, 16);
         y += frameH + margin;
     }
 
@@ -367,7 +306,7 @@ void WorksheetWindow::Form_Activate() {
                     ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
                     : QString();
             if (view_ == Formula)
-                lf_[static_cast<size_t>(j)]->setText(label);
+                LF(j)->setText(label);
             else
                 grdSpectra->setCaption(3 + j, label);
         }
@@ -399,45 +338,8 @@ void WorksheetWindow::Form_Unload() {
     CloseSheetForm(this);
 }
 
-void WorksheetWindow::backupBeforeEdit() {
-    if (editBackedUp_) return; // one backup per edit, taken before its first write
-    editBackedUp_ = true;
-    QString failure;
-    if (BackupSheet(false, &failure)) platform::MsgBox(keptWithoutUndo(failure));
-}
-
-bool WorksheetWindow::commitRecord() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.Move(0);
-        return true;
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-        discardEdit();
-        return false;
-    }
-}
-
-// Drops the current record's pending edit and shows the record as stored.
-void WorksheetWindow::discardEdit() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
-        if (atRecord(rs)) rs.Move(0); // the bound controls show the stored values again
-    } catch (const std::exception&) {
-    }
-}
-
-// What can be edited: nothing of a read-only file, and no record's fields
-// while there is no current record (an empty sheet).
-void WorksheetWindow::applyEditability() {
-    db::Recordset& rs = Data1.recordset();
-    const auto database = rs.isOpen() ? rs.database() : nullptr;
-    const bool writable = database && !database->readOnly();
-    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
-    const bool record = writable && atRecord(rs);
+// No record's fields while there is no current record (an empty sheet).
+void WorksheetWindow::setFieldsEditable(bool writable, bool record) {
     for (int j = 1; j <= bandCount(); ++j)
         if (Lev(j)) Lev(j)->setReadOnly(!record);
     cmbType->setEnabled(record);
@@ -448,12 +350,6 @@ void WorksheetWindow::applyEditability() {
         txtDescription->setReadOnly(!record);
     }
     txtNotes->setReadOnly(!writable);
-    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
-                                         QAbstractItemView::EditKeyPressed |
-                                         QAbstractItemView::AnyKeyPressed
-                                   : QAbstractItemView::NoEditTriggers;
-    grdSpectra->view()->setEditTriggers(triggers);
-    if (grdSpectra->frozenView()) grdSpectra->frozenView()->setEditTriggers(triggers);
 }
 
 void WorksheetWindow::Lev_LostFocus(int index) {
@@ -463,29 +359,20 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     bool changed = false;
     QString backupFailure;
     if (box && atRecord(rs)) {
-        const std::string type = valueText(rs.Fields(kFieldType).value());
-        const double stored = bandValue(rs.Fields(7 + index).value());
-        const QString text = box->text();
-        if (text != QString::fromStdString(FormatLevel(stored, type))) {
-            double value = 0;
-            if (!levelFromText(text, value)) {
-                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
-                FillLevBoxes(n);
-            } else {
-                // The level is stored even when its backup fails; the user hears which.
-                BackupSheet(false, &backupFailure);
+        if (const std::optional<double> value = typedLevel(index)) {
+            // The level is stored even when its backup fails; the user hears which.
+            BackupSheet(false, &backupFailure);
+            try {
+                rs.Fields(7 + index) = db::Value(*value);
+                rs.Update();
+                changed = true;
+            } catch (const std::exception& e) {
                 try {
-                    rs.Fields(7 + index) = db::Value(value);
-                    rs.Update();
-                    changed = true;
-                } catch (const std::exception& e) {
-                    try {
-                        rs.CancelUpdate();
-                    } catch (const std::exception&) {
-                    }
-                    platform::MsgBox(QString::fromStdString(e.what()));
-                    FillLevBoxes(n);
+                    rs.CancelUpdate();
+                } catch (const std::exception&) {
                 }
+                platform::MsgBox(QString::fromStdString(e.what()));
+                FillLevBoxes(n);
             }
         }
     } else if (box && !box->text().isEmpty()) {
@@ -498,20 +385,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         FillLevBoxes(n);
         if (!backupFailure.isEmpty()) platform::MsgBox(keptWithoutUndo(backupFailure));
     }
-    if (gNextLev > 0) {
-        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
-        gNextLev = 0;
-    }
-}
-
-void WorksheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
-    if (keyCode != kKeyEnter) return;
-    const int n = bandCount();
-    if (shift == 0)
-        gNextLev = index == n ? 1 : index + 1;
-    else
-        gNextLev = index == 1 ? n : index - 1;
-    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
+    selectNextLev();
 }
 
 void WorksheetWindow::updateSummary(int which) {
@@ -683,29 +557,12 @@ void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
     }
 }
 
-void WorksheetWindow::grdSpectra_DblClick() {
-    // Toggles between the short grid (taller in an enlarged window) and the
-    // grid stretched over the controls below it.
-    gridTall_ = !gridTall_;
-    layoutControls();
-}
-
 // The stretched grid: the window's outer height (title bar and borders
 // included) less the grid's top and 400 twips.
 int WorksheetWindow::tallGridTwips(int gridTopPixels) const {
     const QWidget* outer = parentWidget() ? parentWidget() : this;
     return std::max(0, platform::pixelsToTwips(outer->height()) -
                            platform::pixelsToTwips(gridTopPixels) - 400);
-}
-
-void WorksheetWindow::grdSpectra_Error(int dataError, int& response) {
-    response = 0; // a value the field cannot hold: the grid shows no message
-    if (dataError == platform::DataGrid::ErrRecordRefused) {
-        // The record cannot be written (a read-only file): say so once and
-        // drop the edit, so the grid is free to move again.
-        platform::MsgBox(grdSpectra->ErrorText());
-        discardEdit();
-    }
 }
 
 void WorksheetWindow::Data1_MoveComplete() {
