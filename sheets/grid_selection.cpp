@@ -46,9 +46,16 @@ void selectionKeyDown(SheetWindow& window, int keyCode, int shift) {
         } else if (!gSelExtending) {
             gSelExtending = true;
             gSelAnchor = position;
-            gSelEnd = gSelAnchor;
-            if (keyCode == kKeyUp && gSelAnchor > 1) gSelEnd = gSelAnchor - 1;
-            if (keyCode == kKeyDown && gSelAnchor < recordCount(rs)) gSelEnd = gSelAnchor + 1;
+            gSelEnd = position;
+            if (keyCode == kKeyUp && position > 1) gSelEnd = position - 1;
+            if (keyCode == kKeyDown && position < recordCount(rs)) gSelEnd = position + 1;
+            // A run selected with the mouse keeps its start: the keys move its other end.
+            if (const auto anchor = grid.runAnchor()) {
+                db::Recordset clone = rs.Clone();
+                clone.setBookmark(*anchor);
+                gSelAnchor = clone.AbsolutePosition();
+                clone.Close();
+            }
         } else {
             const long count = recordCount(rs);
             if (keyCode == kKeyUp && gSelEnd > 1) --gSelEnd;

@@ -167,6 +167,7 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         if (watched == main_ || watched == frozen_) {
             auto* ke = static_cast<QKeyEvent*>(event);
+            keyShift_ = ke->modifiers() & Qt::ShiftModifier;
             if (ke == passedOn_) {
                 passedOn_ = nullptr;
                 return false;

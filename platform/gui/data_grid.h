@@ -70,6 +70,9 @@ public:
     db::RecordKey Bookmark() const;
     SelBookmarkList& SelBookmarks() { return sel_; }
     const SelBookmarkList& SelBookmarks() const { return sel_; }
+    // The record a run selected with the mouse (Shift+click or drag) starts
+    // from, while that run is still the selection; none otherwise.
+    std::optional<db::RecordKey> runAnchor() const;
 
     int FrozenColumns() const { return frozenCols_; }
     void setFrozenColumns(int count);
@@ -155,10 +158,14 @@ private:
     // A key the cell editor passed on to the grid, already announced.
     const QKeyEvent* passedOn_ = nullptr;
     Qt::KeyboardModifiers selectorModifiers_;
-    // The record of the last record selector clicked without Shift, where
-    // a Shift+click run starts; the row a drag over the selectors started
-    // from (-1 when none) and the selection it adds to.
+    // Where a Shift+click run starts: the current record after any move
+    // but one made with Shift (a Shift+click or a Shift+arrow), which
+    // extends from it. The row a drag over the selectors started from (-1
+    // when none) and the selection it adds to.
     std::optional<db::RecordKey> selAnchor_;
+    bool shiftMove_ = false; // the current move is made with Shift held
+    bool keyShift_ = false;  // the key the grid is handling has Shift
+    std::optional<db::RecordKey> runAnchor_;
     int dragFrom_ = -1;
     std::vector<db::RecordKey> dragBase_;
     bool refocus_ = false;

@@ -91,6 +91,8 @@ void DataGrid::announce(int row, int col) {
     const db::Value lastRow =
         curKey_ && *curKey_ != key ? db::Value(static_cast<long long>(*curKey_)) : db::Value();
     const int lastCol = curCol_;
+    const bool viaShiftKey = keyShift_ && (main_->handlingKey > 0 || frozen_->handlingKey > 0);
+    if ((!curKey_ || *curKey_ != key) && !shiftMove_ && !viaShiftKey) selAnchor_ = key;
     curKey_ = key;
     curCol_ = col;
     emit RowColChange(lastRow, lastCol);

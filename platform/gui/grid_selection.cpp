@@ -20,6 +20,7 @@ bool SelBookmarkList::contains(db::RecordKey key) const {
 
 void SelBookmarkList::Add(db::RecordKey key) {
     if (contains(key)) return;
+    grid_.runAnchor_.reset();
     keys_.push_back(key);
     const int row = grid_.model_->rowOf(key);
     if (row >= 0 && grid_.model_->columnCount() > 0)
@@ -29,6 +30,7 @@ void SelBookmarkList::Add(db::RecordKey key) {
 
 void SelBookmarkList::Remove(int index) {
     const db::RecordKey key = keys_.at(static_cast<size_t>(index));
+    grid_.runAnchor_.reset();
     keys_.erase(keys_.begin() + index);
     const int row = grid_.model_->rowOf(key);
     if (row >= 0 && grid_.model_->columnCount() > 0)
@@ -37,6 +39,7 @@ void SelBookmarkList::Remove(int index) {
 }
 
 void SelBookmarkList::Clear() {
+    grid_.runAnchor_.reset();
     keys_.clear();
     grid_.main_->selectionModel()->clearSelection();
 }
@@ -54,8 +57,10 @@ void DataGrid::onRecordSelector(int row) {
     const std::vector<db::RecordKey> before = sel_.keys_;
     const QModelIndex cur = main_->currentIndex();
     const int col = std::clamp(cur.isValid() ? cur.column() : curCol_, 0, ColumnCount() - 1);
+    shiftMove_ = mods & Qt::ShiftModifier;
     main_->selectionModel()->setCurrentIndex(model_->index(row, col),
                                              QItemSelectionModel::NoUpdate);
+    shiftMove_ = false;
     if (main_->currentIndex().row() != row) return; // the record set stayed where it was
     const db::RecordKey key = model_->keyAt(row);
     const bool add = mods & Qt::ControlModifier;
@@ -64,7 +69,9 @@ void DataGrid::onRecordSelector(int row) {
         // The run from the last record clicked, added to the selection with Ctrl.
         std::vector<db::RecordKey> keys = add ? before : std::vector<db::RecordKey>();
         appendRun(keys, anchorRow, row);
-        return setSelection(std::move(keys));
+        setSelection(std::move(keys));
+        runAnchor_ = selAnchor_;
+        return;
     }
     selAnchor_ = key;
     dragBase_ = add ? before : std::vector<db::RecordKey>();
@@ -88,6 +95,7 @@ void DataGrid::onSelectorEntered(int row) {
     std::vector<db::RecordKey> keys = dragBase_;
     appendRun(keys, dragFrom_, row);
     setSelection(std::move(keys));
+    runAnchor_ = model_->keyAt(dragFrom_);
 }
 
 // Adds the records of rows from ... to, in the order they stand.
@@ -98,7 +106,13 @@ void DataGrid::appendRun(std::vector<db::RecordKey>& keys, int from, int to) con
     }
 }
 
+std::optional<db::RecordKey> DataGrid::runAnchor() const {
+    if (runAnchor_ && model_->rowOf(*runAnchor_) < 0) return std::nullopt;
+    return runAnchor_;
+}
+
 void DataGrid::setSelection(std::vector<db::RecordKey> keys) {
+    runAnchor_.reset();
     sel_.keys_ = std::move(keys);
     mirrorSelection();
 }
@@ -126,7 +140,8 @@ void DataGrid::mirrorSelection() {
             runStart = -1;
         }
     }
-    std::erase_if(sel_.keys_, [&found](db::RecordKey k) { return !found.count(k); });
+    if (std::erase_if(sel_.keys_, [&found](db::RecordKey k) { return !found.count(k); }) > 0)
+        runAnchor_.reset(); // the run no longer stands whole
     sm->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 

@@ -11,8 +11,8 @@ class DataGrid;
 // The selected records as bookmarks, in the order they were added. The
 // grid shows them as selected rows. The mouse selects on the record
 // selectors: a click selects that record, Ctrl+click adds or removes one,
-// Shift+click selects the run from the last record clicked (added with
-// Ctrl), a drag selects the run it passes over.
+// Shift+click selects the run from the record the cursor stood on (added
+// with Ctrl), a drag selects the run it passes over.
 class SelBookmarkList {
 public:
     int Count() const { return static_cast<int>(keys_.size()); }

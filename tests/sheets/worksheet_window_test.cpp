@@ -705,6 +705,46 @@ TEST_F(WorksheetWindowTest, RecordSelectorsSelectWithTheMouseAndMarkTheCurrentRe
     rs.MoveFirst();
     QApplication::processEvents();
     EXPECT_EQ(marked(), std::vector<int>{1});
+
+    // A Shift+click runs from where the cursor now is, however it got there.
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(grid->view()->viewport(), k, m);
+        QApplication::processEvents();
+    };
+    grid->view()->setFocus();
+    click(selectorAt(0));
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Down);
+    EXPECT_TRUE(selected().empty());
+    click(selectorAt(4), Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{4, 5}));
+
+    // Shift+arrows after a run made with the mouse carry on from its start.
+    click(selectorAt(1));
+    click(selectorAt(3), Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(shown(), selected());
+    click(selectorAt(5), Qt::ShiftModifier); // still from the run's start
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5, 6}));
+    click(selectorAt(3), Qt::ShiftModifier);
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(rs.AbsolutePosition(), 3);
+
+    // In the Spreadsheet view a click on a cell moves the start too.
+    main_->mdiArea->closeAllSubWindows();
+    QApplication::processEvents();
+    w = open(1, 2);
+    grid = w->grdSpectra;
+    selectors = grid->view()->verticalHeader();
+    click(selectorAt(0));
+    const QRect cell = grid->view()->visualRect(grid->model()->index(3, grid->LeftCol()));
+    QTest::mouseClick(grid->view()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QApplication::processEvents();
+    EXPECT_EQ(w->Data1.recordset().AbsolutePosition(), 4);
+    click(selectorAt(5), Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (std::vector<int>{4, 5, 6}));
 }
 
 } // namespace
