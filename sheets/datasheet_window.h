@@ -87,12 +87,12 @@ public:
     void Form_Load();
     void Form_Activate() override;
     void Form_Unload() override;
-    void Data1_MoveComplete();
-    void grdSpectra_KeyDown(int& keyCode, int shift);
-    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
+    void Data1_MoveComplete() override;
+    void grdSpectra_KeyDown(int& keyCode, int shift) override;
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol) override;
     void grdSpectra_LostFocus();
     void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
-                                    bool& cancel);
+                                    bool& cancel) override;
     void txtOther_LostFocus(int index);
     void cmbOther_Click(int index);
     void cmbSelectBy_Click(int index);

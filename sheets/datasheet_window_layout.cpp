@@ -68,14 +68,7 @@ void DatasheetWindow::buildControls() {
     buildFrame(2);
     setDatasheetType(1);
 
-    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &DatasheetWindow::grdSpectra_KeyDown);
-    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
-            &DatasheetWindow::grdSpectra_RowColChange);
-    connect(grdSpectra, &platform::DataGrid::DblClick, this, &DatasheetWindow::grdSpectra_DblClick);
-    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
-            &DatasheetWindow::grdSpectra_BeforeColUpdate);
-    connect(grdSpectra, &platform::DataGrid::Error, this, &DatasheetWindow::grdSpectra_Error);
-    connect(&Data1, &db::DataControl::MoveComplete, this, &DatasheetWindow::Data1_MoveComplete);
+    connectGridEvents();
 
     // Tab order: the grid, the levels, then the descriptive fields.
     QWidget* previous = grdSpectra;

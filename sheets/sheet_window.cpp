@@ -118,6 +118,17 @@ int SheetWindow::heightBeyondOpening(int openingTwips) const {
     return std::max(0, height() - (platform::twipsToPixels(openingTwips) - frame));
 }
 
+void SheetWindow::connectGridEvents() {
+    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
+            &SheetWindow::grdSpectra_BeforeColUpdate);
+    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &SheetWindow::grdSpectra_KeyDown);
+    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
+            &SheetWindow::grdSpectra_RowColChange);
+    connect(grdSpectra, &platform::DataGrid::DblClick, this, &SheetWindow::grdSpectra_DblClick);
+    connect(grdSpectra, &platform::DataGrid::Error, this, &SheetWindow::grdSpectra_Error);
+    connect(&Data1, &db::DataControl::MoveComplete, this, &SheetWindow::Data1_MoveComplete);
+}
+
 void SheetWindow::grdSpectra_DblClick() {
     // Toggles between the short grid (taller in an enlarged window) and the
     // grid stretched over the controls below it.

@@ -61,8 +61,12 @@ public:
     // (`failure` says why).
     virtual bool takeBackup(QString* failure = nullptr);
 
+    virtual void grdSpectra_BeforeColUpdate(int, const db::Value&, db::Value&, bool&) {}
+    virtual void grdSpectra_KeyDown(int&, int) {}
+    virtual void grdSpectra_RowColChange(const db::Value&, int) {}
     void grdSpectra_DblClick();
     void grdSpectra_Error(int dataError, int& response);
+    virtual void Data1_MoveComplete() {}
 
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
@@ -81,6 +85,8 @@ protected:
     // Whether a double click stretched the grid over the controls below it.
     bool gridTall() const { return gridTall_; }
 
+    // The grid's and Data1's events to their handlers.
+    void connectGridEvents();
     // The level boxes and their band labels in `frame`, one per band.
     void buildLevelBoxes(QWidget* frame);
     // Lays them out across `width`, in rows `rowPitch` apart.

@@ -81,10 +81,10 @@ public:
     QString GrdFmt_Format(const db::Value& dataValue) const;
 
     void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
-                                    bool& cancel);
-    void grdSpectra_KeyDown(int& keyCode, int shift);
-    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
-    void Data1_MoveComplete();
+                                    bool& cancel) override;
+    void grdSpectra_KeyDown(int& keyCode, int shift) override;
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol) override;
+    void Data1_MoveComplete() override;
 
 private:
     void buildControls();

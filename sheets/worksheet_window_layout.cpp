@@ -115,14 +115,7 @@ void WorksheetWindow::buildControls() {
             connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
         connect(cmbDecimals, &QComboBox::activated, this, &WorksheetWindow::cmbDecimals_Click);
     }
-    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
-            &WorksheetWindow::grdSpectra_BeforeColUpdate);
-    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &WorksheetWindow::grdSpectra_KeyDown);
-    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
-            &WorksheetWindow::grdSpectra_RowColChange);
-    connect(grdSpectra, &platform::DataGrid::DblClick, this, &WorksheetWindow::grdSpectra_DblClick);
-    connect(grdSpectra, &platform::DataGrid::Error, this, &WorksheetWindow::grdSpectra_Error);
-    connect(&Data1, &db::DataControl::MoveComplete, this, &WorksheetWindow::Data1_MoveComplete);
+    connectGridEvents();
 
     // Grid columns; band headings follow at activation.
     if (view_ == Formula) {
