@@ -4,6 +4,7 @@
 // scratch folder, a worksheet window opened on one, and every window closed.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
@@ -54,6 +55,8 @@ inline std::string makeWorksheetFile(const std::string& fileName, int spectra,
 
 // A worksheet window on the file's "Sheet", made the active sheet.
 inline WorksheetWindow* openWorksheetWindow(const std::string& path) {
+    // As the program holds the worksheet file it opens.
+    db::holdFile(path);
     WorksheetWindow* w = newWorksheetWindow(2, 1);
     gActiveSheet = w;
     if (OpenSheetForm(w, QString::fromStdString(path), "Sheet", 2, 13, 1, true)) std::abort();

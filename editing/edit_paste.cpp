@@ -83,6 +83,7 @@ void EditMenu::mnuEditPaste_Click() {
     if (!w) return;
     try {
         endSheetEdits(*w);
+        if (viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;
@@ -122,6 +123,7 @@ void EditMenu::mnuEditPasteInsert_Click() {
     if (!w) return;
     try {
         endSheetEdits(*w);
+        if (viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;

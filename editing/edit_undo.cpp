@@ -49,6 +49,12 @@ void EditMenu::mnuEditUndo_Click() {
     // Only the backup of this very sheet: its caption and its file.
     const QString path = w->txtDBName->text();
     if (gBackupCaption != w->caption() || gBackupFile != path || path.isEmpty()) return;
+    // The backup is older than what another program did since: swapping it in
+    // would undo that program's work too.
+    if (viewMadeStale(*w)) {
+        disownBackup();
+        return;
+    }
     const int position =
         w->Data1.recordset().isOpen() ? w->Data1.recordset().AbsolutePosition() : 0;
     const std::string sheet = w->sheetName().toStdString();
@@ -60,7 +66,17 @@ void EditMenu::mnuEditUndo_Click() {
             hasBackup = hasBackup || name == kBackup;
         }
         if (!hasSheet || !hasBackup) return;
+        if (backupReplacedElsewhere(*database)) {
+            disownBackup();
+            notice.reset();
+            platform::MsgBox("The undo copy of \"" + w->sheetName() +
+                                 "\" was replaced by another Bandwright, so the last change "
+                                 "cannot be undone. Nothing was changed.",
+                             platform::vbExclamation);
+            return;
+        }
         swapWithBackup(*database, sheet);
+        noteBackup(*database);
     } catch (const std::exception&) {
         notice.reset();
         platform::MsgBox("Error in undo");

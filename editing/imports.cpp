@@ -163,6 +163,7 @@ void EditMenu::mnuEditPasteFromCEL_Click() {
     if (!w) return;
     try {
         endSheetEdits(*w);
+        if (viewMadeStale(*w)) return;
         PasteArray data;
         // Rows of different lengths are what a meter export looks like.
         const QString message = DecodePaste(data);
@@ -219,6 +220,7 @@ void EditMenu::mnuEditPasteFromIns_Click() {
     if (!w) return;
     try {
         endSheetEdits(*w);
+        if (viewMadeStale(*w)) return;
         PasteArray data;
         const QString message = DecodePaste(data);
         if (!message.isEmpty()) {

@@ -7,6 +7,8 @@
 #include "platform/db/sheet_layout.h"
 #include "platform/flag_guard.h"
 #include "platform/gui/data_grid.h"
+#include "platform/ui.h"
+#include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/sheet_display.h"
 #include "sheets/sheet_window.h"
@@ -249,6 +251,13 @@ const DatasheetEditHooks& datasheetEditHooks() {
 SheetWindow* activeSheetWindow() {
     if (gActiveKind != 1 && gActiveKind != 2) return nullptr;
     return dynamic_cast<SheetWindow*>(gActiveSheet);
+}
+
+bool viewMadeStale(SheetWindow& window) {
+    if (!changedElsewhere(window)) return false;
+    showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
+    platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);
+    return true;
 }
 
 void endSheetEdits(SheetWindow& window) {

@@ -107,3 +107,7 @@ const DatasheetEditHooks& datasheetEditHooks();
 SheetWindow* activeSheetWindow();
 // Ends a cell edit in the window's grid and writes a record edit in progress.
 void endSheetEdits(SheetWindow& window);
+// True when another program changed the window's sheet in a file shared by
+// design since the window read it: the window is reread, the user told, and
+// the command must not act on what the window showed.
+bool viewMadeStale(SheetWindow& window);

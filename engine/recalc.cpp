@@ -10,6 +10,7 @@
 #include "platform/ui.h"
 
 #include <exception>
+#include <span>
 #include <vector>
 
 namespace {
@@ -19,6 +20,7 @@ namespace {
 bool gRecalcRunning = false;
 
 double bandValue(const db::Value& v) {
+    if (v.kind() == db::Value::Kind::Double) return v.toDouble();
     return v.isNull() || v.isEmpty() ? -999.0 : v.toDouble(); // Null reads as no value
 }
 
@@ -26,9 +28,18 @@ std::string textOf(const db::Value& v) {
     return v.isText() ? v.text() : v.toText();
 }
 
-std::optional<std::string> storedText(const db::Value& v) {
-    if (v.isNull()) return std::nullopt;
-    return textOf(v);
+// Whether a stored summary text is to be replaced by `text`.
+bool summaryDiffers(const db::Value& stored, const std::string& text) {
+    if (stored.isNull()) return true;
+    return stored.isText() ? stored.text() != text : stored.toText() != text;
+}
+
+// Sets a summary text that differs from the stored one, sharing the text
+// last written when it is the same.
+void setSummary(db::BatchRecord& record, int field, std::string text, db::Value& last) {
+    if (!summaryDiffers(record.value(field), text)) return;
+    if (!last.isText() || last.text() != text) last = db::Value(std::move(text));
+    record.setValue(field, last);
 }
 
 } // namespace
@@ -41,12 +52,13 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     const int bandCount = !system.isNull() && system.toLong() == 2 ? 30 : 10;
     if (clone.Fields().Count() < db::kFirstBandField + bandCount)
         throw db::Error("The sheet table holds fewer band fields than its band system needs");
-    const int sum1Type = clone.Fields().indexOf("Summary 1 Type");
-    const int sum2Type = clone.Fields().indexOf("Summary 2 Type");
+    const auto sum1Type = static_cast<size_t>(clone.Fields().indexOf("Summary 1 Type"));
+    const auto sum2Type = static_cast<size_t>(clone.Fields().indexOf("Summary 2 Type"));
     RecalcSheetInput input;
     input.summary1Val = clone.Fields().indexOf("Summary 1 Val");
     input.summary2Val = clone.Fields().indexOf("Summary 2 Val");
-    if (sum1Type < 0 || sum2Type < 0 || input.summary1Val < 0 || input.summary2Val < 0)
+    if (sum1Type == static_cast<size_t>(-1) || sum2Type == static_cast<size_t>(-1) ||
+        input.summary1Val < 0 || input.summary2Val < 0)
         throw db::Error("The sheet table has no summary fields");
 
     RecalcPassInput& in = input.pass;
@@ -56,19 +68,17 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
     in.summary1Types = in.formulas;
     in.summary2Types = in.formulas;
-    input.summary1Stored.assign(static_cast<size_t>(records) + 1, std::nullopt);
-    input.summary2Stored = input.summary1Stored;
     clone.MoveFirst();
+    // The clone's rows are the window's: read in place, not field by field.
     for (int n = 1; n <= records; ++n) {
         const auto row = static_cast<size_t>(n);
+        const std::span<const db::Value> record = clone.rowValues(n);
+        const db::Value* bands = record.data() + db::kFieldFormula;
         for (int j = 1; j <= bandCount; ++j)
-            in.values(n, j) = bandValue(clone.Fields(db::kFieldFormula + j).value());
-        in.formulas[row] = textOf(clone.Fields(db::kFieldFormula).value());
-        in.summary1Types[row] = textOf(clone.Fields(sum1Type).value());
-        in.summary2Types[row] = textOf(clone.Fields(sum2Type).value());
-        input.summary1Stored[row] = storedText(clone.Fields(input.summary1Val).value());
-        input.summary2Stored[row] = storedText(clone.Fields(input.summary2Val).value());
-        clone.MoveNext();
+            in.values(n, j) = bandValue(bands[j]);
+        in.formulas[row] = textOf(record[db::kFieldFormula]);
+        in.summary1Types[row] = textOf(record[sum1Type]);
+        in.summary2Types[row] = textOf(record[sum2Type]);
     }
     return input;
 }
@@ -77,26 +87,31 @@ RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages
     return runRecalcPass(input.pass, showMessages);
 }
 
-void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input,
-                       const RecalcPassOutput& out) {
-    const RecalcPassInput& in = input.pass;
+RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages) {
+    return runRecalcPass(std::move(input.pass), showMessages);
+}
+
+void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input, RecalcPassOutput out) {
+    const int bandCount = input.pass.bandCount;
     std::vector<int> fields;
-    for (int j = 1; j <= in.bandCount; ++j)
+    for (int j = 1; j <= bandCount; ++j)
         fields.push_back(db::kFieldFormula + j);
     fields.push_back(input.summary1Val);
     fields.push_back(input.summary2Val);
-    // Record n is at position n, as the read phase walked them. Each record
-    // is changed just before it is written, while it is at hand.
+    // Record n is at position n, as the read phase walked them, and still
+    // holds the values read: each record is compared and changed just
+    // before it is written, while it is at hand.
+    db::Value last1, last2; // the texts last written, which neighbours often repeat
     clone.UpdateBatch(fields, [&](db::BatchRecord& record) {
         const int n = record.position();
         const auto row = static_cast<size_t>(n);
-        for (int j = 1; j <= in.bandCount; ++j)
-            if (out.values(n, j) != in.values(n, j))
-                record.setValue(db::kFieldFormula + j, out.values(n, j));
-        if (input.summary1Stored[row] != out.summary1Vals[row])
-            record.setValue(input.summary1Val, db::Value(out.summary1Vals[row]));
-        if (input.summary2Stored[row] != out.summary2Vals[row])
-            record.setValue(input.summary2Val, db::Value(out.summary2Vals[row]));
+        for (int j = 1; j <= bandCount; ++j) {
+            const double v = out.values(n, j);
+            if (v != bandValue(record.value(db::kFieldFormula + j)))
+                record.setValue(db::kFieldFormula + j, v);
+        }
+        setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1);
+        setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2);
     });
 }
 
@@ -118,8 +133,9 @@ void RecalcSheet() {
         db::Recordset clone;
         try {
             clone = rs.Clone(db::LockType::BatchOptimistic);
-            const RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
-            writeRecalcResult(clone, input, evaluateRecalc(input));
+            RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
+            RecalcPassOutput output = evaluateRecalc(std::move(input));
+            writeRecalcResult(clone, input, std::move(output));
             clone.Close();
         } catch (const std::exception& e) {
             failure = e.what();

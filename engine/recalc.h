@@ -2,7 +2,6 @@
 // Recalculation of the worksheet shown in the active sheet window.
 #include "engine/recalc_pass.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,21 +22,22 @@ void RecalcSheet();
 // timed on its own. `records` is a batch clone of the sheet's records and
 // `list` the sheet's "Sheets List" row; both throw db::Error.
 
-// What the read phase takes from the records.
+// What the read phase takes from the records. The values as read, which
+// decide what is written, stay in the records themselves until the write.
 struct RecalcSheetInput {
     RecalcPassInput pass;
     int summary1Val = -1; // field positions the write phase fills
     int summary2Val = -1;
-    // Rows 1..records (row 0 unused): the summary texts as stored, none for Null.
-    std::vector<std::optional<std::string>> summary1Stored;
-    std::vector<std::optional<std::string>> summary2Stored;
 };
 
 RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list);
-// Formulas in record order, then both ratings of every record.
+// Formulas in record order, then both ratings of every record; the second
+// form takes over the input's sheet matrix instead of copying it.
 RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages = true);
-// Writes the bands that changed and the summary texts that differ or are
-// Null, all in one batch or none; after a failure the caller cancels the
-// batch of `records`.
+RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages = true);
+// Writes the bands that differ from the records' and the summary texts that
+// differ or are Null, all in one batch or none, on the records the read
+// phase read, unchanged since; after a failure the caller cancels the batch
+// of `records`.
 void writeRecalcResult(db::Recordset& records, const RecalcSheetInput& input,
-                       const RecalcPassOutput& output);
+                       RecalcPassOutput output);

@@ -21,11 +21,14 @@ std::string spectrumMessage(int n, const std::string& message) {
     return "Spectrum " + std::to_string(n) + ": " + message;
 }
 
-RecalcPassOutput runRecalcPass(const RecalcPassInput& in, bool showMessages) {
+namespace {
+
+// The pass over `values`, which start as the input's.
+RecalcPassOutput runPass(const RecalcPassInput& in, SheetMatrix values, bool showMessages) {
     RecalcPassOutput out;
-    out.values = in.values;
-    const int records = in.values.records();
-    const int bands = std::min({in.bandCount, in.values.bands(), kMaxBands});
+    out.values = std::move(values);
+    const int records = out.values.records();
+    const int bands = std::min({in.bandCount, out.values.bands(), kMaxBands});
     out.summary1Vals.assign(static_cast<size_t>(records) + 1, std::string());
     out.summary2Vals.assign(static_cast<size_t>(records) + 1, std::string());
 
@@ -58,4 +61,15 @@ RecalcPassOutput runRecalcPass(const RecalcPassInput& in, bool showMessages) {
         out.summary2Vals[static_cast<size_t>(n)] = CalcSummary(k2, row, in.firstBand, in.bandCount);
     }
     return out;
+}
+
+} // namespace
+
+RecalcPassOutput runRecalcPass(const RecalcPassInput& in, bool showMessages) {
+    return runPass(in, in.values, showMessages);
+}
+
+RecalcPassOutput runRecalcPass(RecalcPassInput&& in, bool showMessages) {
+    SheetMatrix values = std::move(in.values);
+    return runPass(in, std::move(values), showMessages);
 }

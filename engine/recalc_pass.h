@@ -29,6 +29,8 @@ struct RecalcPassOutput {
 // Runs the pass. Each formula message is shown at once through
 // platform::MsgBox (OK only) as "Spectrum n: message" when `showMessages`.
 RecalcPassOutput runRecalcPass(const RecalcPassInput& in, bool showMessages = true);
+// The same, taking over the input's sheet matrix instead of copying it.
+RecalcPassOutput runRecalcPass(RecalcPassInput&& in, bool showMessages = true);
 
 // The text shown for a formula of spectrum `n` that failed with `message`.
 std::string spectrumMessage(int n, const std::string& message);

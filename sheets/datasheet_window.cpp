@@ -26,6 +26,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -167,6 +169,21 @@ void DatasheetWindow::setFilter(const QString& type) {
     Data1.Refresh();
 }
 
+// The records as the file holds them now, the cursor where it was.
+void DatasheetWindow::rereadRecords() {
+    db::Recordset& rs = Data1.recordset();
+    const int position = rs.AbsolutePosition();
+    try {
+        if (rs.editing()) rs.CancelUpdate();
+        rs.Requery();
+        if (position >= 1 && rs.RecordCount() > 0)
+            rs.setAbsolutePosition(std::min(position, rs.RecordCount()));
+    } catch (const std::exception&) {
+        // reloadAll() below reports what cannot be read
+    }
+    reloadAll();
+}
+
 void DatasheetWindow::reloadAll() {
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
@@ -285,8 +302,22 @@ void DatasheetWindow::grdSpectra_LostFocus() {
 }
 
 void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
-                                                 db::Value& newValue, bool&) {
-    if (valueText(oldValue) != valueText(newValue)) backupBeforeEdit();
+                                                 db::Value& newValue, bool& cancel) {
+    if (valueText(oldValue) == valueText(newValue)) return;
+    if (changedElsewhere(*this)) {
+        // The row shown may not be the one in the file any more. The grid
+        // finishes with its cell before the rows are read again.
+        cancel = true;
+        const QString typed = QString::fromStdString(valueText(newValue));
+        QTimer::singleShot(0, this, [this, typed] {
+            rereadRecords();
+            platform::MsgBox(changedElsewhereText(sheetName()) + " What was typed (" + typed +
+                                 ") was not stored.",
+                             platform::vbExclamation);
+        });
+        return;
+    }
+    backupBeforeEdit();
 }
 
 void DatasheetWindow::txtOther_LostFocus(int) {
@@ -318,7 +349,15 @@ void DatasheetWindow::Lev_LostFocus(int index) {
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     if (box && atRecord(rs) && !box->isReadOnly()) {
-        if (const std::optional<double> value = typedLevel(index)) {
+        const std::optional<double> value = typedLevel(index);
+        if (value && changedElsewhere(*this)) {
+            // The record shown may not be the one in the file any more.
+            const QString text = box->text().trimmed();
+            rereadRecords();
+            platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" + text +
+                                 ") was not stored.",
+                             platform::vbExclamation);
+        } else if (value) {
             // The level is stored even when its backup fails; the user hears which.
             QString backupFailure;
             takeBackup(&backupFailure);

@@ -2,6 +2,8 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
+#include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
 #include "sheets/globals.h"
@@ -10,7 +12,9 @@
 
 #include <QAction>
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -18,6 +22,30 @@ const char* const kBackupTable = "~Backup";
 
 void enableUndo(bool on) {
     if (QAction* undo = menuItem("mnuEditUndo")) undo->setEnabled(on);
+}
+
+// In a file other programs write too, the backup table is theirs as well: a
+// fingerprint of it as this program left it shows whether it still is that
+// (0 where no other program writes the file).
+std::uint64_t gBackupPrint = 0;
+
+std::uint64_t backupPrint(db::Database& database) {
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
+    const auto mix = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+    };
+    db::Statement st(database, "SELECT * FROM " + db::quoteIdent(kBackupTable));
+    while (st.step())
+        for (int i = 0; i < st.columnCount(); ++i) {
+            const db::Value v = st.column(i);
+            const char kind = static_cast<char>(v.kind());
+            mix(std::string_view(&kind, 1));
+            mix(v.toText());
+        }
+    return h == 0 ? 1 : h;
 }
 
 } // namespace
@@ -30,6 +58,15 @@ bool BackupSheet(bool recreate, QString* failure) {
     if (path.empty()) return false;
     const QString caption = window->caption();
     const std::string sheet = caption.mid(11).toStdString();
+    // A file gone from under the window takes no more edits: the edit
+    // itself says so.
+    if (const auto own =
+            window->Data1.recordset().isOpen() ? window->Data1.recordset().database() : nullptr;
+        own && own->gone()) {
+        gBackupCaption.clear();
+        enableUndo(false);
+        return false;
+    }
     try {
         auto database = db::Database::open(path);
         if (database->readOnly()) {
@@ -57,6 +94,7 @@ bool BackupSheet(bool recreate, QString* failure) {
         database->Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
                           db::quoteIdent(sheet));
         tx.commit();
+        noteBackup(*database);
     } catch (const std::exception& e) {
         gBackupCaption.clear();
         gBackupFile.clear();
@@ -125,4 +163,32 @@ void CompactFile() {
             text = "In " + QString::fromStdString(*bad) + ".\n\n" + text;
         platform::MsgBox("Error compacting database. " + text);
     }
+}
+
+bool changedElsewhere(SheetWindow& window) {
+    db::Recordset& rs = window.Data1.recordset();
+    if (!rs.isOpen() || db::heldAs(window.txtDBName->text().toStdString()) == db::FileHold::Writing)
+        return false;
+    return !rs.matchesFile();
+}
+
+QString changedElsewhereText(const QString& sheet) {
+    return "\"" + sheet +
+           "\" was changed in its file by another Bandwright since this window showed it. The "
+           "window now shows the file as it is, and nothing was done: check the spectra and give "
+           "the command again.";
+}
+
+void noteBackup(db::Database& database) {
+    gBackupPrint = db::heldAs(database.path()) == db::FileHold::Writing ? 0 : backupPrint(database);
+}
+
+bool backupReplacedElsewhere(db::Database& database) {
+    return gBackupPrint != 0 && backupPrint(database) != gBackupPrint;
+}
+
+void disownBackup() {
+    gBackupCaption.clear();
+    gBackupFile.clear();
+    enableUndo(false);
 }

@@ -9,6 +9,7 @@
 namespace db {
 class Database;
 }
+class SheetWindow;
 
 // Copies the active sheet's records into "~Backup" (rebuilt with the sheet's
 // structure when `recreate` is set or when it is missing), in one
@@ -32,3 +33,18 @@ bool CopyTableDef(const std::string& source, db::Database& database, const std::
 // Compacts the open worksheet file in place. A failure shows "Error
 // compacting database. " with its text and leaves the file as it was.
 void CompactFile();
+
+// True when another program changed the window's sheet in its file since the
+// window read it. A worksheet file this program writes is not looked at: no
+// other program writes it.
+bool changedElsewhere(SheetWindow& window);
+// What the user is told when a window was reread for that reason.
+QString changedElsewhereText(const QString& sheet);
+
+// Notes the backup table as this program left it (after a backup or an Undo).
+void noteBackup(db::Database& database);
+// True when another program replaced the backup table since this one last
+// took its backup (in a file other programs write too).
+bool backupReplacedElsewhere(db::Database& database);
+// The backup belongs to no window any more: Undo is not available.
+void disownBackup();

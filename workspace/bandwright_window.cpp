@@ -6,6 +6,7 @@
 #include "output/output_copy.h"
 #include "output/output_menu.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/db_utilities.h"
@@ -23,6 +24,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
 #include <QPointer>
@@ -88,11 +90,16 @@ void Bandwright::closeEvent(QCloseEvent* event) {
 }
 
 void Bandwright::MDIForm_Unload() {
-    // A file that cannot be written cannot be compacted either.
+    // A file that cannot be written cannot be compacted either, one only
+    // viewed here is another program's to compact, and one that is gone has
+    // nothing to compact.
     if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
+        db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
+        QFileInfo::exists(gFilePath) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();
+    db::releaseAllFiles();
 }
 
 Bandwright& mainWindow() {

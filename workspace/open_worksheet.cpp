@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/forms.h"
 #include "platform/ui.h"
@@ -12,6 +13,7 @@
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/globals.h"
 #include "workspace/sheet_files.h"
+#include "workspace/worksheet_files.h"
 
 #include <QPointer>
 
@@ -67,16 +69,20 @@ bool openFromDifferentFile() {
         platform::OpenFileDialog("Open Worksheet File", QString(), gDefaultDir,
                                  QString::fromLatin1(platform::kDatabaseFilesFilter));
     if (other.isEmpty()) return true;
+    const bool taken = takeWorksheetFile(other);
     try {
         auto database = db::Database::open(other.toStdString());
         if (!hasSheetsList(*database)) {
+            if (taken) db::releaseFile(other.toStdString());
             platform::MsgBox("Database does not contain a 'Sheets List' table");
             return true;
         }
     } catch (const std::exception& e) {
+        if (taken) db::releaseFile(other.toStdString());
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    if (taken) tellIfViewingOnly(other);
     return OpenWS(other, true, false);
 }
 

@@ -3,6 +3,7 @@
 #include "engine/globals.h"
 #include "platform/db/database.h"
 #include "platform/db/file_copy.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/flag_guard.h"
 #include "platform/gui/forms.h"
@@ -92,6 +93,25 @@ void rebind(SheetWindow& w, const QString& from, const QString& to) {
 
 } // namespace
 
+bool takeWorksheetFile(const QString& path) {
+    const std::string file = path.toStdString();
+    if (!QFileInfo::exists(path)) return false;
+    // Opened again once the other program let go, it is this one's to write.
+    if (db::heldAs(file) == db::FileHold::Viewing) db::releaseFile(file);
+    if (db::heldAs(file)) return false;
+    db::holdFile(file);
+    return true;
+}
+
+void tellIfViewingOnly(const QString& path) {
+    if (db::heldAs(path.toStdString()) != db::FileHold::Viewing) return;
+    platform::MsgBox("The file \"" + path +
+                         "\" is open in another Bandwright.\n\nIt opens here for viewing only: "
+                         "nothing in it can be changed here. To work on it, close it in the other "
+                         "Bandwright, or save a copy with File > Save File As.",
+                     platform::vbExclamation);
+}
+
 void setMainCaption(const QString& path) {
     if (QWidget* main = mainForm())
         main->setWindowTitle(path.isEmpty() ? QStringLiteral("Bandwright")
@@ -121,9 +141,11 @@ bool NewWSFile() {
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    db::holdFile(path.toStdString());
     gFilePath = path;
     setMainCaption(path);
     closeOldFileWindows();
+    db::releaseAllFiles(path.toStdString());
     updatePrevFilesReported(path, PrevFilesUpdate::Created);
     SetMenus(kMenuFileOpen);
     if (!platform::gui::formsOfKind(FormKind::Datasheet).empty()) SetMenus(kMenuDatasheet);
@@ -132,9 +154,13 @@ bool NewWSFile() {
 
 bool OpenFile(const QString& path) {
     long long rows = 0;
+    // Taken before the file is read, so that a file another program writes
+    // is only read here.
+    const bool taken = takeWorksheetFile(path);
     try {
         auto database = db::Database::open(path.toStdString());
         if (!hasSheetsList(*database)) {
+            if (taken) db::releaseFile(path.toStdString());
             platform::MsgBox("Database does not contain a 'Sheets List' table");
             return true;
         }
@@ -148,11 +174,18 @@ bool OpenFile(const QString& path) {
         }
         rows = database->scalar("SELECT count(*) FROM " + db::quoteIdent(db::kSheetsList)).toLong();
     } catch (const std::exception& e) {
+        if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    if (taken) tellIfViewingOnly(path);
+    // What a killed program of ours left beside the file; none is at work
+    // on them while this one writes the file.
+    if (db::heldAs(path.toStdString()) == db::FileHold::Writing)
+        db::removeWorkFiles(path.toStdString());
 
     closeOldFileWindows();
+    db::releaseAllFiles(path.toStdString());
     gFilePath = path;
     setMainCaption(path);
     updatePrevFilesReported(path, PrevFilesUpdate::Opened);
@@ -187,9 +220,14 @@ bool SaveFileAs(const QString& path) {
         return true;
     }
     const std::vector<SheetWindow*> windows = worksheetWindowsOf(old);
+    // A file deleted while open is still read through a window's connection.
+    std::shared_ptr<db::Database> held;
+    for (SheetWindow* w : windows)
+        if (w->Data1.recordset().isOpen() && w->Data1.recordset().database()->gone())
+            held = w->Data1.recordset().database();
     try {
         // What is typed but not yet written goes into the copy too.
-        for (SheetWindow* w : windows) {
+        for (SheetWindow* w : held ? std::vector<SheetWindow*>() : windows) {
             commitEdit(w->Data1);
             commitEdit(w->Data2);
         }
@@ -202,19 +240,30 @@ bool SaveFileAs(const QString& path) {
                          platform::vbYesNo + platform::vbQuestion + platform::vbDefaultButton2) !=
             platform::vbYes)
         return true;
+    // Held while it is written, so that no other program takes it meanwhile.
+    const bool taken = !db::heldAs(path.toStdString());
+    db::holdFile(path.toStdString());
     try {
-        db::copyDatabaseFile(old.toStdString(), path.toStdString());
+        if (held)
+            db::copyDatabaseFile(*held, path.toStdString());
+        else
+            db::copyDatabaseFile(old.toStdString(), path.toStdString());
     } catch (const std::exception& e) {
+        if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox("Error copying file\n\n" + QString::fromStdString(e.what()));
         return true;
     }
 
     setMainCaption(path);
     gFilePath = path;
+    db::releaseFile(old.toStdString());
     QStringList failed;
     for (SheetWindow* w : windows) {
         try {
             rebind(*w, old, path);
+            // The window sees its new file: a copy of one only viewed can be edited.
+            db::Recordset& rs = w->Data1.recordset();
+            if (rs.isOpen() && !rs.eof() && !rs.bof()) rs.Move(0);
         } catch (const std::exception& e) {
             failed << w->sheetName() + ": " + QString::fromStdString(e.what());
         }

@@ -3,6 +3,13 @@
 // new name, and closing the windows of the file that was open before.
 #include <QString>
 
+// Takes a worksheet file for this program (writing, or viewing only while
+// another Bandwright writes it), before it is read. Returns true when it was
+// taken now, false when it was held already or does not exist.
+bool takeWorksheetFile(const QString& path);
+// Says that the file opens for viewing only, when it does.
+void tellIfViewingOnly(const QString& path);
+
 // The main window's caption: "Bandwright: " and the path, or "Bandwright"
 // for none.
 void setMainCaption(const QString& path);

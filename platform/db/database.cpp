@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 
 #include <QString>
@@ -321,6 +322,24 @@ bool startsWithJetHeader(const char* head, size_t n) {
            std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
 }
 
+std::string goneShort(const std::string& path) {
+    return "The file \"" + path +
+           "\" is no longer there; nothing can be stored in it. File > Save File As saves what "
+           "the windows show under a new name";
+}
+
+// The first write to a file that is gone says what happened and what can
+// be done; later ones only that it is gone.
+std::string goneMessage(const std::string& path) {
+    static std::vector<std::string> told;
+    const std::string gone = "The file \"" + path + "\" is no longer there";
+    if (std::find(told.begin(), told.end(), path) != told.end()) return goneShort(path);
+    told.push_back(path);
+    return gone +
+           ": it was deleted or moved while it was open, and nothing more can be stored in it. "
+           "The windows still show what it held: File > Save File As saves that under a new name";
+}
+
 } // namespace
 
 std::optional<std::string> readOnlyReason(const std::string& path) {
@@ -434,13 +453,17 @@ void Statement::bindAll(const std::vector<Value>& params) {
 }
 
 bool Statement::step() {
-    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_))
+    // A copy of the file (VACUUM INTO) writes only the copy.
+    if (!db_->readOnlyReason_.empty() && !sqlite3_stmt_readonly(st_) &&
+        !equalNoCase(std::string_view(sqlite3_sql(st_)).substr(0, 11), "VACUUM INTO"))
         throw Error(db_->readOnlyReason_);
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     sqlite3_reset(st_);
     const int ext = sqlite3_extended_errcode(db_->handle());
+    if (ext == SQLITE_READONLY_DBMOVED || (!sqlite3_stmt_readonly(st_) && db_->gone()))
+        throw Error(goneMessage(db_->path()));
     if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
         db_->fail("The change would give two records the same value in a unique index");
     if (ext == SQLITE_CONSTRAINT_CHECK)
@@ -519,7 +542,25 @@ std::shared_ptr<Database> Database::openHandle(const std::string& path, int flag
     sqlite3_extended_result_codes(h, 1);
     sqlite3_busy_timeout(h, 2000);
     sqlite3_create_collation_v2(h, "NOCASE", SQLITE_UTF8, nullptr, collateNoCase, nullptr);
-    return std::shared_ptr<Database>(new Database(h, path));
+    std::shared_ptr<Database> db(new Database(h, path));
+    struct stat st {};
+    db->fullPath_ = full;
+    if (::stat(full.c_str(), &st) == 0) {
+        db->device_ = st.st_dev;
+        db->inode_ = st.st_ino;
+    }
+    return db;
+}
+
+std::string Database::readOnlyReason() const {
+    if (readOnlyReason_.empty() && gone()) return goneShort(path_);
+    return readOnlyReason_;
+}
+
+bool Database::gone() const {
+    if (inode_ == 0) return false; // made by create() before the file was there
+    struct stat st {};
+    return ::stat(fullPath_.c_str(), &st) != 0 || st.st_dev != device_ || st.st_ino != inode_;
 }
 
 std::shared_ptr<Database> Database::open(const std::string& path) {
@@ -547,7 +588,8 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     }
     // A read-only file opens for reading; the engine is told so too, and
     // every statement that would write is stopped before it runs.
-    const std::optional<std::string> readOnly = db::readOnlyReason(path);
+    std::optional<std::string> readOnly = db::readOnlyReason(path);
+    if (!readOnly) readOnly = viewingReason(path);
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;
@@ -604,6 +646,10 @@ Value Database::scalar(std::string_view sql, const std::vector<Value>& params) {
     st.bindAll(params);
     if (!st.step() || st.columnCount() == 0) return Value();
     return st.column(0);
+}
+
+std::int64_t Database::dataVersion() {
+    return scalar("PRAGMA data_version").toLong();
 }
 
 Database::Transaction::Transaction(Database& db) : db_(db) {
@@ -806,8 +852,13 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
     // A read-only file stays as it is, even where its folder would let the
     // rename through.
     if (auto why = readOnlyReason(path)) throw Error(*why);
+    // Another program reading the old file would go on with a file no one sees.
+    if (heldAs(path) == FileHold::Viewing || openElsewhere(path))
+        throw Error("The file \"" + path +
+                    "\" is open in another Bandwright; it is compacted only when no other "
+                    "Bandwright has it open");
     fs::path work = target;
-    work += ".compact~";
+    work += kCompactSuffix;
     auto cleanup = [&] {
         std::error_code ec;
         fs::remove(work, ec);

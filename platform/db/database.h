@@ -93,9 +93,14 @@ public:
     const std::string& path() const { return path_; }
     // Opened from a file that cannot be written: reads work, every statement
     // that would write throws db::Error naming the file as read-only.
-    bool readOnly() const { return !readOnlyReason_.empty(); }
+    // Also true once the file is gone (see gone()).
+    bool readOnly() const { return !readOnlyReason_.empty() || gone(); }
     // The message a write gets then ("" when the file can be written).
-    const std::string& readOnlyReason() const { return readOnlyReason_; }
+    std::string readOnlyReason() const;
+    // True when the path no longer names the file this connection opened:
+    // deleted or moved while open. What it held is still read through the
+    // connection, and can be saved elsewhere (VACUUM INTO).
+    bool gone() const;
     sqlite3* handle() const { return db_; }
 
     // Runs one SQL statement with bound values; returns the rows it changed.
@@ -136,6 +141,10 @@ public:
         bool done_ = false;
     };
 
+    // Changes when another connection (of this program or another) has
+    // committed a change to the file since this one last looked.
+    std::int64_t dataVersion();
+
     // The engine's last error text.
     std::string lastError() const;
     [[noreturn]] void fail(const std::string& what) const;
@@ -151,7 +160,9 @@ private:
     friend class Statement;
     sqlite3* db_ = nullptr;
     std::string path_;
-    std::string readOnlyReason_; // the message for a write; "" when writable
+    std::string readOnlyReason_;                // the message for a write; "" when writable
+    std::string fullPath_;                      // as opened, whatever the working folder
+    unsigned long long device_ = 0, inode_ = 0; // of the file opened
 };
 
 // A value its field does not allow, as a file written by another program

@@ -1,12 +1,15 @@
 #include "platform/db/file_copy.h"
 
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 
 #include <filesystem>
 
 namespace db {
 
-void copyDatabaseFile(const std::string& source, const std::string& dest) {
+namespace {
+
+void copyTo(const std::string& source, Database* open, const std::string& dest) {
     namespace fs = std::filesystem;
     if (dest.empty()) throw Error("No file name was given for the copy");
     std::error_code ec;
@@ -15,15 +18,22 @@ void copyDatabaseFile(const std::string& source, const std::string& dest) {
     if (!ec && from == to) throw Error("A file cannot be copied onto itself");
     if (fs::is_directory(dest, ec)) throw Error("\"" + dest + "\" is a folder");
 
+    if (fs::exists(to, ec) && openElsewhere(to.string()))
+        throw Error("\"" + dest +
+                    "\" is open in another Bandwright; it cannot be replaced while it is open "
+                    "there");
+
     fs::path work = to;
-    work += ".saving~";
+    work += kSavingSuffix;
     auto cleanup = [&] {
         std::error_code e;
         fs::remove(work, e);
     };
     try {
         cleanup();
-        {
+        if (open) {
+            open->Execute("VACUUM INTO ?", {Value(work.string())});
+        } else {
             auto db = Database::open(source);
             db->Execute("VACUUM INTO ?", {Value(work.string())});
         }
@@ -38,6 +48,16 @@ void copyDatabaseFile(const std::string& source, const std::string& dest) {
         cleanup();
         throw;
     }
+}
+
+} // namespace
+
+void copyDatabaseFile(const std::string& source, const std::string& dest) {
+    copyTo(source, nullptr, dest);
+}
+
+void copyDatabaseFile(Database& source, const std::string& dest) {
+    copyTo(source.path(), &source, dest);
 }
 
 } // namespace db

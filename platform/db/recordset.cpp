@@ -5,6 +5,7 @@
 #include "platform/db/recordset_impl.h"
 
 #include <algorithm>
+#include <map>
 
 namespace db {
 
@@ -183,6 +184,13 @@ Value Recordset::peek(int position, int field) const {
     return row->values[static_cast<size_t>(field)];
 }
 
+std::span<const Value> Recordset::rowValues(int position) const {
+    auto& d = impl();
+    if (position < 1 || position > d.size())
+        throw Error("The position " + std::to_string(position) + " is outside the records");
+    return d.store->rows[static_cast<size_t>(position - 1)]->values;
+}
+
 RecordKey Recordset::keyAt(int position) const {
     auto& d = impl();
     if (position < 1 || position > d.size())
@@ -272,6 +280,40 @@ void Recordset::Requery() {
     auto keep = d_;
     d.tell(RowEvent::Kind::Reset, -1);
     d.moved();
+}
+
+bool Recordset::matchesFile() const {
+    RowStore& s = *impl().store;
+    const std::int64_t now = s.db->dataVersion();
+    if (now == s.dataVersion) return true;
+    const auto same = [](const std::vector<Value>& a, const std::vector<Value>& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (a[i].kind() != b[i].kind() || a[i] != b[i]) return false;
+        return true;
+    };
+    const auto file = loadRows(s.db, s.sql, s.params);
+    // Rows written here; one added and not yet written is not in the file.
+    std::vector<const Row*> ours;
+    for (const auto& r : s.rows)
+        if (r->rowid != 0 || !s.hasRowid) ours.push_back(r.get());
+    for (const auto& [r, at] : s.removed)
+        ours.push_back(r.get());
+    if (ours.size() != file->rows.size()) return false;
+    if (s.hasRowid) {
+        std::map<std::int64_t, const std::vector<Value>*> byRowid;
+        for (const auto& r : file->rows)
+            byRowid[r->rowid] = &r->values;
+        for (const Row* r : ours) {
+            const auto it = byRowid.find(r->rowid);
+            if (it == byRowid.end() || !same(*it->second, r->original)) return false;
+        }
+    } else {
+        for (size_t i = 0; i < ours.size(); ++i)
+            if (!same(file->rows[i]->values, ours[i]->original)) return false;
+    }
+    s.dataVersion = file->dataVersion;
+    return true;
 }
 
 Recordset Recordset::Clone() const {

@@ -22,8 +22,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,9 @@ constexpr int kPosBOF = -2;
 constexpr int kPosEOF = -3;
 
 struct RecordsetImpl;
+namespace detail {
+struct Row;
+}
 
 // A change of the rows, as a record set's row observers hear it. Positions
 // are 1-based, as AbsolutePosition() counts.
@@ -117,23 +122,51 @@ private:
 class BatchRecord {
 public:
     int position() const; // 1-based, as AbsolutePosition()
+    // A field of the record as the rows hold it now.
+    const Value& value(int field) const {
+        if (field < 0 || static_cast<std::size_t>(field) >= count_) noField(field);
+        return values_[field];
+    }
     // Sets a field as a pending change of the rows, as setting it through
     // Fields() and calling Update() would; throws db::Error likewise, and
     // for a field the batch did not name.
     void setValue(int field, const Value& v);
+    void setValue(int field, Value&& v);
     void setValue(int field, double v);
 
 private:
     friend class Recordset;
-    BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
-                const std::vector<char>& numbers);
+    // What a batch shares with each of its records.
+    struct Batch {
+        std::vector<char> named;   // by field position
+        std::vector<char> numbers; // the named Double fields
+        // By field position: 1 + the index of the record that last set it.
+        std::vector<std::size_t> setBy;
+        // The file's values the edit replaced in records that held none
+        // pending before: needed only should the batch fail, so kept here,
+        // side by side, rather than in each record.
+        struct Kept {
+            std::uint32_t row; // in keptRows
+            std::int32_t field;
+            Value value;
+        };
+        std::deque<Kept> kept;
+        std::vector<std::shared_ptr<detail::Row>> keptRows;
+        // After a failure: the kept values go to their records, pending.
+        void restore();
+    };
+    BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch);
     void store(int field, Value v);
+    [[noreturn]] void noField(int field) const;
     RecordsetImpl& d_;
     std::size_t index_;
-    const std::vector<char>& named_;   // by field position
-    const std::vector<char>& numbers_; // the named Double fields
-    std::vector<Value>& values_;       // the record's
-    const Value* next_;                // the next record's, or none
+    Batch& batch_;
+    detail::Row& row_;
+    const Value* values_; // the record's, read in place
+    std::size_t count_;
+    bool keptBefore_;     // the row kept file's values before the batch
+    bool logged_ = false; // in batch_.keptRows
+    const Value* next_;   // the next record's, or none
     bool changed_ = false;
 };
 
@@ -168,6 +201,10 @@ public:
     // an edit in progress, the edit buffer. Neither moves, nor raises move
     // notices, nor ends an edit.
     Value peek(int position, int field) const;
+    // Every field of the record at a position as the rows hold them (a
+    // change pending in a batch included, an edit buffer not), read in place
+    // without a copy: valid until the rows change.
+    std::span<const Value> rowValues(int position) const;
     // The bookmark of the record at a position, without moving.
     RecordKey keyAt(int position) const;
     // The position of the record with this bookmark, or 0 when it is not in the rows.
@@ -194,6 +231,10 @@ public:
     // next move (MoveNext then reaches the record after it).
     void Delete();
     void Requery();
+    // False when the file no longer holds the rows as they were read or last
+    // written through these rows: another connection changed them. Rereads
+    // the query only when some other connection has committed meanwhile.
+    bool matchesFile() const;
     Recordset Clone() const;
     Recordset Clone(LockType lock) const;
     void UpdateBatch();

@@ -14,16 +14,35 @@ using detail::changedColumns;
 using detail::RowWriter;
 using detail::storedValue;
 
-Value detail::storedValue(const RowStore& s, const FieldInfo& f, const Value& v) {
+Value detail::storedValue(const RowStore& s, const FieldInfo& f, Value v) {
     if (!s.hasRowid) throw Error("The records of this query cannot be changed");
     if (!f.hasDef) throw Error("The field \"" + f.name + "\" cannot be changed (it is computed)");
-    // A finite number for a Double field is stored as it is: the common case
-    // of a batch, spared the conversion.
+    // A finite number for a Double field and a text that fits a text field
+    // are stored as they are: the common cases of a batch, spared the copy.
     if (f.def.type == FieldType::Double && v.kind() == Value::Kind::Double &&
         std::isfinite(v.toDouble()))
         return v;
+    if (f.def.type == FieldType::Text && v.isText() &&
+        (!v.text().empty() || f.def.allowZeroLength) && characterCount(v.text()) <= f.def.size)
+        return v;
     return coerceForField(f.def, v);
 }
+
+namespace {
+
+// Each row lies in memory of its own: a pass over the rows fetches the rows
+// a few places ahead, and the fields of the next one, while it works on one.
+void prefetchRows(const RowStore& s, size_t i) {
+    constexpr size_t kAhead = 6;
+    if (i + kAhead < s.rows.size()) __builtin_prefetch(s.rows[i + kAhead].get(), 1);
+    if (i + 1 < s.rows.size()) {
+        const Row& next = *s.rows[i + 1];
+        __builtin_prefetch(next.values.data(), 1);
+        if (!next.original.empty()) __builtin_prefetch(next.original.data(), 1);
+    }
+}
+
+} // namespace
 
 void Recordset::AddNew() {
     auto& d = impl();
@@ -37,7 +56,6 @@ void Recordset::AddNew() {
             v = coerceForField(f.def, f.def.defaultValue);
         r->values.push_back(std::move(v));
     }
-    r->original.assign(r->values.size(), Value::null());
     r->state = Row::State::Added;
     r->unfinished = true;
     r->key = d.store->nextTempKey--;
@@ -62,9 +80,18 @@ void Recordset::Update() {
     const long at = d.pos;
     Row& r = *d.cur;
     RowStore& s = *d.store;
+    // A field another record set on these rows changed meanwhile keeps the
+    // file's value it had.
+    for (size_t i = 0; i < d.buf.size(); ++i) {
+        const Value& a = r.values[i];
+        const Value& b = d.buf[i];
+        if ((d.dirty[i] && d.lock != LockType::Optimistic) || a.kind() != b.kind() || a != b)
+            r.keepOriginal(static_cast<int>(i));
+    }
     if (d.lock == LockType::Optimistic) {
-        Row next = r;
+        Row next;
         next.values = d.buf;
+        next.rowid = r.rowid;
         RowWriter w(s);
         if (d.adding) {
             for (size_t i = 0; i < s.fields.size(); ++i)
@@ -79,15 +106,14 @@ void Recordset::Update() {
         }
         r.values = d.buf;
         if (d.adding) {
-            r.original = d.buf;
+            r.written([](int) { return true; });
             r.rowid = next.rowid;
             // The bookmark stays the one it had: the file may give a new
             // record the rowid of one deleted before, whose bookmark must
             // not lead here.
             r.state = Row::State::Unchanged;
         } else {
-            for (size_t i = 0; i < d.dirty.size(); ++i)
-                if (d.dirty[i]) r.original[i] = d.buf[i];
+            r.written([&](int i) { return d.dirty[static_cast<size_t>(i)] != 0; });
             // Changes a batch clone left pending in other fields stay pending.
             if (changedColumns(r).empty()) r.state = Row::State::Unchanged;
         }
@@ -166,19 +192,21 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     const std::shared_ptr<RowStore> store = d.store;
     RowStore& s = *store;
     if (!fields.empty() && !s.hasRowid) throw Error("The records of this query cannot be changed");
-    std::vector<char> named(s.fields.size(), 0);
-    std::vector<char> numbers(s.fields.size(), 0); // named Double fields
+    BatchRecord::Batch batch;
+    batch.named.assign(s.fields.size(), 0);
+    batch.numbers.assign(s.fields.size(), 0);
+    batch.setBy.assign(s.fields.size(), 0);
     for (int f : fields) {
         const FieldInfo& info = d.field(f);
         const auto i = static_cast<size_t>(f);
-        named[i] = 1;
-        numbers[i] = info.hasDef && info.def.type == FieldType::Double;
+        batch.named[i] = 1;
+        batch.numbers[i] = info.hasDef && info.def.type == FieldType::Double;
         s.pendingFields[i] = 1;
     }
     std::vector<std::pair<Row*, std::int64_t>> inserted;
     std::vector<int> cols;
     bool edited = false;
-    {
+    try {
         Database::Transaction tx(*s.db);
         RowWriter w(s);
         for (auto& r : s.removed)
@@ -194,8 +222,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         const std::uint64_t updates = s.updates;
         for (size_t i = 0; i < s.rows.size(); ++i) {
             Row& r = *s.rows[i];
+            prefetchRows(s, i);
             if (edit) {
-                BatchRecord record(d, i, named, numbers);
+                BatchRecord record(d, i, batch);
                 // What the edit set is pending, even when it fails half way.
                 auto pending = [&] {
                     if (record.changed_) edited = true;
@@ -221,28 +250,21 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
                 inserted.emplace_back(&r, w.insert(r));
         }
         tx.commit();
+    } catch (...) {
+        batch.restore(); // what the edit set stays pending
+        throw;
     }
     // Only now, with every change in the file, do the rows take the new state.
     for (auto& [r, rowid] : inserted)
         r->rowid = rowid;
     for (size_t i = 0; i < s.rows.size(); ++i) {
         Row& r = *s.rows[i];
+        prefetchRows(s, i);
         if (r.state == Row::State::Unchanged || r.unfinished) continue;
-        if (r.state == Row::State::Added) {
-            r.original = r.values;
-        } else { // its other fields hold the file's values already
-            // Each row lies in memory of its own: the next one's fields are
-            // fetched while this one's are copied.
-            const Row* next = i + 1 < s.rows.size() ? s.rows[i + 1].get() : nullptr;
-            for (int c : cols) {
-                const auto k = static_cast<size_t>(c);
-                if (next) {
-                    __builtin_prefetch(next->values.data() + k);
-                    __builtin_prefetch(next->original.data() + k, 1);
-                }
-                r.original[k] = r.values[k];
-            }
-        }
+        if (r.state == Row::State::Added)
+            r.written([](int) { return true; });
+        else // the fields written; any other changed field stays as it was
+            r.written([&](int f) { return s.pendingFields[static_cast<size_t>(f)] != 0; });
         r.state = Row::State::Unchanged;
     }
     s.removed.clear();
@@ -253,9 +275,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
 
 // ---- BatchRecord -----------------------------------------------------------
 
-BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, const std::vector<char>& named,
-                         const std::vector<char>& numbers)
-    : d_(d), index_(index), named_(named), numbers_(numbers), values_(d.store->rows[index]->values),
+BatchRecord::BatchRecord(RecordsetImpl& d, std::size_t index, Batch& batch)
+    : d_(d), index_(index), batch_(batch), row_(*d.store->rows[index]), values_(row_.values.data()),
+      count_(row_.values.size()), keptBefore_(!row_.original.empty()),
       // A batch sets the same fields of record after record: the next
       // record's fields are fetched while this one's are set.
       next_(index + 1 < d.store->rows.size() ? d.store->rows[index + 1]->values.data() : nullptr) {}
@@ -264,17 +286,26 @@ int BatchRecord::position() const {
     return static_cast<int>(index_ + 1);
 }
 
+void BatchRecord::noField(int field) const {
+    d_.field(field); // throws for a field the record set does not have
+    throw Error("No field " + std::to_string(field));
+}
+
 void BatchRecord::setValue(int field, const Value& v) {
+    setValue(field, Value(v));
+}
+
+void BatchRecord::setValue(int field, Value&& v) {
     const FieldInfo& f = d_.field(field);
-    if (!named_[static_cast<size_t>(field)])
+    if (!batch_.named[static_cast<size_t>(field)])
         throw Error("The field \"" + f.name + "\" is not among those the batch writes");
-    store(field, storedValue(*d_.store, f, v));
+    store(field, storedValue(*d_.store, f, std::move(v)));
 }
 
 void BatchRecord::setValue(int field, double v) {
     // A finite number for a named Double field needs no conversion.
-    if (field >= 0 && static_cast<size_t>(field) < numbers_.size() &&
-        numbers_[static_cast<size_t>(field)] && std::isfinite(v))
+    if (field >= 0 && static_cast<size_t>(field) < batch_.numbers.size() &&
+        batch_.numbers[static_cast<size_t>(field)] && std::isfinite(v))
         store(field, Value(v));
     else
         setValue(field, Value(v));
@@ -282,8 +313,32 @@ void BatchRecord::setValue(int field, double v) {
 
 void BatchRecord::store(int field, Value v) {
     if (next_) __builtin_prefetch(next_ + field, 1);
-    values_[static_cast<size_t>(field)] = std::move(v);
+    const auto f = static_cast<size_t>(field);
+    Value& at = row_.values[f];
+    // The file's value is kept once, the first time the field changes.
+    if (batch_.setBy[f] != index_ + 1) {
+        batch_.setBy[f] = index_ + 1;
+        if (!keptBefore_) {
+            if (!logged_) {
+                batch_.keptRows.push_back(d_.store->rows[index_]);
+                logged_ = true;
+            }
+            batch_.kept.push_back(
+                {static_cast<std::uint32_t>(batch_.keptRows.size() - 1), field, std::move(at)});
+        } else if (!row_.hasOriginal(field)) {
+            row_.original.emplace_back(field, std::move(at));
+        }
+    }
+    at = std::move(v);
     changed_ = true;
+}
+
+void BatchRecord::Batch::restore() {
+    for (Kept& k : kept) {
+        detail::Row& r = *keptRows[k.row];
+        if (!r.hasOriginal(k.field)) r.original.emplace_back(k.field, std::move(k.value));
+    }
+    kept.clear();
 }
 
 void Recordset::CancelBatch() {
@@ -297,14 +352,14 @@ void Recordset::CancelBatch() {
             r->next = nullptr; // gone for good: past the last record
             continue;
         }
-        r->values = r->original;
+        r->restore();
         r->state = Row::State::Unchanged;
         kept.push_back(r);
     }
     // Deleted records come back to their places, the last deleted first.
     for (auto it = s.removed.rbegin(); it != s.removed.rend(); ++it) {
         Row& r = *it->first;
-        r.values = r.original;
+        r.restore();
         r.state = Row::State::Unchanged;
         r.next = nullptr;
         kept.insert(kept.begin() + static_cast<long>(std::min(it->second, kept.size())), it->first);

@@ -103,23 +103,38 @@ std::shared_ptr<RowStore> loadRows(std::shared_ptr<Database> db, std::string sql
         }
     }
     s->pendingFields.assign(s->fields.size(), 0);
+    // Read first: a change committed while the rows are read then shows as one.
+    s->dataVersion = d.dataVersion();
     Statement st(d, run);
     st.bindAll(s->params);
     const int off = s->hasRowid ? 1 : 0;
     const int n = static_cast<int>(s->fields.size());
     RecordKey seq = 0;
+    // By field: the text the record before held. Records mostly repeat the
+    // texts of their neighbours (a type, a summary type): those are shared.
+    std::vector<Value> lastText(static_cast<size_t>(n));
+    sqlite3_stmt* h = st.handle();
     while (st.step()) {
         auto r = std::make_shared<Row>();
         r->values.reserve(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i)
-            r->values.push_back(st.column(i + off));
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(h, i + off) != SQLITE_TEXT) {
+                r->values.push_back(st.column(i + off));
+                continue;
+            }
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(h, i + off));
+            const std::string_view text(p ? p : "",
+                                        static_cast<size_t>(sqlite3_column_bytes(h, i + off)));
+            Value& last = lastText[static_cast<size_t>(i)];
+            if (!last.isText() || last.text() != text) last = Value(text);
+            r->values.push_back(last);
+        }
         if (s->hasRowid) {
             r->rowid = st.column(0).toLong();
             r->key = r->rowid;
         } else {
             r->key = ++seq;
         }
-        r->original = r->values;
         s->rows.push_back(std::move(r));
     }
     return s;

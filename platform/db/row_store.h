@@ -18,13 +18,36 @@ namespace detail {
 
 struct Row {
     enum class State { Unchanged, Modified, Added, Deleted };
-    std::vector<Value> values;   // as the record set shows them (pending changes included)
-    std::vector<Value> original; // as in the file
+    std::vector<Value> values; // as the record set shows them (pending changes included)
+    // The file's value of each field changed since the row was read or last
+    // written, by field position; every other field of `values` is as in
+    // the file. Only rows with pending changes hold any.
+    std::vector<std::pair<int, Value>> original;
     std::int64_t rowid = 0;
     RecordKey key = 0;
     State state = State::Unchanged;
     // Added by an AddNew whose Update has not come yet: no batch writes it.
     bool unfinished = false;
+    bool hasOriginal(int field) const {
+        for (const auto& o : original)
+            if (o.first == field) return true;
+        return false;
+    }
+    // Keeps the file's value of a field before it first changes.
+    void keepOriginal(int field) {
+        if (!hasOriginal(field)) original.emplace_back(field, values[static_cast<size_t>(field)]);
+    }
+    // Back to the file's values.
+    void restore() {
+        for (auto& [field, v] : original)
+            values[static_cast<size_t>(field)] = std::move(v);
+        std::vector<std::pair<int, Value>>().swap(original);
+    }
+    // The file now holds the values of these fields (by position), or of all.
+    template <class Written> void written(Written isWritten) {
+        std::erase_if(original, [&](const auto& o) { return isWritten(o.first); });
+        if (original.empty()) std::vector<std::pair<int, Value>>().swap(original);
+    }
     // Once taken out of the rows: the row that followed it then, so that a
     // record set standing on it finds its place after later removals too.
     std::shared_ptr<Row> next;
@@ -52,6 +75,8 @@ struct RowStore {
     // batch writes these (one set but not changed does no harm) without
     // first comparing every row with the file's values.
     std::vector<char> pendingFields;
+    // The connection's data version before the rows were read (see matchesFile).
+    std::int64_t dataVersion = 0;
     std::uint64_t generation = 0;
     std::uint64_t updates = 0; // edits ended by Update()
     RecordKey nextTempKey = -1;
@@ -70,7 +95,7 @@ struct RowStore {
 std::string recordSourceSql(const Database& db, std::string_view source);
 
 // The value a field of the rows stores for `v`; throws when it cannot be set.
-Value storedValue(const RowStore& s, const FieldInfo& f, const Value& v);
+Value storedValue(const RowStore& s, const FieldInfo& f, Value v);
 
 // Reads every row of the query into a new store. Throws db::Error for a
 // query that would change the file.

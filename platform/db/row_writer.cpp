@@ -92,10 +92,9 @@ void RowWriter::remove(const Row& r) {
 
 std::vector<int> changedColumns(const Row& r) {
     std::vector<int> cols;
-    for (size_t i = 0; i < r.values.size(); ++i) {
-        const Value& a = r.values[i];
-        const Value& b = r.original[i];
-        if (a.kind() != b.kind() || a != b) cols.push_back(static_cast<int>(i));
+    for (const auto& [field, b] : r.original) {
+        const Value& a = r.values[static_cast<size_t>(field)];
+        if (a.kind() != b.kind() || a != b) cols.push_back(field);
     }
     return cols;
 }

@@ -21,18 +21,18 @@ bool parseNumber(std::string_view text, double& out) {
     return true;
 }
 
-double Value::toDouble() const {
+double Value::convertToDouble() const {
     switch (kind()) {
     case Kind::Empty:
         return 0;
     case Kind::Long:
-        return static_cast<double>(std::get<std::int64_t>(v_));
+        return static_cast<double>(long_);
     case Kind::Double:
-        return std::get<double>(v_);
+        return double_;
     case Kind::Text: {
         double d = 0;
-        if (parseNumber(std::get<std::string>(v_), d)) return d;
-        throw Error("Type mismatch: \"" + std::get<std::string>(v_) + "\" is not a number");
+        if (parseNumber(text_->s, d)) return d;
+        throw Error("Type mismatch: \"" + text_->s + "\" is not a number");
     }
     case Kind::Null:
         break;
@@ -41,7 +41,7 @@ double Value::toDouble() const {
 }
 
 std::int64_t Value::toLong() const {
-    if (kind() == Kind::Long) return std::get<std::int64_t>(v_);
+    if (kind() == Kind::Long) return long_;
     const double d = std::nearbyint(toDouble()); // default rounding: half to even
     if (!(d >= -9.2e18 && d <= 9.2e18)) throw Error("Overflow");
     return static_cast<std::int64_t>(d);
@@ -50,14 +50,14 @@ std::int64_t Value::toLong() const {
 std::string Value::toText() const {
     switch (kind()) {
     case Kind::Long:
-        return std::to_string(std::get<std::int64_t>(v_));
+        return std::to_string(long_);
     case Kind::Double: {
         char buf[64];
-        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::get<double>(v_));
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, double_);
         return ec == std::errc() ? std::string(buf, end) : std::string();
     }
     case Kind::Text:
-        return std::get<std::string>(v_);
+        return text_->s;
     default:
         return std::string();
     }
@@ -65,16 +65,16 @@ std::string Value::toText() const {
 
 const std::string& Value::text() const {
     static const std::string none;
-    return isText() ? std::get<std::string>(v_) : none;
+    return isText() ? text_->s : none;
 }
 
 bool Value::operator==(const Value& o) const {
     if (isNumber() && o.isNumber()) {
-        if (kind() == Kind::Long && o.kind() == Kind::Long)
-            return std::get<std::int64_t>(v_) == std::get<std::int64_t>(o.v_);
+        if (kind() == Kind::Long && o.kind() == Kind::Long) return long_ == o.long_;
         return toDouble() == o.toDouble();
     }
-    return v_ == o.v_;
+    if (kind_ != o.kind_) return false;
+    return kind_ != Kind::Text || text_ == o.text_ || text_->s == o.text_->s;
 }
 
 } // namespace db

@@ -16,7 +16,9 @@
 #include <QColor>
 #include <QImage>
 
+class QFontMetricsF;
 class QPainter;
+class QPen;
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -191,6 +193,14 @@ protected:
 private:
     struct Layout;
     Layout layout(const QRectF& area, double dpi) const;
+    // Steps of the layout and of the drawing, each in the file of its job.
+    void layoutLegend(Layout& L, QRectF& r, const QFontMetricsF& fm) const;
+    void layoutValueAxes(Layout& L, QRectF& r, const QFontMetricsF& fm) const;
+    double layoutRowLabels(Layout& L, const QRectF& r, const QFontMetricsF& fm) const;
+    void paintValueAxes(QPainter& p, const Layout& L, const QPen& gridPen) const;
+    void paintRowLabels(QPainter& p, const Layout& L) const;
+    void paintSeries(QPainter& p, const Layout& L) const;
+    void paintLegend(QPainter& p, const Layout& L) const;
     double dpi() const;
     bool validRow(int row) const { return row >= 1 && row <= rows_; }
     bool validSeries(int n) const { return n >= 1 && n <= seriesCount(); }

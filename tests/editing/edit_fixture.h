@@ -3,6 +3,7 @@
 // menu's items triggered as a user chooses them and the real clipboard.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
@@ -80,6 +81,7 @@ protected:
         main_->show();
         QApplication::setActiveWindow(main_);
         gFilePath = QString::fromStdString(path_);
+        db::holdFile(path_); // the open worksheet file is this program's to write
         gNoRecalc = false;
         gBusy = false;
         gSelExtending = false;
@@ -94,6 +96,7 @@ protected:
         main_->setWindowTitle("Bandwright");
         gActiveSheet = nullptr;
         file_.reset();
+        db::releaseAllFiles();
         std::filesystem::remove(path_);
     }
 

@@ -633,6 +633,154 @@ TEST_F(DatasheetWindowTest, SpectraTravelBetweenWorksheetsAndDatasheetsAcrossBan
 
 namespace {
 
+// The datasheets file is shared by every Bandwright: another one (here its
+// own connection) inserts a spectrum at 2 while this window shows the
+// datasheet. A command given on the old view rereads the window and says
+// so; given again on what the window now shows, it acts on that.
+TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindowInstead) {
+    addPumps(); // Pump B, Fan A, Chiller, Boiler
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    QApplication::processEvents();
+    const std::string table = db::quoteIdent(kPumps);
+    const auto otherInsertsAt2 = [&](const std::string& description) {
+        auto other = db::Database::open(path_);
+        other->Execute("UPDATE " + table + " SET Code = -Code WHERE Code >= 2");
+        other->Execute("UPDATE " + table + " SET Code = 1 - Code WHERE Code < 0");
+        other->Execute("INSERT INTO " + table + " (Code, Description) VALUES (2, ?)",
+                       {db::Value(description)});
+    };
+    const auto inFile = [&] {
+        QStringList out;
+        db::Statement st(*file_->database(), "SELECT Description FROM " + table + " ORDER BY Code");
+        while (st.step())
+            out << QString::fromStdString(st.column(0).toText());
+        return out;
+    };
+    const auto select = [w](const QStringList& descriptions) {
+        db::Recordset& rs = w->Data1.recordset();
+        platform::SelBookmarkList& sel = w->grdSpectra->SelBookmarks();
+        sel.Clear();
+        for (const QString& d : descriptions)
+            for (int p = 1; p <= rs.RecordCount(); ++p)
+                if (rs.peek(p, 1).toText() == d.toStdString()) sel.Add(rs.keyAt(p));
+        ASSERT_EQ(sel.Count(), descriptions.size());
+    };
+    const auto run = [](const char* item) {
+        ASSERT_TRUE(menuItem(item)->isEnabled()) << item;
+        menuItem(item)->trigger();
+        QApplication::processEvents();
+    };
+    const QString told = "\"" + QString::fromStdString(kPumps) +
+                         "\" was changed in its file by another Bandwright since this window "
+                         "showed it. The window now shows the file as it is, and nothing was "
+                         "done: check the spectra and give the command again.";
+    DialogScript script;
+
+    // Fan A and Boiler selected; the other program inserts at 2; Delete.
+    select({"Fan A", "Boiler"});
+    otherInsertsAt2("Heater");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditDelete");
+    ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile(), QStringList({"Pump B", "Heater", "Fan A", "Chiller", "Boiler"}));
+    EXPECT_EQ(shownDescriptions(w).size(), 5);
+    select({"Fan A", "Boiler"});
+    run("mnuEditDelete");
+    EXPECT_EQ(inFile(), QStringList({"Pump B", "Heater", "Chiller"}));
+
+    // Pump B and Heater copied, the cursor on Chiller; another insert; Paste.
+    select({"Pump B", "Heater"});
+    run("mnuEditCopy");
+    w->grdSpectra->SelBookmarks().Clear();
+    db::Recordset& rs = w->Data1.recordset();
+    for (int p = 1; p <= rs.RecordCount(); ++p)
+        if (rs.peek(p, 1).toText() == "Chiller") rs.setAbsolutePosition(p);
+    otherInsertsAt2("Cooler");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditPaste");
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile(), QStringList({"Pump B", "Cooler", "Heater", "Chiller"}));
+    EXPECT_EQ(script.prompts().size(), 2u);
+
+    // A level typed into Chiller after another insert is not stored on
+    // whatever now stands in its place; typed again, it lands on Chiller.
+    for (int p = 1; p <= rs.RecordCount(); ++p)
+        if (rs.peek(p, 1).toText() == "Chiller") rs.setAbsolutePosition(p);
+    QApplication::processEvents();
+    otherInsertsAt2("Dryer");
+    script.answerMsgBox(platform::vbOK);
+    type(w->Lev(1), "11");
+    EXPECT_EQ(script.prompts().back(), told + " The level typed (11) was not stored.");
+    EXPECT_EQ(
+        file_->database()->scalar("SELECT count(*) FROM " + table + " WHERE L1 = 11").toLong(), 0);
+    for (int p = 1; p <= rs.RecordCount(); ++p)
+        if (rs.peek(p, 1).toText() == "Chiller") rs.setAbsolutePosition(p);
+    QApplication::processEvents();
+    type(w->Lev(1), "11");
+    EXPECT_EQ(
+        file_->database()->scalar("SELECT Description FROM " + table + " WHERE L1 = 11").toText(),
+        "Chiller");
+    EXPECT_EQ(script.prompts().size(), 3u);
+
+    // Undo would take back the other program's insert too: refused.
+    const QStringList before = {"Pump B", "Evaporator", "Dryer", "Cooler", "Heater", "Chiller"};
+    otherInsertsAt2("Evaporator");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditUndo");
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile(), before);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // Nor is an undo copy swapped in that the other program replaced.
+    QApplication::setActiveWindow(main_); // as the user's click on the window does
+    type(w->Lev(2), "12");
+    const auto stored = [&] {
+        return file_->database()
+            ->scalar("SELECT count(*) FROM " + table + " WHERE L2 = 12")
+            .toLong();
+    };
+    ASSERT_EQ(stored(), 1);
+    db::Database::open(path_)->Execute("DELETE FROM \"~Backup\"");
+    script.answerMsgBox(platform::vbOK);
+    run("mnuEditUndo");
+    EXPECT_EQ(script.prompts().back(), "The undo copy of \"" + QString::fromStdString(kPumps) +
+                                           "\" was replaced by another Bandwright, so the last "
+                                           "change cannot be undone. Nothing was changed.");
+    EXPECT_EQ(inFile(), before);
+    EXPECT_EQ(stored(), 1);
+    EXPECT_FALSE(menuItem("mnuEditUndo")->isEnabled());
+
+    // A description typed into the grid's first row after another insert
+    // at 1 is not stored on the spectrum now standing there.
+    {
+        auto other = db::Database::open(path_);
+        other->Execute("UPDATE " + table + " SET Code = -Code");
+        other->Execute("UPDATE " + table + " SET Code = 1 - Code");
+        other->Execute("INSERT INTO " + table + " (Code, Description) VALUES (1, 'Fan C')");
+    }
+    QTableView* view = w->grdSpectra->view();
+    view->setFocus();
+    view->setCurrentIndex(w->grdSpectra->model()->index(0, 1));
+    view->edit(w->grdSpectra->model()->index(0, 1));
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Pump C");
+    script.answerMsgBox(platform::vbOK);
+    QTest::keyClick(editor, Qt::Key_Return);
+    w->txtOther(5)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(), told + " What was typed (Pump C) was not stored.");
+    EXPECT_EQ(inFile(), QStringList({"Fan C"}) + before);
+}
+
+} // namespace
+
+namespace {
+
 // A selection being extended whose anchor another command removed: the next
 // move of the cursor ends the extension instead of failing.
 TEST_F(DatasheetWindowTest, AnExtensionWhoseAnchorWentEndsQuietly) {

@@ -3,8 +3,10 @@
 // refused, older files, Save File As and leaving with or without compaction.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -29,7 +31,11 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <csignal>
 #include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -78,6 +84,33 @@ protected:
             ->scalar("SELECT L" + std::to_string(band) + " FROM " + db::quoteIdent(sheet) +
                      " WHERE Code = 1")
             .toDouble();
+    }
+    // A worksheet "Sheet" of spectra whose first band holds these levels.
+    QString makeLevels(const std::string& name, const std::vector<double>& levels) {
+        const QString p = path(name);
+        WorksheetFile f(p.toStdString());
+        std::vector<SpectrumRow> rows;
+        for (double l : levels) {
+            SpectrumRow r;
+            r.bands = {l};
+            rows.push_back(r);
+        }
+        f.addSheet("Sheet", 1, 14, rows);
+        return p;
+    }
+    static std::vector<double> firstBands(const QString& file) {
+        std::vector<double> out;
+        auto database = db::Database::open(file.toStdString());
+        db::Statement st(*database, "SELECT L1 FROM Sheet ORDER BY Code");
+        while (st.step())
+            out.push_back(st.column(0).toDouble());
+        return out;
+    }
+    static void select(WorksheetWindow* w, const std::vector<int>& positions) {
+        platform::SelBookmarkList& sel = w->grdSpectra->SelBookmarks();
+        sel.Clear();
+        for (int p : positions)
+            sel.Add(w->Data1.recordset().keyAt(p));
     }
     static void typeLevel(platform::gui::TextBox* box, const QString& text) {
         box->setFocus();
@@ -374,6 +407,274 @@ TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
     exitProgram();
     EXPECT_EQ(script_->prompts().size(), asked);
     std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_all);
+    gFilePath.clear();
+}
+
+// Another copy of the program, as a process of its own, doing what B does
+// in the scenarios below: inserting a spectrum at 2, editing a level and
+// compacting at exit. Returns what it managed as bits: 1 it writes the
+// file, 2 the insert, 4 the level, 8 the compaction.
+int otherProgramEdits(const QString& file) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int done = 0;
+        const std::string p = file.toStdString();
+        if (db::holdFile(p) == db::FileHold::Writing) done |= 1;
+        try {
+            auto database = db::Database::open(p);
+            database->Execute("UPDATE Sheet SET Code = -Code WHERE Code >= 2");
+            database->Execute("UPDATE Sheet SET Code = 1 - Code WHERE Code < 0");
+            database->Execute("INSERT INTO Sheet (Code) VALUES (2)");
+            done |= 2;
+        } catch (...) {
+        }
+        try {
+            db::Database::open(p)->Execute("UPDATE Sheet SET L1 = 99 WHERE Code = 1");
+            done |= 4;
+        } catch (...) {
+        }
+        try {
+            db::compactFile(p);
+            done |= 8;
+        } catch (...) {
+        }
+        _exit(done);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Another copy of the program that has files open for writing until it is killed.
+struct OtherProgram {
+    pid_t pid = -1;
+    explicit OtherProgram(const std::vector<QString>& files) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        pid = fork();
+        if (pid == 0) {
+            char held = 1;
+            for (const QString& f : files)
+                if (db::holdFile(f.toStdString()) != db::FileHold::Writing) held = 0;
+            (void)!write(ready[1], &held, 1);
+            for (;;)
+                pause();
+        }
+        char held = 0;
+        EXPECT_EQ(read(ready[0], &held, 1), 1);
+        EXPECT_EQ(held, 1);
+        close(ready[0]);
+        close(ready[1]);
+    }
+    // Dies as a killed program does: its lock file stays behind.
+    void kill() {
+        if (pid <= 0) return;
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    ~OtherProgram() { kill(); }
+};
+
+TEST_F(WorksheetFiles, AnotherProgramCannotChangeAFileThisOneWrites) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30, 40, 50, 60, 70, 80});
+    startWith(file, "Sheet");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+
+    // A selects 2 and 4; B inserts at 2; A deletes: 2 and 4 go.
+    select(w, {2, 4});
+    EXPECT_EQ(otherProgramEdits(file), 0);
+    click("mnuEditDelete");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 30, 50, 60, 70, 80}));
+
+    // A copies 1 to 3, the cursor on 4; B inserts at 2; A pastes onto 4 to 6.
+    select(w, {1, 2, 3});
+    click("mnuEditCopy");
+    w->grdSpectra->SelBookmarks().Clear();
+    w->Data1.recordset().setAbsolutePosition(4);
+    EXPECT_EQ(otherProgramEdits(file), 0);
+    click("mnuEditPaste");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 30, 50, 10, 30, 50}));
+
+    // B edits a level and compacts as it exits: neither reaches the file,
+    // and A's next edit is stored.
+    EXPECT_EQ(otherProgramEdits(file), 0);
+    w->Data1.recordset().setAbsolutePosition(1);
+    QApplication::processEvents();
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 30, 50, 10, 30, 50}));
+    EXPECT_TRUE(script_->prompts().empty());
+
+    // Once A has let go, the file is B's to write.
+    script_->answerMsgBox(platform::vbNo);
+    exitProgram();
+    EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".lock"));
+    EXPECT_EQ(otherProgramEdits(file), 1 | 2 | 4 | 8);
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const QString other = makeLevels("other.bwdb", {1});
+    // Work files of a compaction and a Save As that were killed.
+    const std::vector<std::string> leftovers = {
+        file.toStdString() + ".compact~", file.toStdString() + ".compact~-journal",
+        file.toStdString() + ".saving~", file.toStdString() + ".saving~-journal"};
+    for (const std::string& f : leftovers)
+        std::ofstream(f) << "left";
+    OtherProgram a({file, other});
+
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    start();
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_TRUE(script_->prompts()[0].startsWith("The file \"" + file +
+                                                 "\" is open in another Bandwright.\n\nIt opens "
+                                                 "here for viewing only"))
+        << script_->prompts()[0].toStdString();
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    // The other program may be at work on them.
+    for (const std::string& f : leftovers)
+        EXPECT_TRUE(std::filesystem::exists(f)) << f;
+
+    script_->answerMsgBox(platform::vbOK);
+    click("mnuEditInsert");
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + file + "\" is open in another Bandwright; it cannot be changed here");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+
+    // Nor does Save File As replace a file the other program has open.
+    script_->answerSaveFile(other).answerMsgBox(platform::vbYes).answerMsgBox(platform::vbOK);
+    click("mnuFileSaveFileAs");
+    EXPECT_EQ(script_->prompts().back(),
+              "Error copying file\n\n\"" + other +
+                  "\" is open in another Bandwright; it cannot be replaced while it is open there");
+    EXPECT_EQ(firstBands(other), (std::vector<double>{1}));
+
+    // No compaction question: the file is the other program's to compact.
+    const auto asked = script_->prompts().size();
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), asked);
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+
+    // A copy of it under a new name is this program's to write.
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    start();
+    w = activeWorksheet();
+    ASSERT_TRUE(w);
+    const QString mine = path("mine.bwdb");
+    script_->answerSaveFile(mine);
+    click("mnuFileSaveFileAs");
+    EXPECT_EQ(caption(), "Bandwright: " + mine);
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    typeLevel(w->Lev(1), "12");
+    EXPECT_EQ(firstBands(mine), (std::vector<double>{12, 20, 30}));
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    script_->answerMsgBox(platform::vbNo);
+    exitProgram();
+    EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
+    const auto answered = script_->prompts().size();
+
+    // The other program dies; its lock file stays, and the next open writes
+    // the file and clears what killed programs left.
+    a.kill();
+    EXPECT_TRUE(std::filesystem::exists(file.toStdString() + ".lock"));
+    startWith(file, "Sheet");
+    EXPECT_EQ(script_->prompts().size(), answered);
+    for (const std::string& f : leftovers)
+        EXPECT_FALSE(std::filesystem::exists(f)) << f;
+    w = activeWorksheet();
+    ASSERT_TRUE(w);
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+    script_->answerMsgBox(platform::vbNo);
+    exitProgram();
+    EXPECT_FALSE(std::filesystem::exists(file.toStdString() + ".lock"));
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, AFileViewedOnlyIsWrittenWhenOpenedAgainOnceTheOtherProgramLetGo) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    workspace::saveSetting("Startup", "File1", file);
+    OtherProgram a({file});
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    start();
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_TRUE(activeWorksheet()->Lev(1)->isReadOnly());
+    a.kill();
+    pick("Sheet");
+    click("mnuFilePrevFiles(0)");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(script_->prompts().size(), 1u);
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+}
+
+TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSavesIt) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    startWith(file, "Sheet");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    std::filesystem::remove(file.toStdString());
+
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(1), "15");
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_EQ(script_->prompts()[0],
+              "The file \"" + file +
+                  "\" is no longer there: it was deleted or moved while it was open, and nothing "
+                  "more can be stored in it. The windows still show what it held: File > Save "
+                  "File As saves that under a new name");
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(2), "25");
+    ASSERT_EQ(script_->prompts().size(), 2u);
+    EXPECT_TRUE(script_->prompts()[1].startsWith("The file \"" + file + "\" is no longer there;"))
+        << script_->prompts()[1].toStdString();
+    // On the next spectrum the boxes are locked, and a key says why.
+    w->Data1.recordset().setAbsolutePosition(2);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    script_->answerMsgBox(platform::vbOK);
+    w->Lev(1)->setFocus();
+    QTest::keyClick(w->Lev(1), Qt::Key_5);
+    ASSERT_EQ(script_->prompts().size(), 3u);
+    EXPECT_EQ(script_->prompts()[2], script_->prompts()[1]);
+
+    script_->answerSaveFile(path("saved"));
+    click("mnuFileSaveFileAs");
+    const QString saved = path("saved.bwdb");
+    EXPECT_EQ(script_->prompts().size(), 3u);
+    EXPECT_EQ(caption(), "Bandwright: " + saved);
+    EXPECT_EQ(firstBands(saved), (std::vector<double>{10, 20, 30}));
+    typeLevel(w->Lev(1), "25");
+    EXPECT_EQ(firstBands(saved), (std::vector<double>{10, 25, 30}));
+    EXPECT_EQ(script_->prompts().size(), 3u);
+
+    // A file that is gone is not offered for compaction at exit.
+    std::filesystem::remove(saved.toStdString());
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), 3u);
     gFilePath.clear();
 }
 
