@@ -286,10 +286,15 @@ bool Recordset::matchesFile() const {
     RowStore& s = *impl().store;
     const std::int64_t now = s.db->dataVersion();
     if (now == s.dataVersion) return true;
-    const auto same = [](const std::vector<Value>& a, const std::vector<Value>& b) {
-        if (a.size() != b.size()) return false;
-        for (size_t i = 0; i < a.size(); ++i)
-            if (a[i].kind() != b[i].kind() || a[i] != b[i]) return false;
+    // A row's file values: its values with the pending changes taken back.
+    const auto same = [](const std::vector<Value>& a, const Row& r) {
+        if (a.size() != r.values.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            const Value* b = &r.values[i];
+            for (const auto& o : r.original)
+                if (o.first == static_cast<int>(i)) b = &o.second;
+            if (a[i].kind() != b->kind() || a[i] != *b) return false;
+        }
         return true;
     };
     const auto file = loadRows(s.db, s.sql, s.params);
@@ -306,11 +311,11 @@ bool Recordset::matchesFile() const {
             byRowid[r->rowid] = &r->values;
         for (const Row* r : ours) {
             const auto it = byRowid.find(r->rowid);
-            if (it == byRowid.end() || !same(*it->second, r->original)) return false;
+            if (it == byRowid.end() || !same(*it->second, *r)) return false;
         }
     } else {
         for (size_t i = 0; i < ours.size(); ++i)
-            if (!same(file->rows[i]->values, ours[i]->original)) return false;
+            if (!same(file->rows[i]->values, *ours[i])) return false;
     }
     s.dataVersion = file->dataVersion;
     return true;

@@ -15,6 +15,7 @@
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
@@ -68,61 +69,30 @@ inline SpectrumRow flat(double level, int bands = 10, const std::string& formula
     return spectrum(std::vector<double>(static_cast<size_t>(bands), level), formula);
 }
 
-class EditFixture : public ::testing::Test {
+class EditFixture : public testing_support::WindowFixtureOn<WorksheetFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
+    EditFixture() : WindowFixtureOn("edit.bwdb") {}
 
     void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "edit.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<WorksheetFile>(path_);
-        main_ = &mainWindow();
-        main_->setWindowTitle(QString::fromStdString("Bandwright: " + path_));
-        main_->show();
-        QApplication::setActiveWindow(main_);
-        gFilePath = QString::fromStdString(path_);
+        WindowFixtureOn::SetUp();
         db::holdFile(path_); // the open worksheet file is this program's to write
-        gNoRecalc = false;
-        gBusy = false;
-        gSelExtending = false;
-        platform::clearClipboard();
-        script_ = std::make_unique<DialogScript>();
     }
-
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        script_.reset();
-        main_->setWindowTitle("Bandwright");
-        gActiveSheet = nullptr;
-        file_.reset();
+    void releaseFiles() override {
+        WindowFixtureOn::releaseFiles();
         db::releaseAllFiles();
-        std::filesystem::remove(path_);
     }
 
     WorksheetWindow* open(const std::string& sheet, int bandKind, int view, int firstBand,
                           const std::string& path = {}) {
-        WorksheetWindow* w = newWorksheetWindow(bandKind, view);
-        gActiveSheet = w;
-        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path.empty() ? path_ : path),
-                                   QString::fromStdString(sheet), bandKind, firstBand, view, true));
-        QApplication::processEvents();
-        return w;
+        return openWorksheet(path.empty() ? path_ : path, sheet, bandKind, view, firstBand);
     }
 
     // Chooses an Edit menu item as a user does; it must be enabled.
-    static void choose(const char* item) {
-        QAction* a = menuItem(item);
-        ASSERT_TRUE(a) << item;
-        ASSERT_TRUE(a->isEnabled()) << item;
-        a->trigger();
-        QApplication::processEvents();
-    }
+    static void choose(const char* item) { click(item); }
 
     // Makes a window the active child again, as a click on it does.
     void activate(WorksheetWindow* w) {
-        main_->mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
-        QApplication::processEvents();
+        WindowFixture::activate(w);
         ASSERT_EQ(gActiveSheet, w);
     }
 
@@ -152,11 +122,6 @@ protected:
         }
         return out;
     }
-    db::Value field(const std::string& table, int code, const std::string& name) const {
-        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
-                                             db::quoteIdent(table) + " WHERE Code = ?",
-                                         {code});
-    }
     std::vector<std::string> formulas(const std::string& table) const {
         std::vector<std::string> out;
         for (const auto& r : rows(table))
@@ -169,11 +134,6 @@ protected:
             out.push_back(static_cast<long>(r[0].toLong()));
         return out;
     }
-
-    std::string path_;
-    std::unique_ptr<WorksheetFile> file_;
-    Bandwright* main_ = nullptr;
-    std::unique_ptr<DialogScript> script_;
 };
 
 } // namespace editing_test

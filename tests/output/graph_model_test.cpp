@@ -301,37 +301,65 @@ TEST(RecordMatch, SpectraKeepTheirPlaceThroughInsertsDeletesAndAnUndo) {
     };
     const std::vector<OutputRecord> before = {rec(1, "Fan"), rec(2, "Pump"), rec(3, "Road"),
                                               rec(4, "")};
-    // Insert before Pump (rows keep their identity, codes move), Road deleted.
-    EXPECT_EQ(matchRecords(before, {rec(1, "Fan"), rec(9, "New"), rec(2, "Pump"), rec(4, "")}),
-              (std::vector<int>{0, -1, 1, 3}));
-    // Undo rewrites the rows: new identities, matched by description; one
-    // identity now names another spectrum.
-    EXPECT_EQ(matchRecords(before, {rec(11, "Fan"), rec(12, "Road"), rec(1, "Pump")}),
-              (std::vector<int>{0, 2, 1}));
-    // A description edited in place keeps its row; a new row given a
-    // deleted row's identity is new all the same.
-    EXPECT_EQ(matchRecords(before, {rec(1, "Fan"), rec(2, "Pump 2"), rec(3, "Road")}),
-              (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(matchRecords(before, {rec(1, "Fan"), rec(2, "Pump"), rec(4, "Lorry", "4")}),
-              (std::vector<int>{0, 1, -1}));
-    // Two spectra of one description pair in order.
-    EXPECT_EQ(matchRecords({rec(1, "A"), rec(2, "A")}, {rec(7, "A"), rec(8, "A")}),
-              (std::vector<int>{0, 1}));
+    struct Case {
+        const char* what;
+        std::vector<OutputRecord> before, after;
+        std::vector<int> matched; // the place each record held before, -1: new
+    };
+    const Case cases[] = {
+        {"insert before Pump (rows keep their identity, codes move), Road deleted",
+         before,
+         {rec(1, "Fan"), rec(9, "New"), rec(2, "Pump"), rec(4, "")},
+         {0, -1, 1, 3}},
+        {"undo rewrites the rows: new identities, matched by description; one identity now "
+         "names another spectrum",
+         before,
+         {rec(11, "Fan"), rec(12, "Road"), rec(1, "Pump")},
+         {0, 2, 1}},
+        {"a description edited in place keeps its row",
+         before,
+         {rec(1, "Fan"), rec(2, "Pump 2"), rec(3, "Road")},
+         {0, 1, 2}},
+        {"a new row given a deleted row's identity is new all the same",
+         before,
+         {rec(1, "Fan"), rec(2, "Pump"), rec(4, "Lorry", "4")},
+         {0, 1, -1}},
+        {"two spectra of one description pair in order",
+         {rec(1, "A"), rec(2, "A")},
+         {rec(7, "A"), rec(8, "A")},
+         {0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(matchRecords(c.before, c.after), c.matched);
+    }
 }
 
 TEST(GraphPage, TheChartFillsNinetyPercentOfThePageAlongOneSideAndIsCentred) {
-    // A wide chart on a portrait page: 90 % of the width, centred vertically.
-    const QRectF wide = fitOnPage(11000, 15000, 750, 400);
-    EXPECT_DOUBLE_EQ(wide.width(), 9900);
-    EXPECT_DOUBLE_EQ(wide.height(), 9900 * 400.0 / 750);
-    EXPECT_DOUBLE_EQ(wide.left(), 550);
-    EXPECT_DOUBLE_EQ(wide.center().y(), 7500);
-    // A tall one on a landscape page: 90 % of the height, centred across.
-    const QRectF tall = fitOnPage(15000, 11000, 400, 750);
-    EXPECT_DOUBLE_EQ(tall.height(), 9900);
-    EXPECT_DOUBLE_EQ(tall.top(), 550);
-    EXPECT_DOUBLE_EQ(tall.center().x(), 7500);
-    EXPECT_TRUE(fitOnPage(11000, 15000, 0, 400).isEmpty());
+    struct Case {
+        const char* what;
+        double pageWidth, pageHeight, chartWidth, chartHeight;
+        QRectF placed; // empty: not placed
+    };
+    const Case cases[] = {
+        {"a wide chart on a portrait page: 90 % of the width, centred vertically", 11000, 15000,
+         750, 400, QRectF(550, 7500 - 9900 * 400.0 / 750 / 2, 9900, 9900 * 400.0 / 750)},
+        {"a tall one on a landscape page: 90 % of the height, centred across", 15000, 11000, 400,
+         750, QRectF(7500 - 9900 * 400.0 / 750 / 2, 550, 9900 * 400.0 / 750, 9900)},
+        {"a chart of no width", 11000, 15000, 0, 400, QRectF()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRectF got = fitOnPage(c.pageWidth, c.pageHeight, c.chartWidth, c.chartHeight);
+        EXPECT_EQ(got.isEmpty(), c.placed.isEmpty());
+        if (c.placed.isEmpty()) continue;
+        EXPECT_DOUBLE_EQ(got.left(), c.placed.left());
+        EXPECT_DOUBLE_EQ(got.top(), c.placed.top());
+        EXPECT_DOUBLE_EQ(got.width(), c.placed.width());
+        EXPECT_DOUBLE_EQ(got.height(), c.placed.height());
+        EXPECT_DOUBLE_EQ(got.center().x(), c.placed.center().x());
+        EXPECT_DOUBLE_EQ(got.center().y(), c.placed.center().y());
+    }
 }
 
 } // namespace

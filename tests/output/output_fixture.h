@@ -12,6 +12,7 @@
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
@@ -81,43 +82,12 @@ inline QRect inkBox(const QImage& img) {
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-class OutputWindowTest : public ::testing::Test {
+class OutputWindowTest : public testing_support::WindowFixtureOn<testing_support::WorksheetFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / "output-test";
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "survey.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<testing_support::WorksheetFile>(path_);
-        main_ = &mainWindow();
-        main_->setWindowTitle(QString::fromStdString("Bandwright: " + path_));
-        main_->show();
-        QApplication::setActiveWindow(main_);
-        gFilePath = QString::fromStdString(path_);
-        gNoRecalc = false;
-        gBusy = false;
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        main_->setWindowTitle("Bandwright");
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove_all(dir_);
-    }
+    OutputWindowTest() : WindowFixtureOn("survey.bwdb") {}
 
     WorksheetWindow* openSheet(const std::string& sheet, int bandKind = 1, int firstBand = 14) {
-        WorksheetWindow* w = newWorksheetWindow(bandKind, 1);
-        gActiveSheet = w;
-        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path_), QString::fromStdString(sheet),
-                                   bandKind, firstBand, 1, true));
-        QApplication::processEvents();
-        return w;
-    }
-    QWidget* activeChild() const {
-        QMdiSubWindow* sub = main_->mdiArea->activeSubWindow();
-        return sub ? sub->widget() : nullptr;
+        return openWorksheet(path_, sheet, bandKind, 1, firstBand);
     }
     template <class W> W* fromMenu(const char* item) {
         QAction* a = menuItem(item);
@@ -128,14 +98,6 @@ protected:
     }
     frmGraph* openGraph() { return fromMenu<frmGraph>("mnuGraphDraw"); }
     frmPrint* openPrint() { return fromMenu<frmPrint>("mnuGraphPrint"); }
-    void activate(QWidget* w) {
-        for (QMdiSubWindow* sub : main_->mdiArea->subWindowList())
-            if (sub->widget() == w) main_->mdiArea->setActiveSubWindow(sub);
-        QApplication::processEvents();
-    }
-    QMdiSubWindow* frame(QWidget* w) const {
-        return qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    }
     // A datasheet window as the Datasheets menu opens one: its spectra of a
     // type chosen in its list (kept where a worksheet keeps its formula),
     // and a descriptive field behind the bands.
@@ -168,14 +130,7 @@ protected:
         activate(ds);
         return ds;
     }
-    QString tempFile(const std::string& name) const {
-        return QString::fromStdString((dir_ / name).string());
-    }
-
-    std::filesystem::path dir_;
-    std::string path_;
-    std::unique_ptr<testing_support::WorksheetFile> file_;
-    Bandwright* main_ = nullptr;
+    QString tempFile(const std::string& name) const { return QString::fromStdString(pathOf(name)); }
 };
 
 } // namespace output_tests

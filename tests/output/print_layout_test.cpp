@@ -125,13 +125,16 @@ TEST_F(PrintLayoutTest, DataSourceLinesFollowTheNumberLineOfADatasheetRecord) {
 }
 
 TEST_F(PrintLayoutTest, NumbersAndLineCountsFollowTheItems) {
-    EXPECT_EQ(FormatNum(-999, "Sound Level"), ".");
-    EXPECT_EQ(FormatNum(-998, "Absorption"), "X");
-    EXPECT_EQ(FormatNum(-997, "Sound Level"), "#ERR");
-    EXPECT_EQ(FormatNum(0.55, "Absorption"), "0.55");
-    EXPECT_EQ(FormatNum(1.2, "Reverberation Time"), "1.20");
-    EXPECT_EQ(FormatNum(65.25, "Sound Level"), "65.3");
-    EXPECT_EQ(FormatNum(-3.04, "absorption"), "-3.0");
+    const std::tuple<double, QString, QString> numbers[] = {
+        {-999, "Sound Level", "."},          {-998, "Absorption", "X"},
+        {-997, "Sound Level", "#ERR"},       {0.55, "Absorption", "0.55"},
+        {1.2, "Reverberation Time", "1.20"}, {65.25, "Sound Level", "65.3"},
+        {-3.04, "absorption", "-3.0"}, // the type is matched as written
+    };
+    for (const auto& [value, type, text] : numbers) {
+        SCOPED_TRACE(type.toStdString() + " " + std::to_string(value));
+        EXPECT_EQ(FormatNum(value, type), text);
+    }
     const std::tuple<std::vector<int>, int, int, int> counts[] = {
         {{}, 10, 0, 0},
         {{1, 2, 3, 4, 5, 6, 8}, 10, 0, 5},
@@ -141,6 +144,7 @@ TEST_F(PrintLayoutTest, NumbersAndLineCountsFollowTheItems) {
         {{1}, 10, 3, 1},    // counted only when item 7 is ticked
     };
     for (const auto& [on, bands, fields, lines] : counts) {
+        SCOPED_TRACE(::testing::PrintToString(on) + " of " + std::to_string(bands) + " bands");
         int count = -1;
         EXPECT_EQ(LinesperRecordP(itemsOf(on), bands, fields, count), lines);
         EXPECT_EQ(count, itemsOf(on)(7) ? fields : 0);

@@ -15,9 +15,10 @@
 #include "sheets/open_datasheet.h"
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
-#include "tests/sheets/datasheet_fixture.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
@@ -38,19 +39,17 @@
 #include <filesystem>
 #include <functional>
 
+using testing_support::cellText;
 using testing_support::DataRow;
 using testing_support::DatasheetsFile;
 using testing_support::DialogScript;
+using testing_support::type;
 
 namespace {
 
 const std::string kPumps = "Pumps 'n' [fans]";
 const std::string kWalls = "Walls";
 const std::string kQuoted = "Fan's \"big\" unit";
-
-QString cellText(platform::DataGrid* grid, int row, int col) {
-    return grid->model()->data(grid->model()->index(row, col)).toString();
-}
 
 std::vector<QString> items(QComboBox* combo) {
     std::vector<QString> out;
@@ -67,18 +66,6 @@ void choose(platform::gui::ComboBox* combo, const QString& text) {
     QApplication::processEvents();
 }
 
-// Types into a box and leaves it with Tab, as a user does.
-void type(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(box, Qt::Key_Delete);
-    else
-        QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Tab);
-    QApplication::processEvents();
-}
-
 std::vector<double> levels(int n, double from) {
     std::vector<double> out;
     for (int j = 0; j < n; ++j)
@@ -86,28 +73,9 @@ std::vector<double> levels(int n, double from) {
     return out;
 }
 
-class DatasheetWindowTest : public ::testing::Test {
+class DatasheetWindowTest : public testing_support::WindowFixtureOn<DatasheetsFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
-    void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "datasheets.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<DatasheetsFile>(path_);
-        main_ = &mainWindow();
-        main_->setWindowTitle("Bandwright");
-        main_->show();
-        QApplication::setActiveWindow(main_);
-        gBusy = false;
-        gBackupCaption.clear();
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove(path_);
-    }
+    DatasheetWindowTest() : WindowFixtureOn("datasheets.bwdb") {}
 
     void addPumps() {
         std::vector<double> pump = levels(10, 60);
@@ -120,17 +88,9 @@ protected:
              {"Boiler", db::Value::null(), levels(10, 40), {}}});
     }
     DatasheetWindow* open(const std::string& name, int bandKind, int firstBand, int kind) {
-        EXPECT_FALSE(OpenDS2(QString::fromStdString(path_), QString::fromStdString(name), bandKind,
-                             firstBand, kind, false));
-        QApplication::processEvents();
-        auto* w = dynamic_cast<DatasheetWindow*>(gActiveSheet);
+        DatasheetWindow* w = openDatasheet(path_, name, bandKind, firstBand, kind);
         EXPECT_TRUE(w);
         return w;
-    }
-    db::Value field(const std::string& table, int code, const std::string& name) {
-        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
-                                             db::quoteIdent(table) + " WHERE Code = ?",
-                                         {code});
     }
     db::Value backup(int code, const std::string& name) { return field("~Backup", code, name); }
     QStringList shownDescriptions(DatasheetWindow* w) {
@@ -139,10 +99,6 @@ protected:
             out << cellText(w->grdSpectra, r, 1);
         return out;
     }
-
-    std::string path_;
-    std::unique_ptr<DatasheetsFile> file_;
-    Bandwright* main_ = nullptr;
 };
 
 TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
@@ -169,15 +125,27 @@ TEST_F(DatasheetWindowTest, ASourceDatasheetShowsItsSpectraFieldsAndTypes) {
     EXPECT_EQ(items(w->cmbOther(1)).size(), 7u);
     EXPECT_EQ(items(w->cmbOther(2)).front(), "Laboratory Test");
 
-    // The type with quotes filters as any other text.
-    choose(w->cmbSelectBy(1), QString::fromStdString(kQuoted));
-    EXPECT_EQ(shownDescriptions(w), QStringList({"Pump B"}));
-    EXPECT_EQ(w->txtOther(1)->text(), "close to the inlet");
-    EXPECT_EQ(w->Lev(5)->text(), "45.3");
-    choose(w->cmbSelectBy(1), "");
-    EXPECT_EQ(shownDescriptions(w), QStringList({"Chiller"})); // not the Null one
-    choose(w->cmbSelectBy(1), "Fans");
-    EXPECT_EQ(w->cmbOther(1)->currentText(), "Lmax");
+    // Each type filters as any other text, the one with quotes too; the
+    // empty item shows "" and not the Null one. The boxes show the spectrum
+    // the filter leaves.
+    struct Filter {
+        QString type;
+        QStringList shown;
+        QString source, descriptor, level5;
+    };
+    const Filter filters[] = {
+        {QString::fromStdString(kQuoted), {"Pump B"}, "close to the inlet", "", "45.3"},
+        {"", {"Chiller"}, "", "", "74.0"},
+        {"Fans", {"Fan A"}, "", "Lmax", "54.0"},
+    };
+    for (const Filter& f : filters) {
+        SCOPED_TRACE(f.type.toStdString());
+        choose(w->cmbSelectBy(1), f.type);
+        EXPECT_EQ(shownDescriptions(w), f.shown);
+        EXPECT_EQ(w->txtOther(1)->text(), f.source);
+        EXPECT_EQ(w->cmbOther(1)->currentText(), f.descriptor);
+        EXPECT_EQ(w->Lev(5)->text(), f.level5);
+    }
     choose(w->cmbSelectBy(1), "<All>");
     EXPECT_EQ(shownDescriptions(w).size(), 4);
 

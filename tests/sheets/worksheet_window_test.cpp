@@ -16,6 +16,7 @@
 #include "tables/globals.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "workspace/bandwright_window.h"
 
@@ -32,16 +33,13 @@
 
 #include <filesystem>
 
+using testing_support::cellText;
 using testing_support::DialogScript;
 using testing_support::SpectrumRow;
+using testing_support::type;
 using testing_support::WorksheetFile;
 
 namespace {
-
-// What a grid cell shows.
-QString cellText(platform::DataGrid* grid, int row, int col) {
-    return grid->model()->data(grid->model()->index(row, col)).toString();
-}
 
 // Types into a grid cell as a user does and leaves it with Tab (or stays).
 void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text,
@@ -75,39 +73,13 @@ SpectrumRow spectrum(std::vector<double> bands, const std::string& formula = "",
     return r;
 }
 
-class WorksheetWindowTest : public ::testing::Test {
+class WorksheetWindowTest : public testing_support::WindowFixtureOn<WorksheetFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
-    void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "window.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<WorksheetFile>(path_);
-        main_ = &mainWindow();
-        main_->setWindowTitle(QString::fromStdString("Bandwright: " + path_));
-        main_->show();
-        QApplication::setActiveWindow(main_);
-        gFilePath = QString::fromStdString(path_);
-        gNoRecalc = false;
-        gBusy = false;
-        gSelExtending = false;
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        main_->setWindowTitle("Bandwright");
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove(path_);
-    }
+    WorksheetWindowTest() : WindowFixtureOn("window.bwdb") {}
 
     WorksheetWindow* open(int bandKind, int view, int firstBand = 14,
                           const std::string& sheet = kSheet) {
-        WorksheetWindow* w = newWorksheetWindow(bandKind, view);
-        gActiveSheet = w;
-        EXPECT_FALSE(OpenSheetForm(w, QString::fromStdString(path_), QString::fromStdString(sheet),
-                                   bandKind, firstBand, view, true));
-        QApplication::processEvents();
-        return w;
+        return openWorksheet(path_, sheet, bandKind, view, firstBand);
     }
     double band(int code, int j, const std::string& sheet = kSheet) {
         return file_->database()
@@ -117,9 +89,7 @@ protected:
             .toDouble();
     }
     db::Value field(int code, const std::string& name) {
-        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
-                                             db::quoteIdent(kSheet) + " WHERE Code = ?",
-                                         {code});
+        return WindowFixtureOn::field(kSheet, code, name);
     }
     // Positions of the selected records, in the order they were added.
     static std::vector<int> selectedPositions(WorksheetWindow* w) {
@@ -131,21 +101,6 @@ protected:
         }
         return out;
     }
-    // Types into a level box and leaves it as a user does, with Tab.
-    static void type(platform::gui::TextBox* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(box, Qt::Key_Delete);
-        else
-            QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Tab);
-        QApplication::processEvents();
-    }
-
-    std::string path_;
-    std::unique_ptr<WorksheetFile> file_;
-    Bandwright* main_ = nullptr;
 };
 
 TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {

@@ -9,6 +9,7 @@
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/worksheet_window.h"
+#include "tests/support/window_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
 #include "workspace/bandwright_window.h"
@@ -34,14 +35,6 @@ class FirstStart : public Program {};
 
 db::Value field(const QString& file, const std::string& sql) {
     return db::Database::open(file.toStdString())->scalar(sql);
-}
-
-void typeLevel(platform::gui::TextBox* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Tab);
-    QApplication::processEvents();
 }
 
 TEST_F(FirstStart, StartDialogNewFileAndNewWorksheetOpenAWorksheetToTypeInto) {
@@ -96,7 +89,7 @@ TEST_F(FirstStart, StartDialogNewFileAndNewWorksheetOpenAWorksheetToTypeInto) {
     EXPECT_TRUE(menuItem("mnuEditCopy")->isEnabled());
 
     for (int j = 1; j <= 30; ++j)
-        typeLevel(w->Lev(j), "60");
+        type(w->Lev(j), "60");
     EXPECT_DOUBLE_EQ(field(file, "SELECT L17 FROM \"Worksheet 1\"").toDouble(), 60);
     EXPECT_FALSE(field(file, "SELECT \"Summary 1 Val\" FROM \"Worksheet 1\"").toText().empty());
     EXPECT_FALSE(field(file, "SELECT \"Summary 2 Val\" FROM \"Worksheet 1\"").toText().empty());

@@ -9,8 +9,9 @@
 #include "sheets/menu_state.h"
 #include "sheets/open_datasheet.h"
 #include "tables/globals.h"
-#include "tests/sheets/datasheet_fixture.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/window_fixture.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_datasheet.h"
 #include "workspace/frm_rename_wksheet.h"
@@ -40,13 +41,12 @@ namespace {
 const std::string kFans = "Fans";
 const std::string kAxial = "it's axial";
 
-class ManageDatasheets : public ::testing::Test {
+class ManageDatasheets : public testing_support::WindowFixtureOn<DatasheetsFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
+    ManageDatasheets() : WindowFixtureOn("manage-datasheets.bwdb") {}
+
     void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "manage-datasheets.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<DatasheetsFile>(path_);
+        WindowFixtureOn::SetUp();
         std::vector<double> roof(10, 60);
         roof[2] = 47.123456789012345;
         file_->addDatasheet(
@@ -54,37 +54,12 @@ protected:
             {{"roof fan", db::Value(kAxial), roof, {{"Information Source", "maker"}}},
              {"duct fan", db::Value("plain"), std::vector<double>(10, 70), {}}});
         file_->addDatasheet("Walls", 2, 13, "Transmission Loss", {});
-        gDatasheetPath = QString::fromStdString(path_);
-        gDatasheetOK = true;
-        main_ = &mainWindow();
-        main_->show();
-        QApplication::setActiveWindow(main_);
-        gBusy = false;
-        gBackupCaption.clear();
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove(path_);
     }
     DatasheetWindow* open(const std::string& name, int bandKind, int firstBand, int kind) {
-        EXPECT_FALSE(OpenDS2(gDatasheetPath, QString::fromStdString(name), bandKind, firstBand,
-                             kind, false));
-        QApplication::processEvents();
-        return dynamic_cast<DatasheetWindow*>(gActiveSheet);
-    }
-    void click(const char* item) {
-        QAction* a = menuItem(item);
-        ASSERT_TRUE(a);
-        ASSERT_TRUE(a->isEnabled()) << item;
-        a->trigger();
-        QApplication::processEvents();
+        return openDatasheet(gDatasheetPath.toStdString(), name, bandKind, firstBand, kind);
     }
     void pick(const QString& sheet) {
-        script_.onModal([sheet](QObject& form) {
+        script_->onModal([sheet](QObject& form) {
             auto& d = dynamic_cast<frmSelWorksheet&>(form);
             EXPECT_EQ(d.windowTitle(), "Datasheet to Delete");
             d.lstSheets->setCurrentItem(d.lstSheets->findItems(sheet, Qt::MatchExactly).value(0));
@@ -93,18 +68,18 @@ protected:
         });
     }
     void rename(const QString& name, bool refused = false) {
-        script_.onModal([name](QObject& form) {
+        script_->onModal([name](QObject& form) {
             auto& d = dynamic_cast<frmRenameWksheet&>(form);
             EXPECT_EQ(d.windowTitle(), "New Datasheet Name:");
             d.txtName->setText(name);
             d.cmdOK->click();
             return 0;
         });
-        if (refused) script_.answerMsgBox(platform::vbOK);
+        if (refused) script_->answerMsgBox(platform::vbOK);
         click("mnuDtaRenameDatasheet");
     }
     void saveAs(const QString& name, bool thirds, bool refused = false) {
-        script_.onModal([name, thirds](QObject& form) {
+        script_->onModal([name, thirds](QObject& form) {
             auto& d = dynamic_cast<frmNewDatasheet&>(form);
             EXPECT_FALSE(d.lstDatType->isEnabled());
             EXPECT_EQ(d.lstDatType->currentItem()->text(), "Sound Level");
@@ -116,7 +91,7 @@ protected:
             d.cmdOK->click();
             return 0;
         });
-        if (refused) script_.answerMsgBox(platform::vbOK);
+        if (refused) script_->answerMsgBox(platform::vbOK);
         click("mnuDtaSaveDatasheetAs");
     }
     std::vector<std::string> tables() const {
@@ -134,23 +109,13 @@ protected:
                            st.column(2).toText() + "|" + st.column(3).toText());
         return rows;
     }
-    db::Value field(const std::string& table, int code, const std::string& name) const {
-        return file_->database()->scalar("SELECT " + db::quoteIdent(name) + " FROM " +
-                                             db::quoteIdent(table) + " WHERE Code = ?",
-                                         {db::Value(code)});
-    }
-
-    std::string path_;
-    std::unique_ptr<DatasheetsFile> file_;
-    Bandwright* main_ = nullptr;
-    DialogScript script_;
 };
 
 TEST_F(ManageDatasheets, DeleteRefusesAnOpenDatasheetAndRemovesTheChosenOne) {
     DatasheetWindow* w = open(kFans, 1, 14, 1);
     ASSERT_TRUE(w);
     // OK with nothing chosen is a cancel.
-    script_.onModal([](QObject& form) {
+    script_->onModal([](QObject& form) {
         dynamic_cast<frmSelWorksheet&>(form).cmdOK->click();
         return 0;
     });
@@ -158,10 +123,10 @@ TEST_F(ManageDatasheets, DeleteRefusesAnOpenDatasheetAndRemovesTheChosenOne) {
     EXPECT_EQ(catalogue().size(), 2u);
 
     pick("Fans");
-    script_.answerMsgBox(platform::vbOK);
+    script_->answerMsgBox(platform::vbOK);
     click("mnuDtaDeleteDatasheet");
-    ASSERT_FALSE(script_.prompts().empty());
-    EXPECT_EQ(script_.prompts().back(), "Can't delete a datasheet which is still active");
+    ASSERT_FALSE(script_->prompts().empty());
+    EXPECT_EQ(script_->prompts().back(), "Can't delete a datasheet which is still active");
     EXPECT_TRUE(file_->database()->findTable(kFans));
 
     pick("Walls");
@@ -180,8 +145,8 @@ TEST_F(ManageDatasheets, RenameRefusesClashesAndEveryWindowFollowsWithItsFilter)
     ASSERT_EQ(w->Data1.recordset().RecordCount(), 1);
 
     rename("WALLS", true);
-    ASSERT_FALSE(script_.prompts().empty());
-    EXPECT_EQ(script_.prompts().back(), "Datasheet WALLS already exists in this file");
+    ASSERT_FALSE(script_->prompts().empty());
+    EXPECT_EQ(script_->prompts().back(), "Datasheet WALLS already exists in this file");
     const auto before = tables();
 
     // Brackets, quotes of SQL and its text are only a name.
@@ -262,17 +227,17 @@ TEST_F(ManageDatasheets, AFailureMidCommandLeavesTheFileAsItWas) {
     const auto catalogueBefore = catalogue();
 
     rename("Renamed", true);
-    ASSERT_FALSE(script_.prompts().empty());
-    EXPECT_NE(script_.prompts().back().indexOf("forced update failure"), -1);
+    ASSERT_FALSE(script_->prompts().empty());
+    EXPECT_NE(script_->prompts().back().indexOf("forced update failure"), -1);
     EXPECT_EQ(w->caption(), "Datasheet: Fans");
 
     pick("Walls");
-    script_.answerMsgBox(platform::vbOK);
+    script_->answerMsgBox(platform::vbOK);
     click("mnuDtaDeleteDatasheet");
-    EXPECT_NE(script_.prompts().back().indexOf("forced delete failure"), -1);
+    EXPECT_NE(script_->prompts().back().indexOf("forced delete failure"), -1);
 
     saveAs("Thirds", true, true);
-    EXPECT_NE(script_.prompts().back().indexOf("forced insert failure"), -1);
+    EXPECT_NE(script_->prompts().back().indexOf("forced insert failure"), -1);
     EXPECT_EQ(gActiveSheet, w);
 
     EXPECT_EQ(tables(), tablesBefore);

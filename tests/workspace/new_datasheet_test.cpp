@@ -5,9 +5,10 @@
 #include "sheets/datasheet_window.h"
 #include "sheets/menu_state.h"
 #include "tables/globals.h"
-#include "tests/sheets/datasheet_fixture.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/modal_watchdog.h"
+#include "tests/support/window_fixture.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_datasheet.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -42,26 +43,10 @@ void chooseType(frmNewDatasheet& d, const QString& type) {
     d.lstDatType->setCurrentItem(found.front());
 }
 
-class NewDatasheetTest : public ::testing::Test {
+class NewDatasheetTest : public testing_support::WindowFixtureOn<DatasheetsFile> {
 protected:
-    static void SetUpTestSuite() { FillTables(); }
-    void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "new-datasheets.bwdb").string();
-        std::filesystem::remove(path_);
-        file_ = std::make_unique<DatasheetsFile>(path_);
-        gDatasheetPath = QString::fromStdString(path_);
-        gDatasheetOK = true;
-        main_ = &mainWindow();
-        main_->show();
-    }
-    void TearDown() override {
-        main_->mdiArea->closeAllSubWindows();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        gActiveSheet = nullptr;
-        file_.reset();
-        std::filesystem::remove(path_);
-    }
+    NewDatasheetTest() : WindowFixtureOn("new-datasheets.bwdb") {}
+
     std::vector<std::string> fieldNames(const std::string& table) {
         std::vector<std::string> out;
         for (const auto& f : file_->database()->tableDef(table).fields)
@@ -73,10 +58,6 @@ protected:
                                              " FROM \"Sheets List\" WHERE \"Sheet Name\" = ?",
                                          {db::Value(name)});
     }
-
-    std::string path_;
-    std::unique_ptr<DatasheetsFile> file_;
-    Bandwright* main_ = nullptr;
 };
 
 TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
@@ -113,19 +94,30 @@ TEST_F(NewDatasheetTest, TheDialogProposesANameAndKeepsTheRangeInStep) {
             EXPECT_EQ(d.txtFirstBand->text(), "10");
             d.hide();
         }
-        d.scrRange->setValue(1);
-        EXPECT_EQ(d.txtFirstBand->text(), "1");
-        EXPECT_EQ(d.txtFreqRange->text(), "1.6Hz - 1.25KHz");
-        d.scrRange->setValue(6);
-        EXPECT_EQ(d.txtFirstBand->text(), "16");
-        d.optOctave->click();
-        EXPECT_EQ(d.scrRange->value(), 5);
-        EXPECT_EQ(d.txtFirstBand->text(), "14");
-        EXPECT_EQ(d.txtFreqRange->text(), "31.5Hz - 16KHz");
-        d.scrRange->setValue(1);
-        EXPECT_EQ(d.txtFirstBand->text(), "2");
-        d.scrRange->setValue(6);
-        EXPECT_EQ(d.txtFirstBand->text(), "17");
+        // Each step of the range is one octave, in either band system; a new
+        // band system starts at the range it proposes (step 5).
+        struct Step {
+            bool octave;
+            int step;
+            QString firstBand, range;
+        };
+        const Step steps[] = {
+            {false, 1, "1", "1.6Hz - 1.25KHz"}, {false, 6, "16", "50Hz - 40KHz"},
+            {true, 5, "14", "31.5Hz - 16KHz"},  {true, 1, "2", "2Hz - 1KHz"},
+            {true, 6, "17", "63Hz - 31.5KHz"},
+        };
+        for (const Step& s : steps) {
+            SCOPED_TRACE((s.octave ? "octave, step " : "third-octave, step ") +
+                         std::to_string(s.step));
+            if (s.octave && !d.optOctave->isChecked()) {
+                d.optOctave->click();
+                EXPECT_EQ(d.scrRange->value(), s.step);
+            } else {
+                d.scrRange->setValue(s.step);
+            }
+            EXPECT_EQ(d.txtFirstBand->text(), s.firstBand);
+            EXPECT_EQ(d.txtFreqRange->text(), s.range);
+        }
         d.cmdCancel->click();
         return 0;
     });

@@ -12,6 +12,7 @@
 #include "sheets/menu_state.h"
 #include "sheets/worksheet_window.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
@@ -112,13 +113,7 @@ protected:
         for (int p : positions)
             sel.Add(w->Data1.recordset().keyAt(p));
     }
-    static void typeLevel(platform::gui::TextBox* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Tab);
-        QApplication::processEvents();
-    }
+    static void typeLevel(platform::gui::TextBox* box, const QString& text) { type(box, text); }
 };
 
 TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
