@@ -21,8 +21,8 @@ std::string wholeNumber(double n) {
 
 namespace {
 
-// pow(10, level / 10), the energy of a level. Sheets repeat their levels (a
-// tenth of a decibel apart at most), so the last results are kept by the
+// pow(10, level / 10), the energy of a level. Sheets repeat their levels
+// (typed to a tenth of a decibel), so the last results are kept by the
 // level's bits: a kept result is the very value pow gave for that level.
 // Every slot starts as level +0, whose energy is exactly 1.
 double energyOf(double level) {
