@@ -29,19 +29,9 @@
 #include <QTimer>
 #include <algorithm>
 
-using platform::gui::indexedName;
-using platform::gui::makeNamed;
-using platform::gui::makeNamedAt;
-
 namespace {
 
-constexpr int kKeyEnter = 13;
-constexpr int kFieldType = 2;
 const QString kAll = QStringLiteral("<All>");
-
-int px(int twips) {
-    return platform::twipsToPixels(twips);
-}
 
 } // namespace
 
@@ -86,12 +76,6 @@ DatasheetWindow::DatasheetWindow(int nBands, QWidget* parent)
     Form_Load();
 }
 
-platform::gui::TextBox* DatasheetWindow::Lev(int j) const {
-    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
-}
-QLabel* DatasheetWindow::LF(int j) const {
-    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
-}
 QGroupBox* DatasheetWindow::frmOtherInfo(int k) const {
     return k == 1 || k == 2 ? frames_[static_cast<size_t>(k)] : nullptr;
 }
@@ -108,144 +92,6 @@ QLabel* DatasheetWindow::lblSelectBy(int k) const {
     return k == 1 || k == 2 ? lblSelectBy_[static_cast<size_t>(k)] : nullptr;
 }
 
-void DatasheetWindow::buildControls() {
-    const int n = bandCount();
-    grdSpectra = makeNamed<platform::DataGrid>(this, "grdSpectra");
-    grdSpectra->setDataSource(&Data1);
-    // The number is the spectrum's place, kept by the Edit commands.
-    grdSpectra->setColumns({{"Code", "Number", true}, {"Description", "Description"}});
-    grdSpectra->setColumnWidth(0, 900);
-    grdSpectra->setColumnWidth(1, 2800);
-    chtDisp = makeNamed<platform::gui::Chart>(this, "chtDisp");
-    txtRecalc = makeNamed<platform::gui::TextBox>(this, "txtRecalc");
-    txtRecalc->hide();
-
-    Frame2 = makeNamed<QGroupBox>(this, "Frame2", "Spectrum:");
-    for (int j = 1; j <= n; ++j) {
-        auto* label = makeNamedAt<QLabel>(Frame2, "LF", j);
-        label->setAlignment(Qt::AlignCenter);
-        if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
-            QFont small = label->font();
-            small.setPointSizeF(small.pointSizeF() * 0.85);
-            label->setFont(small);
-        }
-        auto* box = makeNamedAt<platform::gui::TextBox>(Frame2, "Lev", j);
-        box->setAlignment(Qt::AlignRight);
-        lf_[static_cast<size_t>(j)] = label;
-        lev_[static_cast<size_t>(j)] = box;
-        connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
-        connect(box, &platform::gui::TextBox::KeyDown, this,
-                [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
-    }
-    lblSum = makeNamed<QLabel>(this, "lblSum", "Summaries:");
-    txtSum1 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum1");
-    txtSum2 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum2");
-    for (auto* box : {txtSum1, txtSum2}) {
-        box->setReadOnly(true); // ratings of the levels, never typed
-        box->setFocusPolicy(Qt::ClickFocus);
-    }
-    txtSum1->bind(Data1, "Summary 1 Val");
-    txtSum2->bind(Data1, "Summary 2 Val");
-
-    buildFrame(1);
-    buildFrame(2);
-    setDatasheetType(1);
-
-    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &DatasheetWindow::grdSpectra_KeyDown);
-    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
-            &DatasheetWindow::grdSpectra_RowColChange);
-    connect(grdSpectra, &platform::DataGrid::DblClick, this, &DatasheetWindow::grdSpectra_DblClick);
-    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
-            &DatasheetWindow::grdSpectra_BeforeColUpdate);
-    connect(grdSpectra, &platform::DataGrid::Error, this, &DatasheetWindow::grdSpectra_Error);
-    connect(&Data1, &db::DataControl::MoveComplete, this, &DatasheetWindow::Data1_MoveComplete);
-
-    // Tab order: the grid, the levels, then the descriptive fields.
-    QWidget* previous = grdSpectra;
-    for (int j = 1; j <= n; ++j) {
-        QWidget::setTabOrder(previous, lev_[static_cast<size_t>(j)]);
-        previous = lev_[static_cast<size_t>(j)];
-    }
-    for (int k = 1; k <= 2; ++k)
-        for (const auto& [label, control] : rows_[static_cast<size_t>(k)]) {
-            QWidget::setTabOrder(previous, control);
-            previous = control;
-        }
-
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
-    layoutControls();
-}
-
-void DatasheetWindow::buildFrame(int kind) {
-    auto* frame =
-        makeNamedAt<QGroupBox>(this, "frmOtherInfo", kind,
-                               kind == 1 ? "Source Information:" : "Construction Information:");
-    frames_[static_cast<size_t>(kind)] = frame;
-    auto& rows = rows_[static_cast<size_t>(kind)];
-    const auto addRow = [&](const char* caption, QWidget* control) {
-        auto* label = new QLabel(QString::fromUtf8(caption), frame);
-        label->setBuddy(control);
-        rows.push_back({label, control});
-    };
-
-    auto* selector = makeNamedAt<platform::gui::ComboBox>(frame, "cmbSelectBy", kind);
-    auto* selectLabel =
-        makeNamedAt<QLabel>(frame, "lblSelectBy", kind,
-                            kind == 1 ? "Select Source Type:" : "Select Construction Type:");
-    selectLabel->setBuddy(selector);
-    cmbSelectBy_[static_cast<size_t>(kind)] = selector;
-    lblSelectBy_[static_cast<size_t>(kind)] = selectLabel;
-    rows.push_back({selectLabel, selector});
-    connect(selector, &platform::gui::ComboBox::Click, this,
-            [this, kind] { cmbSelectBy_Click(kind); });
-
-    const auto text = [&](int i, const char* field, const char* caption) {
-        auto* box = makeNamedAt<platform::gui::BoundTextBox>(frame, "txtOther", i);
-        box->bind(Data1, field);
-        txtOther_[static_cast<size_t>(i)] = box;
-        connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
-        connect(box, &platform::gui::TextBox::LostFocus, this,
-                [this, i] { txtOther_LostFocus(i); });
-        if (caption) addRow(caption, box);
-        return box;
-    };
-    const auto combo = [&](int i, const char* field, const char* caption) {
-        auto* box = makeNamedAt<BoundTextCombo>(frame, "cmbOther", i);
-        box->bind(Data1, field);
-        cmbOther_[static_cast<size_t>(i)] = box;
-        connect(box, &BoundTextCombo::Edited, this, [this] { backupBeforeEdit(); });
-        connect(box, &BoundTextCombo::Click, this, [this, i] { cmbOther_Click(i); });
-        // A typed text is kept when the focus moves on, as a chosen one is.
-        connect(box, &BoundTextCombo::LostFocus, this, [this, i] { cmbOther_Click(i); });
-        addRow(caption, box);
-    };
-
-    if (kind == 1) {
-        text(1, "Source Description", "Source Description:");
-        combo(1, "Noise Descriptor", "Noise Descriptor:");
-        text(3, "Measurement Conditions", "Measurement Conditions:");
-        combo(2, "Information Source", "Information Source:");
-        text(5, "Date Acquired", "Date Acquired:");
-        text(6, "Measured By", "Measured By:");
-        text(7, "Project Ref", "Project Ref:");
-        text(8, "Comments", "Comments:");
-        const char* words[] = {"Measured", "dBA", "at", "m"};
-        for (size_t w = 0; w < 4; ++w)
-            measuredLabels_[w] = new QLabel(words[w], frame);
-        auto* spl = text(13, "Measured A-wt SPL", nullptr);
-        auto* distance = text(14, "Measurement Distance", nullptr);
-        measuredLabels_[0]->setBuddy(spl);
-        rows.push_back({nullptr, spl});
-        rows.push_back({nullptr, distance});
-    } else {
-        text(9, "Details", "Details:");
-        combo(3, "Information Source", "Information Source:");
-        text(11, "Date Acquired", "Date Acquired:");
-        text(12, "Comments", "Comments:");
-    }
-}
-
 void DatasheetWindow::setDatasheetType(int kind) {
     kind_ = kind == 2 ? 2 : 1;
     for (int k = 1; k <= 2; ++k)
@@ -254,25 +100,7 @@ void DatasheetWindow::setDatasheetType(int kind) {
 }
 
 bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier) {
-            switch (key->key()) {
-            case Qt::Key_C:
-            case Qt::Key_V:
-            case Qt::Key_X:
-            case Qt::Key_A:
-            case Qt::Key_N:
-            case Qt::Key_I:
-            case Qt::Key_D:
-            case Qt::Key_F:
-                event->ignore(); // not the box's: the menu's shortcut runs
-                return true;
-            default:
-                break;
-            }
-        }
-    } else if (event->type() == QEvent::FocusOut && watched->isWidgetType()) {
+    if (event->type() == QEvent::FocusOut && watched->isWidgetType()) {
         // The grid loses the focus when it goes to a control outside it (its
         // own cell editor is still the grid).
         auto* w = static_cast<QWidget*>(watched);
@@ -286,115 +114,6 @@ bool DatasheetWindow::eventFilter(QObject* watched, QEvent* event) {
     return SheetWindow::eventFilter(watched, event);
 }
 
-void DatasheetWindow::resizeEvent(QResizeEvent* event) {
-    SheetWindow::resizeEvent(event);
-    layoutControls();
-}
-
-namespace {
-constexpr int kFramePitch = 23;
-} // namespace
-
-// The grid with the summaries under it and the chart beside it on top, then
-// the level boxes across the window, and the descriptive fields under them
-// in two columns. An enlarged window's extra height goes to the grid and
-// the chart; a small one keeps a few rows of the grid and cuts the bottom.
-void DatasheetWindow::layoutControls() {
-    const int w = width();
-    const int h = height();
-    const int margin = 6;
-    const int n = bandCount();
-    const int perRow = n == 30 ? 15 : 10;
-    const int levRows = n / perRow;
-    const int levH = 20 + levRows * 40;
-    const int infoH = 26 + frameRows(kind_) * kFramePitch;
-    const int sumH = 32;
-    const int topH = std::max(140, h - 4 * margin - levH - infoH - 4);
-    const int gridW = std::min(300, (w - 3 * margin) * 45 / 100);
-    const int shortGrid = topH - sumH;
-    grdSpectra->setGeometry(margin, margin, gridW, gridTall_ ? px(tallGridTwips()) : shortGrid);
-    const int sumY = margin + shortGrid + 8;
-    const int sumLabelW = lblSum->fontMetrics().horizontalAdvance(lblSum->text()) + 6;
-    lblSum->setGeometry(margin, sumY + 3, sumLabelW, 20);
-    const int sumW = (gridW - sumLabelW - 4) / 2;
-    txtSum1->setGeometry(margin + sumLabelW, sumY, sumW, 24);
-    txtSum2->setGeometry(margin + sumLabelW + sumW + 4, sumY, sumW, 24);
-    const int chartX = 2 * margin + gridW;
-    chtDisp->setGeometry(chartX, margin, w - chartX - margin, topH);
-
-    int y = margin + topH + margin;
-    const int boxW = (w - 2 * margin - 12) / perRow;
-    Frame2->setGeometry(margin, y, w - 2 * margin, levH);
-    for (int j = 1; j <= n; ++j) {
-        const int r = (j - 1) / perRow, c = (j - 1) % perRow;
-        const int x = 6 + c * boxW;
-        const int top = 18 + r * 40;
-        lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 15);
-        lev_[static_cast<size_t>(j)]->setGeometry(x, top + 15, boxW - 2, 22);
-    }
-    y += levH + 4;
-    for (int k = 1; k <= 2; ++k) {
-        frames_[static_cast<size_t>(k)]->setGeometry(margin, y, w - 2 * margin,
-                                                     26 + frameRows(k) * kFramePitch);
-        layoutFrame(k, w - 2 * margin);
-    }
-    grdSpectra->raise();
-}
-
-// Rows of the descriptive fields in each of the two columns.
-int DatasheetWindow::frameRows(int kind) const {
-    int items = kind == 1 ? 1 : 0; // the "Measured ... m" line
-    for (const auto& [label, control] : rows_[static_cast<size_t>(kind)])
-        if (label) ++items;
-    return (items + 1) / 2;
-}
-
-void DatasheetWindow::layoutFrame(int kind, int width) {
-    const auto& rows = rows_[static_cast<size_t>(kind)];
-    std::vector<std::pair<QLabel*, QWidget*>> labelled;
-    for (const auto& row : rows)
-        if (row.first) labelled.push_back(row);
-    const int perColumn = frameRows(kind);
-    const int x = 8;
-    const int columnW = (width - 3 * x) / 2;
-    for (int c = 0; c < 2; ++c) {
-        const size_t from = static_cast<size_t>(c * perColumn);
-        const size_t to = std::min(labelled.size(), from + static_cast<size_t>(perColumn));
-        int labelW = 0;
-        for (size_t i = from; i < to; ++i)
-            labelW = std::max(labelW, labelled[i].first->fontMetrics().horizontalAdvance(
-                                          labelled[i].first->text()));
-        labelW += 8;
-        const int left = x + c * (columnW + x);
-        int y = 20;
-        for (size_t i = from; i < to; ++i) {
-            labelled[i].first->setGeometry(left, y + 2, labelW, 20);
-            labelled[i].second->setGeometry(left + labelW, y, columnW - labelW, 22);
-            y += kFramePitch;
-        }
-    }
-    if (kind == 1) {
-        // "Measured [ ] dBA at [ ] m", the last line of the second column.
-        const auto wordW = [](QLabel* l) {
-            return l->fontMetrics().horizontalAdvance(l->text()) + 6;
-        };
-        const int y =
-            20 + static_cast<int>(labelled.size() - static_cast<size_t>(perColumn)) * kFramePitch;
-        int lx = x + columnW + x;
-        measuredLabels_[0]->setGeometry(lx, y + 2, wordW(measuredLabels_[0]), 20);
-        lx += wordW(measuredLabels_[0]);
-        txtOther(13)->setGeometry(lx, y, 60, 22);
-        lx += 64;
-        measuredLabels_[1]->setGeometry(lx, y + 2, wordW(measuredLabels_[1]), 20);
-        lx += wordW(measuredLabels_[1]);
-        measuredLabels_[2]->setGeometry(lx, y + 2, wordW(measuredLabels_[2]), 20);
-        lx += wordW(measuredLabels_[2]);
-        txtOther(14)->setGeometry(lx, y, 60, 22);
-        lx += 64;
-        measuredLabels_[3]->setGeometry(lx, y + 2, wordW(measuredLabels_[3]), 20);
-    }
-}
-
 void DatasheetWindow::fillLists(int firstBand) {
     cmbOther(1)->clear();
     for (int i = 1; i <= gDescriptorCount; ++i)
@@ -406,8 +125,8 @@ void DatasheetWindow::fillLists(int firstBand) {
     }
     for (int j = 1; j <= bandCount(); ++j) {
         const int band = bandTableIndex(firstBand, j, bandCount());
-        lf_[static_cast<size_t>(j)]->setText(
-            band > 0 ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)]) : QString());
+        LF(j)->setText(band > 0 ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
+                                : QString());
     }
 }
 
@@ -531,50 +250,14 @@ bool DatasheetWindow::takeBackup(QString* failure) {
     return BackupSheet(gBackupCaption != caption() || gBackupFile != txtDBName->text(), failure);
 }
 
-void DatasheetWindow::backupBeforeEdit() {
-    if (editBackedUp_) return; // one backup per edit, taken before its first write
-    editBackedUp_ = true;
-    QString failure;
-    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
-}
-
-bool DatasheetWindow::commitRecord() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.Move(0);
-        return true;
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-        discardEdit();
-        return false;
-    }
-}
-
-// Drops the current record's pending edit and shows the record as stored.
-void DatasheetWindow::discardEdit() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
-        if (atRecord(rs)) rs.Move(0);
-    } catch (const std::exception&) {
-    }
-}
-
 void DatasheetWindow::setEditable(bool on) {
     editable_ = on;
     applyEditability();
 }
 
-// Levels take typing only with Edit > Editable on; nothing of a read-only
-// file and no field while there is no current spectrum.
-void DatasheetWindow::applyEditability() {
-    db::Recordset& rs = Data1.recordset();
-    const auto database = rs.isOpen() ? rs.database() : nullptr;
-    const bool writable = database && !database->readOnly();
-    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
-    const bool record = writable && atRecord(rs);
+// Levels take typing only with Edit > Editable on; no field while there is
+// no current spectrum.
+void DatasheetWindow::setFieldsEditable(bool, bool record) {
     for (int j = 1; j <= bandCount(); ++j) {
         platform::gui::TextBox* box = Lev(j);
         box->setReadOnly(!(record && editable_));
@@ -587,11 +270,6 @@ void DatasheetWindow::applyEditability() {
         if (box) box->setReadOnly(!record);
     for (auto* box : cmbOther_)
         if (box) box->setEnabled(record);
-    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
-                                         QAbstractItemView::EditKeyPressed |
-                                         QAbstractItemView::AnyKeyPressed
-                                   : QAbstractItemView::NoEditTriggers;
-    grdSpectra->view()->setEditTriggers(triggers);
 }
 
 void DatasheetWindow::Data1_MoveComplete() {
@@ -619,18 +297,6 @@ void DatasheetWindow::grdSpectra_RowColChange(const db::Value&, int) {
     selectionRowColChange(*this);
 }
 
-void DatasheetWindow::grdSpectra_DblClick() {
-    // Toggles between the short grid (taller in an enlarged window) and the
-    // grid stretched over the controls below it.
-    gridTall_ = !gridTall_;
-    layoutControls();
-}
-
-// The stretched grid reaches down to 400 twips above the window's bottom.
-int DatasheetWindow::tallGridTwips() const {
-    return std::max(0, platform::pixelsToTwips(height()) - grdSpectra->Top() - 400);
-}
-
 void DatasheetWindow::grdSpectra_LostFocus() {
     commitRecord();
 }
@@ -652,14 +318,6 @@ void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
         return;
     }
     backupBeforeEdit();
-}
-
-void DatasheetWindow::grdSpectra_Error(int dataError, int& response) {
-    response = 0;
-    if (dataError == platform::DataGrid::ErrRecordRefused) {
-        platform::MsgBox(grdSpectra->ErrorText());
-        discardEdit();
-    }
 }
 
 void DatasheetWindow::txtOther_LostFocus(int) {
@@ -686,70 +344,48 @@ void DatasheetWindow::cmbSelectBy_Click(int index) {
     grdSpectra->view()->setFocus();
 }
 
-void DatasheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
-    if (keyCode != kKeyEnter) return;
-    const int n = bandCount();
-    if (shift == 0)
-        gNextLev = index == n ? 1 : index + 1;
-    else
-        gNextLev = index == 1 ? n : index - 1;
-    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
-}
-
 void DatasheetWindow::Lev_LostFocus(int index) {
     const int n = bandCount();
     db::Recordset& rs = Data1.recordset();
     platform::gui::TextBox* box = Lev(index);
     if (box && atRecord(rs) && !box->isReadOnly()) {
-        const std::string type = valueText(rs.Fields(kFieldType).value());
-        const double stored = bandValue(rs.Fields(7 + index).value());
-        const QString text = box->text();
-        if (text != QString::fromStdString(FormatLevel(stored, type))) {
-            double value = 0;
-            if (!levelFromText(text, value)) {
-                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
-                FillLevBoxes(n);
-            } else if (changedElsewhere(*this)) {
-                // The record shown may not be the one in the file any more.
-                rereadRecords();
-                platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" +
-                                     text.trimmed() + ") was not stored.",
-                                 platform::vbExclamation);
-            } else {
-                // The level is stored even when its backup fails; the user hears which.
-                QString backupFailure;
-                takeBackup(&backupFailure);
-                bool stored = false;
-                try {
-                    rs.Fields(7 + index) = db::Value(value);
-                    BandArray bands;
-                    for (int j = 1; j <= n; ++j)
-                        bands[j] = bandValue(rs.Fields(7 + j).value());
-                    const int first = firstBand();
-                    const int s1 =
-                        summaryTypeNumber(valueText(rs.Fields("Summary 1 Type").value()));
-                    const int s2 =
-                        summaryTypeNumber(valueText(rs.Fields("Summary 2 Type").value()));
-                    rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
-                    rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
-                    rs.Update();
-                    rs.Move(0);
-                    stored = true;
-                } catch (const std::exception& e) {
-                    discardEdit();
-                    platform::MsgBox(QString::fromStdString(e.what()));
-                }
-                FillChart(n, firstBand());
-                FillLevBoxes(n);
-                if (stored && !backupFailure.isEmpty())
-                    platform::MsgBox(keptWithoutUndo(backupFailure));
+        const std::optional<double> value = typedLevel(index);
+        if (value && changedElsewhere(*this)) {
+            // The record shown may not be the one in the file any more.
+            const QString text = box->text().trimmed();
+            rereadRecords();
+            platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" + text +
+                                 ") was not stored.",
+                             platform::vbExclamation);
+        } else if (value) {
+            // The level is stored even when its backup fails; the user hears which.
+            QString backupFailure;
+            takeBackup(&backupFailure);
+            bool stored = false;
+            try {
+                rs.Fields(7 + index) = db::Value(*value);
+                BandArray bands;
+                for (int j = 1; j <= n; ++j)
+                    bands[j] = bandValue(rs.Fields(7 + j).value());
+                const int first = firstBand();
+                const int s1 = summaryTypeNumber(valueText(rs.Fields("Summary 1 Type").value()));
+                const int s2 = summaryTypeNumber(valueText(rs.Fields("Summary 2 Type").value()));
+                rs.Fields("Summary 1 Val") = db::Value(CalcSummary(s1, bands, first, n));
+                rs.Fields("Summary 2 Val") = db::Value(CalcSummary(s2, bands, first, n));
+                rs.Update();
+                rs.Move(0);
+                stored = true;
+            } catch (const std::exception& e) {
+                discardEdit();
+                platform::MsgBox(QString::fromStdString(e.what()));
             }
+            FillChart(n, firstBand());
+            FillLevBoxes(n);
+            if (stored && !backupFailure.isEmpty())
+                platform::MsgBox(keptWithoutUndo(backupFailure));
         }
     }
-    if (gNextLev > 0) {
-        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
-        gNextLev = 0;
-    }
+    selectNextLev();
 }
 
 DatasheetWindow* newDatasheetWindow(int bandKind) {

@@ -41,8 +41,6 @@ class DatasheetWindow : public SheetWindow {
 public:
     explicit DatasheetWindow(int nBands, QWidget* parent = nullptr);
 
-    platform::gui::TextBox* Lev(int j) const override;
-    QLabel* LF(int j) const override;
     // Elements of the control arrays; nullptr for an index the window lacks.
     QGroupBox* frmOtherInfo(int k) const;
     platform::gui::BoundTextBox* txtOther(int i) const;
@@ -83,46 +81,37 @@ public:
     void reloadAll();
     void rereadRecords();
 
-    bool commitRecord() override;
     // The undo backup of the datasheet before a change (a backup of another
     // sheet is replaced); true when it failed (shown).
-    bool takeBackup(QString* failure = nullptr);
+    bool takeBackup(QString* failure = nullptr) override;
 
     void Form_Load();
     void Form_Activate() override;
     void Form_Unload() override;
-    void Data1_MoveComplete();
-    void grdSpectra_KeyDown(int& keyCode, int shift);
-    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
-    void grdSpectra_DblClick();
+    void Data1_MoveComplete() override;
+    void grdSpectra_KeyDown(int& keyCode, int shift) override;
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol) override;
     void grdSpectra_LostFocus();
     void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
-                                    bool& cancel);
-    void grdSpectra_Error(int dataError, int& response);
+                                    bool& cancel) override;
     void txtOther_LostFocus(int index);
     void cmbOther_Click(int index);
     void cmbSelectBy_Click(int index);
-    void Lev_KeyDown(int index, int keyCode, int shift);
     void Lev_LostFocus(int index) override;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void buildFrame(int kind);
-    void layoutControls();
+    void layoutControls() override;
     void layoutFrame(int kind, int width);
     int frameRows(int kind) const;
     int firstBand() const;
-    void applyEditability();
-    void backupBeforeEdit();
-    void discardEdit();
+    void setFieldsEditable(bool writable, bool record) override;
     int tallGridTwips() const;
 
-    std::array<platform::gui::TextBox*, 31> lev_{};
-    std::array<QLabel*, 31> lf_{};
     std::array<QGroupBox*, 3> frames_{};
     std::array<platform::gui::BoundTextBox*, 15> txtOther_{};
     std::array<BoundTextCombo*, 4> cmbOther_{};
@@ -135,8 +124,6 @@ private:
     QLabel* lblSum = nullptr;
     int kind_ = 1;
     bool editable_ = false;
-    bool gridTall_ = false;
-    bool editBackedUp_ = false;
 };
 
 class frmDatasheet1 : public DatasheetWindow {

@@ -1,16 +1,23 @@
 #include "sheets/sheet_window.h"
 
 #include "engine/globals.h"
+#include "platform/db/database.h"
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
+#include "platform/gui/named.h"
 #include "platform/ui.h"
+#include "sheets/db_utilities.h"
+#include "sheets/globals.h"
+#include "sheets/level_display.h"
+#include "sheets/sheet_display.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -24,6 +31,14 @@ SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
 SheetWindow::~SheetWindow() {
     // The commands must never reach a closed window.
     if (gActiveSheet == this) gActiveSheet = nullptr;
+}
+
+platform::gui::TextBox* SheetWindow::Lev(int j) const {
+    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
+}
+
+QLabel* SheetWindow::LF(int j) const {
+    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
 }
 
 void SheetWindow::storePendingEdits() {
@@ -52,6 +67,25 @@ bool readOnlyControl(QObject* watched) {
 } // namespace
 
 bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier) {
+            switch (key->key()) {
+            case Qt::Key_C:
+            case Qt::Key_V:
+            case Qt::Key_X:
+            case Qt::Key_A:
+            case Qt::Key_N:
+            case Qt::Key_I:
+            case Qt::Key_D:
+            case Qt::Key_F:
+                event->ignore(); // not the box's: the menu's shortcut runs
+                return true;
+            default:
+                break;
+            }
+        }
+    }
     if (event->type() == QEvent::KeyPress && !readOnlyReason_.isEmpty() &&
         editingKey(*static_cast<QKeyEvent*>(event)) && readOnlyControl(watched)) {
         platform::MsgBox(readOnlyReason_);
@@ -72,9 +106,161 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void SheetWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
 int SheetWindow::heightBeyondOpening(int openingTwips) const {
     // The frame round the window (title bar, borders) is not the window's.
     const QWidget* outer = parentWidget();
     const int frame = outer ? outer->height() - height() : 0;
     return std::max(0, height() - (platform::twipsToPixels(openingTwips) - frame));
+}
+
+void SheetWindow::connectGridEvents() {
+    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
+            &SheetWindow::grdSpectra_BeforeColUpdate);
+    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &SheetWindow::grdSpectra_KeyDown);
+    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
+            &SheetWindow::grdSpectra_RowColChange);
+    connect(grdSpectra, &platform::DataGrid::DblClick, this, &SheetWindow::grdSpectra_DblClick);
+    connect(grdSpectra, &platform::DataGrid::Error, this, &SheetWindow::grdSpectra_Error);
+    connect(&Data1, &db::DataControl::MoveComplete, this, &SheetWindow::Data1_MoveComplete);
+}
+
+void SheetWindow::grdSpectra_DblClick() {
+    // Toggles between the short grid (taller in an enlarged window) and the
+    // grid stretched over the controls below it.
+    gridTall_ = !gridTall_;
+    layoutControls();
+}
+
+void SheetWindow::grdSpectra_Error(int dataError, int& response) {
+    response = 0; // a value the field cannot hold: the grid shows no message
+    if (dataError == platform::DataGrid::ErrRecordRefused) {
+        // The record cannot be written (a read-only file): say so once and
+        // drop the edit, so the grid is free to move again.
+        platform::MsgBox(grdSpectra->ErrorText());
+        discardEdit();
+    }
+}
+
+// ---- the level boxes ----------------------------------------------------------
+
+void SheetWindow::buildLevelBoxes(QWidget* frame) {
+    const int n = bandCount();
+    for (int j = 1; j <= n; ++j) {
+        auto* label = platform::gui::makeNamedAt<QLabel>(frame, "LF", j);
+        label->setAlignment(Qt::AlignCenter);
+        if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
+            QFont small = label->font();
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+            label->setFont(small);
+        }
+        auto* box = platform::gui::makeNamedAt<platform::gui::TextBox>(frame, "Lev", j);
+        box->setAlignment(Qt::AlignRight);
+        lf_[static_cast<size_t>(j)] = label;
+        lev_[static_cast<size_t>(j)] = box;
+        connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
+        connect(box, &platform::gui::TextBox::KeyDown, this,
+                [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
+    }
+}
+
+void SheetWindow::layoutLevelBoxes(int width, int rowPitch, int labelHeight) {
+    const int n = bandCount();
+    const int perRow = n == 30 ? 15 : 10;
+    const int boxW = (width - 12) / perRow;
+    for (int j = 1; j <= n; ++j) {
+        const int r = (j - 1) / perRow, c = (j - 1) % perRow;
+        const int x = 6 + c * boxW;
+        const int top = 18 + r * rowPitch;
+        lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, labelHeight);
+        lev_[static_cast<size_t>(j)]->setGeometry(x, top + labelHeight, boxW - 2, 22);
+    }
+}
+
+std::optional<double> SheetWindow::typedLevel(int index) {
+    db::Recordset& rs = Data1.recordset();
+    constexpr int kFieldType = 2;
+    const std::string type = valueText(rs.Fields(kFieldType).value());
+    const double stored = bandValue(rs.Fields(7 + index).value());
+    const QString text = Lev(index)->text();
+    if (text == QString::fromStdString(FormatLevel(stored, type))) return std::nullopt;
+    double value = 0;
+    if (!levelFromText(text, value)) {
+        platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
+        FillLevBoxes(bandCount());
+        return std::nullopt;
+    }
+    return value;
+}
+
+void SheetWindow::selectNextLev() {
+    if (gNextLev > 0) {
+        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
+        gNextLev = 0;
+    }
+}
+
+void SheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
+    constexpr int kKeyEnter = 13;
+    if (keyCode != kKeyEnter) return;
+    const int n = bandCount();
+    if (shift == 0)
+        gNextLev = index == n ? 1 : index + 1;
+    else
+        gNextLev = index == 1 ? n : index - 1;
+    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
+}
+
+// ---- the current record's edit ---------------------------------------------------
+
+bool SheetWindow::takeBackup(QString* failure) {
+    return BackupSheet(false, failure);
+}
+
+void SheetWindow::backupBeforeEdit() {
+    if (editBackedUp_) return; // one backup per edit, taken before its first write
+    editBackedUp_ = true;
+    QString failure;
+    if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
+}
+
+bool SheetWindow::commitRecord() {
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.Move(0);
+        return true;
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+        discardEdit();
+        return false;
+    }
+}
+
+void SheetWindow::discardEdit() {
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
+        if (atRecord(rs)) rs.Move(0); // the bound controls show the stored values again
+    } catch (const std::exception&) {
+    }
+}
+
+void SheetWindow::applyEditability() {
+    db::Recordset& rs = Data1.recordset();
+    const auto database = rs.isOpen() ? rs.database() : nullptr;
+    const bool writable = database && !database->readOnly();
+    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
+    setFieldsEditable(writable, writable && atRecord(rs));
+    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
+                                         QAbstractItemView::EditKeyPressed |
+                                         QAbstractItemView::AnyKeyPressed
+                                   : QAbstractItemView::NoEditTriggers;
+    grdSpectra->view()->setEditTriggers(triggers);
+    if (grdSpectra->frozenView()) grdSpectra->frozenView()->setEditTriggers(triggers);
 }

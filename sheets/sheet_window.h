@@ -9,6 +9,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
+#include <optional>
+
 namespace platform {
 class DataGrid;
 namespace gui {
@@ -35,8 +38,8 @@ public:
     int bandCount() const { return nBands_; }
 
     // Level box j and its band label (1-based); nullptr in a window without them.
-    virtual platform::gui::TextBox* Lev(int) const { return nullptr; }
-    virtual QLabel* LF(int) const { return nullptr; }
+    platform::gui::TextBox* Lev(int j) const;
+    QLabel* LF(int j) const;
 
     // Runs each time the window really becomes the active child.
     virtual void Form_Activate() {}
@@ -49,9 +52,21 @@ public:
     // or its messages.
     void storePendingEdits();
     virtual void Lev_LostFocus(int) {}
+    // Enter moves to the next level box, Shift+Enter to the one before.
+    void Lev_KeyDown(int index, int keyCode, int shift);
     // Writes the current record's pending edit; a failure is shown and the
     // edit dropped.
-    virtual bool commitRecord() { return true; }
+    virtual bool commitRecord();
+    // The undo backup of the sheet before a change; true when it failed
+    // (`failure` says why).
+    virtual bool takeBackup(QString* failure = nullptr);
+
+    virtual void grdSpectra_BeforeColUpdate(int, const db::Value&, db::Value&, bool&) {}
+    virtual void grdSpectra_KeyDown(int&, int) {}
+    virtual void grdSpectra_RowColChange(const db::Value&, int) {}
+    void grdSpectra_DblClick();
+    void grdSpectra_Error(int dataError, int& response);
+    virtual void Data1_MoveComplete() {}
 
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
@@ -60,16 +75,50 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Answers every try to type into a window of a read-only file with the
+    void resizeEvent(QResizeEvent* event) override;
+    // Passes the Edit menu's shortcuts on from the window's boxes, and
+    // answers every try to type into a window of a read-only file with the
     // reason; the window's controls are filtered by it.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Places the controls for the window's size.
+    virtual void layoutControls() {}
+    // Whether a double click stretched the grid over the controls below it.
+    bool gridTall() const { return gridTall_; }
+
+    // The grid's and Data1's events to their handlers.
+    void connectGridEvents();
+    // The level boxes and their band labels in `frame`, one per band.
+    void buildLevelBoxes(QWidget* frame);
+    // Lays them out across `width`, in rows `rowPitch` apart.
+    void layoutLevelBoxes(int width, int rowPitch, int labelHeight);
+    // The level typed into box `index` when it differs from the current
+    // record's; a text that is no level is said and the boxes refilled.
+    std::optional<double> typedLevel(int index);
+    // Selects the level box Enter moved to.
+    void selectNextLev();
+
+    // Takes the undo backup before the first write of a user's edit.
+    void backupBeforeEdit();
+    // Drops the current record's pending edit and shows the record as stored.
+    void discardEdit();
+    // What can be edited: nothing of a read-only file, and no record's
+    // fields while there is no current record.
+    void applyEditability();
+    // The window's own controls' part of it.
+    virtual void setFieldsEditable(bool /*writable*/, bool /*record*/) {}
     // Why the window's file cannot be changed ("" when it can).
     void setReadOnlyReason(const QString& reason) { readOnlyReason_ = reason; }
     // How many pixels taller the window is than when it opens at an outer
     // height of `openingTwips` (0 when it is not taller): the grid's share.
     int heightBeyondOpening(int openingTwips) const;
 
+    // Set once the current edit's backup is taken; a move starts a new edit.
+    bool editBackedUp_ = false;
+
 private:
+    std::array<platform::gui::TextBox*, 31> lev_{};
+    std::array<QLabel*, 31> lf_{};
+    bool gridTall_ = false;
     QString readOnlyReason_;
     int nBands_;
     bool unloaded_ = false;

@@ -33,14 +33,6 @@
 namespace {
 
 constexpr int kKeyEnter = 13;
-constexpr int kFieldType = 2;
-// A spectrum's number is its place in the sheet, kept by the Edit commands.
-constexpr bool kNumberReadOnly = true;
-
-int px(int twips) {
-    return platform::twipsToPixels(twips);
-}
-
 // The grid's column of a text typed or the stored value, compared as shown.
 bool sameCellValue(const db::Value& a, const db::Value& b) {
     const auto number = [](const db::Value& v, double& out) {
@@ -64,264 +56,6 @@ WorksheetWindow::WorksheetWindow(int nBands, View view, QWidget* parent)
     setWindowTitle(nBands == 30 ? "Third-Octave Worksheet" : "Octave Worksheet");
     buildControls();
     Form_Load();
-}
-
-platform::gui::TextBox* WorksheetWindow::Lev(int j) const {
-    return j >= 1 && j <= bandCount() ? lev_[static_cast<size_t>(j)] : nullptr;
-}
-
-QLabel* WorksheetWindow::LF(int j) const {
-    return j >= 1 && j <= bandCount() ? lf_[static_cast<size_t>(j)] : nullptr;
-}
-
-void WorksheetWindow::buildControls() {
-    const int n = bandCount();
-    grdSpectra = platform::gui::makeNamed<platform::DataGrid>(this, "grdSpectra");
-    chtDisp = platform::gui::makeNamed<platform::gui::Chart>(this, "chtDisp");
-
-    if (view_ == Spreadsheet) {
-        lblDescription = platform::gui::makeNamed<QLabel>(this, "lblDescription", "Spectrum:");
-        txtDescription =
-            platform::gui::makeNamed<platform::gui::BoundTextBox>(this, "txtDescription");
-        lblDescription->setBuddy(txtDescription);
-        lblFormula = platform::gui::makeNamed<QLabel>(this, "lblFormula", "Formula:");
-        txtFormula = platform::gui::makeNamed<platform::gui::BoundTextBox>(this, "txtFormula");
-        lblFormula->setBuddy(txtFormula);
-    } else {
-        fraSpectrum = platform::gui::makeNamed<QGroupBox>(this, "fraSpectrum", "Spectrum:");
-        for (int j = 1; j <= n; ++j) {
-            auto* label = platform::gui::makeNamedAt<QLabel>(fraSpectrum, "LF", j);
-            label->setAlignment(Qt::AlignCenter);
-            if (n == 30) { // 30 labels share the width: "3.15KHz" must fit its box
-                QFont small = label->font();
-                small.setPointSizeF(small.pointSizeF() * 0.85);
-                label->setFont(small);
-            }
-            auto* box = platform::gui::makeNamedAt<platform::gui::TextBox>(fraSpectrum, "Lev", j);
-            box->setAlignment(Qt::AlignRight);
-            lf_[static_cast<size_t>(j)] = label;
-            lev_[static_cast<size_t>(j)] = box;
-            connect(box, &platform::gui::TextBox::LostFocus, this, [this, j] { Lev_LostFocus(j); });
-            connect(box, &platform::gui::TextBox::KeyDown, this,
-                    [this, j](int key, int shift) { Lev_KeyDown(j, key, shift); });
-        }
-    }
-
-    fraType =
-        platform::gui::makeNamed<QGroupBox>(this, "fraType", "Spectrum Type and Descriptors:");
-    cmbType = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbType");
-    cmbSum1 = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbSum1");
-    cmbSum2 = platform::gui::makeNamed<platform::gui::BoundComboBox>(fraType, "cmbSum2");
-    fraRecalc = platform::gui::makeNamed<QGroupBox>(this, "fraRecalc", "Re-Calculate:");
-    optRecalRecord =
-        platform::gui::makeNamed<QRadioButton>(fraRecalc, "optRecalRecord", "On Changing Records");
-    optRecalCell =
-        platform::gui::makeNamed<QRadioButton>(fraRecalc, "optRecalCell", "On Changing Cells");
-    txtRecalc = platform::gui::makeNamed<platform::gui::TextBox>(this, "txtRecalc");
-    txtRecalc->setToolTip("Leave this box to recalculate the worksheet");
-    lblNotes = platform::gui::makeNamed<QLabel>(this, "lblNotes", "Notes:");
-    txtNotes = platform::gui::makeNamed<platform::gui::BoundMultiLineTextBox>(this, "txtNotes");
-    lblNotes->setBuddy(txtNotes);
-    if (view_ == Spreadsheet) {
-        lblDecimals = platform::gui::makeNamed<QLabel>(this, "lblDecimals", "Show Decimal Places:");
-        cmbDecimals = platform::gui::makeNamed<QComboBox>(this, "cmbDecimals");
-        lblDecimals->setBuddy(cmbDecimals);
-    }
-
-    // Bindings: the combos and text boxes to the current spectrum, the notes
-    // to the sheet's catalogue row.
-    cmbType->bind(Data1, "Type");
-    cmbSum1->bind(Data1, "Summary 1 Type");
-    cmbSum2->bind(Data1, "Summary 2 Type");
-    txtNotes->bind(Data2, "Notes");
-    if (txtFormula) {
-        txtFormula->bind(Data1, "Formula");
-        txtDescription->bind(Data1, "Description");
-    }
-    grdSpectra->setDataSource(&Data1);
-
-    connect(cmbType, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbType_Click);
-    connect(cmbSum1, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum1_Click);
-    connect(cmbSum2, &platform::gui::ComboBox::Click, this, &WorksheetWindow::cmbSum2_Click);
-    if (n == 30)
-        connect(txtNotes, &platform::gui::MultiLineTextBox::Change, this,
-                &WorksheetWindow::txtNotes_Change);
-    else
-        connect(txtNotes, &platform::gui::MultiLineTextBox::LostFocus, this,
-                &WorksheetWindow::txtNotes_LostFocus);
-    connect(txtRecalc, &platform::gui::TextBox::LostFocus, this,
-            &WorksheetWindow::txtRecalc_LostFocus);
-    if (txtFormula) {
-        connect(txtFormula, &platform::gui::TextBox::KeyDown, this,
-                &WorksheetWindow::txtFormula_KeyDown);
-        connect(txtFormula, &platform::gui::TextBox::LostFocus, this,
-                &WorksheetWindow::txtFormula_LostFocus);
-        connect(txtDescription, &platform::gui::TextBox::KeyDown, this,
-                &WorksheetWindow::txtDescription_KeyDown);
-        for (auto* box : {txtFormula, txtDescription})
-            connect(box, &QLineEdit::textEdited, this, [this] { backupBeforeEdit(); });
-        connect(cmbDecimals, &QComboBox::activated, this, &WorksheetWindow::cmbDecimals_Click);
-    }
-    connect(grdSpectra, &platform::DataGrid::BeforeColUpdate, this,
-            &WorksheetWindow::grdSpectra_BeforeColUpdate);
-    connect(grdSpectra, &platform::DataGrid::KeyDown, this, &WorksheetWindow::grdSpectra_KeyDown);
-    connect(grdSpectra, &platform::DataGrid::RowColChange, this,
-            &WorksheetWindow::grdSpectra_RowColChange);
-    connect(grdSpectra, &platform::DataGrid::DblClick, this, &WorksheetWindow::grdSpectra_DblClick);
-    connect(grdSpectra, &platform::DataGrid::Error, this, &WorksheetWindow::grdSpectra_Error);
-    connect(&Data1, &db::DataControl::MoveComplete, this, &WorksheetWindow::Data1_MoveComplete);
-
-    // Grid columns; band headings follow at activation.
-    if (view_ == Formula) {
-        grdSpectra->setColumns({{"Code", "Spectrum", kNumberReadOnly},
-                                {"Description", "Description"},
-                                {"Formula", "Formula"},
-                                {"Summary 1 Val", "Summary 1 Val"},
-                                {"Summary 2 Val", "Summary 2 Val"}});
-    } else {
-        std::vector<platform::GridColumn> cols = {{"Code", "Spectrum", kNumberReadOnly},
-                                                  {"Description", "Description"},
-                                                  {"Summary 1 Val", "Summary 1 Val"},
-                                                  {"Summary 2 Val", "Summary 2 Val"}};
-        for (int j = 1; j <= n; ++j)
-            cols.push_back({"L" + std::to_string(j), QString("L%1").arg(j)});
-        grdSpectra->setColumns(cols);
-        grdSpectra->setFrozenColumns(4);
-        for (int c = 4; c < n + 4; ++c)
-            grdSpectra->setColumnWidth(c, 825);
-        // GrdFmt: the display format of every band column.
-        for (int c = 4; c < n + 4; ++c)
-            grdSpectra->setColumnFormat(
-                c, [this](int, const db::Value& v) { return GrdFmt_Format(v); });
-    }
-
-    const int widths[] = {900, 2400, view_ == Formula ? 3800 : 1500, 1500, 1500};
-    for (int c = 0; c < (view_ == Formula ? 5 : 4); ++c)
-        grdSpectra->setColumnWidth(c, c < 2 ? widths[c] : view_ == Formula ? widths[c] : 1500);
-
-    // Tab order: the grid, then what edits the current spectrum, then the rest.
-    QWidget* previous = grdSpectra;
-    const auto tab = [&previous](QWidget* next) {
-        QWidget::setTabOrder(previous, next);
-        previous = next;
-    };
-    if (view_ == Spreadsheet) {
-        QWidget::setTabOrder(txtDescription, txtFormula);
-        QWidget::setTabOrder(txtFormula, grdSpectra);
-    } else {
-        for (int j = 1; j <= n; ++j)
-            tab(lev_[static_cast<size_t>(j)]);
-    }
-    tab(cmbType);
-    tab(cmbSum1);
-    tab(cmbSum2);
-    tab(optRecalCell);
-    tab(optRecalRecord);
-    tab(txtRecalc);
-    if (cmbDecimals) tab(cmbDecimals);
-    tab(txtNotes);
-
-    // The Edit menu's shortcuts reach the menu from every box of the window.
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
-    layoutControls();
-}
-
-bool WorksheetWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier) {
-            switch (key->key()) {
-            case Qt::Key_C:
-            case Qt::Key_V:
-            case Qt::Key_X:
-            case Qt::Key_A:
-            case Qt::Key_N:
-            case Qt::Key_I:
-            case Qt::Key_D:
-            case Qt::Key_F:
-                event->ignore(); // not the box's: the menu's shortcut runs
-                return true;
-            default:
-                break;
-            }
-        }
-    }
-    return SheetWindow::eventFilter(watched, event);
-}
-
-void WorksheetWindow::resizeEvent(QResizeEvent* event) {
-    SheetWindow::resizeEvent(event);
-    layoutControls();
-}
-
-// Places the controls for the window's width: the grid on top (its height is
-// the grid's own, toggled by a double click), the current spectrum below,
-// then the type, recalculation and notes on the left and the chart on the
-// right.
-void WorksheetWindow::layoutControls() {
-    const int w = width();
-    const int h = height();
-    const int margin = 6;
-    const int n = bandCount();
-    int y = margin;
-    if (view_ == Spreadsheet) {
-        lblDescription->setGeometry(margin, y + 3, 64, 20);
-        txtDescription->setGeometry(margin + 66, y, (w - 3 * margin) / 2 - 66, 24);
-        const int x2 = w / 2 + margin / 2;
-        lblFormula->setGeometry(x2, y + 3, 56, 20);
-        txtFormula->setGeometry(x2 + 58, y, w - x2 - 58 - margin, 24);
-        y += 30;
-    }
-    // A window taller than it opens gives the grid the extra rows.
-    const int shortGrid = px(view_ == Spreadsheet ? 3402
-                             : n == 30            ? 2555
-                                                  : 2918) +
-                          heightBeyondOpening(view_ == Spreadsheet ? 7500 : 7600);
-    const int gridHeight = gridTall_ ? px(tallGridTwips(y)) : shortGrid;
-    grdSpectra->setGeometry(margin, y, w - 2 * margin, gridHeight);
-    y += shortGrid + margin;
-
-    if (fraSpectrum) {
-        const int perRow = n == 30 ? 15 : 10;
-        const int rows = n / perRow;
-        const int innerW = w - 2 * margin - 12;
-        const int boxW = innerW / perRow;
-        const int frameH = 22 + rows * 42;
-        fraSpectrum->setGeometry(margin, y, w - 2 * margin, frameH);
-        for (int j = 1; j <= n; ++j) {
-            const int r = (j - 1) / perRow, c = (j - 1) % perRow;
-            const int x = 6 + c * boxW;
-            const int top = 18 + r * 42;
-            lf_[static_cast<size_t>(j)]->setGeometry(x, top, boxW - 2, 16);
-            lev_[static_cast<size_t>(j)]->setGeometry(x, top + 16, boxW - 2, 22);
-        }
-        y += frameH + margin;
-    }
-
-    // Left: type, recalculation, decimals and notes; right: the chart.
-    const int leftW = 344;
-    const int bottom = h - margin;
-    fraType->setGeometry(margin, y, leftW, 54);
-    const int comboW = (leftW - 32) / 4;
-    cmbType->setGeometry(8, 22, 2 * comboW, 24);
-    cmbSum1->setGeometry(16 + 2 * comboW, 22, comboW, 24);
-    cmbSum2->setGeometry(24 + 3 * comboW, 22, comboW, 24);
-    int ly = y + 54 + margin;
-    fraRecalc->setGeometry(margin, ly, leftW - 34, 48);
-    optRecalCell->setGeometry(8, 22, 134, 20);
-    optRecalRecord->setGeometry(144, 22, leftW - 34 - 146, 20);
-    txtRecalc->setGeometry(margin + leftW - px(375), ly + 24, px(375), px(195));
-    ly += 48 + margin;
-    if (cmbDecimals) {
-        lblDecimals->setGeometry(margin, ly + 3, 140, 20);
-        cmbDecimals->setGeometry(margin + 142, ly, 60, 24);
-        ly += 28;
-    }
-    lblNotes->setGeometry(margin, ly, leftW, 18);
-    txtNotes->setGeometry(margin, ly + 18, leftW, std::max(24, bottom - ly - 18));
-    chtDisp->setGeometry(2 * margin + leftW, y, w - 3 * margin - leftW, std::max(60, bottom - y));
-    grdSpectra->raise();
 }
 
 void WorksheetWindow::fillLists(int view) {
@@ -367,7 +101,7 @@ void WorksheetWindow::Form_Activate() {
                     ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
                     : QString();
             if (view_ == Formula)
-                lf_[static_cast<size_t>(j)]->setText(label);
+                LF(j)->setText(label);
             else
                 grdSpectra->setCaption(3 + j, label);
         }
@@ -399,45 +133,8 @@ void WorksheetWindow::Form_Unload() {
     CloseSheetForm(this);
 }
 
-void WorksheetWindow::backupBeforeEdit() {
-    if (editBackedUp_) return; // one backup per edit, taken before its first write
-    editBackedUp_ = true;
-    QString failure;
-    if (BackupSheet(false, &failure)) platform::MsgBox(keptWithoutUndo(failure));
-}
-
-bool WorksheetWindow::commitRecord() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.Move(0);
-        return true;
-    } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
-        discardEdit();
-        return false;
-    }
-}
-
-// Drops the current record's pending edit and shows the record as stored.
-void WorksheetWindow::discardEdit() {
-    db::Recordset& rs = Data1.recordset();
-    editBackedUp_ = false;
-    try {
-        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
-        if (atRecord(rs)) rs.Move(0); // the bound controls show the stored values again
-    } catch (const std::exception&) {
-    }
-}
-
-// What can be edited: nothing of a read-only file, and no record's fields
-// while there is no current record (an empty sheet).
-void WorksheetWindow::applyEditability() {
-    db::Recordset& rs = Data1.recordset();
-    const auto database = rs.isOpen() ? rs.database() : nullptr;
-    const bool writable = database && !database->readOnly();
-    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
-    const bool record = writable && atRecord(rs);
+// No record's fields while there is no current record (an empty sheet).
+void WorksheetWindow::setFieldsEditable(bool writable, bool record) {
     for (int j = 1; j <= bandCount(); ++j)
         if (Lev(j)) Lev(j)->setReadOnly(!record);
     cmbType->setEnabled(record);
@@ -448,12 +145,6 @@ void WorksheetWindow::applyEditability() {
         txtDescription->setReadOnly(!record);
     }
     txtNotes->setReadOnly(!writable);
-    const auto triggers = writable ? QAbstractItemView::DoubleClicked |
-                                         QAbstractItemView::EditKeyPressed |
-                                         QAbstractItemView::AnyKeyPressed
-                                   : QAbstractItemView::NoEditTriggers;
-    grdSpectra->view()->setEditTriggers(triggers);
-    if (grdSpectra->frozenView()) grdSpectra->frozenView()->setEditTriggers(triggers);
 }
 
 void WorksheetWindow::Lev_LostFocus(int index) {
@@ -463,29 +154,20 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     bool changed = false;
     QString backupFailure;
     if (box && atRecord(rs)) {
-        const std::string type = valueText(rs.Fields(kFieldType).value());
-        const double stored = bandValue(rs.Fields(7 + index).value());
-        const QString text = box->text();
-        if (text != QString::fromStdString(FormatLevel(stored, type))) {
-            double value = 0;
-            if (!levelFromText(text, value)) {
-                platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
-                FillLevBoxes(n);
-            } else {
-                // The level is stored even when its backup fails; the user hears which.
-                BackupSheet(false, &backupFailure);
+        if (const std::optional<double> value = typedLevel(index)) {
+            // The level is stored even when its backup fails; the user hears which.
+            BackupSheet(false, &backupFailure);
+            try {
+                rs.Fields(7 + index) = db::Value(*value);
+                rs.Update();
+                changed = true;
+            } catch (const std::exception& e) {
                 try {
-                    rs.Fields(7 + index) = db::Value(value);
-                    rs.Update();
-                    changed = true;
-                } catch (const std::exception& e) {
-                    try {
-                        rs.CancelUpdate();
-                    } catch (const std::exception&) {
-                    }
-                    platform::MsgBox(QString::fromStdString(e.what()));
-                    FillLevBoxes(n);
+                    rs.CancelUpdate();
+                } catch (const std::exception&) {
                 }
+                platform::MsgBox(QString::fromStdString(e.what()));
+                FillLevBoxes(n);
             }
         }
     } else if (box && !box->text().isEmpty()) {
@@ -498,20 +180,7 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         FillLevBoxes(n);
         if (!backupFailure.isEmpty()) platform::MsgBox(keptWithoutUndo(backupFailure));
     }
-    if (gNextLev > 0) {
-        if (platform::gui::TextBox* next = Lev(gNextLev)) next->selectAll();
-        gNextLev = 0;
-    }
-}
-
-void WorksheetWindow::Lev_KeyDown(int index, int keyCode, int shift) {
-    if (keyCode != kKeyEnter) return;
-    const int n = bandCount();
-    if (shift == 0)
-        gNextLev = index == n ? 1 : index + 1;
-    else
-        gNextLev = index == 1 ? n : index - 1;
-    Lev(gNextLev)->setFocus(Qt::TabFocusReason);
+    selectNextLev();
 }
 
 void WorksheetWindow::updateSummary(int which) {
@@ -680,31 +349,6 @@ void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
         selectionRowColChange(*this);
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
-    }
-}
-
-void WorksheetWindow::grdSpectra_DblClick() {
-    // Toggles between the short grid (taller in an enlarged window) and the
-    // grid stretched over the controls below it.
-    gridTall_ = !gridTall_;
-    layoutControls();
-}
-
-// The stretched grid: the window's outer height (title bar and borders
-// included) less the grid's top and 400 twips.
-int WorksheetWindow::tallGridTwips(int gridTopPixels) const {
-    const QWidget* outer = parentWidget() ? parentWidget() : this;
-    return std::max(0, platform::pixelsToTwips(outer->height()) -
-                           platform::pixelsToTwips(gridTopPixels) - 400);
-}
-
-void WorksheetWindow::grdSpectra_Error(int dataError, int& response) {
-    response = 0; // a value the field cannot hold: the grid shows no message
-    if (dataError == platform::DataGrid::ErrRecordRefused) {
-        // The record cannot be written (a read-only file): say so once and
-        // drop the edit, so the grid is free to move again.
-        platform::MsgBox(grdSpectra->ErrorText());
-        discardEdit();
     }
 }
 

@@ -30,9 +30,6 @@ public:
 
     View view() const { return view_; }
 
-    platform::gui::TextBox* Lev(int j) const override;
-    QLabel* LF(int j) const override;
-
     // Controls every worksheet window has.
     QGroupBox* fraType = nullptr; // "Spectrum Type and Descriptors:"
     platform::gui::BoundComboBox* cmbType = nullptr;
@@ -71,7 +68,6 @@ public:
     void Form_Unload() override;
 
     void Lev_LostFocus(int index) override;
-    void Lev_KeyDown(int index, int keyCode, int shift);
     void cmbType_Click();
     void cmbSum1_Click();
     void cmbSum2_Click();
@@ -85,34 +81,20 @@ public:
     QString GrdFmt_Format(const db::Value& dataValue) const;
 
     void grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue, db::Value& newValue,
-                                    bool& cancel);
-    void grdSpectra_KeyDown(int& keyCode, int shift);
-    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol);
-    void grdSpectra_DblClick();
-    void grdSpectra_Error(int dataError, int& response);
-    void Data1_MoveComplete();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+                                    bool& cancel) override;
+    void grdSpectra_KeyDown(int& keyCode, int shift) override;
+    void grdSpectra_RowColChange(const db::Value& lastRow, int lastCol) override;
+    void Data1_MoveComplete() override;
 
 private:
     void buildControls();
-    void layoutControls();
+    void layoutControls() override;
+    void setFieldsEditable(bool writable, bool record) override;
     int firstBand() const;
     int tallGridTwips(int gridTopPixels) const;
     void updateSummary(int which);
-    bool commitRecord() override;
-    void discardEdit();
-    void applyEditability();
-    // Takes the undo backup before the first write of a user's edit.
-    void backupBeforeEdit();
 
     View view_;
-    std::array<platform::gui::TextBox*, 31> lev_{};
-    std::array<QLabel*, 31> lf_{};
-    bool gridTall_ = false;
-    bool editBackedUp_ = false;
     bool activationFailed_ = false;
 };
 
