@@ -7,8 +7,10 @@
 #include "tables/criterion_curves.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace summary {
 
@@ -18,6 +20,22 @@ std::string wholeNumber(double n) {
 }
 
 namespace {
+
+// pow(10, level / 10), the energy of a level. Sheets repeat their levels
+// (typed to a tenth of a decibel), so the last results are kept by the
+// level's bits: a kept result is the very value pow gave for that level.
+// Every slot starts as level +0, whose energy is exactly 1.
+double energyOf(double level) {
+    struct Slot {
+        std::uint64_t bits = 0;
+        double energy = 1;
+    };
+    thread_local Slot slots[2048];
+    const auto bits = std::bit_cast<std::uint64_t>(level);
+    Slot& slot = slots[(bits * 0x9E3779B97F4A7C15ull) >> 53];
+    if (slot.bits != bits) slot = {bits, std::pow(10.0, level / 10)};
+    return slot.energy;
+}
 
 // Band-table row of position p, 0 when the sheet puts it outside the table.
 int tableIndex(const Sheet& s, int p) {
@@ -41,7 +59,7 @@ std::string levelSum(const Sheet& s, const std::vector<double>* weights, const c
             if (w == -999) continue;
             level += w;
         }
-        sum += std::pow(10.0, level / 10);
+        sum += energyOf(level);
     }
     if (std::isinf(sum)) return kMsgOverflow;
     if (!(sum > 0)) return std::string();
@@ -107,8 +125,7 @@ Octave octaveLevel(const Sheet& s, long long octStart, long long thirdStart, int
     const long long p = s.positionOf(thirdStart) + 3LL * (j - 1);
     // 27, not 28: a triple starting at position 28 is not used.
     if (p < 1 || p > 27 || !s.usable(p) || !s.usable(p + 1) || !s.usable(p + 2)) return Octave::Off;
-    level = 10 * std::log10(std::pow(10.0, s.at(p) / 10) + std::pow(10.0, s.at(p + 1) / 10) +
-                            std::pow(10.0, s.at(p + 2) / 10));
+    level = 10 * std::log10(energyOf(s.at(p)) + energyOf(s.at(p + 1)) + energyOf(s.at(p + 2)));
     // A sum that underflows to 0 is no level below every curve but a lost
     // one, as much an arithmetic failure as a sum that overflows.
     return std::isfinite(level) ? Octave::Level : Octave::Failure;
