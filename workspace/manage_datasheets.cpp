@@ -91,29 +91,10 @@ void DatasheetsMenu::mnuDtaRenameDatasheet_Click() {
     w->commitRecord();
     try {
         auto database = db::Database::open(file.toStdString());
-        // Table names are one in letter case to the database: a clash in
-        // case alone would fail later, so it is refused here.
-        for (const std::string& t : database->tableNames())
-            if (db::equalNoCase(t, to)) {
-                platform::MsgBox("Datasheet " + newName + " already exists in this file");
-                return;
-            }
-        if (!hasExactTable(*database, from)) throw db::Error("The datasheet table is missing");
+        if (!renameTargetFree(*database, from, to, "Datasheet")) return;
 
         db::Database::Transaction tx(*database);
-        try {
-            CopyTableDef(from, *database, to);
-        } catch (const std::exception&) {
-            platform::MsgBox("Error copying file");
-            return;
-        }
-        database->Execute("INSERT INTO " + db::quoteIdent(to) + " SELECT * FROM " +
-                          db::quoteIdent(from));
-        database->Execute("UPDATE " + db::quoteIdent(db::kSheetsList) + " SET " +
-                              db::quoteIdent("Sheet Name") + " = ? WHERE " +
-                              db::quoteIdent("Sheet Name") + " = ?",
-                          {db::Value(to), db::Value(from)});
-        database->deleteTable(from);
+        if (!moveSheetTable(*database, from, to)) return;
         tx.commit();
     } catch (const std::exception& e) {
         showError(e);

@@ -82,29 +82,10 @@ void WorksheetsMenu::mnuFileRenameWorksheet_Click() {
         commitEdit(w->Data1);
         commitEdit(w->Data2);
         auto database = db::Database::open(file.toStdString());
-        // Table names are one in letter case to the database: a clash in
-        // case alone would fail later, so it is refused here.
-        for (const std::string& t : database->tableNames())
-            if (db::equalNoCase(t, to)) {
-                platform::MsgBox("Worksheet " + newName + " already exists in this file");
-                return;
-            }
-        if (!hasExactTable(*database, from)) throw db::Error("The worksheet table is missing");
+        if (!renameTargetFree(*database, from, to, "Worksheet")) return;
 
         db::Database::Transaction tx(*database);
-        try {
-            CopyTableDef(from, *database, to);
-        } catch (const std::exception&) {
-            platform::MsgBox("Error copying file");
-            return;
-        }
-        database->Execute("INSERT INTO " + db::quoteIdent(to) + " SELECT * FROM " +
-                          db::quoteIdent(from));
-        database->Execute("UPDATE " + db::quoteIdent(db::kSheetsList) + " SET " +
-                              db::quoteIdent("Sheet Name") + " = ? WHERE " +
-                              db::quoteIdent("Sheet Name") + " = ?",
-                          {db::Value(to), db::Value(from)});
-        database->deleteTable(from);
+        if (!moveSheetTable(*database, from, to)) return;
         // A recovery table belongs to the sheet: it keeps up with the name.
         const std::string oldRecovery = "~" + from, newRecovery = "~" + to;
         if (hasExactTable(*database, oldRecovery) && !database->findTable(newRecovery))

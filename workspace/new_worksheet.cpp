@@ -7,6 +7,7 @@
 #include "sheets/level_display.h"
 #include "workspace/frm_new_worksheet.h"
 #include "workspace/globals.h"
+#include "workspace/sheet_commands.h"
 #include "workspace/sheet_files.h"
 #include "workspace/sheet_names.h"
 
@@ -28,16 +29,6 @@ struct TemplateRow {
     int firstBand = 0;
 };
 
-int wholeNumber(const db::Value& v) {
-    try {
-        if (v.isNull() || v.isEmpty()) return 0;
-        const double d = v.toDouble();
-        return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 // The names in the templates file's catalogue, in record order.
 QStringList templateNames(db::Database& templates) {
     QStringList names;
@@ -55,7 +46,7 @@ std::optional<TemplateRow> templateRow(db::Database& templates, const std::strin
                                     db::quoteIdent("Sheet Name") + " = ?");
     st.bind(1, db::Value(name));
     if (!st.step()) return std::nullopt;
-    return TemplateRow{wholeNumber(st.column(0)), wholeNumber(st.column(1))};
+    return TemplateRow{wholeNumberOrZero(st.column(0)), wholeNumberOrZero(st.column(1))};
 }
 
 // Copies every record of the template into the new table, field by position.

@@ -12,6 +12,7 @@
 #include "workspace/file_paths.h"
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/globals.h"
+#include "workspace/sheet_commands.h"
 #include "workspace/sheet_files.h"
 #include "workspace/worksheet_files.h"
 
@@ -29,16 +30,6 @@ struct CatalogueRow {
     int datasheetType = 0;
 };
 
-int wholeNumber(const db::Value& v) {
-    try {
-        if (v.isNull() || v.isEmpty()) return 0;
-        const double d = v.toDouble();
-        return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 // The rows of the file's catalogue in the order the file yields them.
 std::vector<CatalogueRow> readCatalogue(db::Database& database) {
     std::vector<CatalogueRow> rows;
@@ -55,9 +46,9 @@ std::vector<CatalogueRow> readCatalogue(db::Database& database) {
     while (st.step()) {
         CatalogueRow r;
         r.name = QString::fromStdString(st.column(name).toText());
-        if (kind >= 0) r.bandKind = wholeNumber(st.column(kind));
-        if (first >= 0) r.firstBand = wholeNumber(st.column(first));
-        if (type >= 0) r.datasheetType = wholeNumber(st.column(type));
+        if (kind >= 0) r.bandKind = wholeNumberOrZero(st.column(kind));
+        if (first >= 0) r.firstBand = wholeNumberOrZero(st.column(first));
+        if (type >= 0) r.datasheetType = wholeNumberOrZero(st.column(type));
         rows.push_back(std::move(r));
     }
     return rows;

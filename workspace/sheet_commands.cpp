@@ -2,6 +2,7 @@
 
 #include "platform/db/sheet_layout.h"
 #include "platform/ui.h"
+#include "sheets/db_utilities.h"
 #include "workspace/frm_sel_worksheet.h"
 
 #include <QStringList>
@@ -18,10 +19,48 @@ bool hasExactTable(const db::Database& database, const std::string& name) {
     return false;
 }
 
+bool renameTargetFree(const db::Database& database, const std::string& from, const std::string& to,
+                      const QString& kind) {
+    for (const std::string& t : database.tableNames())
+        if (db::equalNoCase(t, to)) {
+            platform::MsgBox(kind + " " + QString::fromStdString(to) +
+                             " already exists in this file");
+            return false;
+        }
+    if (!hasExactTable(database, from))
+        throw db::Error("The " + kind.toLower().toStdString() + " table is missing");
+    return true;
+}
+
+bool moveSheetTable(db::Database& database, const std::string& from, const std::string& to) {
+    try {
+        CopyTableDef(from, database, to);
+    } catch (const std::exception&) {
+        platform::MsgBox("Error copying file");
+        return false;
+    }
+    database.Execute("INSERT INTO " + db::quoteIdent(to) + " SELECT * FROM " +
+                     db::quoteIdent(from));
+    database.Execute("UPDATE " + db::quoteIdent(db::kSheetsList) + " SET " +
+                         db::quoteIdent("Sheet Name") + " = ? WHERE " +
+                         db::quoteIdent("Sheet Name") + " = ?",
+                     {db::Value(to), db::Value(from)});
+    database.deleteTable(from);
+    return true;
+}
+
 int wholeNumber(const db::Value& v) {
     if (v.isNull() || v.isEmpty()) return 0;
     const double d = v.toDouble();
     return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
+}
+
+int wholeNumberOrZero(const db::Value& v) {
+    try {
+        return wholeNumber(v);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 QString pasteCellText(const db::Value& v) {

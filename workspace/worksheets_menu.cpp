@@ -11,6 +11,7 @@
 #include "workspace/globals.h"
 #include "workspace/new_worksheet.h"
 #include "workspace/open_worksheet.h"
+#include "workspace/sheet_commands.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -30,12 +31,6 @@ void checkView(const WorksheetWindow* w) {
 void commitEdit(db::DataControl& control) {
     db::Recordset& rs = control.recordset();
     if (rs.isOpen() && rs.editing()) rs.Move(0);
-}
-
-int wholeNumber(const db::Value& v) {
-    if (v.isNull() || v.isEmpty()) return 0;
-    const double d = v.toDouble();
-    return d >= -2147483648.0 && d <= 2147483647.0 ? static_cast<int>(d) : 0;
 }
 
 } // namespace
