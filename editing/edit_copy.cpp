@@ -10,6 +10,7 @@
 #include "platform/ui.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_window.h"
+#include "sheets/view_hold.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -75,6 +76,7 @@ void EditMenu::mnuEditCopy_Click() {
                 sheet->grdSpectra->setEditActive(false);
                 sheet->grdSpectra->Refresh();
             }
+            if (rereadViewedWindow(*sheet, true)) return;
             const QString text = selectedSpectraText(*sheet);
             platform::clearClipboard();
             platform::setClipboard(text);

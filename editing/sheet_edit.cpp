@@ -12,6 +12,7 @@
 #include "sheets/globals.h"
 #include "sheets/sheet_display.h"
 #include "sheets/sheet_window.h"
+#include "sheets/view_hold.h"
 
 #include <algorithm>
 #include <limits>
@@ -254,6 +255,12 @@ SheetWindow* activeSheetWindow() {
 }
 
 bool viewMadeStale(SheetWindow& window) {
+    // A file only viewed until now is taken for writing once free, on the
+    // window as the file holds it.
+    if (takeViewedFile(window.txtDBName->text(), &window) == Takeover::TakenChanged) {
+        platform::MsgBox(takenChangedText(window.sheetName()), platform::vbExclamation);
+        return true;
+    }
     if (!changedElsewhere(window)) return false;
     showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
     platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);

@@ -108,6 +108,8 @@ SheetWindow* activeSheetWindow();
 // Ends a cell edit in the window's grid and writes a record edit in progress.
 void endSheetEdits(SheetWindow& window);
 // True when another program changed the window's sheet in a file shared by
-// design since the window read it: the window is reread, the user told, and
-// the command must not act on what the window showed.
+// design or viewed only here since the window read it: the window is reread,
+// the user told, and the command must not act on what the window showed.
+// A file viewed only here that no other program writes any more is first
+// taken for writing (takeViewedFile), so that the command can go on.
 bool viewMadeStale(SheetWindow& window);

@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_window.h"
+#include "sheets/view_hold.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -45,6 +46,7 @@ std::optional<QString> selectedType(SheetWindow& sheet) {
 template <class W> W* openOutput(const char* prefix, int widthTwips, int heightTwips) {
     SheetWindow* sheet = activeSheetWindow();
     if (!sheet) return nullptr;
+    if (rereadViewedWindow(*sheet, true)) return nullptr;
     QMdiArea* mdi = mdiArea();
     std::unique_ptr<W> w;
     try {

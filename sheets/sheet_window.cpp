@@ -12,6 +12,7 @@
 #include "sheets/globals.h"
 #include "sheets/level_display.h"
 #include "sheets/sheet_display.h"
+#include "sheets/view_hold.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -88,7 +89,20 @@ bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::KeyPress && !readOnlyReason_.isEmpty() &&
         editingKey(*static_cast<QKeyEvent*>(event)) && readOnlyControl(watched)) {
-        platform::MsgBox(readOnlyReason_);
+        // A file another program wrote may be free by now: the key then
+        // goes on into the box, on the window as the file holds it.
+        switch (takeViewedFile(txtDBName->text(), this)) {
+        case Takeover::Taken:
+            if (!readOnlyControl(watched)) return QWidget::eventFilter(watched, event);
+            break;
+        case Takeover::TakenChanged:
+            platform::MsgBox(takenChangedText(sheetName()), platform::vbExclamation);
+            return true;
+        case Takeover::None:
+        case Takeover::Refused:
+            break;
+        }
+        if (!readOnlyReason_.isEmpty()) platform::MsgBox(readOnlyReason_);
         return true;
     }
     return QWidget::eventFilter(watched, event);

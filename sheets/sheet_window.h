@@ -68,6 +68,10 @@ public:
     void grdSpectra_Error(int dataError, int& response);
     virtual void Data1_MoveComplete() {}
 
+    // What can be edited: nothing of a read-only file, and no record's
+    // fields while there is no current record.
+    void applyEditability();
+
     QLineEdit* txtDBName = nullptr; // hidden: the file path
     platform::DataGrid* grdSpectra = nullptr;
     platform::gui::Chart* chtDisp = nullptr;
@@ -101,9 +105,6 @@ protected:
     void backupBeforeEdit();
     // Drops the current record's pending edit and shows the record as stored.
     void discardEdit();
-    // What can be edited: nothing of a read-only file, and no record's
-    // fields while there is no current record.
-    void applyEditability();
     // The window's own controls' part of it.
     virtual void setFieldsEditable(bool /*writable*/, bool /*record*/) {}
     // Why the window's file cannot be changed ("" when it can).

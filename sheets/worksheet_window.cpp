@@ -18,6 +18,7 @@
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_display.h"
+#include "sheets/view_hold.h"
 #include "tables/globals.h"
 
 #include <QAction>
@@ -115,6 +116,8 @@ void WorksheetWindow::Form_Activate() {
         applyEditability();
         txtNotes->setFocus();
         BackupSheet(true);
+        // Another program's change of a file only viewed here shows at once.
+        rereadViewedWindow(*this);
     } catch (const std::exception& e) {
         activationFailed_ = true;
         platform::MsgBox(QString::fromStdString(e.what()));

@@ -12,6 +12,7 @@
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/sheet_window.h"
+#include "sheets/view_hold.h"
 #include "workspace/datasheets_menu.h"
 #include "workspace/file_menu.h"
 #include "workspace/frm_sel_worksheet.h"
@@ -26,8 +27,10 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 QPointer<Bandwright> defaultInstance;
@@ -89,13 +92,26 @@ void Bandwright::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void Bandwright::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !loaded_) return;
+    // After the activation is over: a message shown in the middle of it
+    // would take the activation away again.
+    QTimer::singleShot(0, this, [this] {
+        if (!isActiveWindow()) return;
+        QMdiSubWindow* sub = mdiArea ? mdiArea->activeSubWindow() : nullptr;
+        if (auto* w = sub ? dynamic_cast<SheetWindow*>(sub->widget()) : nullptr)
+            rereadViewedWindow(*w);
+    });
+}
+
 void Bandwright::MDIForm_Unload() {
     // A file that cannot be written cannot be compacted either, one only
-    // viewed here is another program's to compact, and one that is gone has
-    // nothing to compact.
+    // viewed here or open in another program is compacted by the last
+    // program that has it, and one that is gone has nothing to compact.
     if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
         db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
-        QFileInfo::exists(gFilePath) &&
+        QFileInfo::exists(gFilePath) && !db::openElsewhere(gFilePath.toStdString()) &&
         platform::MsgBox("Compact database before exiting?",
                          platform::vbYesNo + platform::vbQuestion) == platform::vbYes)
         CompactFile();

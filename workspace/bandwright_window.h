@@ -29,6 +29,9 @@ protected:
     // Closing the frame closes every child window, each with its own close
     // handling, then runs MDIForm_Unload.
     void closeEvent(QCloseEvent* event) override;
+    // Activated again (the user comes back from another program): the active
+    // window of a file viewed only here shows what another program changed.
+    void changeEvent(QEvent* event) override;
 
 private:
     bool loaded_ = false;

@@ -10,6 +10,7 @@
 #include "workspace/globals.h"
 #include "workspace/prev_files.h"
 #include "workspace/sheet_files.h"
+#include "workspace/worksheet_files.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -132,6 +133,7 @@ void mnuFileOptions() {
     gTemplateOK = SheetsListFileOK(gTemplatePath);
     gDatasheetPath = dialog.txtStdFile(1)->text();
     gDatasheetOK = SheetsListFileOK(gDatasheetPath);
+    holdSharedFiles();
     ShowPrevFiles();
     try {
         workspace::saveSetting("StartUp", "ShowFiles", ' ' + QString::number(gShowFiles));

@@ -14,6 +14,7 @@
 #include "sheets/globals.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_display.h"
+#include "sheets/view_hold.h"
 #include "sheets/worksheet_window.h"
 #include "workspace/file_paths.h"
 #include "workspace/frm_rename_wksheet.h"
@@ -58,12 +59,15 @@ bool worksheetHasWindow(const QString& file, const QString& name) {
 } // namespace
 
 void WorksheetsMenu::mnuFileDeleteWorksheet_Click() {
+    // A file only viewed until now is this program's once no other writes it.
+    takeViewedFile(gFilePath);
     deleteSheetOfFile(gFilePath, "worksheet", worksheetHasWindow);
 }
 
 void WorksheetsMenu::mnuFileRenameWorksheet_Click() {
     auto* w = dynamic_cast<WorksheetWindow*>(gActiveSheet);
     if (gActiveKind != 1 || !w) return;
+    takeViewedFile(w->txtDBName->text(), w);
 
     QString newName;
     {
@@ -121,6 +125,11 @@ void WorksheetsMenu::mnuFileRenameWorksheet_Click() {
 void WorksheetsMenu::mnuSaveWorksheetAs_Click() {
     auto* w = dynamic_cast<WorksheetWindow*>(gActiveSheet);
     if (!w) return;
+    // The copy is of the spectra as the file holds them.
+    if (takeViewedFile(w->txtDBName->text(), w) == Takeover::TakenChanged) {
+        platform::MsgBox(takenChangedText(w->sheetName()), platform::vbExclamation);
+        return;
+    }
 
     PasteArray pasteData;
     PasteSource source;
@@ -174,6 +183,7 @@ void WorksheetsMenu::mnuFileRecover_Click() {
     QMdiSubWindow* sub = mdi ? mdi->activeSubWindow() : nullptr;
     auto* w = sub ? dynamic_cast<WorksheetWindow*>(sub->widget()) : nullptr;
     if (!w) return;
+    takeViewedFile(w->txtDBName->text(), w);
     const std::string sheet = w->sheetName().toStdString();
     const std::string recovery = "~" + sheet;
     // The program's own tables are never a sheet's recovery.

@@ -115,6 +115,7 @@ void Bandwright::MDIForm_Load() {
                           workspace::defaultDatasheetFile(), "Select file containing datasheets",
                           "Selected file is not in correct format.  Ignoring datasheets."},
                          gDatasheetPath);
+        holdSharedFiles();
         SetMenus(kMenuNoFile);
         runStartDialog();
     } catch (const std::exception& e) {

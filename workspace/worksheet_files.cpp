@@ -9,6 +9,7 @@
 #include "platform/gui/forms.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
+#include "sheets/globals.h"
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_window.h"
@@ -104,12 +105,44 @@ bool takeWorksheetFile(const QString& path) {
 }
 
 void tellIfViewingOnly(const QString& path) {
-    if (db::heldAs(path.toStdString()) != db::FileHold::Viewing) return;
-    platform::MsgBox("The file \"" + path +
-                         "\" is open in another Bandwright.\n\nIt opens here for viewing only: "
-                         "nothing in it can be changed here. To work on it, close it in the other "
-                         "Bandwright, or save a copy with File > Save File As.",
+    const auto cause = db::viewingCause(path.toStdString());
+    // A read-only file says so at the first change, as it always did.
+    if (!cause || *cause == db::ViewingCause::ReadOnly) return;
+    if (*cause == db::ViewingCause::OtherProgram) {
+        platform::MsgBox("The file \"" + path +
+                             "\" is open in another Bandwright.\n\nIt opens here for viewing "
+                             "only: nothing in it can be changed here. To work on it, close it in "
+                             "the other Bandwright, or save a copy with File > Save File As.",
+                         platform::vbExclamation);
+        return;
+    }
+    platform::MsgBox(QString::fromStdString(*db::viewingReason(path.toStdString())) +
+                         ".\n\nIt opens here for viewing only. To work on it, save a copy with "
+                         "File > Save File As into a folder on this computer.",
                      platform::vbExclamation);
+}
+
+void holdSharedFiles() {
+    db::releaseSharedFiles();
+    for (const auto& [path, ok] :
+         {std::pair{gTemplatePath, gTemplateOK}, std::pair{gDatasheetPath, gDatasheetOK}})
+        if (ok) db::shareFile(path.toStdString());
+}
+
+QString replaceRefused(const QString& path) {
+    const auto why = db::replaceRefusal(path.toStdString());
+    if (!why) return {};
+    QString text = QString::fromStdString(*why);
+    const auto own = [&path](const QString& file, bool ok) { return ok && samePath(path, file); };
+    if (own(gDatasheetPath, gDatasheetOK))
+        text = "\"" + path +
+               "\" is the datasheets file of this Bandwright; it cannot be replaced while it is "
+               "open";
+    else if (own(gTemplatePath, gTemplateOK))
+        text = "\"" + path +
+               "\" is the templates file of this Bandwright; it cannot be replaced while it is "
+               "open";
+    return text + ". Choose another name for the copy.";
 }
 
 void setMainCaption(const QString& path) {
@@ -145,7 +178,7 @@ bool NewWSFile() {
     gFilePath = path;
     setMainCaption(path);
     closeOldFileWindows();
-    db::releaseAllFiles(path.toStdString());
+    db::releaseAllFiles(path.toStdString(), true);
     updatePrevFilesReported(path, PrevFilesUpdate::Created);
     SetMenus(kMenuFileOpen);
     if (!platform::gui::formsOfKind(FormKind::Datasheet).empty()) SetMenus(kMenuDatasheet);
@@ -185,7 +218,7 @@ bool OpenFile(const QString& path) {
         db::removeWorkFiles(path.toStdString());
 
     closeOldFileWindows();
-    db::releaseAllFiles(path.toStdString());
+    db::releaseAllFiles(path.toStdString(), true);
     gFilePath = path;
     setMainCaption(path);
     updatePrevFilesReported(path, PrevFilesUpdate::Opened);
@@ -235,21 +268,23 @@ bool SaveFileAs(const QString& path) {
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    // A file open anywhere is never replaced: asked no question.
+    if (const QString refused = replaceRefused(path); !refused.isEmpty()) {
+        platform::MsgBox(refused, platform::vbExclamation);
+        return true;
+    }
     if (QFileInfo::exists(path) &&
         platform::MsgBox("\"" + path + "\" already exists.\nDo you want to replace it?",
                          platform::vbYesNo + platform::vbQuestion + platform::vbDefaultButton2) !=
             platform::vbYes)
         return true;
-    // Held while it is written, so that no other program takes it meanwhile.
-    const bool taken = !db::heldAs(path.toStdString());
-    db::holdFile(path.toStdString());
     try {
+        // The copy is this program's to write from the moment it has its name.
         if (held)
-            db::copyDatabaseFile(*held, path.toStdString());
+            db::copyDatabaseFile(*held, path.toStdString(), true);
         else
-            db::copyDatabaseFile(old.toStdString(), path.toStdString());
+            db::copyDatabaseFile(old.toStdString(), path.toStdString(), true);
     } catch (const std::exception& e) {
-        if (taken) db::releaseFile(path.toStdString());
         platform::MsgBox("Error copying file\n\n" + QString::fromStdString(e.what()));
         return true;
     }

@@ -7,8 +7,15 @@
 // another Bandwright writes it), before it is read. Returns true when it was
 // taken now, false when it was held already or does not exist.
 bool takeWorksheetFile(const QString& path);
-// Says that the file opens for viewing only, when it does.
+// Says that the file opens for viewing only, and why, when it does.
 void tellIfViewingOnly(const QString& path);
+// Holds the templates and datasheets files in use (those usable) as files
+// shared by design, letting go of the ones held before: no program replaces
+// a file another one has open.
+void holdSharedFiles();
+// Why a copy may not replace the file at `path` (open in this program or
+// another, named with its use here), as a message; "" when it may.
+QString replaceRefused(const QString& path);
 
 // The main window's caption: "Bandwright: " and the path, or "Bandwright"
 // for none.

@@ -7,6 +7,7 @@
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/sheet_display.h"
+#include "sheets/view_hold.h"
 #include "sheets/worksheet_window.h"
 #include "workspace/globals.h"
 #include "workspace/new_worksheet.h"
@@ -105,6 +106,7 @@ void WorksheetsMenu::switchView(int view) {
 }
 
 void WorksheetsMenu::mnuFileNewWorksheet_Click() {
+    takeViewedFile(gFilePath);
     QString name;
     int bandSystem = 0, firstBand = 0;
     if (NewWS(name, bandSystem, firstBand, gTemplateOK, QString())) return;

@@ -1,35 +1,62 @@
 #include "platform/db/file_lock.h"
 
+#include "platform/db/database.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <vector>
 
 namespace db {
 
-namespace {
-
-constexpr off_t kWriterByte = 0;
-constexpr off_t kOpenByte = 1;
-
-struct Held {
+// One open description of a held file and the locks placed through it;
+// shared by the names of the file this program holds it under.
+struct HeldLock {
     int fd = -1;
     FileHold hold = FileHold::Writing;
+    ViewingCause cause = ViewingCause::OtherProgram;
+    std::string detail; // the system's text, for Unchecked
+    bool writable = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    HeldLock() = default;
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    ~HeldLock() {
+        if (fd >= 0) ::close(fd);
+    }
 };
 
-// Keyed by the file's full path, so two spellings of one file meet.
-std::map<std::string, Held>& heldFiles() {
-    static std::map<std::string, Held> files;
+namespace {
+
+// The two bytes of the hold lie just below the largest offset a lock can
+// name: no file of ours ever reaches them, and they are far from the bytes
+// the database engine locks (from 1 GiB on, see its PENDING_BYTE) and from
+// its pages. A lock beyond the end of a file is allowed and costs nothing.
+constexpr off_t kWriterByte = 0x7fff'ffff'ffff'0000;
+constexpr off_t kOpenByte = kWriterByte + 1;
+
+using LockPtr = std::shared_ptr<HeldLock>;
+
+// Keyed by the file's full path, so two spellings of one name meet; two
+// names of one file share their lock.
+std::map<std::string, LockPtr>& heldFiles() {
+    static std::map<std::string, LockPtr> files;
     static pid_t owner = ::getpid();
     // A forked process is another program: what its parent holds stays the
-    // parent's (the descriptors it inherited are only closed here).
+    // parent's (the descriptors it inherited are only closed here; the locks
+    // belong to the descriptions, which the parent still has).
     if (owner != ::getpid()) {
-        for (const auto& [key, held] : files)
-            ::close(held.fd);
+        for (const auto& [key, lock] : files)
+            if (lock->fd >= 0) {
+                ::close(lock->fd);
+                lock->fd = -1;
+            }
         files.clear();
         owner = ::getpid();
     }
@@ -42,23 +69,96 @@ std::string keyOf(const std::string& path) {
     return ec ? path : p.string();
 }
 
-// F_OFD_SETLK or F_OFD_GETLK on one byte; true when the lock is placed (or,
-// for a test, when it could be).
-bool lockByte(int fd, int cmd, short type, off_t byte) {
+// F_OFD_SETLK: 0 when placed, else the error (EAGAIN or EACCES: another
+// description holds a lock in the way).
+int setLock(int fd, short type, off_t start, off_t len) {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
-    fl.l_start = byte;
-    fl.l_len = 1;
-    if (::fcntl(fd, cmd, &fl) != 0) return false;
-    return cmd != F_OFD_GETLK || fl.l_type == F_UNLCK;
+    fl.l_start = start;
+    fl.l_len = len;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0 ? 0 : errno;
 }
 
-bool sameFile(int fd, const std::string& lockPath) {
-    struct stat a {
-    }, b{};
-    return ::fstat(fd, &a) == 0 && ::stat(lockPath.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+// F_OFD_GETLK: 0 when the lock could be placed, EAGAIN when a lock of
+// another description is in the way, else the error.
+int testLock(int fd, short type, off_t start, off_t len) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = len;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return errno;
+    return fl.l_type == F_UNLCK ? 0 : EAGAIN;
+}
+
+bool inTheWay(int error) {
+    return error == EAGAIN || error == EACCES;
+}
+
+// Anyone else holding either byte of the hold (0 when no one, EAGAIN when
+// someone, else the error).
+int othersHold(int fd) {
+    return testLock(fd, F_WRLCK, kWriterByte, 2);
+}
+
+// The held lock of the file named by `path`, under this name or another
+// name of the same file.
+LockPtr findLock(const std::string& path, const std::string& key) {
+    auto& files = heldFiles();
+    if (const auto it = files.find(key); it != files.end()) return it->second;
+    struct stat st {};
+    if (::stat(key.c_str(), &st) != 0) return nullptr;
+    for (const auto& [name, lock] : files)
+        if (lock->dev == st.st_dev && lock->ino == st.st_ino) return lock;
+    (void)path;
+    return nullptr;
+}
+
+LockPtr findLock(const std::string& path) {
+    return findLock(path, keyOf(path));
+}
+
+// An open description of the file for its locks: for reading and writing
+// where this user may write it, else for reading. Nothing when it cannot be
+// opened at all (the engine then cannot read it either, and says so).
+LockPtr openLock(const std::string& key) {
+    auto lock = std::make_shared<HeldLock>();
+    lock->fd = ::open(key.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    lock->writable = lock->fd >= 0;
+    if (lock->fd < 0) lock->fd = ::open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (lock->fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(lock->fd, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    lock->dev = st.st_dev;
+    lock->ino = st.st_ino;
+    return lock;
+}
+
+void unchecked(HeldLock& lock, int error) {
+    lock.hold = FileHold::Viewing;
+    lock.cause = ViewingCause::Unchecked;
+    lock.detail = std::strerror(error);
+}
+
+// Places the locks of a hold for writing, or for viewing where another
+// program writes the file or the locks cannot be placed.
+void take(HeldLock& lock) {
+    if (const int e = setLock(lock.fd, F_RDLCK, kOpenByte, 1)) return unchecked(lock, e);
+    if (!lock.writable) {
+        lock.hold = FileHold::Viewing;
+        lock.cause = ViewingCause::ReadOnly;
+        return;
+    }
+    const int e = setLock(lock.fd, F_WRLCK, kWriterByte, 1);
+    if (e == 0) {
+        lock.hold = FileHold::Writing;
+    } else if (inTheWay(e)) {
+        lock.hold = FileHold::Viewing;
+        lock.cause = ViewingCause::OtherProgram;
+    } else {
+        unchecked(lock, e);
+    }
 }
 
 } // namespace
@@ -66,76 +166,131 @@ bool sameFile(int fd, const std::string& lockPath) {
 FileHold holdFile(const std::string& path) {
     const std::string key = keyOf(path);
     auto& files = heldFiles();
-    if (auto it = files.find(key); it != files.end()) return it->second.hold;
-    const std::string lockPath = key + kLockSuffix;
-    // A program letting go may remove the lock file between our open and our
-    // lock: then the lock is on a file no one else sees, and we go again.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd < 0) return FileHold::Writing;
-        if (!lockByte(fd, F_OFD_SETLK, F_RDLCK, kOpenByte)) {
-            ::close(fd);
-            return FileHold::Writing;
-        }
-        const bool writer = lockByte(fd, F_OFD_SETLK, F_WRLCK, kWriterByte);
-        if (!sameFile(fd, lockPath)) {
-            ::close(fd);
-            continue;
-        }
-        const FileHold hold = writer ? FileHold::Writing : FileHold::Viewing;
-        files[key] = Held{fd, hold};
-        return hold;
+    if (const LockPtr lock = findLock(path, key)) {
+        files[key] = lock;
+        return lock->hold;
     }
-    return FileHold::Writing;
+    const LockPtr lock = openLock(key);
+    if (!lock) return FileHold::Writing; // no file, or one no one can read
+    take(*lock);
+    files[key] = lock;
+    return lock->hold;
+}
+
+bool shareFile(const std::string& path) {
+    const std::string key = keyOf(path);
+    auto& files = heldFiles();
+    if (const LockPtr lock = findLock(path, key)) {
+        files[key] = lock;
+        return true;
+    }
+    const LockPtr lock = openLock(key);
+    if (!lock) return false;
+    lock->hold = FileHold::Shared;
+    const int e = setLock(lock->fd, F_RDLCK, kOpenByte, 1);
+    // Shared on the writer's byte too: no program takes a file others share
+    // as its own to write alone.
+    setLock(lock->fd, F_RDLCK, kWriterByte, 1);
+    files[key] = lock;
+    return e == 0;
+}
+
+bool takeForWriting(const std::string& path) {
+    const LockPtr lock = findLock(path);
+    if (!lock || lock->hold != FileHold::Viewing || lock->cause == ViewingCause::ReadOnly)
+        return false;
+    // Only the file that still has the name: one replaced under it is
+    // another file.
+    struct stat st {};
+    if (::stat(keyOf(path).c_str(), &st) != 0 || st.st_dev != lock->dev || st.st_ino != lock->ino)
+        return false;
+    take(*lock);
+    return lock->hold == FileHold::Writing;
 }
 
 void releaseFile(const std::string& path) {
-    auto& files = heldFiles();
-    const auto it = files.find(keyOf(path));
-    if (it == files.end()) return;
-    const int fd = it->second.fd;
-    // The last one out removes the lock file, while no one can take it.
-    if (lockByte(fd, F_OFD_SETLK, F_WRLCK, kOpenByte) &&
-        lockByte(fd, F_OFD_SETLK, F_WRLCK, kWriterByte))
-        ::unlink((it->first + kLockSuffix).c_str());
-    ::close(fd);
-    files.erase(it);
+    heldFiles().erase(keyOf(path));
 }
 
-void releaseAllFiles(const std::string& keep) {
+void releaseAllFiles(const std::string& keep, bool keepShared) {
     const std::string kept = keep.empty() ? std::string() : keyOf(keep);
-    std::vector<std::string> going;
-    for (const auto& [key, held] : heldFiles())
-        if (key != kept) going.push_back(key);
-    for (const std::string& key : going)
-        releaseFile(key);
+    auto& files = heldFiles();
+    for (auto it = files.begin(); it != files.end();) {
+        if (it->first == kept || (keepShared && it->second->hold == FileHold::Shared))
+            ++it;
+        else
+            it = files.erase(it);
+    }
+}
+
+void releaseSharedFiles() {
+    auto& files = heldFiles();
+    std::erase_if(files, [](const auto& held) { return held.second->hold == FileHold::Shared; });
 }
 
 std::optional<FileHold> heldAs(const std::string& path) {
-    const auto& files = heldFiles();
-    const auto it = files.find(keyOf(path));
-    if (it == files.end()) return std::nullopt;
-    return it->second.hold;
+    const LockPtr lock = findLock(path);
+    if (!lock) return std::nullopt;
+    return lock->hold;
+}
+
+std::optional<ViewingCause> viewingCause(const std::string& path) {
+    const LockPtr lock = findLock(path);
+    if (!lock || lock->hold != FileHold::Viewing) return std::nullopt;
+    return lock->cause;
 }
 
 bool openElsewhere(const std::string& path) {
+    if (const LockPtr lock = findLock(path)) return othersHold(lock->fd) != 0;
+    const FileUse use = fileUse(path);
+    return use == FileUse::Elsewhere || use == FileUse::Unknown;
+}
+
+FileUse fileUse(const std::string& path, std::string* detail) {
     const std::string key = keyOf(path);
-    const auto& files = heldFiles();
-    if (const auto it = files.find(key); it != files.end())
-        return !lockByte(it->second.fd, F_OFD_GETLK, F_WRLCK, kOpenByte);
-    const int fd = ::open((key + kLockSuffix).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    // Our own test lock goes through a descriptor of its own: anyone holding
-    // either byte conflicts with it.
-    const bool elsewhere = !lockByte(fd, F_OFD_GETLK, F_WRLCK, kOpenByte) ||
-                           !lockByte(fd, F_OFD_GETLK, F_WRLCK, kWriterByte);
+    struct stat st {};
+    if (::stat(key.c_str(), &st) != 0) return FileUse::None;
+    if (findLock(path, key)) return FileUse::Here;
+    const int fd = ::open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (detail) *detail = std::strerror(errno);
+        return FileUse::Unknown;
+    }
+    const int e = othersHold(fd);
     ::close(fd);
-    return elsewhere;
+    if (e == 0) return FileUse::None;
+    if (inTheWay(e)) return FileUse::Elsewhere;
+    if (detail) *detail = std::strerror(e);
+    return FileUse::Unknown;
 }
 
 std::optional<std::string> viewingReason(const std::string& path) {
-    if (heldAs(path) != FileHold::Viewing) return std::nullopt;
-    return "The file \"" + path + "\" is open in another Bandwright; it cannot be changed here";
+    const LockPtr lock = findLock(path);
+    if (!lock || lock->hold != FileHold::Viewing) return std::nullopt;
+    const std::string file = "The file \"" + path + "\"";
+    switch (lock->cause) {
+    case ViewingCause::OtherProgram:
+        return file + " is open in another Bandwright; it cannot be changed here";
+    case ViewingCause::Unchecked:
+        return file +
+               " can only be viewed here: this program cannot make sure that no other "
+               "Bandwright changes it at the same time (" +
+               lock->detail + ")";
+    case ViewingCause::ReadOnly:
+        break;
+    }
+    return readOnlyReason(path).value_or(file + " can only be read here; it cannot be changed");
+}
+
+CopyHold::CopyHold(const std::string& copy, const std::string& name)
+    : name_(name), lock_(openLock(keyOf(copy))) {
+    if (lock_) take(*lock_);
+}
+
+CopyHold::~CopyHold() = default;
+
+void CopyHold::keep() {
+    if (lock_) heldFiles()[keyOf(name_)] = lock_;
 }
 
 void removeWorkFiles(const std::string& path) {

@@ -6,10 +6,13 @@
 #include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
+#include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
+#include "sheets/view_hold.h"
 #include "sheets/worksheet_window.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/window_fixture.h"
@@ -21,6 +24,8 @@
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/frm_start_dialogs.h"
 #include "workspace/globals.h"
+#include "workspace/sheet_files.h"
+#include "workspace/worksheet_files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +39,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,6 +121,25 @@ protected:
             sel.Add(w->Data1.recordset().keyAt(p));
     }
     static void typeLevel(platform::gui::TextBox* box, const QString& text) { type(box, text); }
+    // Starts with `file` open, which another program writes: its message is
+    // answered, and `sheet` picked.
+    void startViewing(const QString& file, const QString& sheet = "Sheet") {
+        answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+            d.txtOpen->setText(file);
+            d.optExistFile->setChecked(true);
+            d.cmdOK->click();
+        });
+        script_->answerMsgBox(platform::vbOK);
+        pick(sheet);
+        start();
+    }
+    // The user comes back to the program from another one.
+    static void comeBack() {
+        QApplication::setActiveWindow(nullptr);
+        QApplication::processEvents();
+        QApplication::setActiveWindow(&mainWindow());
+        QApplication::processEvents();
+    }
 };
 
 TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
@@ -440,33 +466,67 @@ int otherProgramEdits(const QString& file) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Another copy of the program that has files open for writing until it is killed.
+// Another copy of the program, as a process of its own, that has files open
+// until it is killed: for writing (or `viewing` them, as a copy that opened
+// them second does), or `shared` as its templates and datasheets files. It
+// carries out `steps`, one at each step(), on the files it holds.
 struct OtherProgram {
+    enum How { Writing, Viewing, Shared };
     pid_t pid = -1;
-    explicit OtherProgram(const std::vector<QString>& files) {
-        int ready[2];
-        EXPECT_EQ(pipe(ready), 0);
+    int command[2] = {-1, -1};
+    int answer[2] = {-1, -1};
+    explicit OtherProgram(const std::vector<QString>& files,
+                          std::vector<std::function<void()>> steps = {}, How how = Writing) {
+        EXPECT_EQ(pipe(command), 0);
+        EXPECT_EQ(pipe(answer), 0);
         pid = fork();
         if (pid == 0) {
             char held = 1;
-            for (const QString& f : files)
-                if (db::holdFile(f.toStdString()) != db::FileHold::Writing) held = 0;
-            (void)!write(ready[1], &held, 1);
+            for (const QString& f : files) {
+                if (how == Shared) {
+                    gDatasheetPath = f;
+                    gDatasheetOK = true;
+                    holdSharedFiles();
+                    continue;
+                }
+                const auto want = how == Writing ? db::FileHold::Writing : db::FileHold::Viewing;
+                if (db::holdFile(f.toStdString()) != want) held = 0;
+            }
+            (void)!write(answer[1], &held, 1);
+            for (const auto& step : steps) {
+                char c = 0;
+                if (read(command[0], &c, 1) != 1) break;
+                char ok = 1;
+                try {
+                    step();
+                } catch (...) {
+                    ok = 0;
+                }
+                (void)!write(answer[1], &ok, 1);
+            }
             for (;;)
                 pause();
         }
         char held = 0;
-        EXPECT_EQ(read(ready[0], &held, 1), 1);
+        EXPECT_EQ(read(answer[0], &held, 1), 1);
         EXPECT_EQ(held, 1);
-        close(ready[0]);
-        close(ready[1]);
     }
-    // Dies as a killed program does: its lock file stays behind.
+    // Carries out the next step and waits for it.
+    void step() {
+        char c = 1, ok = 0;
+        ASSERT_EQ(write(command[1], &c, 1), 1);
+        ASSERT_EQ(read(answer[0], &ok, 1), 1);
+        EXPECT_EQ(ok, 1);
+    }
+    // Dies as a killed program does.
     void kill() {
         if (pid <= 0) return;
         ::kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         pid = -1;
+        for (int* p : {command, answer})
+            for (int i : {0, 1})
+                if (p[i] >= 0) close(std::exchange(p[i], -1));
     }
     ~OtherProgram() { kill(); }
 };
@@ -547,11 +607,12 @@ TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
     EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
 
     // Nor does Save File As replace a file the other program has open.
-    script_->answerSaveFile(other).answerMsgBox(platform::vbYes).answerMsgBox(platform::vbOK);
+    script_->answerSaveFile(other).answerMsgBox(platform::vbOK);
     click("mnuFileSaveFileAs");
     EXPECT_EQ(script_->prompts().back(),
-              "Error copying file\n\n\"" + other +
-                  "\" is open in another Bandwright; it cannot be replaced while it is open there");
+              "\"" + other +
+                  "\" is open in another Bandwright; it cannot be replaced while it is open there. "
+                  "Choose another name for the copy.");
     EXPECT_EQ(firstBands(other), (std::vector<double>{1}));
 
     // No compaction question: the file is the other program's to compact.
@@ -584,10 +645,9 @@ TEST_F(WorksheetFiles, AFileAnotherProgramWritesOpensForViewingOnly) {
     EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
     const auto answered = script_->prompts().size();
 
-    // The other program dies; its lock file stays, and the next open writes
-    // the file and clears what killed programs left.
+    // The other program dies, and the next open writes the file and clears
+    // what killed programs left.
     a.kill();
-    EXPECT_TRUE(std::filesystem::exists(file.toStdString() + ".lock"));
     startWith(file, "Sheet");
     EXPECT_EQ(script_->prompts().size(), answered);
     for (const std::string& f : leftovers)
@@ -624,6 +684,158 @@ TEST_F(WorksheetFiles, AFileViewedOnlyIsWrittenWhenOpenedAgainOnceTheOtherProgra
     EXPECT_EQ(script_->prompts().size(), 1u);
     typeLevel(w->Lev(1), "15");
     EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+}
+
+TEST_F(WorksheetFiles, AFileAnotherProgramWritesIsViewedOnlyUnderAnyNameWhateverLiesBesideIt) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const std::string lock = file.toStdString() + ".lock";
+    const QString second = path("second name.bwdb");
+    ASSERT_EQ(::link(file.toStdString().c_str(), second.toStdString().c_str()), 0);
+    const struct {
+        const char* what;
+        QString opened;
+        std::function<void()> meddle;
+    } cases[] = {
+        {"a lock file deleted by hand", file, [&] { std::filesystem::remove(lock); }},
+        {"a folder named like a lock file", file,
+         [&] {
+             std::filesystem::remove(lock);
+             std::filesystem::create_directory(lock);
+         }},
+        {"the file under a second name", second, [] {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OtherProgram a({file});
+        c.meddle();
+        startViewing(c.opened);
+        ASSERT_FALSE(script_->prompts().empty());
+        EXPECT_TRUE(script_->prompts().back().startsWith(
+            "The file \"" + c.opened + "\" is open in another Bandwright.\n\nIt opens here"))
+            << script_->prompts().back().toStdString();
+        WorksheetWindow* w = activeWorksheet();
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->Lev(1)->isReadOnly());
+        const QString refused = "The file \"" + c.opened +
+                                "\" is open in another Bandwright; it cannot be changed here";
+        script_->answerMsgBox(platform::vbOK);
+        QTest::keyClick(w->Lev(1), Qt::Key_5);
+        EXPECT_EQ(script_->prompts().back(), refused);
+        script_->answerMsgBox(platform::vbOK);
+        click("mnuEditInsert");
+        EXPECT_EQ(script_->prompts().back(), refused);
+        EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+        // Nor is it offered for compaction.
+        const auto asked = script_->prompts().size();
+        exitProgram();
+        EXPECT_EQ(script_->prompts().size(), asked);
+        gFilePath.clear();
+        std::filesystem::remove_all(lock);
+    }
+}
+
+TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFree) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const auto change = [file](const std::string& sql) {
+        return [file, sql] { db::Database::open(file.toStdString())->Execute(sql); };
+    };
+    OtherProgram a({file}, {change("DELETE FROM Sheet WHERE Code = 2; "),
+                            change("UPDATE Sheet SET Code = 2 WHERE Code = 3"),
+                            change("UPDATE Sheet SET L1 = 15 WHERE Code = 1"),
+                            change("UPDATE Sheet SET L1 = 35 WHERE Code = 2")});
+    startViewing(file);
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    db::Recordset& rs = w->Data1.recordset();
+    const auto shown = [&rs] {
+        std::vector<double> out;
+        for (int p = 1; p <= rs.RecordCount(); ++p)
+            out.push_back(rs.peek(p, db::kFirstBandField).toDouble());
+        return out;
+    };
+
+    // A deletes spectrum 2: B shows it once the user comes back to B, and
+    // says so once.
+    a.step();
+    a.step();
+    script_->answerMsgBox(platform::vbOK);
+    comeBack();
+    EXPECT_EQ(script_->prompts().back(),
+              "\"Sheet\" was changed in its file by another Bandwright since this window showed "
+              "it. The window now shows the file as it is.");
+    EXPECT_EQ(shown(), (std::vector<double>{10, 30}));
+    const auto told = script_->prompts().size();
+    comeBack();
+    EXPECT_EQ(script_->prompts().size(), told);
+
+    // A changes spectrum 1: B's Copy copies nothing old.
+    a.step();
+    platform::setClipboard("before");
+    select(w, {1});
+    script_->answerMsgBox(platform::vbOK);
+    click("mnuEditCopy");
+    EXPECT_EQ(script_->prompts().back(), changedElsewhereText("Sheet"));
+    EXPECT_EQ(platform::clipboardText(), "before");
+    EXPECT_EQ(shown(), (std::vector<double>{15, 30}));
+    select(w, {1});
+    click("mnuEditCopy");
+    EXPECT_TRUE(platform::clipboardText().contains("\t15"))
+        << platform::clipboardText().toStdString();
+
+    // A changes spectrum 2 and dies. B's next edit takes the file, but not on
+    // the view A made stale: nothing is stored, and B shows the file.
+    a.step();
+    a.kill();
+    rs.setAbsolutePosition(2);
+    QApplication::processEvents();
+    script_->answerMsgBox(platform::vbOK);
+    w->Lev(1)->setFocus();
+    QTest::keyClick(w->Lev(1), Qt::Key_4);
+    EXPECT_EQ(script_->prompts().back(), takenChangedText("Sheet"));
+    EXPECT_EQ(shown(), (std::vector<double>{15, 35}));
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 35}));
+    // The edit given again is stored, and so is a command.
+    EXPECT_FALSE(w->Lev(1)->isReadOnly());
+    const auto asked = script_->prompts().size();
+    typeLevel(w->Lev(1), "45");
+    click("mnuEditInsert");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, -999, 45}));
+    EXPECT_EQ(script_->prompts().size(), asked);
+
+    // B writes the file now; another copy views it: no compaction is offered.
+    OtherProgram c({file}, {}, OtherProgram::Viewing);
+    exitProgram();
+    EXPECT_EQ(script_->prompts().size(), asked);
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, SaveFileAsNeverReplacesAFileInUseNorAsksToReplaceIt) {
+    const QString a = makeFile("a.bwdb", {"Site"});
+    const QString theirs = path("their datasheets.bwdb");
+    createSheetsFile(theirs, CatalogueKind::Datasheets);
+    OtherProgram other({theirs}, {}, OtherProgram::Shared);
+    startWith(a, "Site");
+    const struct {
+        QString file;
+        QString why;
+    } cases[] = {
+        {theirs, "is open in another Bandwright; it cannot be replaced while it is open there"},
+        {gDatasheetPath,
+         "is the datasheets file of this Bandwright; it cannot be replaced while it is open"},
+        {gTemplatePath,
+         "is the templates file of this Bandwright; it cannot be replaced while it is open"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const auto before = std::filesystem::file_size(c.file.toStdString());
+        script_->answerSaveFile(c.file).answerMsgBox(platform::vbOK);
+        click("mnuFileSaveFileAs");
+        EXPECT_EQ(script_->prompts().back(),
+                  "\"" + c.file + "\" " + c.why + ". Choose another name for the copy.");
+        EXPECT_EQ(gFilePath, a);
+        EXPECT_FALSE(db::Database::open(c.file.toStdString())->findTable("Site"));
+        EXPECT_EQ(std::filesystem::file_size(c.file.toStdString()), before);
+    }
 }
 
 TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSavesIt) {
