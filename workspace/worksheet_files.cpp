@@ -118,7 +118,7 @@ void tellIfViewingOnly(const QString& path) {
     }
     platform::MsgBox(QString::fromStdString(*db::viewingReason(path.toStdString())) +
                          ".\n\nIt opens here for viewing only. To work on it, save a copy with "
-                         "File > Save File As into a folder on this computer.",
+                         "File > Save File As.",
                      platform::vbExclamation);
 }
 
