@@ -51,6 +51,8 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
         std::error_code ec;
         // The compacted file keeps the permissions the user gave the original.
         fs::permissions(work, fs::status(target).permissions(), ec);
+        // A hold this program has on the file (file_lock.h) stays with the
+        // old one: compaction runs as the program lets go of the file.
         fs::rename(work, target, ec); // one step: the old file or the new one, never neither
         if (ec)
             throw Error("Cannot replace \"" + path + "\" by its compacted copy (" + ec.message() +

@@ -78,6 +78,8 @@ FileUse fileUse(const std::string& path, std::string* detail = nullptr);
 // the file is not held for viewing.
 std::optional<std::string> viewingReason(const std::string& path);
 
+struct HeldLock;
+
 // A hold for writing taken on a copy written beside `name` before the copy
 // is renamed to `name`, so that no other program can take the new file for
 // writing in between. keep() once the copy has the name records the hold
@@ -92,7 +94,7 @@ public:
 
 private:
     std::string name_;
-    std::shared_ptr<struct HeldLock> lock_;
+    std::shared_ptr<HeldLock> lock_;
 };
 
 // Removes the work files a killed program left beside `path` (call only
