@@ -20,6 +20,7 @@
 // record's edit buffer at once; the record set writes it on Move 0, a move or
 // Update. An emptied text clears a field that cannot hold "" (Null).
 #include "platform/db/data_control.h"
+#include "platform/gui/text_limit.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -114,9 +115,14 @@ class BoundTextBox : public Bound<TextBox> {
     Q_OBJECT
 public:
     explicit BoundTextBox(QWidget* parent = nullptr);
+    // Takes no more characters than a text field holds.
+    TextLimit* limit() const { return limit_; }
 
 protected:
     void textChange() override;
+
+private:
+    TextLimit* limit_ = nullptr;
 };
 
 // A multi-line text box (Tab moves on, as in the other boxes).
