@@ -115,14 +115,12 @@ class BoundTextBox : public Bound<TextBox> {
     Q_OBJECT
 public:
     explicit BoundTextBox(QWidget* parent = nullptr);
-    // Takes no more characters than a text field holds.
-    TextLimit* limit() const { return limit_; }
 
 protected:
     void textChange() override;
 
 private:
-    TextLimit* limit_ = nullptr;
+    TextLimit* limit_ = nullptr; // no more characters than a text field holds
 };
 
 // A multi-line text box (Tab moves on, as in the other boxes).
