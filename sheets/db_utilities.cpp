@@ -142,8 +142,13 @@ std::optional<std::string> badSpectrum(const std::string& path) {
                                  {db::Value(static_cast<long long>(bad->rowid))});
             const std::string spectrum =
                 code.isNumber() ? "spectrum " + code.toText() : "a spectrum without a number";
-            return "worksheet \"" + sheet + "\", " + spectrum + ": its " + bad->field +
-                   " holds a value of a kind the field cannot hold (" + bad->kind + ")";
+            const std::string where =
+                "worksheet \"" + sheet + "\", " + spectrum + ": its " + bad->field + " holds ";
+            if (bad->length > 0)
+                return where + "a text of " + std::to_string(bad->length) +
+                       " characters, too long for the field (at most " + std::to_string(bad->size) +
+                       ")";
+            return where + "a value of a kind the field cannot hold (" + bad->kind + ")";
         }
     } catch (const std::exception&) {
         // the compaction's own failure is reported

@@ -148,19 +148,34 @@ std::string FormatLevel(double level, const std::string& type) {
     return formatFixed(level, 1, true);
 }
 
-bool levelFromText(const QString& t, double& value) {
+TypedLevel levelFromText(const QString& typed, double& value) {
+    const QString t = typed.trimmed();
     if (t == "." || t.isEmpty()) {
         value = kNoValue;
-    } else if (t == "X") {
+    } else if (t == "X" || t == "x") {
         value = kMarked;
     } else if (t == "#ERR") {
         value = kErrorValue;
     } else {
+        // A slip of the keys must not pass for a plausible level of 0 dB.
+        std::string s = withoutBlanks(t);
+        decimalComma(s);
+        size_t i = s.starts_with('+') || s.starts_with('-') ? 1 : 0;
+        if (i < s.size() && s[i] == '.') ++i;
+        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i])))
+            return TypedLevel::NotALevel;
         bool overflow = false;
-        value = readNumber(t, &overflow);
-        if (overflow) return false;
+        value = leadingNumber(s, &overflow);
+        if (overflow) return TypedLevel::TooLarge;
     }
-    return true;
+    return TypedLevel::Level;
+}
+
+QString typedLevelRefusal(TypedLevel what, const QString& typed) {
+    const QString shown = "\"" + typed.trimmed() + "\"";
+    if (what == TypedLevel::TooLarge) return shown + " is too large a number for a level.";
+    return shown + " is not a level, and nothing was stored. A level takes a number, \".\" or "
+                   "nothing for no value, \"X\" to mark a band, or \"#ERR\".";
 }
 
 std::string valueText(const db::Value& v) {

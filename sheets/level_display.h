@@ -41,10 +41,14 @@ std::string FormatLevel(double level, const std::string& type);
 // A band value as a double: Null and other non-numbers count as -999.
 double bandValue(const db::Value& v);
 
-// The value stored for text typed into a level box: "." or "" no value, "X"
-// the user's mark, "#ERR" an error, else the leading number. False for a
-// number too large to store.
-bool levelFromText(const QString& text, double& value);
+// The value stored for text typed into a level box or a band cell, blanks
+// round it aside: "." or "" no value, "X" or "x" the user's mark, "#ERR" an
+// error, else the leading number ("45 dB" is 45). A text that does not begin
+// with a number is no level, and a number too large for a double is refused.
+enum class TypedLevel { Level, NotALevel, TooLarge };
+TypedLevel levelFromText(const QString& text, double& value);
+// The message for a typed text that levelFromText refused.
+QString typedLevelRefusal(TypedLevel what, const QString& text);
 
 // A field's text; "" for Null and Empty.
 std::string valueText(const db::Value& v);

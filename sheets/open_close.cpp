@@ -69,9 +69,17 @@ std::optional<std::string> sheetFault(const std::string& file, const std::string
                                      db::quoteIdent("Sheet Name") + " = ?");
     row.bind(1, db::Value(sheet));
     if (!row.step()) return std::nullopt;
-    if (!database->findTable(sheet)) return what + " is listed but missing from the file";
-    const db::Value kind = row.column(0), first = row.column(1);
     const std::string cannot = what + " cannot be opened: ";
+    // Its first edit would take the undo copy into itself and empty it.
+    if (sheet.starts_with('~'))
+        return cannot + "names beginning with \"~\" belong to the program's own backup and "
+                        "recovery tables";
+    const auto table = database->findTable(sheet);
+    if (!table) return what + " is listed but missing from the file";
+    // The commands that change a sheet find its table by its exact name.
+    if (*table != sheet)
+        return cannot + "its table is called \"" + *table + "\", written another way";
+    const db::Value kind = row.column(0), first = row.column(1);
     if (kind.kind() != db::Value::Kind::Long || (kind.toLong() != 1 && kind.toLong() != 2))
         return cannot + "its band system (Octave/Third Octave) is \"" + kind.toText() +
                "\", not 1 (octave) or 2 (third-octave)";
@@ -86,6 +94,12 @@ std::optional<std::string> sheetFault(const std::string& file, const std::string
         return cannot + "a spectrum's number (Code) is \"" + code.column(1).toText() +
                "\", not a whole number";
     }
+    // Commands find a spectrum by its number: two with one number would
+    // have the one act on the other.
+    db::Statement twice(*database, "SELECT Code FROM " + db::quoteIdent(sheet) +
+                                       " GROUP BY Code HAVING count(*) > 1 ORDER BY Code LIMIT 1");
+    if (twice.step())
+        return cannot + "two spectra have the number (Code) " + twice.column(0).toText();
     return std::nullopt;
 }
 

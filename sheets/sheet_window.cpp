@@ -203,8 +203,8 @@ std::optional<double> SheetWindow::typedLevel(int index) {
     const QString text = Lev(index)->text();
     if (text == QString::fromStdString(FormatLevel(stored, type))) return std::nullopt;
     double value = 0;
-    if (!levelFromText(text, value)) {
-        platform::MsgBox("\"" + text.trimmed() + "\" is too large a number for a level.");
+    if (const TypedLevel read = levelFromText(text, value); read != TypedLevel::Level) {
+        platform::MsgBox(typedLevelRefusal(read, text), platform::vbExclamation);
         FillLevBoxes(bandCount());
         return std::nullopt;
     }

@@ -28,6 +28,7 @@
 #include <QMdiSubWindow>
 #include <QResizeEvent>
 #include <QTableView>
+#include <QTimer>
 
 #include <cmath>
 
@@ -309,17 +310,26 @@ QString WorksheetWindow::GrdFmt_Format(const db::Value& dataValue) const {
 }
 
 void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& oldValue,
-                                                 db::Value& newValue, bool&) {
+                                                 db::Value& newValue, bool& cancel) {
     if (sameCellValue(oldValue, newValue)) return;
     if (view_ == Formula) {
         if (colIndex == 2) mCellChanged = true;
     } else if (colIndex >= 4) {
+        const QString t = QString::fromStdString(valueText(newValue)).trimmed();
+        double level = kNoValue;
+        const TypedLevel read = levelFromText(t, level);
+        if (read != TypedLevel::Level) {
+            // The cell keeps its stored level; the message waits until the
+            // grid is done with its editor.
+            cancel = true;
+            QTimer::singleShot(0, this, [read, t] {
+                platform::MsgBox(typedLevelRefusal(read, t), platform::vbExclamation);
+            });
+            return;
+        }
         mCellChanged = true;
-        const std::string t = valueText(newValue);
-        if (newValue.isNull() || t.empty() || t == "." || t == "X")
-            newValue = db::Value("-999");
-        else if (const auto v = decimalCommaNumber(QString::fromStdString(t)))
-            newValue = db::Value(*v);
+        // A band cell marks nothing: "X" there is no value, as "." is.
+        newValue = db::Value(level == kMarked ? kNoValue : level);
     }
     backupBeforeEdit(); // the file still holds the sheet before this edit
 }

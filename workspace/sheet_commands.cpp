@@ -33,10 +33,12 @@ bool renameTargetFree(const db::Database& database, const std::string& from, con
 }
 
 bool moveSheetTable(db::Database& database, const std::string& from, const std::string& to) {
+    // A file only viewed here, or one that cannot be written, says why.
+    if (database.readOnly()) throw db::Error(database.readOnlyReason());
     try {
         CopyTableDef(from, database, to);
-    } catch (const std::exception&) {
-        platform::MsgBox("Error copying file");
+    } catch (const std::exception& e) {
+        platform::MsgBox("Error copying file\n\n" + QString::fromStdString(e.what()));
         return false;
     }
     database.Execute("INSERT INTO " + db::quoteIdent(to) + " SELECT * FROM " +

@@ -21,7 +21,8 @@ bool renameTargetFree(const db::Database& database, const std::string& from, con
                       const QString& kind);
 // Inside the caller's transaction: the table under its new name, with its
 // records and catalogue row, and the old table gone. False after "Error
-// copying file" when the structure could not be copied.
+// copying file" when the structure could not be copied. Throws db::Error
+// with the reason when the file cannot be changed here.
 bool moveSheetTable(db::Database& database, const std::string& from, const std::string& to);
 
 // A whole number of a field; 0 for Null, Empty and numbers out of range.

@@ -27,6 +27,12 @@ int collateNoCase(void*, int n1, const void* p1, int n2, const void* p2) {
                          std::string_view(static_cast<const char*>(p2), static_cast<size_t>(n2)));
 }
 
+// Whether the last failure was a journal left by a writer that did not
+// finish, which this read-only connection cannot play back.
+bool unfinishedChange(sqlite3* handle) {
+    return sqlite3_extended_errcode(handle) == SQLITE_READONLY_ROLLBACK;
+}
+
 } // namespace
 
 Database::Database(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
@@ -110,12 +116,33 @@ std::shared_ptr<Database> Database::open(const std::string& path) {
     auto db = openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (readOnly) db->readOnlyReason_ = *readOnly;
     Value appId, format;
-    try {
+    const auto probe = [&] {
         appId = db->scalar("PRAGMA application_id");
         format = db->scalar("PRAGMA user_version");
         db->scalar("SELECT count(*) FROM sqlite_schema");
+    };
+    try {
+        probe();
     } catch (const Error&) {
-        throw Error("The database file \"" + path + "\" is damaged and cannot be opened");
+        if (!readOnly || !unfinishedChange(db->db_))
+            throw Error("The database file \"" + path + "\" is damaged and cannot be opened");
+        // A program killed in the middle of a change left its journal, which
+        // a connection that may not write cannot play back. A file only
+        // viewed here gets it played back by the engine, as the next
+        // program to write it would do; the contents are what was committed.
+        const std::string unfinished =
+            "Another program's last change to \"" + path +
+            "\" did not finish. The file is whole: the unfinished change is undone when the "
+            "file is next opened where it can be written. Try again then.";
+        if (db::readOnlyReason(path)) throw Error(unfinished);
+        try {
+            openHandle(path, SQLITE_OPEN_READWRITE)->scalar("SELECT count(*) FROM sqlite_schema");
+            db = openHandle(path, SQLITE_OPEN_READONLY);
+            db->readOnlyReason_ = *readOnly;
+            probe();
+        } catch (const Error&) {
+            throw Error(unfinished);
+        }
     }
     if (appId.isNull() || appId.toLong() != kApplicationId) throw Error(notOurs);
     // 0: made before files carried a number, read as the first format and

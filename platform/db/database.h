@@ -129,6 +129,9 @@ struct BadValue {
     std::int64_t rowid = 0;
     std::string field;
     std::string kind; // "blob", "text", "real", "integer" or "null"
+    // For a text longer than its field holds: its characters and the field's size.
+    long long length = 0;
+    int size = 0;
 };
 // The first such value of `table`, field by field. Throws db::Error.
 std::optional<BadValue> findBadValue(Database& database, std::string_view table);

@@ -210,10 +210,17 @@ void Database::copyTableStructure(std::string_view source, std::string_view newN
 std::optional<BadValue> findBadValue(Database& database, std::string_view table) {
     const TableDef def = database.tableDef(table);
     for (const FieldDef& f : def.fields) {
-        Statement st(database, "SELECT rowid, typeof(" + quoteIdent(f.name) + ") FROM " +
+        const std::string c = quoteIdent(f.name);
+        Statement st(database, "SELECT rowid, typeof(" + c + "), length(" + c + ") FROM " +
                                    quoteIdent(def.name) + " WHERE NOT (" + checkExpression(f) +
                                    ") LIMIT 1");
-        if (st.step()) return BadValue{st.column(0).toLong(), f.name, st.column(1).toText()};
+        if (!st.step()) continue;
+        BadValue bad{st.column(0).toLong(), f.name, st.column(1).toText()};
+        if (f.type == FieldType::Text && bad.kind == "text" && st.column(2).toLong() > f.size) {
+            bad.length = st.column(2).toLong();
+            bad.size = f.size;
+        }
+        return bad;
     }
     return std::nullopt;
 }

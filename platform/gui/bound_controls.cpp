@@ -158,10 +158,12 @@ TextBox::TextBox(QWidget* parent) : TextControlEvents(parent) {
 
 BoundTextBox::BoundTextBox(QWidget* parent)
     : Bound(parent, [this](const QString& text) {
-          if (auto def = binding_.fieldDef(); def && def->type == db::FieldType::Text)
-              setMaxLength(def->size);
-          if (this->text() != text) setText(text);
-      }) {}
+          const auto def = binding_.fieldDef();
+          limit_->setSize(def && def->type == db::FieldType::Text ? def->size : 0);
+          if (this->text() != text) limit_->show(text);
+      }) {
+    limit_ = new TextLimit(this, 0);
+}
 
 void BoundTextBox::textChange() {
     if (binding_.showing()) return;

@@ -20,6 +20,7 @@
 // record's edit buffer at once; the record set writes it on Move 0, a move or
 // Update. An emptied text clears a field that cannot hold "" (Null).
 #include "platform/db/data_control.h"
+#include "platform/gui/text_limit.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -117,6 +118,9 @@ public:
 
 protected:
     void textChange() override;
+
+private:
+    TextLimit* limit_ = nullptr; // no more characters than a text field holds
 };
 
 // A multi-line text box (Tab moves on, as in the other boxes).

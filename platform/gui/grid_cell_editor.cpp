@@ -2,6 +2,8 @@
 
 #include "platform/gui/data_grid.h"
 #include "platform/gui/grid_view.h"
+#include "platform/gui/recordset_model.h"
+#include "platform/gui/text_limit.h"
 
 #include <QKeyEvent>
 
@@ -20,12 +22,21 @@ void GridLineEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                    const QModelIndex&) const {
-    return new GridLineEdit(grid_, parent);
+                                    const QModelIndex& index) const {
+    auto* editor = new GridLineEdit(grid_, parent);
+    // A text cell takes no more than its field holds, as a text box does.
+    if (const int size = grid_.model()->textSize(index.column()); size > 0)
+        new gui::TextLimit(editor, size);
+    return editor;
 }
 
 void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-    static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+    auto* line = static_cast<QLineEdit*>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto* limit = line->findChild<gui::TextLimit*>(QString(), Qt::FindDirectChildrenOnly))
+        limit->show(text);
+    else
+        line->setText(text);
 }
 
 void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,

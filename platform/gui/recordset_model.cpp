@@ -52,13 +52,20 @@ void RecordsetModel::resolveFields() {
         c.field = -1;
         c.editable = false;
         c.numeric = false;
+        c.textSize = 0;
         if (!rs_.isOpen()) continue;
         c.field = rs_.Fields().indexOf(c.def.field);
         if (c.field < 0) continue;
         const db::FieldDef* def = rs_.Fields(c.field).def();
         c.editable = def && !rs_.baseTable().empty() && !c.def.readOnly;
         c.numeric = def && (def->type == db::FieldType::Long || def->type == db::FieldType::Double);
+        if (def && def->type == db::FieldType::Text) c.textSize = def->size;
     }
+}
+
+int RecordsetModel::textSize(int col) const {
+    if (col < 0 || col >= static_cast<int>(columns_.size())) return 0;
+    return columns_[static_cast<size_t>(col)].textSize;
 }
 
 int RecordsetModel::recordCount() const {

@@ -42,6 +42,8 @@ public:
     void setColumnFormat(int col, ColumnFormat format);
     // The record set's field shown in a column, or -1 when it has none.
     int fieldIndex(int col) const;
+    // The most characters a column's text field holds; 0 for any other column.
+    int textSize(int col) const;
 
     // A cell's value as the record set shows it (the current record's edit
     // buffer included); Empty when there is no such cell.
@@ -82,6 +84,7 @@ private:
         int field = -1;
         bool editable = false;
         bool numeric = false;
+        int textSize = 0;
     };
     void attach();
     void resolveFields();

@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -229,6 +230,23 @@ TEST_F(Grid, ATypedBandGoesIntoTheRecordAndReachesTheFileWhenTheRowChanges) {
     key(Qt::Key_Return);
     EXPECT_EQ(stored("Description", 2), Value("D2"));
     EXPECT_EQ(text(1, 1), "D2");
+
+    // A text cell takes no more than its field holds: a longer text pasted
+    // is refused whole, with a message, never cut short.
+    {
+        testing_support::DialogScript pasted;
+        QApplication::clipboard()->setText(QString(300, 'p'));
+        click(1, 1);
+        type("D");
+        pasted.answerMsgBox(platform::vbOK);
+        key(Qt::Key_V, Qt::ControlModifier);
+        QApplication::processEvents();
+        ASSERT_EQ(pasted.prompts().size(), 1u);
+        EXPECT_EQ(pasted.prompts()[0], "The text would have 301 characters, and this box holds "
+                                       "at most 255. Nothing was pasted.");
+        key(Qt::Key_Return);
+        EXPECT_EQ(stored("Description", 2), Value("D"));
+    }
 
     // A value the field cannot hold: the Error event decides about the message.
     int response = 0;

@@ -8,6 +8,7 @@
 #include "tests/support/worksheet_fixture.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -186,12 +187,27 @@ TEST_F(BoundControls, EditsGoIntoTheRecordAndReachTheFileOnMoveZeroOrAMove) {
 TEST_F(BoundControls, ARefusedValueIsReportedAndTheControlStaysUsable) {
     SheetWindow& w = *window;
     // A text longer than the field holds cannot be typed (the box stops at
-    // the field's size); one set past the box from a 300-character text is
-    // cut to it as well.
-    EXPECT_EQ(w.txtDescription->maxLength(), 255);
-    w.txtDescription->setText(QString(300, 'a'));
-    EXPECT_EQ(rs().Fields("Description").value().toText().size(), 255u);
-    rs().CancelUpdate();
+    // the field's size), and one pasted is refused whole with a message,
+    // never cut short.
+    {
+        const QString typed = QString(254, 'a') + "b";
+        w.txtDescription->setFocus();
+        w.txtDescription->selectAll();
+        QTest::keyClicks(w.txtDescription, QString(254, 'a') + "bc");
+        EXPECT_EQ(w.txtDescription->text(), typed);
+        QApplication::clipboard()->setText(QString(300, 'p'));
+        w.txtDescription->selectAll();
+        testing_support::DialogScript script;
+        script.answerMsgBox(platform::vbOK);
+        QTest::keyClick(w.txtDescription, Qt::Key_V, Qt::ControlModifier);
+        QApplication::processEvents();
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_EQ(script.prompts()[0], "The text would have 300 characters, and this box holds "
+                                       "at most 255. Nothing was pasted.");
+        EXPECT_EQ(w.txtDescription->text(), typed);
+        EXPECT_EQ(rs().Fields("Description").value().toText(), typed.toStdString());
+        rs().CancelUpdate();
+    }
 
     // A record removed under the control: the write is refused with the
     // record set's own message.

@@ -606,6 +606,58 @@ TEST_F(Database_, KilledCompactionsLeaveOneWorkFileThatTheNextOneClears) {
     EXPECT_EQ(Database::open(path)->scalar("SELECT count(*) FROM S").toLong(), 10);
 }
 
+// A writer that dies in the middle of a change, spilled into the file: its
+// journal stays beside the file.
+void changeAndDie(const std::string& path) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        try {
+            auto db = Database::open(path);
+            db->Execute("PRAGMA cache_size = 5");
+            db->Execute("BEGIN");
+            db->Execute("UPDATE S SET Notes = 'half'");
+            for (int i = 100; i < 200; ++i)
+                db->Execute("INSERT INTO S (Code, Notes) VALUES (?, ?)",
+                            {Value(i), Value(std::string(3000, 'h'))});
+            _exit(3);
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 3);
+    ASSERT_TRUE(std::filesystem::exists(path + "-journal"));
+}
+
+TEST_F(Database_, AChangeAKilledWriterLeftIsSaidSoWhereTheFileCannotBeWritten) {
+    namespace fs = std::filesystem;
+    const std::string path = file("site.db");
+    writeLooseFile(path);
+    changeAndDie(path);
+    // Read-only, the file cannot be put right here: the message says what
+    // is true rather than calling it damaged.
+    fs::permissions(path, fs::perms::owner_read);
+    try {
+        Database::open(path);
+        ADD_FAILURE() << "opened with a journal it could not play back";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Another program's last change to \"" + path +
+                      "\" did not finish. The file is whole: the unfinished change is undone when "
+                      "the file is next opened where it can be written. Try again then.");
+    }
+    EXPECT_TRUE(fs::exists(path + "-journal"));
+    // Writable again, the next open plays the journal back.
+    fs::permissions(path, fs::perms::owner_all);
+    auto db = Database::open(path);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S").toLong(), 10);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM S WHERE Notes = 'half'").toLong(), 0);
+    EXPECT_FALSE(fs::exists(path + "-journal"));
+}
+
 // Runs in another working folder and goes back at the end.
 class InFolder {
 public:

@@ -196,10 +196,20 @@ TEST_F(DatasheetWindowTest, LevelsAreTypedOnlyWhileEditableEachEditBackedUp) {
     EXPECT_EQ(w->txtSum1->text().toStdString(), field(kPumps, 1, "Summary 1 Val").toText());
     EXPECT_DOUBLE_EQ(w->chtDisp->value(1, 1), 90);
 
-    const std::pair<QString, double> cases[] = {{"x", 0}, {"X", -998}, {"", -999}, {"7 5", 75}};
-    for (const auto& [text, value] : cases) {
-        type(w->Lev(2), text);
-        EXPECT_DOUBLE_EQ(field(kPumps, 1, "L2").toDouble(), value) << text.toStdString();
+    // The level boxes' rule of the worksheet windows: a text that is no
+    // level is refused with a message.
+    {
+        DialogScript script;
+        script.answerMsgBox(platform::vbOK);
+        const std::pair<QString, double> cases[] = {
+            {"x", -998}, {"abc", -998}, {"", -999}, {"7 5", 75}};
+        for (const auto& [text, value] : cases) {
+            type(w->Lev(2), text);
+            EXPECT_DOUBLE_EQ(field(kPumps, 1, "L2").toDouble(), value) << text.toStdString();
+        }
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_TRUE(script.prompts()[0].startsWith("\"abc\" is not a level"));
+        EXPECT_EQ(w->Lev(2)->text(), "75.0");
     }
     EXPECT_DOUBLE_EQ(backup(1, "L2").toDouble(), -999); // the state before the last edit
 

@@ -133,6 +133,22 @@ TEST_F(Backup, CompactingKeepsEverySheet) {
         "holds a value of a kind the field cannot hold (blob).\n\n"))
         << script.prompts()[1].toStdString();
     EXPECT_TRUE(db::Database::open(path_)->findTable("Third"));
+
+    // A text longer than its field holds is said to be too long.
+    {
+        auto other = db::Database::open(path_);
+        other->Execute("PRAGMA ignore_check_constraints = ON");
+        other->Execute("UPDATE \"A 'quoted' [sheet]\" SET Formula = NULL WHERE Code = 2");
+        other->Execute("UPDATE \"A 'quoted' [sheet]\" SET Description = ? WHERE Code = 1",
+                       {db::Value(std::string(9000, 'd'))});
+    }
+    script.answerMsgBox(platform::vbOK);
+    CompactFile();
+    ASSERT_EQ(script.prompts().size(), 3u);
+    EXPECT_TRUE(script.prompts()[2].startsWith(
+        "Error compacting database. In worksheet \"A 'quoted' [sheet]\", spectrum 1: its "
+        "Description holds a text of 9000 characters, too long for the field (at most 255).\n\n"))
+        << script.prompts()[2].toStdString();
     gFilePath.clear();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/gui/data_grid.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
+#include "sheets/level_display.h"
 #include "sheets/menu_state.h"
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
@@ -181,15 +182,35 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
     EXPECT_DOUBLE_EQ(band(1, 5), 12.34);
     EXPECT_TRUE(gBackupCaption.isEmpty());
 
-    const std::pair<QString, double> cases[] = {
-        {"X", -998},     {"#ERR", -997},   {".", -999},    {"", -999},   {"7 5", 75},
-        {"x", 0},        {"12.36", 12.36}, {"-3,5", -3.5}, {"1,2,3", 1}, {"1,5.2", 1},
-        {"65,2 dB", 65}, {"65,2", 65.2},   {"60 dB", 60},
+    // A text that begins with no number is no level: refused with a
+    // message, nothing stored, and the box shows the stored level again.
+    const struct {
+        QString text;
+        double value; // stored afterwards
+        bool refused;
+    } cases[] = {
+        {"X", -998, false},      {"#ERR", -997, false}, {".", -999, false},
+        {"", -999, false},       {"7 5", 75, false},    {"x", -998, false},
+        {"12.36", 12.36, false}, {"abc", 12.36, true},  {"-3,5", -3.5, false},
+        {"dB 45", -3.5, true},   {"1,2,3", 1, false},   {"1,5.2", 1, false},
+        {"-", 1, true},          {"#err", 1, true},     {" x ", -998, false},
+        {"65,2 dB", 65, false},  {"65,2", 65.2, false}, {"  ", -999, false},
+        {".5", 0.5, false},      {"60 dB", 60, false},
     };
-    for (const auto& [text, value] : cases) {
-        type(w->Lev(3), text);
-        EXPECT_DOUBLE_EQ(band(1, 3), value) << text.toStdString();
+    for (const auto& c : cases) {
+        const size_t asked = script.prompts().size();
+        if (c.refused) script.answerMsgBox(platform::vbOK);
+        type(w->Lev(3), c.text);
+        EXPECT_DOUBLE_EQ(band(1, 3), c.value) << c.text.toStdString();
+        ASSERT_EQ(script.prompts().size(), asked + (c.refused ? 1 : 0)) << c.text.toStdString();
+        if (c.refused) {
+            EXPECT_TRUE(script.prompts().back().startsWith("\"" + c.text + "\" is not a level"));
+            EXPECT_EQ(w->Lev(3)->text(), QString::fromStdString(FormatLevel(c.value, "")));
+        }
     }
+    EXPECT_EQ(script.prompts()[0],
+              "\"abc\" is not a level, and nothing was stored. A level takes a number, \".\" or "
+              "nothing for no value, \"X\" to mark a band, or \"#ERR\".");
     EXPECT_EQ(w->Lev(3)->text(), "60.0");
     type(w->Lev(4), "X");
     EXPECT_EQ(w->Lev(4)->text(), "X");
@@ -198,7 +219,8 @@ TEST_F(WorksheetWindowTest, LevelBoxesReadMarkersAndNumbersAsTyped) {
     // A number too large for a level: a message, and nothing changes.
     script.answerMsgBox(platform::vbOK);
     type(w->Lev(6), "1e999");
-    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(script.prompts().size(), 5u);
+    EXPECT_EQ(script.prompts().back(), "\"1e999\" is too large a number for a level.");
     EXPECT_DOUBLE_EQ(band(1, 6), 40);
     EXPECT_EQ(w->Lev(6)->text(), "40.0");
 }
@@ -331,6 +353,26 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     moveTo(grid, 1, 7);
     EXPECT_DOUBLE_EQ(band(1, 4), 65.2);
     EXPECT_DOUBLE_EQ(band(2, 4), 68.2);
+
+    // A band cell reads what a level box reads; a text that is no level is
+    // refused in our own message and the cell keeps its level.
+    {
+        DialogScript script;
+        script.answerMsgBox(platform::vbOK);
+        typeIntoCell(grid, 0, 8, "abc");
+        QApplication::processEvents();
+        ASSERT_EQ(script.prompts().size(), 1u);
+        EXPECT_TRUE(script.prompts()[0].startsWith("\"abc\" is not a level, and nothing was "
+                                                   "stored."));
+        typeIntoCell(grid, 0, 9, "45 dB");
+        typeIntoCell(grid, 0, 10, "x");
+        moveTo(grid, 1, 7);
+        EXPECT_EQ(script.prompts().size(), 1u);
+    }
+    EXPECT_DOUBLE_EQ(band(1, 5), 40);
+    EXPECT_EQ(cellText(grid, 0, 8), "40");
+    EXPECT_DOUBLE_EQ(band(1, 6), 45);
+    EXPECT_DOUBLE_EQ(band(1, 7), -999);
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
@@ -392,21 +434,38 @@ TEST_F(WorksheetWindowTest, ASheetThatCannotBeBoundClosesWithOneMessage) {
          "UPDATE \"Sheets List\" SET \"Octave/Third Octave\" = 3 WHERE \"Sheet Name\" = 'NoKind'",
          "Worksheet \"NoKind\" cannot be opened: its band system (Octave/Third Octave) is \"3\", "
          "not 1 (octave) or 2 (third-octave)"},
+        // The program's own undo copy, listed as a sheet by another tool.
+        {"~Backup", "",
+         "Worksheet \"~Backup\" cannot be opened: names beginning with \"~\" belong to the "
+         "program's own backup and recovery tables"},
+        // A table without its primary key, two spectra numbered alike.
+        {"Twice",
+         "CREATE TABLE Loose AS SELECT * FROM Twice; DROP TABLE Twice; "
+         "ALTER TABLE Loose RENAME TO Twice; UPDATE Twice SET Code = 1 WHERE Code = 2",
+         "Worksheet \"Twice\" cannot be opened: two spectra have the number (Code) 1"},
+        {"Noise",
+         "UPDATE \"Sheets List\" SET \"Sheet Name\" = 'NOISE' WHERE \"Sheet Name\" = 'Noise'",
+         "Worksheet \"NOISE\" cannot be opened: its table is called \"Noise\", written another "
+         "way"},
     };
     for (const auto& c : cases) {
         file_->addSheet(c.sheet, 1, 14, {spectrum({40}), spectrum({}, "s1 - 3")});
         file_->database()->Execute("PRAGMA ignore_check_constraints = ON");
-        file_->database()->Execute(c.spoil);
+        for (const QString& sql : QString::fromStdString(c.spoil).split(';', Qt::SkipEmptyParts))
+            file_->database()->Execute(sql.toStdString());
+        const std::string listed = c.sheet == "Noise" ? "NOISE" : c.sheet;
         script.answerMsgBox(platform::vbOK);
         WorksheetWindow* spoiled = newWorksheetWindow(1, 1);
         gActiveSheet = spoiled;
         EXPECT_TRUE(OpenSheetForm(spoiled, QString::fromStdString(path_),
-                                  QString::fromStdString(c.sheet), 1, 14, 1, true));
+                                  QString::fromStdString(listed), 1, 14, 1, true));
         QApplication::processEvents();
         EXPECT_EQ(script.prompts().back().toStdString(), c.message);
         EXPECT_TRUE(main_->mdiArea->subWindowList().isEmpty());
     }
-    EXPECT_EQ(script.prompts().size(), 6u);
+    EXPECT_EQ(script.prompts().size(), 9u);
+    // Nothing was taken from the undo copy that was listed as a sheet.
+    EXPECT_EQ(file_->database()->scalar("SELECT count(*) FROM \"~Backup\"").toLong(), 2);
 }
 
 TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {

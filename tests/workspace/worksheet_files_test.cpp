@@ -21,6 +21,7 @@
 #include "workspace/app_settings.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_worksheet.h"
+#include "workspace/frm_rename_wksheet.h"
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/frm_start_dialogs.h"
 #include "workspace/globals.h"
@@ -836,6 +837,114 @@ TEST_F(WorksheetFiles, SaveFileAsNeverReplacesAFileInUseNorAsksToReplaceIt) {
         EXPECT_FALSE(db::Database::open(c.file.toStdString())->findTable("Site"));
         EXPECT_EQ(std::filesystem::file_size(c.file.toStdString()), before);
     }
+}
+
+// Another copy of the program that writes a file and, told to, is killed
+// in the middle of a large change: its journal stays beside the file.
+struct WriterKilledMidChange {
+    pid_t pid = -1;
+    int go[2] = {-1, -1}, done[2] = {-1, -1};
+    explicit WriterKilledMidChange(const QString& file) {
+        EXPECT_EQ(pipe(go), 0);
+        EXPECT_EQ(pipe(done), 0);
+        pid = fork();
+        if (pid == 0) {
+            const std::string p = file.toStdString();
+            char ok = db::holdFile(p) == db::FileHold::Writing ? 1 : 0;
+            (void)!write(done[1], &ok, 1);
+            (void)!read(go[0], &ok, 1);
+            std::shared_ptr<db::Database> database; // open, mid-change, until killed
+            try {
+                database = db::Database::open(p);
+                // A small cache spills the change into the file before it commits.
+                database->Execute("PRAGMA cache_size = 10");
+                database->Execute("BEGIN");
+                database->Execute("UPDATE Sheet SET L1 = 99");
+                database->Execute("CREATE TABLE Junk (x)");
+                database->Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < 300) INSERT INTO Junk SELECT randomblob(4000) FROM n");
+                ok = 1;
+            } catch (...) {
+                ok = 0;
+            }
+            (void)!write(done[1], &ok, 1);
+            for (;;)
+                pause();
+        }
+        char held = 0;
+        EXPECT_EQ(read(done[0], &held, 1), 1);
+        EXPECT_EQ(held, 1);
+    }
+    void changeAndDie() {
+        char ok = 0;
+        (void)!write(go[1], &ok, 1);
+        EXPECT_EQ(read(done[0], &ok, 1), 1);
+        EXPECT_EQ(ok, 1);
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    ~WriterKilledMidChange() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        for (int f : {go[0], go[1], done[0], done[1]})
+            close(f);
+    }
+};
+
+TEST_F(WorksheetFiles, AViewingProgramSaysWhyItCannotRenameAndCopiesWhatAKilledWriterLeft) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    WriterKilledMidChange b(file);
+    answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
+        d.txtOpen->setText(file);
+        d.optExistFile->setChecked(true);
+        d.cmdOK->click();
+    });
+    script_->answerMsgBox(platform::vbOK); // for viewing only
+    pick("Sheet");
+    start();
+    ASSERT_TRUE(activeWorksheet());
+    const QString viewing =
+        "The file \"" + file + "\" is open in another Bandwright; it cannot be changed here";
+    const auto rename = [this](const QString& name) {
+        answerForm<frmRenameWksheet>(*script_, [name](frmRenameWksheet& d) {
+            d.txtName->setText(name);
+            d.cmdOK->click();
+        });
+        script_->answerMsgBox(platform::vbOK);
+        click("mnuFileRenameWorksheet");
+    };
+    rename("Road");
+    EXPECT_EQ(script_->prompts().back(), viewing);
+
+    // The other program dies part-way through a change: Save File As copies
+    // the file as it stood before that change.
+    b.changeAndDie();
+    ASSERT_TRUE(std::filesystem::exists(file.toStdString() + "-journal"));
+    const QString mine = path("mine.bwdb");
+    const auto asked = script_->prompts().size();
+    script_->answerSaveFile(mine);
+    click("mnuFileSaveFileAs");
+    EXPECT_EQ(script_->prompts().size(), asked);
+    EXPECT_EQ(caption(), "Bandwright: " + mine);
+    EXPECT_EQ(firstBands(mine), (std::vector<double>{10, 20, 30}));
+    EXPECT_FALSE(db::Database::open(mine.toStdString())->findTable("Junk"));
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    script_->answerMsgBox(platform::vbNo);
+    exitProgram();
+
+    // A read-only file says so too.
+    std::filesystem::permissions(file.toStdString(), std::filesystem::perms::owner_read);
+    startWith(file, "Sheet");
+    rename("Road");
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + file + "\" is read-only; it cannot be changed");
+    EXPECT_TRUE(db::Database::open(file.toStdString())->findTable("Sheet"));
+    exitProgram();
+    std::filesystem::permissions(file.toStdString(), std::filesystem::perms::owner_all);
+    gFilePath.clear();
 }
 
 TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSavesIt) {
