@@ -17,18 +17,6 @@ double summaryNumber(const QString& text) {
     return NumFromText(db::Value(text.toStdString()));
 }
 
-// The spectrum's summary value of the type a summary row is labelled with:
-// its own summary at the row's place first, then the other; none (-999)
-// when neither is of that type.
-double summaryFor(const OutputRecord& r, const QString& label, bool secondRow) {
-    const QString* types[2] = {&r.sum1Type, &r.sum2Type};
-    const QString* values[2] = {&r.sum1Val, &r.sum2Val};
-    const int first = secondRow ? 1 : 0;
-    for (int k : {first, 1 - first})
-        if (*types[k] == label) return summaryNumber(*values[k]);
-    return kNoValue;
-}
-
 // Scales an axis by the level display's rule for its type; an axis without
 // a value shows 0 to 10 (0 to 0.5 for ratios).
 GraphAxis scaleAxis(const QString& type, double minimum, double maximum, bool hasValue) {
@@ -130,7 +118,9 @@ GraphDescription describeGraph(const GraphInput& in) {
     g.axes[0].title = in.yTitle;
     g.axes[1].title = in.yTitle2;
 
-    // Summary points, labelled with the first plotted spectrum's types.
+    // Summary points, labelled with the first plotted spectrum's types; every
+    // spectrum's first and second summary values stand under them, whatever
+    // its own types.
     QString labelA, labelB;
     bool secondRowA = false;
     int points = 0;
@@ -164,9 +154,9 @@ GraphDescription describeGraph(const GraphInput& in) {
         };
         if (points >= 1) {
             put(n + 1, kNoValue); // the gap between bands and summaries
-            put(n + 2, summaryFor(*plotted[s], labelA, secondRowA));
+            put(n + 2, values[s][static_cast<size_t>(secondRowA ? n + 1 : n)]);
         }
-        if (points == 2) put(n + 3, summaryFor(*plotted[s], labelB, true));
+        if (points == 2) put(n + 3, values[s][static_cast<size_t>(n) + 1]);
         g.values.push_back(std::move(row));
         g.nulls.push_back(std::move(null));
     }
