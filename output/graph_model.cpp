@@ -20,31 +20,22 @@ double summaryNumber(const QString& text) {
 // Scales an axis by the level display's rule for its type; an axis without
 // a value shows 0 to 10 (0 to 0.5 for ratios).
 GraphAxis scaleAxis(const QString& type, double minimum, double maximum, bool hasValue) {
-    GraphAxis a;
     const bool ratio = isRatioType(type);
-    double step = ratio ? 0.5 : 10;
-    if (!hasValue) {
-        minimum = 0;
-        maximum = ratio ? 0.5 : 10;
-    } else if (ratio) {
-        minimum = 0;
-        maximum = 0.5 * std::floor(maximum / 0.5) + 0.5;
+    AxisScale sc;
+    if (hasValue) {
+        sc = scaleValueAxis(type.toStdString(), minimum, maximum);
     } else {
-        maximum = 10 * std::floor(maximum / 10) + 10;
-        minimum = 10 * std::floor((minimum - 0.5) / 10);
+        sc.step = ratio ? 0.5 : 10;
+        sc.minimum = 0;
+        sc.maximum = sc.step;
     }
     // Ratios all below zero: one step up from zero rather than an empty scale.
-    if (!(maximum > minimum)) maximum = minimum + step;
-    double division = std::nearbyint((maximum - minimum) / step); // halves to even
-    // Values too far apart for the chart's divisions take a coarser step.
-    while (division > 32767) {
-        step *= 10;
-        division = std::ceil((maximum - minimum) / step);
-        maximum = minimum + division * step;
-    }
-    a.maximum = maximum;
-    a.minimum = minimum;
-    a.majorDivision = std::max(1, static_cast<int>(division));
+    if (!(sc.maximum > sc.minimum)) sc.maximum = sc.minimum + sc.step;
+    sc = drawableScale(sc);
+    GraphAxis a;
+    a.maximum = sc.maximum;
+    a.minimum = sc.minimum;
+    a.majorDivision = std::max(1, sc.major);
     a.minorDivision = 1;
     return a;
 }

@@ -263,7 +263,7 @@ TEST_F(GraphModelTest, EachAxisIsScaledByTheTypeOfItsFirstSpectrum) {
         {"values too far apart for the divisions",
          {levels(1, 1e6), levels(2, 0)},
          {plotted(), plotted()},
-         axis(1000090, -10, 10001),
+         axis(1000100, -100, 10002), // in steps of 100, whole ones at both ends
          axis(10, 0, 1, true)},
     };
     for (const Case& c : cases) {
