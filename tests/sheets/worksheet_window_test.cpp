@@ -314,7 +314,9 @@ TEST_F(WorksheetWindowTest, TheSmallChartOfAVeryWideScaleIsLabelledAtRoundValues
     EXPECT_EQ(std::fmod(stride, 10000), 0) << stride;
     for (size_t k = 0; k < marks.labels.size(); ++k) {
         EXPECT_EQ(std::fmod(marks.labels[k], stride), 0) << marks.labels[k];
-        if (k > 0) EXPECT_EQ(marks.labels[k] - marks.labels[k - 1], stride) << k;
+        if (k > 0) {
+            EXPECT_EQ(marks.labels[k] - marks.labels[k - 1], stride) << k;
+        }
     }
     EXPECT_LE(marks.labels.front(), 0);
     EXPECT_GE(marks.labels.back() + stride, 400000);
@@ -358,6 +360,17 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     moveTo(grid, 1, 7);
     EXPECT_DOUBLE_EQ(band(1, 4), 65.2);
     EXPECT_DOUBLE_EQ(band(2, 4), 68.2);
+
+    // A description typed into the grid shows in the box above it as soon as
+    // the cell is left, before the record is written.
+    typeIntoCell(grid, 0, 1, "Boiler house");
+    EXPECT_EQ(w->txtDescription->text(), "Boiler house");
+    EXPECT_EQ(cellText(grid, 0, 1), "Boiler house");
+    moveTo(grid, 1, 1);
+    EXPECT_EQ(w->txtDescription->text(), "");
+    EXPECT_EQ(field(1, "Description").toText(), "Boiler house");
+    moveTo(grid, 0, 1);
+    EXPECT_EQ(w->txtDescription->text(), "Boiler house");
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
