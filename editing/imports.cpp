@@ -83,7 +83,10 @@ struct MeterExport {
     int firstBand = 0;
 };
 
-// Finds the band table after the header row. Returns "" or the refusal.
+// Finds the band table after the header row. Its first label alone says
+// which bands the export holds: a third below an octave centre (25 Hz)
+// starts third-octave data, an octave centre (31.5 Hz) octave data, and the
+// third above one (20 Hz) starts neither. Returns "" or the refusal.
 QString readBandTable(const PasteArray& data, MeterExport& out) {
     int r = out.headerRow + 1;
     while (r <= data.rowCount() && (data.cell(r, 1) == QLatin1String("Broadband") ||
@@ -93,32 +96,14 @@ QString readBandTable(const PasteArray& data, MeterExport& out) {
     out.firstBandRow = r;
     const int first = labelBand(data.cell(r, 1));
     if (first == 0) return kMsgInvalidFormat;
-    const int second = r < data.rowCount() ? labelBand(data.cell(r + 1, 1)) : 0;
-    int step = 0;
-    if (second == 0) {
-        // One band alone: its place in the table says which system it is.
-        if (first % 3 == 0) return kMsgInvalidFirstBand;
-        step = first % 3 == 1 ? 1 : 3;
-    } else if (second - first == 1) {
-        step = 1;
-    } else if (second - first == 3) {
-        if (first % 3 == 0) return kMsgInvalidFirstBand;
-        if (first % 3 == 1) return kMsgInvalidFormat; // octaves start at octave centres
-        step = 3;
-    } else {
-        return kMsgInvalidFormat;
-    }
-    out.sourceKind = step == 1 ? 2 : 1;
+    if (first % 3 == 0) return kMsgInvalidFirstBand;
+    out.sourceKind = first % 3 == 1 ? 2 : 1;
     out.firstBand = first;
-    // The table runs while the labels are band frequencies; a band out of
-    // its order would put levels in the wrong bands.
-    int expected = first;
-    for (; r <= data.rowCount(); ++r) {
-        const int band = labelBand(data.cell(r, 1));
-        if (band == 0) break;
-        if (band != expected) return kMsgInvalidFormat;
+    // The rows that follow are the next bands in turn; the table ends where
+    // a row is labelled with no band frequency (a total, a note).
+    while (r <= data.rowCount() && labelBand(data.cell(r, 1)) != 0) {
         ++out.bandRows;
-        expected += step;
+        ++r;
     }
     return {};
 }

@@ -17,46 +17,25 @@ double summaryNumber(const QString& text) {
     return NumFromText(db::Value(text.toStdString()));
 }
 
-// The spectrum's summary value of the type a summary row is labelled with:
-// its own summary at the row's place first, then the other; none (-999)
-// when neither is of that type.
-double summaryFor(const OutputRecord& r, const QString& label, bool secondRow) {
-    const QString* types[2] = {&r.sum1Type, &r.sum2Type};
-    const QString* values[2] = {&r.sum1Val, &r.sum2Val};
-    const int first = secondRow ? 1 : 0;
-    for (int k : {first, 1 - first})
-        if (*types[k] == label) return summaryNumber(*values[k]);
-    return kNoValue;
-}
-
 // Scales an axis by the level display's rule for its type; an axis without
 // a value shows 0 to 10 (0 to 0.5 for ratios).
 GraphAxis scaleAxis(const QString& type, double minimum, double maximum, bool hasValue) {
-    GraphAxis a;
     const bool ratio = isRatioType(type);
-    double step = ratio ? 0.5 : 10;
-    if (!hasValue) {
-        minimum = 0;
-        maximum = ratio ? 0.5 : 10;
-    } else if (ratio) {
-        minimum = 0;
-        maximum = 0.5 * std::floor(maximum / 0.5) + 0.5;
+    AxisScale sc;
+    if (hasValue) {
+        sc = scaleValueAxis(type.toStdString(), minimum, maximum);
     } else {
-        maximum = 10 * std::floor(maximum / 10) + 10;
-        minimum = 10 * std::floor((minimum - 0.5) / 10);
+        sc.step = ratio ? 0.5 : 10;
+        sc.minimum = 0;
+        sc.maximum = sc.step;
     }
     // Ratios all below zero: one step up from zero rather than an empty scale.
-    if (!(maximum > minimum)) maximum = minimum + step;
-    double division = std::nearbyint((maximum - minimum) / step); // halves to even
-    // Values too far apart for the chart's divisions take a coarser step.
-    while (division > 32767) {
-        step *= 10;
-        division = std::ceil((maximum - minimum) / step);
-        maximum = minimum + division * step;
-    }
-    a.maximum = maximum;
-    a.minimum = minimum;
-    a.majorDivision = std::max(1, static_cast<int>(division));
+    if (!(sc.maximum > sc.minimum)) sc.maximum = sc.minimum + sc.step;
+    sc = drawableScale(sc);
+    GraphAxis a;
+    a.maximum = sc.maximum;
+    a.minimum = sc.minimum;
+    a.majorDivision = std::max(1, sc.major);
     a.minorDivision = 1;
     return a;
 }
@@ -130,7 +109,9 @@ GraphDescription describeGraph(const GraphInput& in) {
     g.axes[0].title = in.yTitle;
     g.axes[1].title = in.yTitle2;
 
-    // Summary points, labelled with the first plotted spectrum's types.
+    // Summary points, labelled with the first plotted spectrum's types; every
+    // spectrum's first and second summary values stand under them, whatever
+    // its own types.
     QString labelA, labelB;
     bool secondRowA = false;
     int points = 0;
@@ -164,9 +145,9 @@ GraphDescription describeGraph(const GraphInput& in) {
         };
         if (points >= 1) {
             put(n + 1, kNoValue); // the gap between bands and summaries
-            put(n + 2, summaryFor(*plotted[s], labelA, secondRowA));
+            put(n + 2, values[s][static_cast<size_t>(secondRowA ? n + 1 : n)]);
         }
-        if (points == 2) put(n + 3, summaryFor(*plotted[s], labelB, true));
+        if (points == 2) put(n + 3, values[s][static_cast<size_t>(n) + 1]);
         g.values.push_back(std::move(row));
         g.nulls.push_back(std::move(null));
     }

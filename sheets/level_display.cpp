@@ -191,6 +191,36 @@ double bandValue(const db::Value& v) {
     return v.toDouble();
 }
 
+AxisScale scaleValueAxis(const std::string& type, double minimum, double maximum) {
+    AxisScale a;
+    if (type == "Absorption" || type == "Reverberation Time") {
+        a.step = 0.5;
+        a.minimum = 0;
+        a.maximum = 0.5 * std::floor(maximum / 0.5) + 0.5;
+    } else {
+        a.step = 10;
+        a.maximum = 10 * std::floor(maximum / 10) + 10;
+        a.minimum = 10 * std::floor((minimum - 0.5) / 10);
+    }
+    const double division = std::nearbyint((a.maximum - a.minimum) / a.step); // halves to even
+    a.majorOverflow = !(division >= -32768 && division <= 32767);
+    a.major = a.majorOverflow ? 0 : static_cast<int>(division);
+    return a;
+}
+
+AxisScale drawableScale(AxisScale a) {
+    double division = std::nearbyint((a.maximum - a.minimum) / a.step);
+    while (division > 32767 && std::isfinite(a.step)) {
+        a.step *= 10;
+        a.minimum = a.step * std::floor(a.minimum / a.step);
+        division = std::ceil((a.maximum - a.minimum) / a.step);
+        a.maximum = a.minimum + division * a.step;
+    }
+    a.majorOverflow = !(division >= -32768 && division <= 32767);
+    a.major = a.majorOverflow ? 0 : static_cast<int>(division);
+    return a;
+}
+
 SmallChartData smallChartData(const std::vector<db::Value>& fields, bool atEnd, int nBands,
                               int firstBand) {
     SmallChartData c;
@@ -231,22 +261,8 @@ SmallChartData smallChartData(const std::vector<db::Value>& fields, bool atEnd, 
     }
     if (minimum == 999) minimum = 0;
 
-    if (atEnd) {
-        c.step = 10;
-    } else if (type == "Absorption" || type == "Reverberation Time") {
-        c.step = 0.5;
-        minimum = 0;
-        maximum = 0.5 * std::floor(maximum / 0.5) + 0.5;
-    } else {
-        c.step = 10;
-        maximum = 10 * std::floor(maximum / 10) + 10;
-        minimum = 10 * std::floor((minimum - 0.5) / 10);
-    }
-    c.maximum = maximum;
-    c.minimum = minimum;
-    const double division = std::nearbyint((maximum - minimum) / c.step); // halves to even
-    c.majorOverflow = !(division >= -32768 && division <= 32767);
-    c.major = c.majorOverflow ? 0 : static_cast<int>(division);
+    // At the end of the record set: 0 to 0, in steps of 10.
+    static_cast<AxisScale&>(c) = atEnd ? AxisScale{} : scaleValueAxis(type, minimum, maximum);
 
     for (int j = 1; j <= nBands; ++j) {
         SmallChartData::Row r;

@@ -53,20 +53,37 @@ QString typedLevelRefusal(TypedLevel what, const QString& text);
 // A field's text; "" for Null and Empty.
 std::string valueText(const db::Value& v);
 
+// A value axis scaled by the axis-scaling rule.
+struct AxisScale {
+    double maximum = 0;
+    double minimum = 0;
+    double step = 10;
+    int major = 0;              // (maximum - minimum) / step, rounded to even
+    bool majorOverflow = false; // that division does not fit a 16-bit integer
+};
+
+// The axis-scaling rule of the small chart and of the graph window, by the
+// type of spectrum the axis shows: "Absorption" and "Reverberation Time" in
+// steps of 0.5 from 0 to the next multiple of 0.5 above the largest value;
+// any other type in steps of 10 from the multiple of 10 at or below half a
+// unit under the smallest value to the next multiple of 10 above the largest.
+AxisScale scaleValueAxis(const std::string& type, double minimum, double maximum);
+
+// The scale a chart draws: the division taken afresh from the minimum,
+// maximum and step; when it does not fit a 16-bit integer, the step is made
+// 10, 100, ... times as large and the scale widened to whole steps of it, so
+// that the chart's labels, every so many steps, stand at round values.
+AxisScale drawableScale(AxisScale scale);
+
 // What the small chart shows of one record.
-struct SmallChartData {
+struct SmallChartData : AxisScale {
     struct Row {
         double value = 0;
         bool null = false;
         std::string label;
     };
     std::vector<Row> rows;
-    double maximum = 0;
-    double minimum = 0;
-    double step = 10;
-    int major = 0; // (maximum - minimum) / step, rounded to even
     int minor = 1;
-    bool majorOverflow = false; // the division does not fit a 16-bit integer
 };
 
 // Builds the chart of a record given by its fields in table order (Code,

@@ -75,11 +75,12 @@ void FillChart(int nBands, int firstBand) {
             chart.setPoint(r, 1, row.value, row.null);
             chart.setRowLabel(r, QString::fromStdString(row.label));
         }
-        // Maximum and minimum are set before the division that may fail.
-        const platform::gui::ValueAxis old = chart.axis(platform::gui::AxisId::Y1);
         if (data.majorOverflow) {
-            chart.setAxisScale(platform::gui::AxisId::Y1, data.maximum, data.minimum,
-                               old.majorDivision, old.minorDivision);
+            // Values too far apart for the division: the chart is drawn as
+            // the graph window draws such values, in coarser steps.
+            const AxisScale drawn = drawableScale(data);
+            chart.setAxisScale(platform::gui::AxisId::Y1, drawn.maximum, drawn.minimum, drawn.major,
+                               data.minor);
             db::Recordset& rs = w->Data1.recordset();
             const db::RecordKey key = atEnd ? 0 : rs.Bookmark();
             if (gOverflowWindow != w || gOverflowRecord != key) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
 namespace platform::gui {
 
@@ -35,13 +36,26 @@ void FieldBinding::bind(db::DataControl& control, const QString& field) {
     control_ = &control;
     field_ = field;
     moved_ = connect(&control, &db::DataControl::MoveComplete, this, &FieldBinding::show);
+    replaced_ =
+        connect(&control, &db::DataControl::RecordsetChanged, this, &FieldBinding::observeEdits);
+    observeEdits();
     show();
 }
 
 void FieldBinding::unbind() {
     if (moved_) disconnect(moved_);
+    if (replaced_) disconnect(replaced_);
+    edits_.disconnect();
     control_ = nullptr;
     field_.clear();
+}
+
+void FieldBinding::observeEdits() {
+    edits_.disconnect();
+    if (!control_ || !control_->recordset().isOpen()) return;
+    edits_ = control_->recordset().observeRows([this](const db::RowEvent& e) {
+        if (e.kind == db::RowEvent::Kind::Edited && !writing_) show();
+    });
 }
 
 std::optional<db::FieldDef> FieldBinding::fieldDef() const {
@@ -73,6 +87,7 @@ void FieldBinding::write(const QString& text) {
     if (showing_) return;
     db::Recordset* rs = currentRecord(control_);
     if (!rs) return;
+    const QScopedValueRollback<bool> writing(writing_, true);
     try {
         db::Field f = rs->Fields(field_.toStdString());
         db::Value v(text.toStdString());

@@ -16,9 +16,11 @@
 //
 // Binding: after every move and every Refresh of the data control the control
 // shows the field of the current record ("" at EOF or BOF, for a closed record
-// set and for Null). Every change by the user or by code goes into the current
-// record's edit buffer at once; the record set writes it on Move 0, a move or
-// Update. An emptied text clears a field that cannot hold "" (Null).
+// set and for Null), and again whenever something else (a grid cell, code)
+// changes the current record's edit buffer. Every change by the user or by
+// code goes into the current record's edit buffer at once; the record set
+// writes it on Move 0, a move or Update. An emptied text clears a field that
+// cannot hold "" (Null).
 #include "platform/db/data_control.h"
 #include "platform/gui/text_limit.h"
 
@@ -58,11 +60,17 @@ public:
     bool showing() const { return showing_; }
 
 private:
+    // Hears the edits of the data control's record set, whichever it owns.
+    void observeEdits();
+
     Display display_;
     QPointer<db::DataControl> control_;
     QMetaObject::Connection moved_;
+    QMetaObject::Connection replaced_;
+    db::Subscription edits_;
     QString field_;
     bool showing_ = false;
+    bool writing_ = false;
 };
 
 // What every text and combo box does with its events: LostFocus and KeyDown

@@ -24,6 +24,9 @@ struct Chart::Layout {
     int decimals[2] = {0, 0};
     int labelStride[2] = {1, 1}; // every how many major lines a value label is drawn
     int gridStride[2] = {1, 1};
+    // The minimum in steps from zero when it is a whole number of them (else
+    // 0): the strides count from zero, so that their lines stand at round values.
+    long long tickOrigin[2] = {0, 0};
     QRectF titleRect, categoryTitleRect, axisTitleRect[2];
     std::vector<QRectF> labels[2];     // per row; empty when not drawn
     std::vector<QRectF> legendEntries; // per series
@@ -33,8 +36,13 @@ struct Chart::Layout {
     template <class F> void forEachTick(int a, F f) const {
         const Scale& sc = scale[a];
         const double step = (sc.maximum - sc.minimum) / sc.majorDivision;
-        for (long long i = 0; i <= sc.majorDivision; i += gridStride[a])
-            f(i, sc.minimum + i * step, i % labelStride[a] == 0);
+        // Steps past the last line on a stride, counted from zero.
+        const auto past = [&](long long i, int stride) {
+            return ((tickOrigin[a] + i) % stride + stride) % stride;
+        };
+        const long long first = (gridStride[a] - past(0, gridStride[a])) % gridStride[a];
+        for (long long i = first; i <= sc.majorDivision; i += gridStride[a])
+            f(i, sc.minimum + i * step, past(i, labelStride[a]) == 0);
     }
     // Every how many major lines a tick, and a value label, is drawn: set
     // once the plot's height is known.

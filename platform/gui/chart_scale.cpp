@@ -98,9 +98,15 @@ void Chart::layoutValueAxes(Layout& L, QRectF& r, const QFontMetricsF& fm) const
 // line is drawn, n a round number, and the labels stand on drawn ticks.
 void Chart::Layout::setTickStrides() {
     for (int a = 0; a < 2; ++a) {
-        const double spacing = plot.height() / scale[a].majorDivision;
+        const Scale& sc = scale[a];
+        const double spacing = plot.height() / sc.majorDivision;
         gridStride[a] = roundStride(5 * s / spacing, 1);
         labelStride[a] = roundStride(1.6 * textHeight / spacing, gridStride[a]);
+        const double steps = sc.minimum / ((sc.maximum - sc.minimum) / sc.majorDivision);
+        const double whole = std::round(steps);
+        tickOrigin[a] = std::abs(steps - whole) < 1e-6 && std::abs(whole) < 1e12
+                            ? static_cast<long long>(whole)
+                            : 0;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/gui/bound_controls.h"
 #include "platform/gui/chart.h"
 #include "platform/gui/clipboard.h"
+#include "sheets/level_display.h"
 #include "tests/output/output_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/printer_dialog_script.h"
@@ -253,6 +254,44 @@ TEST_F(GraphWindowTest, TheChartDrawsEachLineInItsColourWithGapsAtMissingValues)
     EXPECT_TRUE(near(colourAt((in + out) / 2), Qt::blue));
 }
 
+TEST_F(GraphWindowTest, EverySpectrumsSummariesStandUnderTheFirstSpectrumsLabels) {
+    // A room's noise rated dBA and dBL beside a wall rated Rw and Ctr.
+    file_->addSheet("Plant", 1, 14,
+                    {row("Fan", {62, 60, 58, 55, 52, 50, 47, 44, 40, 38}),
+                     row("Wall", {18, 22, 29, 36, 42, 47, 52, 55, 58, 60}, "Transmission Loss")});
+    file_->database()->Execute("UPDATE \"Plant\" SET \"Summary 1 Type\" = 'Rw', \"Summary 2 Type\" "
+                               "= 'Ctr' WHERE Code = 2");
+    openSheet("Plant"); // rates both
+    frmGraph* g = openGraph();
+    ASSERT_TRUE(g);
+    tick(g, 0);
+    tick(g, 1);
+    g->chkSummary->setChecked(true);
+    QApplication::processEvents();
+    platform::gui::Chart* c = g->chtDisp;
+    ASSERT_EQ(c->rowCount(), 13);
+    EXPECT_EQ(c->rowLabel(12), "dBA");
+    EXPECT_EQ(c->rowLabel(13), "dBL");
+    auto rating = [&](const char* field) {
+        return NumFromText(file_->database()->scalar(std::string("SELECT \"") + field +
+                                                     "\" FROM \"Plant\" WHERE Code = 2"));
+    };
+    const double rw = rating("Summary 1 Val"), ctr = rating("Summary 2 Val");
+    ASSERT_GT(rw, 20);
+    ASSERT_LT(ctr, 0);
+    // Wall's Rw stands under "dBA", its Ctr under "dBL", both drawn.
+    EXPECT_DOUBLE_EQ(c->value(12, 2), rw);
+    EXPECT_DOUBLE_EQ(c->value(13, 2), ctr);
+    for (int r : {12, 13}) {
+        const auto at = c->pointAt(2, r);
+        ASSERT_TRUE(at) << r;
+        EXPECT_EQ(c->hitTest(at->toPoint()).series, 2) << r;
+        EXPECT_GT(at->x(), c->pointAt(1, 10)->x()) << r;
+    }
+    EXPECT_LT(c->pointAt(2, 12)->y(), c->pointAt(2, 13)->y()); // Rw above Ctr
+    EXPECT_DOUBLE_EQ(c->pointAt(2, 12)->x(), c->pointAt(1, 12)->x());
+}
+
 TEST_F(GraphWindowTest, LabelsStayUprightSummariesArePointsAndEveryTitleLineShows) {
     testing_support::SpectrumRow fan = row("Fan", {62, 60, 58, 55, 52, 50, 47, 44, 40, 38});
     fan.sum1Val = db::Value("57.1 dBA");
@@ -303,16 +342,19 @@ TEST_F(GraphWindowTest, LabelsStayUprightSummariesArePointsAndEveryTitleLineShow
     frame(g)->resize(platform::twipsToPixels(11300), frame(g)->height());
     QApplication::processEvents();
 
-    // A very wide scale: its labels stand on ticks drawn apart from one another.
+    // A very wide scale: its labels stand at round values on ticks drawn
+    // apart from one another.
     tick(g, 0, false);
     tick(g, 1);
-    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).minimum, -210);
-    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).maximum, 400090);
+    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).minimum, -300);
+    EXPECT_EQ(c->axis(platform::gui::AxisId::Y1).maximum, 400100);
     const auto marks = c->axisMarks(platform::gui::AxisId::Y1);
     EXPECT_GE(marks.labels.size(), 4u);
-    for (double v : marks.labels)
+    for (double v : marks.labels) {
         EXPECT_NE(std::find(marks.ticks.begin(), marks.ticks.end(), v), marks.ticks.end()) << v;
-    const double perUnit = c->plotArea().height() / (400090 + 210);
+        EXPECT_EQ(std::fmod(v, 10000), 0) << v;
+    }
+    const double perUnit = c->plotArea().height() / (400100 + 300);
     for (size_t k = 1; k < marks.ticks.size(); ++k)
         EXPECT_GE((marks.ticks[k] - marks.ticks[k - 1]) * perUnit, 4) << k;
     for (size_t k = 1; k < marks.labels.size(); ++k)

@@ -320,6 +320,35 @@ TEST_F(WorksheetWindowTest, ShiftArrowsExtendASelectionOfRecords) {
     EXPECT_EQ(positions(), (std::vector<int>{1, 2}));
 }
 
+TEST_F(WorksheetWindowTest, TheSmallChartOfAVeryWideScaleIsLabelledAtRoundValues) {
+    std::vector<double> bands(10, 40);
+    bands[0] = 400000;
+    bands[1] = -200;
+    file_->addSheet(kSheet, 1, 14, {spectrum(bands)});
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK); // the division overflows, as ever
+    WorksheetWindow* w = open(1, 1);
+    EXPECT_EQ(script.prompts(), std::vector<QString>{"Overflow"});
+    const platform::gui::Chart* c = w->chtDisp;
+    const auto marks = c->axisMarks(platform::gui::AxisId::Y1);
+    ASSERT_GE(marks.labels.size(), 3u);
+    const double stride = marks.labels[1] - marks.labels[0];
+    EXPECT_EQ(std::fmod(stride, 10000), 0) << stride;
+    for (size_t k = 0; k < marks.labels.size(); ++k) {
+        EXPECT_EQ(std::fmod(marks.labels[k], stride), 0) << marks.labels[k];
+        if (k > 0) {
+            EXPECT_EQ(marks.labels[k] - marks.labels[k - 1], stride) << k;
+        }
+    }
+    EXPECT_LE(marks.labels.front(), 0);
+    EXPECT_GE(marks.labels.back() + stride, 400000);
+    // Both extremes are drawn inside the plot, 400000 at its top.
+    const QRectF plot = c->plotArea();
+    EXPECT_NEAR(c->pointAt(1, 1)->y(), plot.top(), 1);
+    EXPECT_LE(c->pointAt(1, 2)->y(), plot.bottom());
+    EXPECT_GT(c->pointAt(1, 2)->y(), c->pointAt(1, 3)->y() - 1);
+}
+
 TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     std::vector<double> bands(30, 40);
     bands[0] = 12.34;
@@ -373,6 +402,17 @@ TEST_F(WorksheetWindowTest, SpreadsheetViewCellsAndDecimals) {
     EXPECT_EQ(cellText(grid, 0, 8), "40");
     EXPECT_DOUBLE_EQ(band(1, 6), 45);
     EXPECT_DOUBLE_EQ(band(1, 7), -999);
+
+    // A description typed into the grid shows in the box above it as soon as
+    // the cell is left, before the record is written.
+    typeIntoCell(grid, 0, 1, "Boiler house");
+    EXPECT_EQ(w->txtDescription->text(), "Boiler house");
+    EXPECT_EQ(cellText(grid, 0, 1), "Boiler house");
+    moveTo(grid, 1, 1);
+    EXPECT_EQ(w->txtDescription->text(), "");
+    EXPECT_EQ(field(1, "Description").toText(), "Boiler house");
+    moveTo(grid, 0, 1);
+    EXPECT_EQ(w->txtDescription->text(), "Boiler house");
 }
 
 TEST_F(WorksheetWindowTest, ClosingDropsOnlyItsOwnRecoveryTable) {
