@@ -184,14 +184,16 @@ void DatasheetWindow::rereadRecords() {
     reloadAll();
 }
 
-void DatasheetWindow::reloadAll() {
+void DatasheetWindow::reloadAll(bool rereadTypes) {
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
     try {
         Data2.Refresh();
         Data3.Refresh();
-        fillTypeSelector(filter);
-        if (typeSelector()->currentText() != filter) setFilter(kAll);
+        if (rereadTypes) {
+            fillTypeSelector(filter);
+            if (typeSelector()->currentText() != filter) setFilter(kAll);
+        }
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
     }
