@@ -242,8 +242,7 @@ void DatasheetWindow::Form_Unload() {
     const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
                                                     mdi->activeSubWindow()->widget() == this);
     if (wasActive) {
-        QWidget* main = mainForm();
-        SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+        SetMenus(noSheetMode());
     }
 }
 
