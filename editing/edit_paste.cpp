@@ -111,7 +111,7 @@ void EditMenu::mnuEditPaste_Click() {
             edit.updateFields(edit.records()[static_cast<size_t>(at - 1)].rowid, fields);
         }
         edit.commit();
-        showSheetChanges(*w, p, worksheet);
+        showSheetChanges(*w, p, worksheet, 0, TypeList::Keep);
     } catch (const std::exception& e) {
         refreshGrid(*w);
         platform::MsgBox(QString::fromStdString(e.what()));
@@ -166,7 +166,7 @@ void EditMenu::mnuEditPasteInsert_Click() {
             }
         }
         edit.commit();
-        showSheetChanges(*w, p, worksheet);
+        showSheetChanges(*w, p, worksheet, 0, TypeList::Keep);
     } catch (const std::exception& e) {
         refreshGrid(*w);
         platform::MsgBox(QString::fromStdString(e.what()));

@@ -206,7 +206,7 @@ void EditMenu::mnuEditNew_Click() {
         edit.begin();
         edit.insertRecord(code, fields);
         edit.commit();
-        showSheetChanges(*w, edit.count() + 1, false, code);
+        showSheetChanges(*w, edit.count() + 1, false, code, TypeList::Keep);
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
     }

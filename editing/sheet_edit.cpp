@@ -218,7 +218,7 @@ void UpdateSpecs(SheetEdit& edit, long threshold, long delta) {
     UpdateSpecs(edit, [threshold, delta](long m) { return m >= threshold ? m + delta : m; });
 }
 
-void showSheetChanges(SheetWindow& window, int position, bool recalc, long code) {
+void showSheetChanges(SheetWindow& window, int position, bool recalc, long code, TypeList types) {
     db::Recordset& rs = window.Data1.recordset();
     if (window.grdSpectra) window.grdSpectra->SelBookmarks().Clear();
     {
@@ -232,7 +232,7 @@ void showSheetChanges(SheetWindow& window, int position, bool recalc, long code)
     }
     gActiveSheet = &window;
     if (window.sheetKind() == db::SheetKind::Datasheet && gHooks.recordsChanged)
-        gHooks.recordsChanged(window);
+        gHooks.recordsChanged(window, types);
     if (recalc) RecalcSheet();
     int bandKind = 1, firstBand = 0;
     sheetBands(window, bandKind, firstBand);

@@ -82,11 +82,19 @@ private:
 void UpdateSpecs(SheetEdit& edit, const std::function<long(long)>& newNumber);
 void UpdateSpecs(SheetEdit& edit, long threshold, long delta);
 
+// What becomes of a datasheet window's type selector when its records change.
+enum class TypeList {
+    Reread, // read again from the datasheet's types
+    Keep,   // as it is: commands that add spectra, whose new type (if the user
+            // named one) the type picker has put last
+};
+
 // Shows what a command changed: clears the grid's selection, requeries the
 // window's records, puts the cursor on `position` (the last record when there are fewer),
 // recalculates a worksheet when asked, and redraws the chart and the level boxes. With a `code`,
 // the cursor goes to the record of that Code instead.
-void showSheetChanges(SheetWindow& window, int position, bool recalc, long code = 0);
+void showSheetChanges(SheetWindow& window, int position, bool recalc, long code = 0,
+                      TypeList types = TypeList::Reread);
 
 // What a datasheet window adds to the Edit commands. Its window class
 // installs these; until it does, a new datasheet spectrum has no type and
@@ -96,8 +104,8 @@ struct DatasheetEditHooks {
     // or the user's choice; nullopt when the user cancelled or chose none.
     std::function<std::optional<QString>(SheetWindow&)> newSpectrumType;
     // After a command changed the window's records: rebind its other data
-    // control and rebuild its type filter.
-    std::function<void(SheetWindow&)> recordsChanged;
+    // controls and, as asked, rebuild its type filter.
+    std::function<void(SheetWindow&, TypeList)> recordsChanged;
 };
 void setDatasheetEditHooks(DatasheetEditHooks hooks);
 const DatasheetEditHooks& datasheetEditHooks();

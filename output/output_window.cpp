@@ -133,8 +133,7 @@ void OutputWindow::Form_Unload() {
     QMdiArea* mdi = mdiArea();
     QMdiSubWindow* active = mdi ? mdi->activeSubWindow() : nullptr;
     if (active && active->widget() != this) return;
-    QWidget* main = mainForm();
-    SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+    SetMenus(noSheetMode());
 }
 
 void OutputWindow::closeEvent(QCloseEvent* event) {

@@ -184,14 +184,16 @@ void DatasheetWindow::rereadRecords() {
     reloadAll();
 }
 
-void DatasheetWindow::reloadAll() {
+void DatasheetWindow::reloadAll(bool rereadTypes) {
     const QString filter =
         typeSelector()->currentIndex() >= 0 ? typeSelector()->currentText() : kAll;
     try {
         Data2.Refresh();
         Data3.Refresh();
-        fillTypeSelector(filter);
-        if (typeSelector()->currentText() != filter) setFilter(kAll);
+        if (rereadTypes) {
+            fillTypeSelector(filter);
+            if (typeSelector()->currentText() != filter) setFilter(kAll);
+        }
     } catch (const std::exception& e) {
         platform::MsgBox(QString::fromStdString(e.what()));
     }
@@ -240,8 +242,7 @@ void DatasheetWindow::Form_Unload() {
     const bool wasActive = gActiveSheet == this || (mdi && mdi->activeSubWindow() &&
                                                     mdi->activeSubWindow()->widget() == this);
     if (wasActive) {
-        QWidget* main = mainForm();
-        SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+        SetMenus(noSheetMode());
     }
 }
 

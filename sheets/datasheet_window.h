@@ -76,9 +76,11 @@ public:
     void setFilter(const QString& type);
     // The datasheet's spectra changed outside the window (Undo, a paste)
     // and Data1 was read afresh: reads the other two data controls afresh
-    // and rebuilds the type selector, keeping the filter while its type is
-    // still in use (else every spectrum is shown).
-    void reloadAll();
+    // and, with `rereadTypes`, rebuilds the type selector, keeping the filter
+    // while its type is still in use (else every spectrum is shown). Without
+    // it the selector keeps its items: a command that added spectra leaves a
+    // type the user just named where the type picker put it, last.
+    void reloadAll(bool rereadTypes = true);
     void rereadRecords();
 
     // The undo backup of the datasheet before a change (a backup of another

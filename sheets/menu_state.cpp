@@ -1,5 +1,6 @@
 #include "sheets/menu_state.h"
 
+#include "platform/gui/forms.h"
 #include "sheets/globals.h"
 
 #include <QAction>
@@ -78,6 +79,11 @@ QWidget* mainForm() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("Bandwright")) return w;
     return nullptr;
+}
+
+int noSheetMode() {
+    QWidget* main = mainForm();
+    return main && platform::gui::caption(main).size() >= 13 ? kMenuFileOpen : kMenuNoFile;
 }
 
 QAction* menuItem(const char* name) {

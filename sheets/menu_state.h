@@ -18,6 +18,12 @@ enum MenuMode : int {
 // datasheet window passes (Edit > Editable on for it).
 void SetMenus(int mode, bool datasheetEditable = false);
 
+// The mode once no sheet window is active: 1 when the main window's caption
+// names no file (shorter than 13 characters, the bare product name), else 2.
+// The caption read is the one the program set, never Qt's retitling of the
+// frame while a child window is maximised.
+int noSheetMode();
+
 // The main window (objectName "Bandwright"), or nullptr before it exists.
 QWidget* mainForm();
 // A menu item of the main window by its name ("mnuEditNew",

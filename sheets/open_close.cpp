@@ -177,8 +177,7 @@ void CloseSheetForm(SheetWindow* window) {
     const bool wasActive = gActiveSheet == window || (mdi && mdi->activeSubWindow() &&
                                                       mdi->activeSubWindow()->widget() == window);
     if (wasActive) {
-        QWidget* main = mainForm();
-        SetMenus(main && main->windowTitle().size() >= 13 ? kMenuFileOpen : kMenuNoFile);
+        SetMenus(noSheetMode());
     }
     const std::string sheet = window->sheetName().toStdString();
     // The program's own tables are never a recovery table.

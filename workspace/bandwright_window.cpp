@@ -38,7 +38,7 @@ QPointer<Bandwright> defaultInstance;
 
 Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Bandwright");
-    setWindowTitle("Bandwright");
+    platform::gui::setCaption(this, "Bandwright");
     setWindowIcon(QIcon(bandwrightLogo(64)));
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName("mdiArea");

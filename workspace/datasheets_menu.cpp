@@ -40,8 +40,8 @@ DatasheetsMenu::DatasheetsMenu(QWidget& main) : QObject(&main) {
 
     DatasheetEditHooks hooks;
     hooks.newSpectrumType = newSpectrumType;
-    hooks.recordsChanged = [](SheetWindow& w) {
-        if (auto* ds = dynamic_cast<DatasheetWindow*>(&w)) ds->reloadAll();
+    hooks.recordsChanged = [](SheetWindow& w, TypeList types) {
+        if (auto* ds = dynamic_cast<DatasheetWindow*>(&w)) ds->reloadAll(types == TypeList::Reread);
     };
     setDatasheetEditHooks(hooks);
 }

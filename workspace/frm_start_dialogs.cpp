@@ -52,6 +52,10 @@ frmSElWSFile::frmSElWSFile() : OkCancelDialog("frmSElWSFile", "Select Worksheet 
 
     connect(optExistFile, &QRadioButton::clicked, this, &frmSElWSFile::optExistFile_Click);
     connect(lstExistFiles, &QListWidget::itemClicked, this, &frmSElWSFile::lstExistFiles_Click);
+    // A file chosen with the keys (arrows, Home, End) is chosen as by a click.
+    connect(lstExistFiles, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!lstExistFiles->selectedItems().isEmpty()) lstExistFiles_Click();
+    });
     connect(lstExistFiles, &QListWidget::itemDoubleClicked, this,
             &frmSElWSFile::lstExistFiles_DblClick);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSElWSFile::cmdBrowse_Click);

@@ -69,17 +69,26 @@ bool checkStdFile(const StdFile& f, QString& path) {
 }
 
 void runStartDialog() {
-    frmSElWSFile dialog;
-    dialog.place(2000, 2000);
-    dialog.optNewFile->setChecked(true);
-    dialog.optCancelled->setChecked(false);
-    dialog.lstExistFiles->clear();
-    for (int i = 0; i < gShowFiles; ++i)
-        dialog.lstExistFiles->addItem(prevFileCaption(i));
-    platform::ShowModal(dialog);
-
-    if (dialog.optCancelled->isChecked()) return;
-    if (dialog.optNewFile->isChecked()) {
+    bool cancelled = false, newFile = false;
+    QString chosen;
+    {
+        frmSElWSFile dialog;
+        dialog.place(2000, 2000);
+        dialog.optNewFile->setChecked(true);
+        dialog.optCancelled->setChecked(false);
+        dialog.lstExistFiles->clear();
+        for (int i = 0; i < gShowFiles; ++i)
+            dialog.lstExistFiles->addItem(prevFileCaption(i));
+        platform::ShowModal(dialog);
+        cancelled = dialog.optCancelled->isChecked();
+        newFile = dialog.optNewFile->isChecked();
+        chosen = dialog.txtOpen->text();
+    }
+    // The dialog is gone before a sheet opens: its caption holds "Worksheet",
+    // and a first window placed one cascade step in would have the next one
+    // opened exactly over it.
+    if (cancelled) return;
+    if (newFile) {
         if (NewWSFile()) return;
         QString name;
         int bandSystem = 0, firstBand = 0;
@@ -87,7 +96,7 @@ void runStartDialog() {
         if (OpenWS2(gFilePath, name, bandSystem, firstBand, true)) return;
         FillChart(bandSystem == 1 ? 10 : 30, firstBand);
     } else {
-        OpenFile(dialog.txtOpen->text());
+        OpenFile(chosen);
     }
 }
 

@@ -146,9 +146,8 @@ QString replaceRefused(const QString& path) {
 }
 
 void setMainCaption(const QString& path) {
-    if (QWidget* main = mainForm())
-        main->setWindowTitle(path.isEmpty() ? QStringLiteral("Bandwright")
-                                            : QStringLiteral("Bandwright: ") + path);
+    platform::gui::setCaption(mainForm(), path.isEmpty() ? QStringLiteral("Bandwright")
+                                                         : QStringLiteral("Bandwright: ") + path);
 }
 
 void closeOldFileWindows() {

@@ -4,6 +4,7 @@
 
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QVariant>
 
 #include <algorithm>
 
@@ -74,12 +75,28 @@ bool isLoaded(const QWidget* form) {
     return find(form) != nullptr;
 }
 
+namespace {
+constexpr const char* kCaption = "bwCaption";
+}
+
+void setCaption(QWidget* form, const QString& caption) {
+    if (!form) return;
+    form->setProperty(kCaption, caption);
+    form->setWindowTitle(caption);
+}
+
+QString caption(const QWidget* form) {
+    if (!form) return QString();
+    const QVariant own = form->property(kCaption);
+    return own.isValid() ? own.toString() : form->windowTitle();
+}
+
 int countFormsWithCaption(const QStringList& words) {
     int n = 0;
     for (QWidget* f : loadedForms()) {
-        const QString caption = f->windowTitle();
+        const QString text = caption(f);
         if (std::any_of(words.begin(), words.end(),
-                        [&](const QString& w) { return caption.contains(w, Qt::CaseSensitive); }))
+                        [&](const QString& w) { return text.contains(w, Qt::CaseSensitive); }))
             ++n;
     }
     return n;

@@ -28,8 +28,14 @@ std::vector<QWidget*> formsOfKind(FormKind kind);
 std::optional<FormKind> formKind(const QWidget* form);
 bool isLoaded(const QWidget* form);
 
-// How many loaded forms have a caption (window title) holding any of the
-// words (case-sensitive); each form counts once. Hidden forms count too.
+// The caption the program gave a form. While a child window is maximised Qt
+// retitles the frame around it ("Bandwright - [Worksheet: A]"); what the
+// program reads is always its own caption, never that decoration.
+void setCaption(QWidget* form, const QString& caption);
+QString caption(const QWidget* form);
+
+// How many loaded forms have a caption holding any of the words
+// (case-sensitive); each form counts once. Hidden forms count too.
 int countFormsWithCaption(const QStringList& words);
 
 // The widget whose position and size are the form's window geometry: its

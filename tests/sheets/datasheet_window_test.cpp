@@ -511,6 +511,58 @@ TEST_F(DatasheetWindowTest, PasteInsertTypesTheNewSpectraAsPasteDoesNeverByAForm
     EXPECT_EQ(field(kPumps, 6, "Select Type").toText(), kQuoted);
 }
 
+// A type named in the picker for new spectra goes last in the filter at
+// once and stays there, also when it is a type already listed.
+TEST_F(DatasheetWindowTest, ATypeNamedForNewSpectraJoinsTheFilterAsItsLastItem) {
+    addPumps();
+    DatasheetWindow* w = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    QApplication::processEvents();
+    const QString quoted = QString::fromStdString(kQuoted);
+    DialogScript script;
+    const auto named = [&](const QString& text) {
+        script.onModal([text](QObject& form) {
+            auto& p = dynamic_cast<frmSelDataType&>(form);
+            p.cmdNewType->click();
+            QTest::keyClicks(p.txtNewType, text);
+            p.cmdOK->click();
+            return 0;
+        });
+    };
+
+    named("Air handlers");
+    menuItem("mnuEditNew")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 5, "Select Type").toText(), "Air handlers");
+    EXPECT_EQ(items(w->cmbSelectBy(1)),
+              (std::vector<QString>{"<All>", "", quoted, "Fans", "Air handlers"}));
+    EXPECT_EQ(w->cmbSelectBy(1)->currentText(), "<All>");
+
+    named("Fans");
+    menuItem("mnuEditNew")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(field(kPumps, 6, "Select Type").toText(), "Fans");
+    EXPECT_EQ(items(w->cmbSelectBy(1)),
+              (std::vector<QString>{"<All>", "", quoted, "Fans", "Air handlers", "Fans"}));
+
+    // Paste asks the same way.
+    platform::setClipboard(
+        "Code\tDescription\tType\tSummary 1 Type\tSummary 1 Val\tSummary 2 Type\tSummary 2 "
+        "Val\tSelect "
+        "Type\t31.5\t63\t125\t250\t500\t1000\t2000\t4000\t8000\t16000\r\n1\tpasted\tSound "
+        "Level\tdBA\t\tdBL\t\t\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1");
+    named("Blowers");
+    menuItem("mnuEditPaste")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(items(w->cmbSelectBy(1)).back(), "Blowers");
+    EXPECT_EQ(items(w->cmbSelectBy(1)).size(), 7u);
+
+    // The new type filters at once.
+    choose(w->cmbSelectBy(1), "Air handlers");
+    EXPECT_EQ(shownDescriptions(w).size(), 1);
+    EXPECT_EQ(script.prompts().size(), 0u);
+}
+
 } // namespace
 
 namespace {

@@ -8,6 +8,7 @@
 #include "platform/gui/chart.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
+#include "platform/gui/forms.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/level_display.h"
@@ -510,7 +511,7 @@ TEST_F(WorksheetWindowTest, ASheetThatCannotBeBoundClosesWithOneMessage) {
 
 TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
     file_->addSheet(kSheet, 2, 13, {spectrum(std::vector<double>(30, 40))});
-    main_->setWindowTitle("Bandwright: /tmp/noise.bwdb");
+    platform::gui::setCaption(main_, "Bandwright: /tmp/noise.bwdb");
     WorksheetWindow* a = open(2, 1, 13);
     WorksheetWindow* b = open(2, 2, 13);
     QWidget* fa = a->parentWidget();

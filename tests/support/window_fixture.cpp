@@ -3,6 +3,7 @@
 #include "engine/globals.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
+#include "platform/gui/forms.h"
 #include "sheets/datasheet_window.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -31,7 +32,7 @@ void WindowFixture::SetUp() {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     main_ = &mainWindow();
-    main_->setWindowTitle("Bandwright");
+    platform::gui::setCaption(main_, "Bandwright");
     main_->show();
     QApplication::setActiveWindow(main_);
     gFilePath.clear();
@@ -48,7 +49,7 @@ void WindowFixture::TearDown() {
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     script_.reset();
-    main_->setWindowTitle("Bandwright");
+    platform::gui::setCaption(main_, "Bandwright");
     gActiveSheet = nullptr;
     releaseFiles();
     std::error_code ec;
@@ -101,7 +102,7 @@ std::string WindowFixture::pathOf(const std::string& name) const {
 
 void WindowFixture::useFile(const WorksheetFile& file) {
     gFilePath = QString::fromStdString(file.path());
-    main_->setWindowTitle(QString::fromStdString("Bandwright: " + file.path()));
+    platform::gui::setCaption(main_, QString::fromStdString("Bandwright: " + file.path()));
 }
 
 void WindowFixture::useFile(const DatasheetsFile& file) {

@@ -4,7 +4,9 @@
 // asks about compaction.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/forms.h"
 #include "platform/settings.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
@@ -13,7 +15,9 @@
 #include "tests/workspace/program.h"
 #include "workspace/app_settings.h"
 #include "workspace/bandwright_window.h"
+#include "workspace/frm_new_datasheet.h"
 #include "workspace/frm_new_worksheet.h"
+#include "workspace/frm_sel_worksheet.h"
 #include "workspace/frm_start_dialogs.h"
 #include "workspace/globals.h"
 
@@ -22,6 +26,8 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -107,6 +113,56 @@ TEST_F(FirstStart, ClosingTheStartDialogLeavesNoFileOpen) {
     // Nothing asked on leaving.
     exitProgram();
     EXPECT_TRUE(script_->prompts().empty());
+}
+
+// While a child window is maximised Qt shows its caption in the frame's
+// title; the program still reads its own caption: no file is open.
+TEST_F(FirstStart, AMaximisedWindowLeavesTheProgramsCaptionAsItWas) {
+    startWithNoFile();
+    QMdiArea* mdi = mainWindow().mdiArea;
+    const auto noFileItemsOff = [] {
+        for (const char* name : {"mnuFileNewWorksheet", "mnuFileDeleteWorksheet",
+                                 "mnuFileOpenWorksheet", "mnuFileSaveFileAs"})
+            EXPECT_FALSE(menuItem(name)->isEnabled()) << name;
+        EXPECT_TRUE(menuItem("mnuFileNewFile")->isEnabled());
+    };
+    answerForm<frmNewDatasheet>(*script_, [](frmNewDatasheet& d) { d.cmdOK->click(); });
+    click("mnuDtaNewDatasheet");
+    ASSERT_EQ(childCount(), 1);
+    mdi->subWindowList().first()->close();
+    QApplication::processEvents();
+    noFileItemsOff();
+
+    answerForm<frmSelWorksheet>(*script_, [](frmSelWorksheet& d) { d.cmdOK->click(); });
+    click("mnuFileOpenDatasheet");
+    ASSERT_EQ(childCount(), 1);
+    QMdiSubWindow* first = mdi->subWindowList().first();
+    first->showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(mainWindow().windowTitle().contains("[Datasheet: Datasheet 1]"))
+        << mainWindow().windowTitle().toStdString();
+    EXPECT_EQ(platform::gui::caption(&mainWindow()), "Bandwright");
+
+    // The frame's title counts for no cascade step: a second window lands
+    // one step in.
+    answerForm<frmNewDatasheet>(*script_, [](frmNewDatasheet& d) { d.cmdOK->click(); });
+    click("mnuDtaNewDatasheet");
+    ASSERT_EQ(childCount(), 2);
+    QMdiSubWindow* second = mdi->subWindowList(QMdiArea::CreationOrder).last();
+    second->showNormal();
+    QApplication::processEvents();
+    const int step = platform::twipsToPixels(300);
+    EXPECT_EQ(second->pos(), QPoint(step, step));
+
+    second->close();
+    QApplication::processEvents();
+    first->showMaximized();
+    QApplication::processEvents();
+    first->close();
+    QApplication::processEvents();
+    EXPECT_EQ(childCount(), 0);
+    noFileItemsOff();
+    EXPECT_EQ(caption(), "Bandwright");
 }
 
 TEST_F(FirstStart, ADefaultViewOfSpreadsheetOpensTheSpreadsheetView) {

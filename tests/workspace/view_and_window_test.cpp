@@ -9,6 +9,8 @@
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
 #include "workspace/bandwright_window.h"
+#include "workspace/frm_new_datasheet.h"
+#include "workspace/frm_new_worksheet.h"
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/frm_start_dialogs.h"
 
@@ -136,6 +138,56 @@ TEST_F(Windows, TileCascadesAndSizesByKindAndTheListActivates) {
     EXPECT_GT(right, mdi->viewport()->width() - 30);
     mainWindow().resize(size);
     QApplication::processEvents();
+}
+
+// Each new sheet, graph or print window lands one cascade step past the last
+// one: the start dialog is gone by the time the first sheet opens.
+TEST_F(Windows, EveryNewWindowCascadesOneStepFurther) {
+    QMdiArea* mdi = mainWindow().mdiArea;
+    const auto step = [](int n) {
+        const int px = platform::twipsToPixels(n * 300);
+        return QPoint(px, px);
+    };
+    const auto newest = [mdi] { return mdi->subWindowList(QMdiArea::CreationOrder).last(); };
+    ASSERT_EQ(childCount(), 1);
+    EXPECT_EQ(newest()->pos(), step(0));
+
+    answerForm<frmNewWorksheet>(*script_, [](frmNewWorksheet& d) {
+        EXPECT_EQ(d.txtName->text(), "Worksheet 1");
+        d.cmdOK->click();
+    });
+    click("mnuFileNewWorksheet");
+    ASSERT_EQ(childCount(), 2);
+    EXPECT_EQ(newest()->widget()->windowTitle(), "Worksheet: Worksheet 1");
+    EXPECT_EQ(newest()->pos(), step(1));
+
+    pick("Octave");
+    click("mnuFileOpenWorksheet");
+    EXPECT_EQ(newest()->widget()->windowTitle(), "Worksheet: Octave");
+    EXPECT_EQ(newest()->pos(), step(2));
+    QMdiSubWindow* octave = newest();
+
+    click("mnuGraphDraw");
+    EXPECT_EQ(newest()->widget()->windowTitle(), "Graph: Octave");
+    EXPECT_EQ(newest()->pos(), step(3));
+    mdi->setActiveSubWindow(octave);
+    QApplication::processEvents();
+    click("mnuGraphPrint");
+    EXPECT_EQ(newest()->widget()->windowTitle(), "Print: Octave");
+    EXPECT_EQ(newest()->pos(), step(4));
+
+    answerForm<frmNewDatasheet>(*script_, [](frmNewDatasheet& d) { d.cmdOK->click(); });
+    click("mnuDtaNewDatasheet");
+    EXPECT_EQ(newest()->widget()->windowTitle(), "Datasheet: Datasheet 1");
+    EXPECT_EQ(newest()->pos(), step(5));
+    // Switching the view keeps the window where it was.
+    mdi->setActiveSubWindow(octave);
+    QApplication::processEvents();
+    click("mnuWSViewSpread");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(newest()->widget()->objectName(), "frmWorksheet1A");
+    EXPECT_EQ(newest()->pos(), step(2));
+    EXPECT_EQ(childCount(), 6);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "sheets/view_hold.h"
 #include "sheets/worksheet_window.h"
 #include "tests/support/full_disk.h"
+#include "tests/support/modal_watchdog.h"
 #include "tests/support/window_fixture.h"
 #include "tests/support/worksheet_fixture.h"
 #include "tests/workspace/program.h"
@@ -211,6 +212,54 @@ TEST_F(WorksheetFiles, PreviousFilesPickerAndDifferentFile) {
     EXPECT_EQ(caption(), "Bandwright: " + b);
     EXPECT_EQ(gFilePath, b);
     EXPECT_TRUE(script_->prompts().empty());
+}
+
+// The list's keys choose a file as a click does: the option follows and the
+// path box takes the file, so Enter opens it.
+TEST_F(WorksheetFiles, AFileChosenInTheStartListWithTheKeysIsChosen) {
+    const QString a = makeFile("a.bwdb", {"Octave"});
+    const QString b = makeFile("b.bwdb", {"Other"});
+    const QString c = makeFile("c.bwdb", {"Other"});
+    workspace::saveSetting("Startup", "File1", b);
+    workspace::saveSetting("Startup", "File2", a);
+    workspace::saveSetting("Startup", "File3", c);
+
+    answerForm<frmSElWSFile>(*script_, [a, b, c](frmSElWSFile& d) {
+        AllowModalWindows allow;
+        d.show();
+        QApplication::processEvents();
+        QListWidget* list = d.lstExistFiles;
+        list->setFocus();
+        const auto key = [&](Qt::Key k) {
+            QTest::keyClick(list, k);
+            QApplication::processEvents();
+        };
+        key(Qt::Key_End);
+        EXPECT_TRUE(d.optExistFile->isChecked());
+        EXPECT_FALSE(d.optNewFile->isChecked());
+        EXPECT_EQ(d.txtOpen->text(), ""); // the fourth line: no file used yet
+        key(Qt::Key_Up);
+        EXPECT_EQ(d.txtOpen->text(), c);
+        key(Qt::Key_Home);
+        EXPECT_EQ(d.txtOpen->text(), b);
+        key(Qt::Key_Down);
+        EXPECT_EQ(d.txtOpen->text(), a);
+        // Back to a new file, then a key in the list chooses the list again.
+        d.optNewFile->click();
+        list->setFocus();
+        key(Qt::Key_Up);
+        EXPECT_TRUE(d.optExistFile->isChecked());
+        EXPECT_EQ(d.txtOpen->text(), b);
+        key(Qt::Key_Down);
+        EXPECT_EQ(d.txtOpen->text(), a);
+        key(Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible());
+    });
+    pick("Octave");
+    start();
+    EXPECT_EQ(caption(), "Bandwright: " + a);
+    ASSERT_TRUE(activeWorksheet());
+    EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Octave");
 }
 
 TEST_F(WorksheetFiles, ARefusedFileChangesNothing) {
