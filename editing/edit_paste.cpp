@@ -82,8 +82,7 @@ void EditMenu::mnuEditPaste_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;
@@ -122,8 +121,7 @@ void EditMenu::mnuEditPasteInsert_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;

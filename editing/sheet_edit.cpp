@@ -254,17 +254,24 @@ SheetWindow* activeSheetWindow() {
 }
 
 bool viewMadeStale(SheetWindow& window) {
-    if (!changedElsewhere(window)) return false;
+    const SheetView view = sheetView(window);
+    if (view == SheetView::Current) return false;
+    // A sheet that is gone stays shown as it was, read-only.
+    if (view == SheetView::Gone) return window.refusedAsStale(QString());
     showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
     platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);
     return true;
 }
 
-void endSheetEdits(SheetWindow& window) {
+bool endSheetEdits(SheetWindow& window) {
     if (window.grdSpectra) {
         window.grdSpectra->setEditActive(false);
         window.grdSpectra->Refresh();
     }
     db::Recordset& rs = window.Data1.recordset();
-    if (rs.isOpen() && rs.editing()) rs.Update();
+    if (!rs.isOpen() || !rs.editing()) return true;
+    // Written only onto the records the window showed.
+    if (window.refusedAsStale(window.typedNotStored())) return false;
+    rs.Update();
+    return true;
 }

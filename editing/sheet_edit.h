@@ -106,7 +106,9 @@ const DatasheetEditHooks& datasheetEditHooks();
 // or datasheet window is active), or nullptr.
 SheetWindow* activeSheetWindow();
 // Ends a cell edit in the window's grid and writes a record edit in progress.
-void endSheetEdits(SheetWindow& window);
+// False when it was not written because another program changed the sheet
+// meanwhile (the window was reread and the user told): the command stops.
+bool endSheetEdits(SheetWindow& window);
 // True when another program changed the window's sheet in a file shared by
 // design since the window read it: the window is reread, the user told, and
 // the command must not act on what the window showed.

@@ -79,7 +79,7 @@ public:
     // and rebuilds the type selector, keeping the filter while its type is
     // still in use (else every spectrum is shown).
     void reloadAll();
-    void rereadRecords();
+    void rereadRecords() override;
 
     // The undo backup of the datasheet before a change (a backup of another
     // sheet is replaced); true when it failed (shown).
