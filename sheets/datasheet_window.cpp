@@ -193,7 +193,7 @@ void DatasheetWindow::reloadAll() {
         fillTypeSelector(filter);
         if (typeSelector()->currentText() != filter) setFilter(kAll);
     } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (!sayIfGone()) platform::MsgBox(QString::fromStdString(e.what()));
     }
     if (gActiveSheet == this) {
         FillChart(bandCount(), firstBand());
@@ -335,7 +335,7 @@ void DatasheetWindow::cmbSelectBy_Click(int index) {
     try {
         setFilter(selector->currentIndex() < 0 ? kAll : selector->currentText());
     } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (!sayIfGone()) platform::MsgBox(QString::fromStdString(e.what()));
     }
     if (gActiveSheet == this) {
         FillChart(bandCount(), firstBand());

@@ -165,10 +165,6 @@ void CompactFile() {
     }
 }
 
-namespace {
-
-// Whether the file still holds the window's sheet: its table under the
-// window's name and its "Sheets List" row with the window's band system.
 bool sheetInFile(SheetWindow& window) {
     const auto database = window.Data1.recordset().database();
     const std::string name = window.sheetName().toStdString();
@@ -180,8 +176,6 @@ bool sheetInFile(SheetWindow& window) {
     if (system.isEmpty()) return false; // no row
     return (system.isNumber() && system.toLong() == 2 ? 30 : 10) == window.bandCount();
 }
-
-} // namespace
 
 SheetView sheetView(SheetWindow& window) {
     db::Recordset& rs = window.Data1.recordset();

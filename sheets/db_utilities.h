@@ -41,6 +41,9 @@ void CompactFile();
 // no other program writes it.
 enum class SheetView { Current, Changed, Gone };
 SheetView sheetView(SheetWindow& window);
+// Whether the file still holds the window's sheet: its table under the
+// window's name and its "Sheets List" row with the window's band system.
+bool sheetInFile(SheetWindow& window);
 // sheetView() != Current.
 bool changedElsewhere(SheetWindow& window);
 // What the user is told when a window was reread for that reason.

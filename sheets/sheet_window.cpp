@@ -285,22 +285,37 @@ bool SheetWindow::refusedAsStale(const QString& notStored) {
     }
     if (grdSpectra) grdSpectra->setEditActive(false);
     if (view == SheetView::Gone) {
-        // What the window shows stays, to be read and copied; nothing of it
-        // can be written any more.
-        goneReason_ = goneElsewhereText(*this);
-        if (atRecord(rs)) {
-            try {
-                rs.Move(0); // the bound controls show the record as read
-            } catch (const std::exception&) {
-            }
-        }
-        applyEditability();
-        if (gActiveSheet == this) FillLevBoxes(bandCount());
-        platform::MsgBox(goneReason_ + notStored, platform::vbExclamation);
+        showGone(notStored);
         return true;
     }
     rereadRecords();
     platform::MsgBox(changedElsewhereText(sheetName()) + notStored, platform::vbExclamation);
+    return true;
+}
+
+void SheetWindow::showGone(const QString& notStored) {
+    // What the window shows stays, to be read and copied; nothing of it can
+    // be written any more.
+    goneReason_ = goneElsewhereText(*this);
+    db::Recordset& rs = Data1.recordset();
+    if (atRecord(rs)) {
+        try {
+            rs.Move(0); // the bound controls show the record as read
+        } catch (const std::exception&) {
+        }
+    }
+    applyEditability();
+    if (gActiveSheet == this && Lev(1)) FillLevBoxes(bandCount());
+    platform::MsgBox(goneReason_ + notStored, platform::vbExclamation);
+}
+
+bool SheetWindow::sayIfGone() {
+    try {
+        if (goneReason_.isEmpty() && sheetInFile(*this)) return false;
+    } catch (const std::exception&) {
+        return false; // the file cannot be read: the failure's own text is shown
+    }
+    showGone(QString());
     return true;
 }
 

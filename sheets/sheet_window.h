@@ -68,6 +68,10 @@ public:
     // stays shown, read-only) and a message says so, followed by `notStored`
     // (what the user gave that was not stored).
     bool refusedAsStale(const QString& notStored);
+    // After a failure to read the window's sheet: true when another program
+    // deleted or renamed it, which the user is then told (the window stays,
+    // read-only).
+    bool sayIfGone();
     // " What was typed was not stored: ..." with each field of the current
     // record's pending edit and its text; "" when nothing is pending.
     QString typedNotStored() const;
@@ -137,4 +141,5 @@ private:
     QString goneReason_;
     int nBands_;
     bool unloaded_ = false;
+    void showGone(const QString& notStored);
 };

@@ -873,6 +873,9 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
     EXPECT_TRUE(w->txtOther(8)->isReadOnly());
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
     EXPECT_EQ(shownDescriptions(w).size(), 4); // still shown, to be read and copied
+    script.answerMsgBox(platform::vbOK);
+    choose(w->cmbSelectBy(1), "Axial");
+    EXPECT_EQ(script.prompts().back(), gone);
 
     // B renames the datasheet under a level being typed.
     addPumps();
@@ -889,7 +892,7 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            gone.mid(QString("The datasheet \"Fans").size()) +
                                            " The level typed (55) was not stored.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Pumps WHERE L1 = 55").toLong(), 0);
-    EXPECT_EQ(script.prompts().size(), 6u);
+    EXPECT_EQ(script.prompts().size(), 7u);
 }
 
 } // namespace
