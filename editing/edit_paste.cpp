@@ -91,6 +91,8 @@ void EditMenu::mnuEditPaste_Click() {
         QString type;
         if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
+        // Another program may have changed the spectra while the questions were open.
+        if (viewMadeStale(*w)) return;
 
         db::Recordset& rs = w->Data1.recordset();
         const int p = rs.AbsolutePosition();
@@ -132,6 +134,8 @@ void EditMenu::mnuEditPasteInsert_Click() {
         QString type;
         if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
+        // Another program may have changed the spectra while the questions were open.
+        if (viewMadeStale(*w)) return;
 
         db::Recordset& rs = w->Data1.recordset();
         SheetEdit edit(*w);

@@ -857,6 +857,33 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
     EXPECT_EQ(inFile("SELECT \"Select Type\" FROM Fans WHERE Code = 3").toText(), "Radial");
     EXPECT_EQ(script.prompts().size(), 4u);
 
+    // Pasted over roof fan while B inserts a spectrum at 2 (roof fan's
+    // Code) during the type question: pasted onto neither.
+    goTo("duct fan");
+    w->grdSpectra->SelBookmarks().Add(rs.Bookmark());
+    menuItem("mnuEditCopy")->trigger();
+    w->grdSpectra->SelBookmarks().Clear();
+    goTo("roof fan");
+    script.onModal([&](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        EXPECT_TRUE(otherBandwright(path_, [](db::Database& b) {
+            b.Execute("UPDATE Fans SET Code = -Code WHERE Code >= 2");
+            b.Execute("UPDATE Fans SET Code = 1 - Code WHERE Code < 0");
+            b.Execute("INSERT INTO Fans (Code, Description) VALUES (2, 'Heater')");
+        }));
+        p.cmdNewType->click();
+        QTest::keyClicks(p.txtNewType, "Axial");
+        p.cmdOK->click();
+        return 0;
+    });
+    script.answerMsgBox(platform::vbOK);
+    ASSERT_TRUE(menuItem("mnuEditPaste")->isEnabled());
+    menuItem("mnuEditPaste")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile("SELECT count(*) FROM Fans WHERE L1 = 70").toLong(), 1); // duct fan's own
+    EXPECT_EQ(inFile("SELECT Description FROM Fans WHERE Code = 2").toText(), "Heater");
+
     // B deletes the datasheet: what A types is not lost in database text.
     const QString gone = "The datasheet \"Fans\" was deleted or renamed in its file by another "
                          "Bandwright since this window showed it, and nothing was done: this "
@@ -872,7 +899,7 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
               gone + " What was typed was not stored:\n\nComments: fan noisy");
     EXPECT_TRUE(w->txtOther(8)->isReadOnly());
     EXPECT_TRUE(w->Lev(1)->isReadOnly());
-    EXPECT_EQ(shownDescriptions(w).size(), 4); // still shown, to be read and copied
+    EXPECT_EQ(shownDescriptions(w).size(), 5); // still shown, to be read and copied
     script.answerMsgBox(platform::vbOK);
     choose(w->cmbSelectBy(1), "Axial");
     EXPECT_EQ(script.prompts().back(), gone);
@@ -892,7 +919,7 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            gone.mid(QString("The datasheet \"Fans").size()) +
                                            " The level typed (55) was not stored.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Pumps WHERE L1 = 55").toLong(), 0);
-    EXPECT_EQ(script.prompts().size(), 7u);
+    EXPECT_EQ(script.prompts().size(), 8u);
 }
 
 } // namespace
