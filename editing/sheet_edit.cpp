@@ -92,6 +92,14 @@ long SheetEdit::maxCode() const {
 
 void SheetEdit::begin() {
     tx_ = std::make_unique<db::Database::Transaction>(*db_);
+    // The file's read lock, held to the end of the transaction.
+    db_->scalar("SELECT count(*) FROM sqlite_schema");
+    const SheetView view = sheetView(window_);
+    if (view == SheetView::Current) return;
+    tx_.reset();
+    if (view == SheetView::Gone) throw db::Error(goneElsewhereText(window_).toStdString());
+    showSheetChanges(window_, window_.Data1.recordset().AbsolutePosition(), false);
+    throw db::Error(changedElsewhereText(window_.sheetName()).toStdString());
 }
 
 void SheetEdit::commit() {

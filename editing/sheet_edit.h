@@ -45,6 +45,10 @@ public:
     int positionOfCode(long code) const;
     long maxCode() const;
 
+    // Starts the command's transaction. Throws db::Error, with the window
+    // read again, when another program changed the sheet since the window
+    // showed it: from here on nothing another program commits can come
+    // between the window's view and the writes.
     void begin();
     void commit();
 
