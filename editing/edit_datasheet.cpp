@@ -47,7 +47,7 @@ void EditMenu::mnuEditSpectrumType_Click() {
     if (!w) return;
     db::Recordset& rs = w->Data1.recordset();
     if (!rs.isOpen() || rs.eof() || rs.bof()) return; // no spectrum to give a type
-    if (!w->commitRecord()) return;
+    if (!w->commitRecord() || w->refusedAsStale(QString())) return;
 
     frmSelDataType picker;
     const db::Value current = rs.Fields(kFieldSelectType).value();
@@ -56,6 +56,9 @@ void EditMenu::mnuEditSpectrumType_Click() {
     platform::ShowModal(picker);
     if (picker.optCancelled->isChecked()) return;
     const QString type = picker.choice();
+    // Another program may have changed the spectra while the picker was open.
+    const QString notGiven = " The type chosen (" + type + ") was not given to the spectrum.";
+    if (w->refusedAsStale(notGiven)) return;
     // The backup after the question: a cancelled change keeps the last one.
     if (w->takeBackup()) return;
 
@@ -74,13 +77,21 @@ void EditMenu::mnuEditSpectrumType_Click() {
                 break;
             }
     } catch (const std::exception& e) {
+        // The write may have found its record changed meanwhile.
+        bool told = false;
         try {
-            db::Recordset& now = w->Data1.recordset();
-            if (now.isOpen() && now.editing()) now.CancelUpdate();
+            told = w->refusedAsStale(notGiven);
         } catch (const std::exception&) {
         }
-        w->reloadAll();
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (!told) {
+            try {
+                db::Recordset& now = w->Data1.recordset();
+                if (now.isOpen() && now.editing()) now.CancelUpdate();
+            } catch (const std::exception&) {
+            }
+            w->reloadAll();
+            platform::MsgBox(QString::fromStdString(e.what()));
+        }
     }
     w->grdSpectra->view()->setFocus();
 }

@@ -82,8 +82,7 @@ void EditMenu::mnuEditPaste_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;
@@ -92,6 +91,8 @@ void EditMenu::mnuEditPaste_Click() {
         QString type;
         if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
+        // Another program may have changed the spectra while the questions were open.
+        if (viewMadeStale(*w)) return;
 
         db::Recordset& rs = w->Data1.recordset();
         const int p = rs.AbsolutePosition();
@@ -122,8 +123,7 @@ void EditMenu::mnuEditPasteInsert_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         PasteSource source;
         if (!readClipboardSpectra(*w, data, source)) return;
@@ -134,6 +134,8 @@ void EditMenu::mnuEditPasteInsert_Click() {
         QString type;
         if (!worksheet && !chooseDatasheetType(*w, type)) return;
         const bool withFormula = askWithFormula(*w, data);
+        // Another program may have changed the spectra while the questions were open.
+        if (viewMadeStale(*w)) return;
 
         db::Recordset& rs = w->Data1.recordset();
         SheetEdit edit(*w);

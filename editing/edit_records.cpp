@@ -70,8 +70,7 @@ std::vector<char> deletable(const SheetEdit& edit, const std::vector<int>& chose
 
 // The deletion that Delete and Cut share.
 void deleteSelected(SheetWindow& w, bool cut) {
-    endSheetEdits(w);
-    if (viewMadeStale(w)) return;
+    if (!endSheetEdits(w) || viewMadeStale(w)) return;
     db::Recordset& rs = w.Data1.recordset();
     if (!rs.isOpen()) return;
     if (BackupSheet(false)) return;
@@ -161,8 +160,7 @@ void EditMenu::mnuEditInsert_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w || w->sheetKind() != db::SheetKind::Worksheet) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         if (BackupSheet(false)) return;
         SheetEdit edit(*w);
         const int n = edit.count();
@@ -190,8 +188,7 @@ void EditMenu::mnuEditNew_Click() {
     if (!w) return;
     platform::FlagGuard noRecalc(gNoRecalc);
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         if (BackupSheet(false)) return;
         std::vector<db::Value> fields;
         if (w->sheetKind() == db::SheetKind::Datasheet) {

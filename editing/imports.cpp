@@ -147,8 +147,7 @@ void EditMenu::mnuEditPasteFromCEL_Click() {
     SheetWindow* w = activeWorksheet();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         // Rows of different lengths are what a meter export looks like.
         const QString message = DecodePaste(data);
@@ -204,8 +203,7 @@ void EditMenu::mnuEditPasteFromIns_Click() {
     SheetWindow* w = activeWorksheet();
     if (!w) return;
     try {
-        endSheetEdits(*w);
-        if (viewMadeStale(*w)) return;
+        if (!endSheetEdits(*w) || viewMadeStale(*w)) return;
         PasteArray data;
         const QString message = DecodePaste(data);
         if (!message.isEmpty()) {

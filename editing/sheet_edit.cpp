@@ -93,6 +93,14 @@ long SheetEdit::maxCode() const {
 
 void SheetEdit::begin() {
     tx_ = std::make_unique<db::Database::Transaction>(*db_);
+    // The file's read lock, held to the end of the transaction.
+    db_->scalar("SELECT count(*) FROM sqlite_schema");
+    const SheetView view = sheetView(window_);
+    if (view == SheetView::Current) return;
+    tx_.reset();
+    if (view == SheetView::Gone) throw db::Error(goneElsewhereText(window_).toStdString());
+    showSheetChanges(window_, window_.Data1.recordset().AbsolutePosition(), false);
+    throw db::Error(changedElsewhereText(window_.sheetName()).toStdString());
 }
 
 void SheetEdit::commit() {
@@ -261,17 +269,24 @@ bool viewMadeStale(SheetWindow& window) {
         platform::MsgBox(takenChangedText(window.sheetName()), platform::vbExclamation);
         return true;
     }
-    if (!changedElsewhere(window)) return false;
+    const SheetView view = sheetView(window);
+    if (view == SheetView::Current) return false;
+    // A sheet that is gone stays shown as it was, read-only.
+    if (view == SheetView::Gone) return window.refusedAsStale(QString());
     showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
     platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);
     return true;
 }
 
-void endSheetEdits(SheetWindow& window) {
+bool endSheetEdits(SheetWindow& window) {
     if (window.grdSpectra) {
         window.grdSpectra->setEditActive(false);
         window.grdSpectra->Refresh();
     }
     db::Recordset& rs = window.Data1.recordset();
-    if (rs.isOpen() && rs.editing()) rs.Update();
+    if (!rs.isOpen() || !rs.editing()) return true;
+    // Written only onto the records the window showed.
+    if (window.refusedAsStale(window.typedNotStored())) return false;
+    rs.Update();
+    return true;
 }

@@ -45,6 +45,10 @@ public:
     int positionOfCode(long code) const;
     long maxCode() const;
 
+    // Starts the command's transaction. Throws db::Error, with the window
+    // read again, when another program changed the sheet since the window
+    // showed it: from here on nothing another program commits can come
+    // between the window's view and the writes.
     void begin();
     void commit();
 
@@ -114,7 +118,9 @@ const DatasheetEditHooks& datasheetEditHooks();
 // or datasheet window is active), or nullptr.
 SheetWindow* activeSheetWindow();
 // Ends a cell edit in the window's grid and writes a record edit in progress.
-void endSheetEdits(SheetWindow& window);
+// False when it was not written because another program changed the sheet
+// meanwhile (the window was reread and the user told): the command stops.
+bool endSheetEdits(SheetWindow& window);
 // True when another program changed the window's sheet in a file shared by
 // design or viewed only here since the window read it: the window is reread,
 // the user told, and the command must not act on what the window showed.

@@ -195,7 +195,7 @@ void DatasheetWindow::reloadAll(bool rereadTypes) {
             if (typeSelector()->currentText() != filter) setFilter(kAll);
         }
     } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (!sayIfGone()) platform::MsgBox(QString::fromStdString(e.what()));
     }
     if (gActiveSheet == this) {
         FillChart(bandCount(), firstBand());
@@ -311,10 +311,10 @@ void DatasheetWindow::grdSpectra_BeforeColUpdate(int, const db::Value& oldValue,
         cancel = true;
         const QString typed = QString::fromStdString(valueText(newValue));
         QTimer::singleShot(0, this, [this, typed] {
-            rereadRecords();
-            platform::MsgBox(changedElsewhereText(sheetName()) + " What was typed (" + typed +
-                                 ") was not stored.",
-                             platform::vbExclamation);
+            if (!refusedAsStale(" What was typed (" + typed + ") was not stored."))
+                platform::MsgBox("What was typed (" + typed +
+                                 ") was not stored: the spectra were changed meanwhile. Type it "
+                                 "again.");
         });
         return;
     }
@@ -336,7 +336,7 @@ void DatasheetWindow::cmbSelectBy_Click(int index) {
     try {
         setFilter(selector->currentIndex() < 0 ? kAll : selector->currentText());
     } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
+        if (!sayIfGone()) platform::MsgBox(QString::fromStdString(e.what()));
     }
     if (gActiveSheet == this) {
         FillChart(bandCount(), firstBand());
@@ -351,13 +351,10 @@ void DatasheetWindow::Lev_LostFocus(int index) {
     platform::gui::TextBox* box = Lev(index);
     if (box && atRecord(rs) && !box->isReadOnly()) {
         const std::optional<double> value = typedLevel(index);
-        if (value && changedElsewhere(*this)) {
+        const QString notStored =
+            " The level typed (" + box->text().trimmed() + ") was not stored.";
+        if (value && refusedAsStale(notStored)) {
             // The record shown may not be the one in the file any more.
-            const QString text = box->text().trimmed();
-            rereadRecords();
-            platform::MsgBox(changedElsewhereText(sheetName()) + " The level typed (" + text +
-                                 ") was not stored.",
-                             platform::vbExclamation);
         } else if (value) {
             // The level is stored even when its backup fails; the user hears which.
             QString backupFailure;
@@ -377,8 +374,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                 rs.Move(0);
                 stored = true;
             } catch (const std::exception& e) {
-                discardEdit();
-                platform::MsgBox(QString::fromStdString(e.what()));
+                // The write may have found its record changed meanwhile.
+                if (!refusedAsStale(notStored)) {
+                    discardEdit();
+                    platform::MsgBox(QString::fromStdString(e.what()));
+                }
             }
             FillChart(n, firstBand());
             FillLevBoxes(n);

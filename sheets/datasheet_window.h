@@ -81,7 +81,7 @@ public:
     // it the selector keeps its items: a command that added spectra leaves a
     // type the user just named where the type picker put it, last.
     void reloadAll(bool rereadTypes = true);
-    void rereadRecords();
+    void rereadRecords() override;
 
     // The undo backup of the datasheet before a change (a backup of another
     // sheet is replaced); true when it failed (shown).

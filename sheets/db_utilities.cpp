@@ -170,11 +170,34 @@ void CompactFile() {
     }
 }
 
-bool changedElsewhere(SheetWindow& window) {
+bool sheetInFile(SheetWindow& window) {
+    const auto database = window.Data1.recordset().database();
+    const std::string name = window.sheetName().toStdString();
+    if (!database || database->findTable(name) != name) return false;
+    const db::Value system = database->scalar("SELECT " + db::quoteIdent("Octave/Third Octave") +
+                                                  " FROM " + db::quoteIdent(db::kSheetsList) +
+                                                  " WHERE " + db::quoteIdent("Sheet Name") + " = ?",
+                                              {db::Value(name)});
+    if (system.isEmpty()) return false; // no row
+    return (system.isNumber() && system.toLong() == 2 ? 30 : 10) == window.bandCount();
+}
+
+SheetView sheetView(SheetWindow& window) {
     db::Recordset& rs = window.Data1.recordset();
     if (!rs.isOpen() || db::heldAs(window.txtDBName->text().toStdString()) == db::FileHold::Writing)
-        return false;
-    return !rs.matchesFile();
+        return SheetView::Current;
+    try {
+        if (rs.matchesFile()) return SheetView::Current;
+    } catch (const std::exception&) {
+        // The rows cannot be read as the window reads them: the sheet may be gone.
+        if (sheetInFile(window)) throw;
+        return SheetView::Gone;
+    }
+    return sheetInFile(window) ? SheetView::Changed : SheetView::Gone;
+}
+
+bool changedElsewhere(SheetWindow& window) {
+    return sheetView(window) != SheetView::Current;
 }
 
 QString changedElsewhereText(const QString& sheet) {
@@ -182,6 +205,16 @@ QString changedElsewhereText(const QString& sheet) {
            "\" was changed in its file by another Bandwright since this window showed it. The "
            "window now shows the file as it is, and nothing was done: check the spectra and give "
            "the command again.";
+}
+
+QString goneElsewhereText(const SheetWindow& window) {
+    const bool worksheet = window.sheetKind() == db::SheetKind::Worksheet;
+    return QString(worksheet ? "The worksheet" : "The datasheet") + " \"" + window.sheetName() +
+           "\" was deleted or renamed in its file by another Bandwright since this window showed "
+           "it, and nothing was done: this window can no longer change it. Close the window and "
+           "open the " +
+           (worksheet ? "worksheet" : "datasheet") +
+           " again (under its new name if it was renamed).";
 }
 
 void noteBackup(db::Database& database) {

@@ -34,12 +34,22 @@ bool CopyTableDef(const std::string& source, db::Database& database, const std::
 // compacting database. " with its text and leaves the file as it was.
 void CompactFile();
 
-// True when another program changed the window's sheet in its file since the
-// window read it. A worksheet file this program writes is not looked at: no
-// other program writes it.
+// Whether the window's sheet is in its file as the window shows it: Changed
+// when another program changed it since the window read it, Gone when
+// another program deleted or renamed it (or made another sheet of its name
+// and band system). A worksheet file this program writes is not looked at:
+// no other program writes it.
+enum class SheetView { Current, Changed, Gone };
+SheetView sheetView(SheetWindow& window);
+// Whether the file still holds the window's sheet: its table under the
+// window's name and its "Sheets List" row with the window's band system.
+bool sheetInFile(SheetWindow& window);
+// sheetView() != Current.
 bool changedElsewhere(SheetWindow& window);
 // What the user is told when a window was reread for that reason.
 QString changedElsewhereText(const QString& sheet);
+// What the user is told when the window's sheet is no longer in its file.
+QString goneElsewhereText(const SheetWindow& window);
 
 // Notes the backup table as this program left it (after a backup or an Undo).
 void noteBackup(db::Database& database);

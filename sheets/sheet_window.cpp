@@ -21,6 +21,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <span>
 
 SheetWindow::SheetWindow(db::SheetKind kind, int nBands, QWidget* parent)
     : QWidget(parent), db::SheetForm(kind), nBands_(nBands) {
@@ -238,6 +239,13 @@ bool SheetWindow::takeBackup(QString* failure) {
 void SheetWindow::backupBeforeEdit() {
     if (editBackedUp_) return; // one backup per edit, taken before its first write
     editBackedUp_ = true;
+    // Nothing is written on a view another program made stale (the write
+    // says so), so nothing is backed up for it either.
+    try {
+        if (sheetView(*this) != SheetView::Current) return;
+    } catch (const std::exception&) {
+        // the backup's own failure is reported
+    }
     QString failure;
     if (takeBackup(&failure)) platform::MsgBox(keptWithoutUndo(failure));
 }
@@ -245,14 +253,109 @@ void SheetWindow::backupBeforeEdit() {
 bool SheetWindow::commitRecord() {
     db::Recordset& rs = Data1.recordset();
     editBackedUp_ = false;
+    if (!rs.isOpen() || !rs.editing()) return true;
+    const QString typed = typedNotStored();
     try {
-        if (rs.isOpen() && rs.editing()) rs.Move(0);
+        if (refusedAsStale(typed)) return false;
+        rs.Move(0);
         return true;
     } catch (const std::exception& e) {
+        // The write may have found its record changed meanwhile.
+        try {
+            if (refusedAsStale(typed)) return false;
+        } catch (const std::exception&) {
+        }
         platform::MsgBox(QString::fromStdString(e.what()));
         discardEdit();
         return false;
     }
+}
+
+QString SheetWindow::typedNotStored() const {
+    db::Recordset& rs = const_cast<db::DataControl&>(Data1).recordset();
+    if (!rs.isOpen() || !rs.editing() || !atRecord(rs)) return QString();
+    const int at = rs.AbsolutePosition();
+    const std::span<const db::Value> stored = rs.rowValues(at);
+    QString lines;
+    const int n = rs.Fields().Count();
+    for (int i = 0; i < n && i < static_cast<int>(stored.size()); ++i) {
+        const db::Value typed = rs.peek(at, i);
+        const db::Value& was = stored[static_cast<size_t>(i)];
+        if (typed.kind() == was.kind() && typed == was) continue;
+        lines += "\n" + QString::fromStdString(rs.Fields(i).Name()) + ": " +
+                 QString::fromStdString(valueText(typed));
+    }
+    return lines.isEmpty() ? QString() : " What was typed was not stored:\n" + lines;
+}
+
+bool SheetWindow::refusedAsStale(const QString& notStored) {
+    const SheetView view = goneReason_.isEmpty() ? sheetView(*this) : SheetView::Gone;
+    if (view == SheetView::Current) return false;
+    db::Recordset& rs = Data1.recordset();
+    editBackedUp_ = false;
+    try {
+        if (rs.isOpen() && rs.editing()) rs.CancelUpdate();
+    } catch (const std::exception&) {
+    }
+    if (grdSpectra) grdSpectra->setEditActive(false);
+    if (view == SheetView::Gone) {
+        showGone(notStored);
+        return true;
+    }
+    rereadRecords();
+    platform::MsgBox(changedElsewhereText(sheetName()) + notStored, platform::vbExclamation);
+    return true;
+}
+
+void SheetWindow::showGone(const QString& notStored) {
+    // What the window shows stays, to be read and copied; nothing of it can
+    // be written any more.
+    goneReason_ = goneElsewhereText(*this);
+    db::Recordset& rs = Data1.recordset();
+    if (atRecord(rs)) {
+        try {
+            rs.Move(0); // the bound controls show the record as read
+        } catch (const std::exception&) {
+        }
+    }
+    applyEditability();
+    if (gActiveSheet == this && Lev(1)) FillLevBoxes(bandCount());
+    platform::MsgBox(goneReason_ + notStored, platform::vbExclamation);
+}
+
+bool SheetWindow::sayIfGone() {
+    try {
+        if (goneReason_.isEmpty() && sheetInFile(*this)) return false;
+    } catch (const std::exception&) {
+        return false; // the file cannot be read: the failure's own text is shown
+    }
+    showGone(QString());
+    return true;
+}
+
+void SheetWindow::rereadRecords() {
+    db::Recordset& rs = Data1.recordset();
+    const int position = rs.AbsolutePosition();
+    try {
+        if (rs.editing()) rs.CancelUpdate();
+        rs.Requery();
+        if (position >= 1 && rs.RecordCount() > 0)
+            rs.setAbsolutePosition(std::min(position, rs.RecordCount()));
+        Data2.Refresh();
+    } catch (const std::exception& e) {
+        platform::MsgBox(QString::fromStdString(e.what()));
+    }
+    if (gActiveSheet == this) {
+        int first = 0;
+        db::Recordset& row = Data2.recordset();
+        if (atRecord(row)) {
+            const db::Value v = row.Fields("First Band").value();
+            if (v.isNumber()) first = static_cast<int>(v.toLong());
+        }
+        FillChart(bandCount(), first);
+        if (Lev(1)) FillLevBoxes(bandCount());
+    }
+    applyEditability();
 }
 
 void SheetWindow::discardEdit() {
@@ -268,8 +371,12 @@ void SheetWindow::discardEdit() {
 void SheetWindow::applyEditability() {
     db::Recordset& rs = Data1.recordset();
     const auto database = rs.isOpen() ? rs.database() : nullptr;
-    const bool writable = database && !database->readOnly();
-    setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason()) : QString());
+    const bool writable = database && !database->readOnly() && goneReason_.isEmpty();
+    if (!goneReason_.isEmpty())
+        setReadOnlyReason(goneReason_);
+    else
+        setReadOnlyReason(database ? QString::fromStdString(database->readOnlyReason())
+                                   : QString());
     setFieldsEditable(writable, writable && atRecord(rs));
     const auto triggers = writable ? QAbstractItemView::DoubleClicked |
                                          QAbstractItemView::EditKeyPressed |

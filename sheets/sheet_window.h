@@ -61,6 +61,23 @@ public:
     // (`failure` says why).
     virtual bool takeBackup(QString* failure = nullptr);
 
+    // Before a write from the window: true when another program changed the
+    // sheet in its file since the window showed it, or deleted or renamed
+    // it. Then nothing is written: the current record's pending edit is
+    // dropped, the window shows the file as it is (a sheet that is gone
+    // stays shown, read-only) and a message says so, followed by `notStored`
+    // (what the user gave that was not stored).
+    bool refusedAsStale(const QString& notStored);
+    // After a failure to read the window's sheet: true when another program
+    // deleted or renamed it, which the user is then told (the window stays,
+    // read-only).
+    bool sayIfGone();
+    // " What was typed was not stored: ..." with each field of the current
+    // record's pending edit and its text; "" when nothing is pending.
+    QString typedNotStored() const;
+    // The records as the file holds them now, the cursor where it was.
+    virtual void rereadRecords();
+
     virtual void grdSpectra_BeforeColUpdate(int, const db::Value&, db::Value&, bool&) {}
     virtual void grdSpectra_KeyDown(int&, int) {}
     virtual void grdSpectra_RowColChange(const db::Value&, int) {}
@@ -121,6 +138,9 @@ private:
     std::array<QLabel*, 31> lf_{};
     bool gridTall_ = false;
     QString readOnlyReason_;
+    // Set once another program deleted or renamed the window's sheet.
+    QString goneReason_;
     int nBands_;
     bool unloaded_ = false;
+    void showGone(const QString& notStored);
 };

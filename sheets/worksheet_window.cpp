@@ -158,7 +158,10 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     bool changed = false;
     QString backupFailure;
     if (box && atRecord(rs)) {
-        if (const std::optional<double> value = typedLevel(index)) {
+        const std::optional<double> value = typedLevel(index);
+        const QString notStored =
+            " The level typed (" + box->text().trimmed() + ") was not stored.";
+        if (value && !refusedAsStale(notStored)) {
             // The level is stored even when its backup fails; the user hears which.
             BackupSheet(false, &backupFailure);
             try {
@@ -166,12 +169,15 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 rs.Update();
                 changed = true;
             } catch (const std::exception& e) {
-                try {
-                    rs.CancelUpdate();
-                } catch (const std::exception&) {
+                // The write may have found its record changed meanwhile.
+                if (!refusedAsStale(notStored)) {
+                    try {
+                        rs.CancelUpdate();
+                    } catch (const std::exception&) {
+                    }
+                    platform::MsgBox(QString::fromStdString(e.what()));
+                    FillLevBoxes(n);
                 }
-                platform::MsgBox(QString::fromStdString(e.what()));
-                FillLevBoxes(n);
             }
         }
     } else if (box && !box->text().isEmpty()) {
@@ -208,7 +214,9 @@ void WorksheetWindow::updateSummary(int which) {
 void WorksheetWindow::cmbType_Click() {
     db::Recordset& rs = Data1.recordset();
     if (!atRecord(rs)) return;
+    const QString typed = typedNotStored();
     try {
+        if (refusedAsStale(typed)) return;
         backupBeforeEdit();
         const int t = spectrumTypeNumber(cmbType->Text().toStdString());
         const auto& row = gSpectrumTypes[static_cast<size_t>(t)];
@@ -216,6 +224,8 @@ void WorksheetWindow::cmbType_Click() {
         cmbSum2->setText(QString::fromStdString(row[3]));
         updateSummary(3);
     } catch (const std::exception& e) {
+        // The write may have found its record changed meanwhile.
+        if (refusedAsStale(typed)) return;
         platform::MsgBox(QString::fromStdString(e.what()));
         discardEdit();
     }
@@ -226,10 +236,14 @@ void WorksheetWindow::cmbType_Click() {
 void WorksheetWindow::cmbSum1_Click() {
     db::Recordset& rs = Data1.recordset();
     if (!atRecord(rs)) return;
+    const QString typed = typedNotStored();
     try {
+        if (refusedAsStale(typed)) return;
         backupBeforeEdit();
         updateSummary(1);
     } catch (const std::exception& e) {
+        // The write may have found its record changed meanwhile.
+        if (refusedAsStale(typed)) return;
         platform::MsgBox(QString::fromStdString(e.what()));
         discardEdit();
     }
@@ -239,10 +253,14 @@ void WorksheetWindow::cmbSum1_Click() {
 void WorksheetWindow::cmbSum2_Click() {
     db::Recordset& rs = Data1.recordset();
     if (!atRecord(rs)) return;
+    const QString typed = typedNotStored();
     try {
+        if (refusedAsStale(typed)) return;
         backupBeforeEdit();
         updateSummary(2);
     } catch (const std::exception& e) {
+        // The write may have found its record changed meanwhile.
+        if (refusedAsStale(typed)) return;
         platform::MsgBox(QString::fromStdString(e.what()));
         discardEdit();
     }
@@ -259,7 +277,9 @@ void WorksheetWindow::txtNotes_Change() {
     try {
         if (row.isOpen()) row.Move(0);
     } catch (const std::exception& e) {
-        platform::MsgBox(QString::fromStdString(e.what()));
+        // Never dropped without a word: the notes typed are in the message.
+        platform::MsgBox(QString::fromStdString(e.what()) + ". What was typed was not stored:\n\n" +
+                         txtNotes->toPlainText());
         try {
             row.CancelUpdate();
             row.Move(0); // the notes as stored

@@ -61,6 +61,43 @@ void RowWriter::update(Row& r, const std::vector<int>& cols, Statement& st) {
         throw Error("The record to be changed is no longer in the table \"" + s_.baseTable + "\"");
 }
 
+void RowWriter::updateAsRead(const Row& read, const std::vector<Value>& values,
+                             const std::vector<int>& cols) {
+    if (cols.empty()) return;
+    // The record as read: its values with the changes still pending taken back.
+    std::vector<const Value*> file;
+    for (const Value& v : read.values)
+        file.push_back(&v);
+    for (const auto& [field, v] : read.original)
+        file[static_cast<size_t>(field)] = &v;
+    std::string sql = "UPDATE " + quoteIdent(s_.baseTable) + " SET ";
+    for (size_t i = 0; i < cols.size(); ++i)
+        sql +=
+            (i ? ", " : "") + quoteIdent(s_.fields[static_cast<size_t>(cols[i])].column) + " = ?";
+    sql += " WHERE rowid = ?";
+    std::vector<int> held;
+    for (size_t i = 0; i < s_.fields.size() && i < file.size(); ++i) {
+        if (!s_.fields[i].hasDef) continue;
+        // A text is compared as the text it was read as (a blob reads as its bytes).
+        const std::string column = quoteIdent(s_.fields[i].column);
+        sql += " AND " + (file[i]->isText() ? "CAST(" + column + " AS TEXT)" : column) + " IS ?";
+        held.push_back(static_cast<int>(i));
+    }
+    Statement st(*s_.db, sql);
+    int k = 1;
+    for (int c : cols)
+        bindDuringRun(*s_.db, st.handle(), k++, values[static_cast<size_t>(c)]);
+    if (sqlite3_bind_int64(st.handle(), k++, read.rowid) != SQLITE_OK)
+        s_.db->fail("Cannot bind parameter " + std::to_string(k - 1));
+    for (int f : held)
+        bindDuringRun(*s_.db, st.handle(), k++, *file[static_cast<size_t>(f)]);
+    st.step();
+    if (sqlite3_changes(s_.db->handle()) != 1)
+        throw Error("The record to be changed is no longer in the table \"" + s_.baseTable +
+                    "\" as it was read: it was changed or deleted meanwhile, and nothing was "
+                    "written");
+}
+
 std::int64_t RowWriter::insert(const Row& r) {
     if (!insert_) {
         std::string cols, marks;

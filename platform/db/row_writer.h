@@ -19,6 +19,12 @@ public:
     // The changed fields of a row, by position; throws when the row is gone.
     void update(Row& r, const std::vector<int>& cols);
     void update(Row& r, const std::vector<int>& cols, Statement& st);
+    // The fields `cols` of `values` into the record read as `read`, only
+    // while the file still holds every field of it as read: a rowid alone
+    // may name another record after another program deleted this one and
+    // added one. Throws when the record is gone or holds other values.
+    void updateAsRead(const Row& read, const std::vector<Value>& values,
+                      const std::vector<int>& cols);
 
     // A new row; returns its rowid.
     std::int64_t insert(const Row& r);

@@ -126,6 +126,39 @@ TEST_F(Recordset_, MoveZeroAndMovesCommitAPendingEdit) {
     EXPECT_EQ(db_->scalar("SELECT L1 FROM S WHERE Code = 2").toDouble(), -999);
 }
 
+// Another connection deletes the last record and adds one: SQLite gives
+// the new one the same rowid, here even the same Code. A write through the
+// old rows lands on neither; nor does one over a field the other changed.
+TEST_F(Recordset_, AnUpdateWritesOnlyTheRecordAsItWasRead) {
+    fill(3);
+    auto rs = open();
+    rs.MoveLast();
+    auto other = Database::open(file("w.db"));
+    other->Execute("DELETE FROM S WHERE Code = 3");
+    other->Execute("INSERT INTO S (Code, Description) VALUES (3, 'new')");
+    ASSERT_EQ(db_->scalar("SELECT rowid FROM S WHERE Code = 3").toLong(), 3);
+    rs.Fields("L1") = Value(40.0);
+    EXPECT_THROW(rs.Update(), Error);
+    EXPECT_EQ(db_->scalar("SELECT L1 FROM S WHERE Code = 3").toDouble(), -999);
+    rs.CancelUpdate();
+
+    rs.MoveFirst();
+    other->Execute("UPDATE S SET Type = 'Sound Power' WHERE Code = 1");
+    rs.Fields("Type") = Value("Sound Pressure");
+    EXPECT_THROW(rs.Update(), Error);
+    EXPECT_EQ(db_->scalar("SELECT Type FROM S WHERE Code = 1").text(), "Sound Power");
+    rs.CancelUpdate();
+
+    // The rows read again: the edit is written, also over a Null field.
+    rs.Requery();
+    rs.Fields("Type") = Value("Sound Pressure");
+    rs.Fields("Description") = Value::null();
+    rs.Update();
+    rs.Fields("L1") = Value(41.0);
+    rs.Update();
+    EXPECT_EQ(db_->scalar("SELECT Type || L1 FROM S WHERE Code = 1").text(), "Sound Pressure41.0");
+}
+
 TEST_F(Recordset_, BookmarksSurviveDeletesAndRenumbering) {
     fill(5);
     auto rs = open();

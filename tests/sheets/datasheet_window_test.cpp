@@ -39,6 +39,9 @@
 #include <filesystem>
 #include <functional>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using testing_support::cellText;
 using testing_support::DataRow;
 using testing_support::DatasheetsFile;
@@ -805,6 +808,180 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
     QApplication::processEvents();
     EXPECT_EQ(script.prompts().back(), told + " What was typed (Pump C) was not stored.");
     EXPECT_EQ(inFile(), QStringList({"Fan C"}) + before);
+}
+
+} // namespace
+
+namespace {
+
+// Another Bandwright, as a process of its own, doing to the shared
+// datasheets file what its commands do; true when it managed.
+bool otherBandwright(const std::string& path, const std::function<void(db::Database&)>& edit) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int done = 1;
+        try {
+            edit(*db::Database::open(path));
+            done = 0;
+        } catch (...) {
+        }
+        _exit(done);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Programs A (this one) and B (another process) show one datasheet of the
+// shared file. Whatever A types or chooses on a view B made stale is
+// stored nowhere, and the message shows it so that it can be given again;
+// on a datasheet B deleted or renamed, the message says so.
+TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAndSayWhat) {
+    // Floor fan is the last record added: its rowid is the next one free.
+    file_->addDatasheet("Fans", 1, 14, "Sound Level",
+                        {{"duct fan", db::Value("Axial"), levels(10, 50), {}},
+                         {"roof fan", db::Value("Axial"), levels(10, 55), {}},
+                         {"wall fan", db::Value("Axial"), levels(10, 60), {}},
+                         {"floor fan", db::Value("Axial"), levels(10, 65), {}}});
+    DatasheetWindow* w = open("Fans", 1, 14, 1);
+    db::Recordset& rs = w->Data1.recordset();
+    const auto goTo = [&](const std::string& description) {
+        for (int p = 1; p <= rs.RecordCount(); ++p)
+            if (rs.peek(p, 1).toText() == description) rs.setAbsolutePosition(p);
+        ASSERT_EQ(rs.Fields("Description").value().toText(), description);
+        QApplication::processEvents();
+    };
+    const auto inFile = [&](const std::string& sql) { return file_->database()->scalar(sql); };
+    const QString told = "\"Fans\" was changed in its file by another Bandwright since this "
+                         "window showed it. The window now shows the file as it is, and nothing "
+                         "was done: check the spectra and give the command again.";
+    DialogScript script;
+
+    // B deletes floor fan and adds a spectrum: the same rowid, the same Code.
+    goTo("floor fan");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DELETE FROM Fans WHERE Description = 'floor fan'");
+        b.Execute("INSERT INTO Fans (Code, Description) VALUES (4, 'New')");
+    }));
+    ASSERT_EQ(inFile("SELECT rowid FROM Fans WHERE Code = 4").toLong(), 4);
+    script.answerMsgBox(platform::vbOK);
+    type(w->txtOther(8), "bearing replaced");
+    ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(script.prompts().back(),
+              told + " What was typed was not stored:\n\nComments: bearing replaced");
+    EXPECT_EQ(inFile("SELECT count(*) FROM Fans WHERE Comments IS NOT NULL").toLong(), 0);
+    EXPECT_EQ(shownDescriptions(w), QStringList({"duct fan", "New", "roof fan", "wall fan"}));
+
+    // Both give roof fan a comment: B's stays; A's, typed again, replaces it.
+    goTo("roof fan");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("UPDATE Fans SET Comments = 'belt changed' WHERE Description = 'roof fan'");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(w->txtOther(8), "new belt");
+    EXPECT_EQ(script.prompts().back(),
+              told + " What was typed was not stored:\n\nComments: new belt");
+    EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 2").toText(), "belt changed");
+    EXPECT_EQ(w->txtOther(8)->text(), "belt changed");
+    type(w->txtOther(8), "new belt");
+    EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 2").toText(), "new belt");
+    EXPECT_EQ(script.prompts().size(), 2u);
+
+    // Edit Spectrum Type on a stale view asks nothing (no picker is
+    // answered here); when B changes the spectra while the picker is
+    // open, the type chosen is given to none of them.
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    goTo("wall fan");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("UPDATE Fans SET L1 = 70 WHERE Description = 'duct fan'");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditSpectrumType")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(), told);
+    goTo("wall fan");
+    script.onModal([&](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        EXPECT_TRUE(otherBandwright(path_, [](db::Database& b) {
+            b.Execute("UPDATE Fans SET \"Select Type\" = 'Radial' WHERE Description = 'wall fan'");
+        }));
+        p.cmdNewType->click();
+        QTest::keyClicks(p.txtNewType, "Roof units");
+        p.cmdOK->click();
+        return 0;
+    });
+    script.answerMsgBox(platform::vbOK);
+    menuItem("mnuEditSpectrumType")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(),
+              told + " The type chosen (Roof units) was not given to the spectrum.");
+    EXPECT_EQ(inFile("SELECT count(*) FROM Fans WHERE \"Select Type\" = 'Roof units'").toLong(), 0);
+    EXPECT_EQ(inFile("SELECT \"Select Type\" FROM Fans WHERE Code = 3").toText(), "Radial");
+    EXPECT_EQ(script.prompts().size(), 4u);
+
+    // Pasted over roof fan while B inserts a spectrum at 2 (roof fan's
+    // Code) during the type question: pasted onto neither.
+    goTo("duct fan");
+    w->grdSpectra->SelBookmarks().Add(rs.Bookmark());
+    menuItem("mnuEditCopy")->trigger();
+    w->grdSpectra->SelBookmarks().Clear();
+    goTo("roof fan");
+    script.onModal([&](QObject& form) {
+        auto& p = dynamic_cast<frmSelDataType&>(form);
+        EXPECT_TRUE(otherBandwright(path_, [](db::Database& b) {
+            b.Execute("UPDATE Fans SET Code = -Code WHERE Code >= 2");
+            b.Execute("UPDATE Fans SET Code = 1 - Code WHERE Code < 0");
+            b.Execute("INSERT INTO Fans (Code, Description) VALUES (2, 'Heater')");
+        }));
+        p.cmdNewType->click();
+        QTest::keyClicks(p.txtNewType, "Axial");
+        p.cmdOK->click();
+        return 0;
+    });
+    script.answerMsgBox(platform::vbOK);
+    ASSERT_TRUE(menuItem("mnuEditPaste")->isEnabled());
+    menuItem("mnuEditPaste")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().back(), told);
+    EXPECT_EQ(inFile("SELECT count(*) FROM Fans WHERE L1 = 70").toLong(), 1); // duct fan's own
+    EXPECT_EQ(inFile("SELECT Description FROM Fans WHERE Code = 2").toText(), "Heater");
+
+    // B deletes the datasheet: what A types is not lost in database text.
+    const QString gone = "The datasheet \"Fans\" was deleted or renamed in its file by another "
+                         "Bandwright since this window showed it, and nothing was done: this "
+                         "window can no longer change it. Close the window and open the "
+                         "datasheet again (under its new name if it was renamed).";
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DROP TABLE Fans");
+        b.Execute("DELETE FROM \"Sheets List\" WHERE \"Sheet Name\" = 'Fans'");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(w->txtOther(8), "fan noisy");
+    EXPECT_EQ(script.prompts().back(),
+              gone + " What was typed was not stored:\n\nComments: fan noisy");
+    EXPECT_TRUE(w->txtOther(8)->isReadOnly());
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    EXPECT_EQ(shownDescriptions(w).size(), 5); // still shown, to be read and copied
+    script.answerMsgBox(platform::vbOK);
+    choose(w->cmbSelectBy(1), "Axial");
+    EXPECT_EQ(script.prompts().back(), gone);
+
+    // B renames the datasheet under a level being typed.
+    addPumps();
+    DatasheetWindow* pumps = open(kPumps, 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("ALTER TABLE " + db::quoteIdent(kPumps) + " RENAME TO Pumps");
+        b.Execute("UPDATE \"Sheets List\" SET \"Sheet Name\" = 'Pumps' WHERE \"Sheet Name\" = ?",
+                  {db::Value(kPumps)});
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(pumps->Lev(1), "55");
+    EXPECT_EQ(script.prompts().back(), "The datasheet \"" + QString::fromStdString(kPumps) +
+                                           gone.mid(QString("The datasheet \"Fans").size()) +
+                                           " The level typed (55) was not stored.");
+    EXPECT_EQ(inFile("SELECT count(*) FROM Pumps WHERE L1 = 55").toLong(), 0);
+    EXPECT_EQ(script.prompts().size(), 8u);
 }
 
 } // namespace
