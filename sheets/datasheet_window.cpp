@@ -358,9 +358,12 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                                  ") was not stored.",
                              platform::vbExclamation);
         } else if (value) {
-            // The level is stored even when its backup fails; the user hears which.
+            // The backup and the level are one commit; the level is stored
+            // even when its backup fails, and the user hears which.
+            EditCommit edit(*this);
             QString backupFailure;
             takeBackup(&backupFailure);
+            edit.resume();
             bool stored = false;
             try {
                 rs.Fields(7 + index) = db::Value(*value);
@@ -379,6 +382,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                 discardEdit();
                 platform::MsgBox(QString::fromStdString(e.what()));
             }
+            if (stored)
+                if (const std::optional<QString> failed = edit.commit()) {
+                    stored = false;
+                    platform::MsgBox(*failed);
+                }
             FillChart(n, firstBand());
             FillLevBoxes(n);
             if (stored && !backupFailure.isEmpty())

@@ -155,8 +155,11 @@ void WorksheetWindow::Lev_LostFocus(int index) {
     QString backupFailure;
     if (box && atRecord(rs)) {
         if (const std::optional<double> value = typedLevel(index)) {
+            // The backup, the level and its recalculation are one commit.
+            EditCommit edit(*this);
             // The level is stored even when its backup fails; the user hears which.
             BackupSheet(false, &backupFailure);
+            edit.resume();
             try {
                 rs.Fields(7 + index) = db::Value(*value);
                 rs.Update();
@@ -169,12 +172,20 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                 platform::MsgBox(QString::fromStdString(e.what()));
                 FillLevBoxes(n);
             }
+            if (changed) {
+                if (optRecalCell->isChecked()) RecalcSheet();
+                if (const std::optional<QString> failed = edit.commit()) {
+                    changed = false;
+                    platform::MsgBox(*failed);
+                    FillChart(n, firstBand());
+                    FillLevBoxes(n);
+                }
+            }
         }
     } else if (box && !box->text().isEmpty()) {
         box->setText(QString()); // no spectrum to hold it
     }
     if (changed) {
-        if (optRecalCell->isChecked()) RecalcSheet();
         mLevelChanged = true;
         FillChart(n, firstBand());
         FillLevBoxes(n);
