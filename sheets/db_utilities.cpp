@@ -146,16 +146,21 @@ void noteChangedRows(db::Database& database, const std::string& sheet, long long
 }
 
 // The backup made the sheet as it is by copying the rows written since it
-// was taken. Returns false when so many changed that a whole copy is due.
-bool copyChangedRows(db::Database& database) {
-    const long long changed = database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong();
-    if (changed == 0) return true;
-    if (changed > kRowsCopiedOneByOne) return false;
-    const std::string rows = " WHERE rowid IN (SELECT r FROM " + temp(kChangedRows) + ")";
-    database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable) + rows);
-    database.Execute(gKnown.copyRows + rows);
+// was taken.
+void copyChangedRows(db::Database& database) {
+    const long long changed =
+        database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong();
+    if (changed == 0) return;
+    if (changed > kRowsCopiedOneByOne) {
+        // So many changed that the whole sheet is copied, faster.
+        database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
+        database.Execute(gKnown.copyRows);
+    } else {
+        const std::string rows = " WHERE rowid IN (SELECT r FROM " + temp(kChangedRows) + ")";
+        database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable) + rows);
+        database.Execute(gKnown.copyRows + rows);
+    }
     database.Execute("DELETE FROM " + temp(kChangedRows));
-    return true;
 }
 
 // The connection the window reads the file through, when it is that file:
@@ -212,7 +217,9 @@ bool BackupSheet(bool recreate, QString* failure) {
         const bool known = !recreate && windowsConnection && gBackupCaption == caption &&
                            gBackupFile == window->txtDBName->text() &&
                            backupKnown(*database, sheet);
-        if (!known || !copyChangedRows(*database)) {
+        if (known) {
+            copyChangedRows(*database);
+        } else {
             bool present = database->findTable(kBackupTable).has_value();
             if (recreate && present) {
                 database->deleteTable(kBackupTable);
