@@ -12,6 +12,8 @@
 
 #include <QAction>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -56,17 +58,23 @@ std::uint64_t backupPrint(db::Database& database) {
 namespace {
 
 // The rows of the backed-up sheet written through the window's connection
-// since its backup was taken, noted by triggers in the connection's own
-// temporary schema (nothing of them is in the file), so that the next
-// backup copies only those rows. Being in the connection's transactions,
-// the notes are rolled back with the writes they note, and with a backup
-// that is rolled back. The mark row holds the token of the backup they
-// belong to.
+// since its backup was taken, so that the next backup copies only those
+// rows. Rows added and deleted are noted by triggers in the connection's
+// own temporary schema (nothing of them is in the file): being in the
+// connection's transactions, those notes are rolled back with the writes
+// they note, and with a backup that is rolled back. Rows changed in place,
+// thousands in a recalculation, are noted by the connection's update hook,
+// far cheaper per row than a trigger; those notes outlive a rollback, so
+// they may name rows that did not change (copied for nothing) but never
+// leave one out: each backup records how many of them it covered, under a
+// token written to the mark row in its own transaction, and only the
+// backup whose token the connection holds lets go of them.
 const char* const kChangedRows = "~BackupChanged";
 const char* const kMark = "~BackupMark";
-const char* const kTriggers[] = {"~BackupChangedI", "~BackupChangedU", "~BackupChangedD"};
+const char* const kTriggers[] = {"~BackupChangedI", "~BackupChangedD"};
+const char* const kOldTriggers[] = {"~BackupChangedU"};
 // More changed rows than this are copied as a whole sheet, which is faster.
-constexpr long long kRowsCopiedOneByOne = 2000;
+constexpr std::size_t kRowsCopiedOneByOne = 2000;
 
 // What this program knows of the backup it last took through a window's
 // connection: the backup holds the sheet as it was then, in the sheet's
@@ -74,12 +82,24 @@ constexpr long long kRowsCopiedOneByOne = 2000;
 struct KnownBackup {
     std::weak_ptr<db::Database> connection;
     std::string sheet;
-    long long token = 0; // 0: nothing known
+    bool known = false;
     std::int64_t dataVersion = 0, schemaVersion = 0;
     std::string copyRows; // the INSERT of the copy, with its column lists
 };
 KnownBackup gKnown;
 long long gLastToken = 0;
+
+// Rows of the sheet changed in place, as the update hook saw them, and for
+// each backup taken since the last whole copy how many of them it covered.
+struct UpdatedRows {
+    std::string sheet;
+    std::vector<sqlite3_int64> rows;
+    std::vector<std::pair<long long, std::size_t>> covered; // token, rows covered
+} gUpdated;
+
+void noteUpdate(void*, int op, const char*, const char* table, sqlite3_int64 rowid) {
+    if (op == SQLITE_UPDATE && gUpdated.sheet == table) gUpdated.rows.push_back(rowid);
+}
 
 std::string temp(const char* name) {
     return "temp." + db::quoteIdent(name);
@@ -110,57 +130,89 @@ std::string copyRowsSql(db::Database& database, const std::string& sheet) {
            from + " FROM " + db::quoteIdent(sheet);
 }
 
-// True when the backup holds `sheet` as this program left it, through this
-// connection, and no other connection wrote the file since.
-bool backupKnown(db::Database& database, const std::string& sheet) {
-    if (gKnown.token == 0 || gKnown.sheet != sheet || gKnown.connection.lock().get() != &database)
-        return false;
+// How many of the rows changed in place the backup in the file covers, when
+// it holds `sheet` as this program left it, through this connection, and no
+// other connection wrote the file since.
+std::optional<std::size_t> backupKnown(db::Database& database, const std::string& sheet) {
+    if (!gKnown.known || gKnown.sheet != sheet || gKnown.connection.lock().get() != &database)
+        return std::nullopt;
     try {
-        return database.dataVersion() == gKnown.dataVersion &&
-               schemaVersion(database) == gKnown.schemaVersion &&
-               database.scalar("SELECT token FROM " + temp(kMark)).toLong() == gKnown.token;
+        if (database.dataVersion() != gKnown.dataVersion ||
+            schemaVersion(database) != gKnown.schemaVersion)
+            return std::nullopt;
+        const long long token = database.scalar("SELECT token FROM " + temp(kMark)).toLong();
+        for (const auto& [t, n] : gUpdated.covered)
+            if (t == token) return n;
     } catch (const db::Error&) {
-        return false;
     }
+    return std::nullopt;
+}
+
+// Marks the backup just copied with a new token; it covers the rows changed
+// in place noted so far.
+void markBackup(db::Database& database) {
+    const long long token = ++gLastToken;
+    database.Execute("UPDATE " + temp(kMark) + " SET token = ?", {db::Value(token)});
+    gUpdated.covered.emplace_back(token, gUpdated.rows.size());
 }
 
 // Notes from now on the rows of `sheet` written through this connection.
-void noteChangedRows(db::Database& database, const std::string& sheet, long long token) {
+void noteChangedRows(db::Database& database, const std::string& sheet) {
     database.Execute("CREATE TEMP TABLE IF NOT EXISTS " + db::quoteIdent(kChangedRows) +
                      " (r INTEGER PRIMARY KEY)");
     database.Execute("CREATE TEMP TABLE IF NOT EXISTS " + db::quoteIdent(kMark) + " (token)");
     database.Execute("DELETE FROM " + temp(kChangedRows));
     database.Execute("DELETE FROM " + temp(kMark));
-    database.Execute("INSERT INTO " + temp(kMark) + " VALUES (?)", {db::Value(token)});
+    database.Execute("INSERT INTO " + temp(kMark) + " VALUES (0)");
     for (const char* t : kTriggers)
+        database.Execute("DROP TRIGGER IF EXISTS " + temp(t));
+    for (const char* t : kOldTriggers)
         database.Execute("DROP TRIGGER IF EXISTS " + temp(t));
     // (Inside a trigger names stand unqualified: the temporary schema's come first.)
     const std::string into = "INSERT OR IGNORE INTO " + db::quoteIdent(kChangedRows) + " VALUES (";
     const std::string on = " ON main." + db::quoteIdent(sheet) + " BEGIN " + into;
     database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[0]) + " AFTER INSERT" + on +
                      "new.rowid); END");
-    database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[1]) + " AFTER UPDATE" + on +
-                     "old.rowid); " + into + "new.rowid); END");
-    database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[2]) + " AFTER DELETE" + on +
+    database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[1]) + " AFTER DELETE" + on +
                      "old.rowid); END");
+    // The hook leaves the connection it was on, which may still be open.
+    if (auto before = gKnown.connection.lock(); before && before.get() != &database)
+        sqlite3_update_hook(before->handle(), nullptr, nullptr);
+    sqlite3_update_hook(database.handle(), noteUpdate, nullptr);
+    gUpdated = UpdatedRows{};
+    gUpdated.sheet = sheet;
+    markBackup(database);
 }
 
 // The backup made the sheet as it is by copying the rows written since it
-// was taken.
-void copyChangedRows(db::Database& database) {
-    const long long changed =
-        database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong();
-    if (changed == 0) return;
-    if (changed > kRowsCopiedOneByOne) {
+// was taken, the first `covered` rows changed in place being in it already.
+void copyChangedRows(db::Database& database, std::size_t covered) {
+    // Notes the file's backup no longer needs are let go.
+    std::erase_if(gUpdated.covered, [covered](const auto& c) { return c.second < covered; });
+    gUpdated.rows.erase(gUpdated.rows.begin(),
+                        gUpdated.rows.begin() + static_cast<std::ptrdiff_t>(covered));
+    for (auto& c : gUpdated.covered)
+        c.second -= covered;
+    const std::size_t updated = gUpdated.rows.size();
+    const auto added = static_cast<std::size_t>(
+        database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong());
+    if (updated + added > kRowsCopiedOneByOne) {
         // So many changed that the whole sheet is copied, faster.
         database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
         database.Execute(gKnown.copyRows);
-    } else {
+    } else if (updated + added > 0) {
+        db::Statement note(database, "INSERT OR IGNORE INTO " + temp(kChangedRows) + " VALUES (?)");
+        for (const sqlite3_int64 rowid : gUpdated.rows) {
+            note.bind(1, db::Value(static_cast<long long>(rowid)));
+            note.step();
+            note.reset();
+        }
         const std::string rows = " WHERE rowid IN (SELECT r FROM " + temp(kChangedRows) + ")";
         database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable) + rows);
         database.Execute(gKnown.copyRows + rows);
     }
     database.Execute("DELETE FROM " + temp(kChangedRows));
+    markBackup(database);
 }
 
 // The connection the window reads the file through, when it is that file:
@@ -214,11 +266,13 @@ bool BackupSheet(bool recreate, QString* failure) {
         // Inside the edit's transaction a savepoint: a backup that fails
         // leaves the edit to go on without it.
         db::Database::Transaction tx(*database);
-        const bool known = !recreate && windowsConnection && gBackupCaption == caption &&
-                           gBackupFile == window->txtDBName->text() &&
-                           backupKnown(*database, sheet);
-        if (known) {
-            copyChangedRows(*database);
+        const std::optional<std::size_t> covered = !recreate && windowsConnection &&
+                                                           gBackupCaption == caption &&
+                                                           gBackupFile == window->txtDBName->text()
+                                                       ? backupKnown(*database, sheet)
+                                                       : std::nullopt;
+        if (covered) {
+            copyChangedRows(*database, *covered);
         } else {
             bool present = database->findTable(kBackupTable).has_value();
             if (recreate && present) {
@@ -231,15 +285,15 @@ bool BackupSheet(bool recreate, QString* failure) {
                 database->Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
             const std::string copy = copyRowsSql(*database, sheet);
             database->Execute(copy);
-            gKnown = KnownBackup{};
+            gKnown.known = false;
             if (windowsConnection) {
-                gKnown.token = ++gLastToken;
-                noteChangedRows(*database, sheet, gKnown.token);
+                noteChangedRows(*database, sheet);
                 gKnown.connection = database;
                 gKnown.sheet = sheet;
                 gKnown.copyRows = copy;
                 gKnown.dataVersion = database->dataVersion();
                 gKnown.schemaVersion = schemaVersion(*database);
+                gKnown.known = true;
             }
         }
         tx.commit();
@@ -247,7 +301,7 @@ bool BackupSheet(bool recreate, QString* failure) {
         noteBackup(*database);
         gKnown = known2;
     } catch (const std::exception& e) {
-        gKnown = KnownBackup{};
+        gKnown.known = false;
         gBackupCaption.clear();
         gBackupFile.clear();
         enableUndo(false);
@@ -388,7 +442,7 @@ QString changedElsewhereText(const QString& sheet) {
 }
 
 void noteBackup(db::Database& database) {
-    gKnown = KnownBackup{}; // the backup was changed: what was known of it is not
+    gKnown.known = false; // the backup was changed: what was known of it is not
     gBackupPrint = db::heldAs(database.path()) == db::FileHold::Writing ? 0 : backupPrint(database);
 }
 
