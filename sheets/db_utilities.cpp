@@ -130,6 +130,21 @@ std::string copyRowsSql(db::Database& database, const std::string& sheet) {
            from + " FROM " + db::quoteIdent(sheet);
 }
 
+// Copies the whole sheet into the emptied backup, as the engine copies a
+// table into one of the same structure, record by record without reading
+// their fields. True when every row kept its rowid (the engine keeps them
+// for a table with an index, but says nothing of it): the lowest and the
+// highest are those of the sheet, of as many rows numbered upwards in the
+// same order.
+bool copyWholeSheet(db::Database& database, const std::string& sheet) {
+    database.Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
+                     db::quoteIdent(sheet));
+    const auto ends = [&database](const std::string& table) {
+        return database.scalar("SELECT min(rowid) || ' ' || max(rowid) FROM " + table).toText();
+    };
+    return ends(db::quoteIdent(kBackupTable)) == ends(db::quoteIdent(sheet));
+}
+
 // How many of the rows changed in place the backup in the file covers, when
 // it holds `sheet` as this program left it, through this connection, and no
 // other connection wrote the file since.
@@ -199,7 +214,7 @@ void copyChangedRows(db::Database& database, std::size_t covered) {
     if (updated + added > kRowsCopiedOneByOne) {
         // So many changed that the whole sheet is copied, faster.
         database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
-        database.Execute(gKnown.copyRows);
+        if (!copyWholeSheet(database, gKnown.sheet)) gKnown.known = false;
     } else if (updated + added > 0) {
         db::Statement note(database, "INSERT OR IGNORE INTO " + temp(kChangedRows) + " VALUES (?)");
         for (const sqlite3_int64 rowid : gUpdated.rows) {
@@ -283,14 +298,13 @@ bool BackupSheet(bool recreate, QString* failure) {
                 CopyTableDef(sheet, *database, kBackupTable);
             else
                 database->Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
-            const std::string copy = copyRowsSql(*database, sheet);
-            database->Execute(copy);
+            const bool sameRowids = copyWholeSheet(*database, sheet);
             gKnown.known = false;
-            if (windowsConnection) {
+            if (windowsConnection && sameRowids) {
                 noteChangedRows(*database, sheet);
                 gKnown.connection = database;
                 gKnown.sheet = sheet;
-                gKnown.copyRows = copy;
+                gKnown.copyRows = copyRowsSql(*database, sheet);
                 gKnown.dataVersion = database->dataVersion();
                 gKnown.schemaVersion = schemaVersion(*database);
                 gKnown.known = true;
