@@ -72,7 +72,6 @@ namespace {
 const char* const kChangedRows = "~BackupChanged";
 const char* const kMark = "~BackupMark";
 const char* const kTriggers[] = {"~BackupChangedI", "~BackupChangedD"};
-const char* const kOldTriggers[] = {"~BackupChangedU"};
 // More changed rows than this are copied as a whole sheet, which is faster.
 constexpr std::size_t kRowsCopiedOneByOne = 2000;
 
@@ -180,8 +179,6 @@ void noteChangedRows(db::Database& database, const std::string& sheet) {
     database.Execute("DELETE FROM " + temp(kMark));
     database.Execute("INSERT INTO " + temp(kMark) + " VALUES (0)");
     for (const char* t : kTriggers)
-        database.Execute("DROP TRIGGER IF EXISTS " + temp(t));
-    for (const char* t : kOldTriggers)
         database.Execute("DROP TRIGGER IF EXISTS " + temp(t));
     // (Inside a trigger names stand unqualified: the temporary schema's come first.)
     const std::string into = "INSERT OR IGNORE INTO " + db::quoteIdent(kChangedRows) + " VALUES (";

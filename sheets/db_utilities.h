@@ -13,8 +13,13 @@
 class SheetWindow;
 
 // Copies the active sheet's records into "~Backup" (rebuilt with the sheet's
-// structure when `recreate` is set or when it is missing), in one
-// transaction. Does nothing unless a worksheet or datasheet window is active
+// structure when `recreate` is set or when it is missing), through the
+// window's own connection: inside a transaction the edit holds open on it,
+// the copy is a savepoint of it and commits with the edit. When the backup
+// holds the window's sheet as this program last left it and no other
+// connection wrote the file since, only the rows written since are copied
+// (after an edit of one level, a row or two); otherwise the whole sheet.
+// Does nothing unless a worksheet or datasheet window is active
 // and its sheet table exists. On success the backup belongs to the active
 // window's caption and file, and Undo is enabled. A failure shows its text, leaves the
 // old backup table as it was but disowns it (no caption, Undo disabled) so
