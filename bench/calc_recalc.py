@@ -5,8 +5,10 @@
 # formulas starting with "="). The script loads them into a new Calc
 # document, recalculates it once and writes every cell as it shows to
 # RESULT (tab-separated), then prints "ready". Each "calc" line on standard
-# input is answered with the seconds one calculateAll() took; end of input
-# closes LibreOffice. When LibreOffice cannot run it prints "skipped: ..."
+# input is answered with the seconds one calculateAll() took, each "set ROW
+# COL VALUE" line (0-based) with the seconds of setting that cell and the
+# recalculation of what depends on it (calculate()); end of input closes
+# LibreOffice. When LibreOffice cannot run it prints "skipped: ..."
 # and ends.
 import os
 import subprocess
@@ -74,10 +76,18 @@ def main():
                 f.write("\t".join(repr(v) if isinstance(v, float) else v for v in line) + "\n")
         print("ready", flush=True)
         for line in sys.stdin:
-            if line.strip() != "calc":
+            words = line.split()
+            if words == ["calc"]:
+                start = time.perf_counter()
+                doc.calculateAll()
+            elif len(words) == 4 and words[0] == "set":
+                # One cell set, then what depends on it recalculated.
+                cell = sheet.getCellByPosition(int(words[2]), int(words[1]))
+                start = time.perf_counter()
+                cell.setValue(float(words[3]))
+                doc.calculate()
+            else:
                 break
-            start = time.perf_counter()
-            doc.calculateAll()
             print(time.perf_counter() - start, flush=True)
         doc.close(True)
     finally:

@@ -6,20 +6,30 @@
 // same sheet as spreadsheet formulas (a formula per band and per summary)
 // goes to headless LibreOffice Calc, whose calculateAll() is timed there by
 // calc_recalc.py. The spreadsheet's results are checked against the
-// worksheet's, and the ratio of the two times ends the table. Without
-// LibreOffice only RecalcSheet runs.
+// worksheet's, and the ratio of the two times ends the table.
+//
+// Then one change on a sheet of the same spectra of which only every tenth
+// is a formula (10 %): a level typed into a worksheet window's level box
+// (backup, level, recalculation and their commit, the boxes and chart
+// redrawn), beside Calc's one cell set and its recalculation of what depends
+// on it (calculate()). Without LibreOffice only our sides run.
 #include "engine/globals.h"
 #include "engine/recalc.h"
 #include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_form.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/gui/bound_controls.h"
 #include "platform/ui.h"
+#include "sheets/worksheet_window.h"
 #include "tables/band_table.h"
 #include "tables/globals.h"
 
 #include "bench/ok_dialogs.h"
 #include "bench/scratch_dir.h"
+#include "bench/sheet_window_setup.h"
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -89,22 +99,30 @@ Formula formulaFor(int n, const std::string& col) {
     return f;
 }
 
-const std::string& pristineFile() {
-    static std::string path;
-    if (!path.empty()) return path;
-    path = bench::scratchFile("same-sheet.db");
+// Which spectra are formulas: every one after the first four, or only
+// every tenth of them.
+bool everyFormula(int n) {
+    return n > 4;
+}
+bool tenthFormula(int n) {
+    return n > 4 && n % 10 == 0;
+}
+
+std::string makeSheetFile(const std::string& fileName, const std::string& table,
+                          bool (*isFormula)(int)) {
+    const std::string path = bench::scratchFile(fileName);
     auto db = db::Database::create(path);
     db->createTable(db::sheetsListTableDef());
-    db->createTable(db::worksheetTableDef(kSheet, kBands));
+    db->createTable(db::worksheetTableDef(table, kBands));
     db->Execute("INSERT INTO \"Sheets List\" VALUES (?, 2, ?, '')",
-                {db::Value(kSheet), db::Value(kFirstBand)});
-    auto rs = db->OpenRecordset(kSheet, {}, db::LockType::BatchOptimistic);
+                {db::Value(table), db::Value(kFirstBand)});
+    auto rs = db->OpenRecordset(table, {}, db::LockType::BatchOptimistic);
     for (int n = 1; n <= kSpectra; ++n) {
         rs.AddNew();
         rs.Fields("Code") = db::Value(n);
         rs.Fields("Summary 1 Type") = db::Value(aWeighted(n) ? "dBA" : "dBC");
         rs.Fields("Summary 2 Type") = db::Value(aWeighted(n) ? "dBL" : "Max");
-        if (n > 4) rs.Fields("Formula") = db::Value(formulaFor(n, "").worksheet);
+        if (isFormula(n)) rs.Fields("Formula") = db::Value(formulaFor(n, "").worksheet);
         for (int j = 1; j <= kBands; ++j)
             rs.Fields(db::kFieldFormula + j) = db::Value(level(n, j));
     }
@@ -112,10 +130,21 @@ const std::string& pristineFile() {
     return path;
 }
 
+const std::string& pristineFile() {
+    static const std::string path = makeSheetFile("same-sheet.db", kSheet, everyFormula);
+    return path;
+}
+
+// The 10 % sheet, named as a worksheet window of the benchmarks opens it.
+const std::string& tenthFile() {
+    static const std::string path = makeSheetFile("tenth-sheet.bwdb", "Sheet", tenthFormula);
+    return path;
+}
+
 // The same sheet as spreadsheet cells: row n spectrum n, its bands, then its
 // two summaries; below them the A and the C weights of the bands.
-std::string spreadsheetCells() {
-    const std::string path = bench::scratchFile("same-sheet.tsv");
+std::string spreadsheetCells(const std::string& fileName, bool (*isFormula)(int)) {
+    const std::string path = bench::scratchFile(fileName);
     std::ofstream out(path);
     const int weights = kSpectra + 1;
     const std::string bands = "A%1:" + column(kBands) + "%1";
@@ -136,7 +165,7 @@ std::string spreadsheetCells() {
         const std::string row = std::to_string(n);
         for (int j = 1; j <= kBands; ++j) {
             if (j > 1) out << '\t';
-            if (n > 4)
+            if (isFormula(n))
                 out << '=' << formulaFor(n, column(j)).spreadsheet;
             else
                 out << level(n, j);
@@ -221,10 +250,12 @@ std::string compare(const std::string& resultPath) {
 // calc_recalc.py, talked to by lines.
 class Calc {
 public:
-    bool start(std::string& said) {
-        const std::string cells = spreadsheetCells();
-        result_ = bench::scratchFile("same-sheet-result.tsv");
-        const std::string profile = bench::scratchFile("office-profile");
+    // `name` names its files in the scratch folder: NAME.tsv for the cells,
+    // NAME-result.tsv for the results and NAME-profile for LibreOffice.
+    bool start(const std::string& name, bool (*isFormula)(int), std::string& said) {
+        const std::string cells = spreadsheetCells(name + ".tsv", isFormula);
+        result_ = bench::scratchFile(name + "-result.tsv");
+        const std::string profile = bench::scratchFile(name + "-profile");
         int in[2], out[2];
         if (pipe(in) != 0 || pipe(out) != 0) return false;
         posix_spawn_file_actions_t actions;
@@ -258,6 +289,14 @@ public:
         const std::string s = line();
         return s.empty() ? -1 : std::strtod(s.c_str(), nullptr);
     }
+    // Seconds of setting one cell (0-based row and column) and the
+    // recalculation of what depends on it, or a negative number.
+    double setCell(int row, int col, double value) {
+        std::fprintf(to_, "set %d %d %.17g\n", row, col, value);
+        std::fflush(to_);
+        const std::string s = line();
+        return s.empty() ? -1 : std::strtod(s.c_str(), nullptr);
+    }
     const std::string& resultPath() const { return result_; }
     ~Calc() {
         if (to_) std::fclose(to_);
@@ -279,14 +318,14 @@ private:
     std::string result_;
 };
 
-std::unique_ptr<Calc> gCalc;
-std::string gCalcFault;
+std::unique_ptr<Calc> gCalc, gTenthCalc;
+std::string gCalcFault, gTenthCalcFault;
 
 void BM_SameSheet_CalcCalculateAll(benchmark::State& state) {
     if (!gCalc && gCalcFault.empty()) {
         gCalc = std::make_unique<Calc>();
         std::string said;
-        if (!gCalc->start(said))
+        if (!gCalc->start("same-sheet", everyFormula, said))
             gCalcFault = said.empty() ? "LibreOffice did not answer" : said;
         else
             gCalcFault = compare(gCalc->resultPath());
@@ -305,6 +344,55 @@ void BM_SameSheet_CalcCalculateAll(benchmark::State& state) {
     }
 }
 
+// Spectrum 4, band 1: read by formulas of the 10 % sheet.
+constexpr int kEdited = 4;
+
+double editedLevel(int i) {
+    return 50 + i % 20;
+}
+
+void BM_TenthSheet_LevelEdit(benchmark::State& state) {
+    WorksheetWindow* w = bench::openWorksheetWindow(tenthFile());
+    db::Recordset& rs = w->Data1.recordset();
+    rs.setAbsolutePosition(kEdited);
+    QApplication::processEvents();
+    gDialogs.reset();
+    int i = 0;
+    for (auto _ : state) {
+        const double value = editedLevel(i++);
+        w->Lev(1)->setText(QString::number(value));
+        w->Lev_LostFocus(1);
+        QApplication::processEvents();
+        if (rs.peek(kEdited, db::kFirstBandField).toDouble() != value || gDialogs.shown) {
+            state.SkipWithError(gDialogs.shown ? "a message came up" : "the level was not stored");
+            break;
+        }
+    }
+    bench::closeAllWindows();
+}
+
+void BM_TenthSheet_CalcOneCell(benchmark::State& state) {
+    if (!gTenthCalc && gTenthCalcFault.empty()) {
+        gTenthCalc = std::make_unique<Calc>();
+        std::string said;
+        if (!gTenthCalc->start("tenth-sheet", tenthFormula, said))
+            gTenthCalcFault = said.empty() ? "LibreOffice did not answer" : said;
+    }
+    if (!gTenthCalcFault.empty()) {
+        state.SkipWithError(gTenthCalcFault.c_str());
+        return;
+    }
+    int i = 0;
+    for (auto _ : state) {
+        const double s = gTenthCalc->setCell(kEdited - 1, 0, editedLevel(i++));
+        if (s < 0) {
+            state.SkipWithError("LibreOffice stopped answering");
+            break;
+        }
+        state.SetIterationTime(s);
+    }
+}
+
 // The console table, then how many times faster RecalcSheet is (medians
 // when there are repetitions).
 class RatioReporter final : public benchmark::ConsoleReporter {
@@ -315,10 +403,13 @@ public:
         for (const Run& r : runs) {
             const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
             if (r.error_occurred || (r.run_type != Run::RT_Iteration && !median)) continue;
-            double& time = r.run_name.function_name.find("RecalcSheet") != std::string::npos
-                               ? recalcSheet_
-                               : calculateAll_;
-            time = r.GetAdjustedRealTime();
+            const std::string& name = r.run_name.function_name;
+            for (auto& [part, time] :
+                 {std::pair<const char*, double*>{"RecalcSheet", &recalcSheet_},
+                  {"CalcCalculateAll", &calculateAll_},
+                  {"LevelEdit", &levelEdit_},
+                  {"CalcOneCell", &oneCell_}})
+                if (name.find(part) != std::string::npos) *time = r.GetAdjustedRealTime();
         }
     }
     void Finalize() override {
@@ -327,10 +418,14 @@ public:
         std::snprintf(line, sizeof line, "RecalcSheet: %.1f times as fast as calculateAll\n",
                       calculateAll_ / recalcSheet_);
         if (recalcSheet_ > 0 && calculateAll_ > 0) GetOutputStream() << line;
+        std::snprintf(line, sizeof line,
+                      "Level edit: %.1f times the time of one cell set and recalculated\n",
+                      levelEdit_ / oneCell_);
+        if (levelEdit_ > 0 && oneCell_ > 0) GetOutputStream() << line;
     }
 
 private:
-    double recalcSheet_ = 0, calculateAll_ = 0;
+    double recalcSheet_ = 0, calculateAll_ = 0, levelEdit_ = 0, oneCell_ = 0;
 };
 
 bool libreOfficeInstalled() {
@@ -340,18 +435,38 @@ bool libreOfficeInstalled() {
 
 } // namespace
 
+void closeAll() {
+    gCalc.reset();
+    gTenthCalc.reset();
+    bench::closeAllWindows();
+}
+
 int main(int argc, char** argv) {
+    // The level edit runs in a real worksheet window: offscreen unless a
+    // platform is asked for.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
     FillTables();
     platform::setDialogHandler(&gDialogs);
+    mainWindow().resize(1280, 900);
+    mainWindow().show();
+    const bool office = libreOfficeInstalled();
     benchmark::RegisterBenchmark("BM_SameSheet_RecalcSheet/10000", BM_SameSheet_RecalcSheet)
         ->Unit(benchmark::kMillisecond);
-    if (libreOfficeInstalled())
+    if (office)
         benchmark::RegisterBenchmark("BM_SameSheet_CalcCalculateAll/10000",
                                      BM_SameSheet_CalcCalculateAll)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_TenthSheet_LevelEdit/10000", BM_TenthSheet_LevelEdit)
+        ->Unit(benchmark::kMillisecond);
+    if (office)
+        benchmark::RegisterBenchmark("BM_TenthSheet_CalcOneCell/10000", BM_TenthSheet_CalcOneCell)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     else
-        std::puts("BM_SameSheet_CalcCalculateAll skipped: LibreOffice not installed");
+        std::puts("BM_SameSheet_CalcCalculateAll and BM_TenthSheet_CalcOneCell skipped: "
+                  "LibreOffice not installed");
     RatioReporter reporter;
-    return bench::runBenchmarks(argc, argv, &reporter, [] { gCalc.reset(); });
+    return bench::runBenchmarks(argc, argv, &reporter, closeAll);
 }

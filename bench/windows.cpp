@@ -2,11 +2,18 @@
 // of 10,000 spectra (binding, activation with its recalculation and backup,
 // first paint), and a level typed into a level box of a 200-, a 1,000- and
 // a 10,000-spectrum sheet in Formula view, from the box losing the focus to
-// the redrawn level boxes and chart, the spectrum whose formula uses it
-// checked. Offscreen, on files in a scratch folder removed at exit.
+// the redrawn level boxes and chart, a spectrum whose formula uses it
+// checked: on a sheet without formulas, one with 10 % formulas reading
+// earlier spectra, and one whose every spectrum reads the edited one. Beside
+// each, the baseline: the same edit with its backup copied whole through a
+// connection of its own and three commits. Offscreen, on files in a scratch
+// folder removed at exit.
+#include "engine/recalc.h"
+#include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
+#include "sheets/sheet_display.h"
 #include "sheets/worksheet_window.h"
 
 #include <QApplication>
@@ -50,24 +57,93 @@ void BM_OpenThirdOctaveWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenThirdOctaveWindow)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void BM_LevelEdit(benchmark::State& state) {
-    const std::string path = makeFile(static_cast<int>(state.range(0)));
-    WorksheetWindow* w = bench::openWorksheetWindow(path);
-    // Spectrum 4: spectrum 5 is "s4 !+ 3".
+// The sheets a level is typed into: the spectrum edited and one whose
+// formula reads it, with what that one holds after the edit.
+enum class Formulas { None, TenPercent, AllOnTheEdited };
+
+struct LevelSheet {
+    std::string path;
+    int edited = 4; // the spectrum whose level 1 is typed
+    int reader = 0; // a spectrum whose formula reads it (0: none)
+    double (*readerLevel)(double) = nullptr;
+};
+
+LevelSheet levelSheet(Formulas formulas, int spectra) {
+    LevelSheet sheet;
+    const char* names[] = {"plain", "tenth", "all"};
+    const std::string name = "level-" + std::string(names[static_cast<int>(formulas)]) +
+                             std::to_string(spectra) + ".bwdb";
+    switch (formulas) {
+    case Formulas::None:
+        sheet.path = bench::makeWorksheetFile(name, spectra, [](db::Recordset&, int) {});
+        break;
+    case Formulas::TenPercent:
+        // Spectrum 5, 15, 25, ... the one before it plus 3 dB: 10 % formulas
+        // reading earlier spectra.
+        sheet.path = bench::makeWorksheetFile(name, spectra, [](db::Recordset& rs, int n) {
+            if (n % 10 == 5)
+                rs.Fields("Formula") = db::Value("s" + std::to_string(n - 1) + " !+ 3");
+        });
+        sheet.reader = 5;
+        sheet.readerLevel = [](double level) {
+            return 10 * std::log10(std::pow(10.0, level / 10) + std::pow(10.0, 0.3));
+        };
+        break;
+    case Formulas::AllOnTheEdited:
+        // Every spectrum after the first is the first plus 1 dB.
+        sheet.path = bench::makeWorksheetFile(name, spectra, [](db::Recordset& rs, int n) {
+            if (n > 1) rs.Fields("Formula") = db::Value("s1 + 1");
+        });
+        sheet.edited = 1;
+        sheet.reader = spectra;
+        sheet.readerLevel = [](double level) { return level + 1; };
+        break;
+    }
+    return sheet;
+}
+
+// The level edit as it was before it became one commit, the baseline: the
+// backup copied whole through a connection of its own, then the level and
+// then the recalculation, each committed on its own.
+void levelEditThreeCommits(WorksheetWindow* w, const std::string& path, int index) {
+    {
+        auto database = db::Database::open(path);
+        db::Database::Transaction tx(*database);
+        database->Execute("DELETE FROM \"~Backup\"");
+        database->Execute("INSERT INTO \"~Backup\" SELECT * FROM \"Sheet\"");
+        tx.commit();
+    }
     db::Recordset& rs = w->Data1.recordset();
-    rs.setAbsolutePosition(4);
+    rs.Fields(7 + index) = db::Value(w->Lev(index)->text().toDouble());
+    rs.Update();
+    RecalcSheet();
+    FillChart(30, 13);
+    FillLevBoxes(30);
+}
+
+// A level typed into level box 1 of a third-octave worksheet in Formula
+// view, from the box losing the focus to the redrawn boxes and chart.
+void levelEdit(benchmark::State& state, Formulas formulas, bool threeCommits) {
+    const LevelSheet sheet = levelSheet(formulas, static_cast<int>(state.range(0)));
+    WorksheetWindow* w = bench::openWorksheetWindow(sheet.path);
+    db::Recordset& rs = w->Data1.recordset();
+    rs.setAbsolutePosition(sheet.edited);
     QApplication::processEvents();
     gDialogs.reset();
     int i = 0;
     for (auto _ : state) {
         const double level = 50 + (i++ % 20);
         w->Lev(1)->setText(QString::number(level));
-        w->Lev_LostFocus(1);
+        if (threeCommits)
+            levelEditThreeCommits(w, sheet.path, 1);
+        else
+            w->Lev_LostFocus(1);
         QApplication::processEvents();
         state.PauseTiming();
-        const double sum = 10 * std::log10(std::pow(10.0, level / 10) + std::pow(10.0, 0.3));
-        const bool right = rs.peek(4, db::kFirstBandField).toDouble() == level &&
-                           std::abs(rs.peek(5, db::kFirstBandField).toDouble() - sum) < 1e-9;
+        const bool right =
+            rs.peek(sheet.edited, db::kFirstBandField).toDouble() == level &&
+            (sheet.reader == 0 || std::abs(rs.peek(sheet.reader, db::kFirstBandField).toDouble() -
+                                           sheet.readerLevel(level)) < 1e-9);
         state.ResumeTiming();
         if (!right || gDialogs.shown) {
             state.SkipWithError(right ? "a message came up" : "the sheet was not recalculated");
@@ -76,7 +152,28 @@ void BM_LevelEdit(benchmark::State& state) {
     }
     bench::closeAllWindows();
 }
-BENCHMARK(BM_LevelEdit)->Arg(200)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_LevelEdit(benchmark::State& state, Formulas formulas) {
+    levelEdit(state, formulas, false);
+}
+void BM_LevelEditThreeCommits(benchmark::State& state, Formulas formulas) {
+    levelEdit(state, formulas, true);
+}
+
+#define LEVEL_EDIT(name, formulas)                                                                 \
+    BENCHMARK_CAPTURE(BM_LevelEdit, name, formulas)                                                \
+        ->Arg(200)                                                                                 \
+        ->Arg(1000)                                                                                \
+        ->Arg(10000)                                                                               \
+        ->Unit(benchmark::kMillisecond);                                                           \
+    BENCHMARK_CAPTURE(BM_LevelEditThreeCommits, name, formulas)                                    \
+        ->Arg(200)                                                                                 \
+        ->Arg(1000)                                                                                \
+        ->Arg(10000)                                                                               \
+        ->Unit(benchmark::kMillisecond)
+LEVEL_EDIT(no_formulas, Formulas::None);
+LEVEL_EDIT(ten_percent_formulas, Formulas::TenPercent);
+LEVEL_EDIT(all_on_the_edited, Formulas::AllOnTheEdited);
 
 } // namespace
 

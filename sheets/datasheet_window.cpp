@@ -356,9 +356,12 @@ void DatasheetWindow::Lev_LostFocus(int index) {
         if (value && refusedAsStale(notStored)) {
             // The record shown may not be the one in the file any more.
         } else if (value) {
-            // The level is stored even when its backup fails; the user hears which.
+            // The backup and the level are one commit; the level is stored
+            // even when its backup fails, and the user hears which.
+            EditCommit edit(*this);
             QString backupFailure;
             takeBackup(&backupFailure);
+            edit.resume();
             bool stored = false;
             try {
                 rs.Fields(7 + index) = db::Value(*value);
@@ -380,6 +383,11 @@ void DatasheetWindow::Lev_LostFocus(int index) {
                     platform::MsgBox(QString::fromStdString(e.what()));
                 }
             }
+            if (stored)
+                if (const std::optional<QString> failed = edit.commit()) {
+                    stored = false;
+                    platform::MsgBox(*failed);
+                }
             FillChart(n, firstBand());
             FillLevBoxes(n);
             if (stored && !backupFailure.isEmpty())

@@ -12,9 +12,14 @@
 
 #include <QAction>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -50,6 +55,197 @@ std::uint64_t backupPrint(db::Database& database) {
 
 } // namespace
 
+namespace {
+
+// The rows of the backed-up sheet written through the window's connection
+// since its backup was taken, so that the next backup copies only those
+// rows. Rows added and deleted are noted by triggers in the connection's
+// own temporary schema (nothing of them is in the file): being in the
+// connection's transactions, those notes are rolled back with the writes
+// they note, and with a backup that is rolled back. Rows changed in place,
+// thousands in a recalculation, are noted by the connection's update hook,
+// far cheaper per row than a trigger; those notes outlive a rollback, so
+// they may name rows that did not change (copied for nothing) but never
+// leave one out: each backup records how many of them it covered, under a
+// token written to the mark row in its own transaction, and only the
+// backup whose token the connection holds lets go of them.
+const char* const kChangedRows = "~BackupChanged";
+const char* const kMark = "~BackupMark";
+const char* const kTriggers[] = {"~BackupChangedI", "~BackupChangedD"};
+// More changed rows than this are copied as a whole sheet, which is faster.
+constexpr std::size_t kRowsCopiedOneByOne = 2000;
+
+// What this program knows of the backup it last took through a window's
+// connection: the backup holds the sheet as it was then, in the sheet's
+// rowids, and the sheet differs from it only in the rows noted since.
+struct KnownBackup {
+    std::weak_ptr<db::Database> connection;
+    std::string sheet;
+    bool known = false;
+    std::int64_t dataVersion = 0, schemaVersion = 0;
+    std::string copyRows; // the INSERT of the copy, with its column lists
+};
+KnownBackup gKnown;
+long long gLastToken = 0;
+
+// Rows of the sheet changed in place, as the update hook saw them, and for
+// each backup taken since the last whole copy how many of them it covered.
+struct UpdatedRows {
+    std::string sheet;
+    std::vector<sqlite3_int64> rows;
+    std::vector<std::pair<long long, std::size_t>> covered; // token, rows covered
+} gUpdated;
+
+void noteUpdate(void*, int op, const char*, const char* table, sqlite3_int64 rowid) {
+    if (op == SQLITE_UPDATE && gUpdated.sheet == table) gUpdated.rows.push_back(rowid);
+}
+
+std::string temp(const char* name) {
+    return "temp." + db::quoteIdent(name);
+}
+
+std::string columnList(db::Database& database, const std::string& table) {
+    std::string list;
+    db::Statement st(database, "PRAGMA table_info(" + db::quoteIdent(table) + ")");
+    while (st.step())
+        list += (list.empty() ? "" : ", ") + db::quoteIdent(st.column(1).toText());
+    return list;
+}
+
+std::int64_t schemaVersion(db::Database& database) {
+    return database.scalar("PRAGMA schema_version").toLong();
+}
+
+// The INSERT that copies rows of the sheet into the backup under their own
+// rowids, field by field in order as the structure copy made them.
+std::string copyRowsSql(db::Database& database, const std::string& sheet) {
+    const std::string from = columnList(database, sheet);
+    const std::string to = columnList(database, kBackupTable);
+    if (std::count(from.begin(), from.end(), ',') != std::count(to.begin(), to.end(), ','))
+        // Not the sheet's structure: the engine says what does not fit.
+        return "INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
+               db::quoteIdent(sheet);
+    return "INSERT INTO " + db::quoteIdent(kBackupTable) + " (rowid, " + to + ") SELECT rowid, " +
+           from + " FROM " + db::quoteIdent(sheet);
+}
+
+// Copies the whole sheet into the emptied backup, as the engine copies a
+// table into one of the same structure, record by record without reading
+// their fields. True when every row kept its rowid (the engine keeps them
+// for a table with an index, but says nothing of it): the lowest and the
+// highest are those of the sheet, of as many rows numbered upwards in the
+// same order.
+bool copyWholeSheet(db::Database& database, const std::string& sheet) {
+    database.Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
+                     db::quoteIdent(sheet));
+    const auto ends = [&database](const std::string& table) {
+        return database.scalar("SELECT min(rowid) || ' ' || max(rowid) FROM " + table).toText();
+    };
+    return ends(db::quoteIdent(kBackupTable)) == ends(db::quoteIdent(sheet));
+}
+
+// How many of the rows changed in place the backup in the file covers, when
+// it holds `sheet` as this program left it, through this connection, and no
+// other connection wrote the file since.
+std::optional<std::size_t> backupKnown(db::Database& database, const std::string& sheet) {
+    if (!gKnown.known || gKnown.sheet != sheet || gKnown.connection.lock().get() != &database)
+        return std::nullopt;
+    try {
+        if (database.dataVersion() != gKnown.dataVersion ||
+            schemaVersion(database) != gKnown.schemaVersion)
+            return std::nullopt;
+        const long long token = database.scalar("SELECT token FROM " + temp(kMark)).toLong();
+        for (const auto& [t, n] : gUpdated.covered)
+            if (t == token) return n;
+    } catch (const db::Error&) {
+    }
+    return std::nullopt;
+}
+
+// Marks the backup just copied with a new token; it covers the rows changed
+// in place noted so far.
+void markBackup(db::Database& database) {
+    const long long token = ++gLastToken;
+    database.Execute("UPDATE " + temp(kMark) + " SET token = ?", {db::Value(token)});
+    gUpdated.covered.emplace_back(token, gUpdated.rows.size());
+}
+
+// Notes from now on the rows of `sheet` written through this connection.
+void noteChangedRows(db::Database& database, const std::string& sheet) {
+    database.Execute("CREATE TEMP TABLE IF NOT EXISTS " + db::quoteIdent(kChangedRows) +
+                     " (r INTEGER PRIMARY KEY)");
+    database.Execute("CREATE TEMP TABLE IF NOT EXISTS " + db::quoteIdent(kMark) + " (token)");
+    database.Execute("DELETE FROM " + temp(kChangedRows));
+    database.Execute("DELETE FROM " + temp(kMark));
+    database.Execute("INSERT INTO " + temp(kMark) + " VALUES (0)");
+    for (const char* t : kTriggers)
+        database.Execute("DROP TRIGGER IF EXISTS " + temp(t));
+    // (Inside a trigger names stand unqualified: the temporary schema's come first.)
+    const std::string into = "INSERT OR IGNORE INTO " + db::quoteIdent(kChangedRows) + " VALUES (";
+    const std::string on = " ON main." + db::quoteIdent(sheet) + " BEGIN " + into;
+    database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[0]) + " AFTER INSERT" + on +
+                     "new.rowid); END");
+    database.Execute("CREATE TEMP TRIGGER " + db::quoteIdent(kTriggers[1]) + " AFTER DELETE" + on +
+                     "old.rowid); END");
+    // The hook leaves the connection it was on, which may still be open.
+    if (auto before = gKnown.connection.lock(); before && before.get() != &database)
+        sqlite3_update_hook(before->handle(), nullptr, nullptr);
+    sqlite3_update_hook(database.handle(), noteUpdate, nullptr);
+    gUpdated = UpdatedRows{};
+    gUpdated.sheet = sheet;
+    markBackup(database);
+}
+
+// The backup made the sheet as it is by copying the rows written since it
+// was taken, the first `covered` rows changed in place being in it already.
+void copyChangedRows(db::Database& database, std::size_t covered) {
+    // Notes the file's backup no longer needs are let go.
+    std::erase_if(gUpdated.covered, [covered](const auto& c) { return c.second < covered; });
+    gUpdated.rows.erase(gUpdated.rows.begin(),
+                        gUpdated.rows.begin() + static_cast<std::ptrdiff_t>(covered));
+    for (auto& c : gUpdated.covered)
+        c.second -= covered;
+    const std::size_t updated = gUpdated.rows.size();
+    const auto added = static_cast<std::size_t>(
+        database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong());
+    if (updated + added > kRowsCopiedOneByOne) {
+        // So many changed that the whole sheet is copied, faster.
+        database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
+        if (!copyWholeSheet(database, gKnown.sheet)) gKnown.known = false;
+    } else if (updated + added > 0) {
+        db::Statement note(database, "INSERT OR IGNORE INTO " + temp(kChangedRows) + " VALUES (?)");
+        for (const sqlite3_int64 rowid : gUpdated.rows) {
+            note.bind(1, db::Value(static_cast<long long>(rowid)));
+            note.step();
+            note.reset();
+        }
+        const std::string rows = " WHERE rowid IN (SELECT r FROM " + temp(kChangedRows) + ")";
+        database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable) + rows);
+        database.Execute(gKnown.copyRows + rows);
+    }
+    database.Execute("DELETE FROM " + temp(kChangedRows));
+    markBackup(database);
+}
+
+// The connection the window reads the file through, when it is that file:
+// the copy then joins a transaction the edit holds open on it.
+std::shared_ptr<db::Database> connectionOf(SheetWindow& window, const std::string& path,
+                                           bool& own) {
+    db::Recordset& rs = window.Data1.recordset();
+    if (rs.isOpen())
+        if (auto database = rs.database()) {
+            std::error_code ec;
+            if (std::filesystem::equivalent(database->path(), path, ec)) {
+                own = true;
+                return database;
+            }
+        }
+    own = false;
+    return db::Database::open(path);
+}
+
+} // namespace
+
 bool BackupSheet(bool recreate, QString* failure) {
     if (gActiveKind != 1 && gActiveKind != 2) return false;
     auto* window = dynamic_cast<SheetWindow*>(gActiveSheet);
@@ -68,34 +264,55 @@ bool BackupSheet(bool recreate, QString* failure) {
         return false;
     }
     try {
-        auto database = db::Database::open(path);
+        bool windowsConnection = false;
+        auto database = connectionOf(*window, path, windowsConnection);
         if (database->readOnly()) {
             // No edit can change the file, so there is nothing to undo.
             gBackupCaption.clear();
             enableUndo(false);
             return false;
         }
-        const auto names = database->tableNames();
-        bool found = false;
-        for (const auto& name : names)
-            found = found || name == sheet;
-        if (!found) return false;
+        if (const auto stored = database->findTable(sheet); !stored || *stored != sheet)
+            return false;
 
+        // Inside the edit's transaction a savepoint: a backup that fails
+        // leaves the edit to go on without it.
         db::Database::Transaction tx(*database);
-        bool present = database->findTable(kBackupTable).has_value();
-        if (recreate && present) {
-            database->deleteTable(kBackupTable);
-            present = false;
+        const std::optional<std::size_t> covered = !recreate && windowsConnection &&
+                                                           gBackupCaption == caption &&
+                                                           gBackupFile == window->txtDBName->text()
+                                                       ? backupKnown(*database, sheet)
+                                                       : std::nullopt;
+        if (covered) {
+            copyChangedRows(*database, *covered);
+        } else {
+            bool present = database->findTable(kBackupTable).has_value();
+            if (recreate && present) {
+                database->deleteTable(kBackupTable);
+                present = false;
+            }
+            if (!present)
+                CopyTableDef(sheet, *database, kBackupTable);
+            else
+                database->Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
+            const bool sameRowids = copyWholeSheet(*database, sheet);
+            gKnown.known = false;
+            if (windowsConnection && sameRowids) {
+                noteChangedRows(*database, sheet);
+                gKnown.connection = database;
+                gKnown.sheet = sheet;
+                gKnown.copyRows = copyRowsSql(*database, sheet);
+                gKnown.dataVersion = database->dataVersion();
+                gKnown.schemaVersion = schemaVersion(*database);
+                gKnown.known = true;
+            }
         }
-        if (!present)
-            CopyTableDef(sheet, *database, kBackupTable);
-        else
-            database->Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
-        database->Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
-                          db::quoteIdent(sheet));
         tx.commit();
+        const KnownBackup known2 = gKnown;
         noteBackup(*database);
+        gKnown = known2;
     } catch (const std::exception& e) {
+        gKnown.known = false;
         gBackupCaption.clear();
         gBackupFile.clear();
         enableUndo(false);
@@ -109,6 +326,62 @@ bool BackupSheet(bool recreate, QString* failure) {
     gBackupFile = window->txtDBName->text();
     enableUndo(true);
     return false;
+}
+
+EditCommit::EditCommit(SheetWindow& window)
+    : window_(window), backupCaption_(gBackupCaption), backupFile_(gBackupFile) {
+    if (QAction* undo = menuItem("mnuEditUndo")) undoEnabled_ = undo->isEnabled();
+    db::Recordset& rs = window.Data1.recordset();
+    if (!rs.isOpen()) return;
+    database_ = rs.database();
+    if (!database_ || database_->readOnly()) return; // the write itself says why
+    try {
+        tx_.emplace(*database_);
+    } catch (const std::exception&) {
+        // the writes go on one by one, and the first of them fails as this did
+    }
+}
+
+EditCommit::~EditCommit() {
+    if (tx_) rollBack();
+}
+
+void EditCommit::resume() {
+    if (!tx_ || database_->inTransaction()) return;
+    tx_.reset(); // given up by the engine: nothing is left to roll back
+    try {
+        tx_.emplace(*database_);
+    } catch (const std::exception&) {
+    }
+}
+
+std::optional<QString> EditCommit::commit() {
+    if (!tx_) return std::nullopt;
+    try {
+        tx_->commit();
+        tx_.reset();
+        return std::nullopt;
+    } catch (const std::exception& e) {
+        rollBack();
+        return QString::fromStdString(e.what());
+    }
+}
+
+void EditCommit::rollBack() {
+    tx_.reset();
+    // The backup is the one before this edit again.
+    gBackupCaption = backupCaption_;
+    gBackupFile = backupFile_;
+    enableUndo(undoEnabled_);
+    // The window's rows took the edit as written: they are read again.
+    db::Recordset& rs = window_.Data1.recordset();
+    try {
+        const int at = rs.AbsolutePosition();
+        if (rs.editing()) rs.CancelUpdate();
+        rs.Requery();
+        if (at >= 1 && rs.RecordCount() > 0) rs.setAbsolutePosition(std::min(at, rs.RecordCount()));
+    } catch (const std::exception&) {
+    }
 }
 
 QString keptWithoutUndo(const QString& failure) {
@@ -218,6 +491,7 @@ QString goneElsewhereText(const SheetWindow& window) {
 }
 
 void noteBackup(db::Database& database) {
+    gKnown.known = false; // the backup was changed: what was known of it is not
     gBackupPrint = db::heldAs(database.path()) == db::FileHold::Writing ? 0 : backupPrint(database);
 }
 

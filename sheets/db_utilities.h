@@ -2,18 +2,24 @@
 // Schema work shared by the sheet windows and the commands: the undo backup
 // of the active sheet, the copy of a table's structure, and the compaction
 // of the open worksheet file.
+#include "platform/db/database.h"
+
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <string>
 
-namespace db {
-class Database;
-}
 class SheetWindow;
 
 // Copies the active sheet's records into "~Backup" (rebuilt with the sheet's
-// structure when `recreate` is set or when it is missing), in one
-// transaction. Does nothing unless a worksheet or datasheet window is active
+// structure when `recreate` is set or when it is missing), through the
+// window's own connection: inside a transaction the edit holds open on it,
+// the copy is a savepoint of it and commits with the edit. When the backup
+// holds the window's sheet as this program last left it and no other
+// connection wrote the file since, only the rows written since are copied
+// (after an edit of one level, a row or two); otherwise the whole sheet.
+// Does nothing unless a worksheet or datasheet window is active
 // and its sheet table exists. On success the backup belongs to the active
 // window's caption and file, and Undo is enabled. A failure shows its text, leaves the
 // old backup table as it was but disowns it (no caption, Undo disabled) so
@@ -21,6 +27,34 @@ class SheetWindow;
 // returns true. With `failure` given, its text goes there instead of into a
 // message: an edit that goes on without its backup says so itself.
 bool BackupSheet(bool recreate, QString* failure = nullptr);
+
+// The writes of one edit of a sheet window as one commit on the window's
+// connection: its backup (a savepoint inside it, which can fail alone), the
+// record and the recalculation that follows. A kill or a power cut at any
+// moment leaves the file as it was before the edit or after it. Not
+// committed, everything is rolled back and the backup is the one before.
+class EditCommit {
+public:
+    explicit EditCommit(SheetWindow& window);
+    ~EditCommit();
+    EditCommit(const EditCommit&) = delete;
+    EditCommit& operator=(const EditCommit&) = delete;
+
+    // After a failed backup: the edit goes on in a transaction of its own
+    // even where the engine gave up the whole transaction.
+    void resume();
+    // Commits. When that fails the file is as before the edit, the window
+    // shows it so, and the error's text is returned.
+    std::optional<QString> commit();
+
+private:
+    void rollBack();
+    SheetWindow& window_;
+    std::shared_ptr<db::Database> database_;
+    std::optional<db::Database::Transaction> tx_;
+    QString backupCaption_, backupFile_;
+    bool undoEnabled_ = false;
+};
 
 // What an edit that went on without its backup tells the user.
 QString keptWithoutUndo(const QString& failure);

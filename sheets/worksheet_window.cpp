@@ -162,8 +162,11 @@ void WorksheetWindow::Lev_LostFocus(int index) {
         const QString notStored =
             " The level typed (" + box->text().trimmed() + ") was not stored.";
         if (value && !refusedAsStale(notStored)) {
+            // The backup, the level and its recalculation are one commit.
+            EditCommit edit(*this);
             // The level is stored even when its backup fails; the user hears which.
             BackupSheet(false, &backupFailure);
+            edit.resume();
             try {
                 rs.Fields(7 + index) = db::Value(*value);
                 rs.Update();
@@ -179,12 +182,20 @@ void WorksheetWindow::Lev_LostFocus(int index) {
                     FillLevBoxes(n);
                 }
             }
+            if (changed) {
+                if (optRecalCell->isChecked()) RecalcSheet();
+                if (const std::optional<QString> failed = edit.commit()) {
+                    changed = false;
+                    platform::MsgBox(*failed);
+                    FillChart(n, firstBand());
+                    FillLevBoxes(n);
+                }
+            }
         }
     } else if (box && !box->text().isEmpty()) {
         box->setText(QString()); // no spectrum to hold it
     }
     if (changed) {
-        if (optRecalCell->isChecked()) RecalcSheet();
         mLevelChanged = true;
         FillChart(n, firstBand());
         FillLevBoxes(n);

@@ -196,6 +196,10 @@ std::int64_t Database::dataVersion() {
     return scalar("PRAGMA data_version").toLong();
 }
 
+bool Database::inTransaction() const {
+    return db_ && sqlite3_get_autocommit(db_) == 0;
+}
+
 Database::Transaction::Transaction(Database& db) : db_(db) {
     db_.Execute("SAVEPOINT bw_tx");
 }

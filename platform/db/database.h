@@ -85,7 +85,9 @@ public:
     // sizes, defaults, zero-length rules, indexes), built from its definition.
     void copyTableStructure(std::string_view source, std::string_view newName);
 
-    // A transaction; rolled back unless commit() is called. Nests.
+    // A transaction; rolled back unless commit() is called. Nests: inside
+    // one already open on the connection it is a savepoint, whose changes
+    // last only as long as the enclosing transaction's.
     class Transaction {
     public:
         explicit Transaction(Database& db);
@@ -98,6 +100,9 @@ public:
         Database& db_;
         bool done_ = false;
     };
+
+    // True while a transaction is open on this connection.
+    bool inTransaction() const;
 
     // Changes when another connection (of this program or another) has
     // committed a change to the file since this one last looked.

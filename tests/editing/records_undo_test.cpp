@@ -7,7 +7,12 @@
 #include "sheets/db_utilities.h"
 #include "tests/editing/edit_fixture.h"
 
+#include <sqlite3.h>
+
 #include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace editing_test {
 namespace {
@@ -215,6 +220,125 @@ TEST_F(RecordsUndo, UndoAndRedoEveryCommand) {
         file_->database()->Execute("DELETE FROM \"Sheets List\"");
     }
     EXPECT_TRUE(script_->prompts().empty());
+}
+
+// Level edits in two sheets of one file, several in each sheet while its
+// window stays active, with Undos among them: each Undo gives back its own
+// sheet as it was before its last edit, whichever rows the edits before that
+// one changed, and leaves the other sheet alone.
+TEST_F(RecordsUndo, UndoAfterLevelEditsInTwoSheetsGivesBackTheRightSheet) {
+    fiveSpectra();
+    file_->addSheet("Other", 1, 14, {flat(10), flat(20), flat(0, 10, "s1 + 1")});
+    WorksheetWindow* a = open("Sheet", 1, 1, 14);
+    WorksheetWindow* b = open("Other", 1, 1, 14);
+    const auto typeLevel = [](WorksheetWindow* w, int position, int band, const char* text) {
+        moveTo(w, position);
+        QApplication::setActiveWindow(w->window()); // back from the Undo's notice
+        testing_support::type(w->Lev(band), text);
+        // Stored when the box loses the focus, as it does to the next one.
+        ASSERT_FALSE(w->Lev(band)->isModified()) << text;
+    };
+    activate(a);
+    const Rows other = rows("Other");
+    typeLevel(a, 1, 1, "41"); // s5 = s4 + s1 follows
+    const Rows afterFirst = rows("Sheet");
+    typeLevel(a, 2, 2, "52"); // s4 = s2 + 3 and s5 follow
+    ASSERT_DOUBLE_EQ(rows("Sheet")[3][9].toDouble(), 55);
+    choose("mnuEditUndo");
+    EXPECT_EQ(rows("Sheet"), afterFirst);
+    EXPECT_EQ(rows("Other"), other);
+    // The backup after an Undo is the sheet as the Undo left it.
+    typeLevel(a, 3, 3, "63");
+    const Rows afterThird = rows("Sheet");
+    choose("mnuEditUndo");
+    EXPECT_EQ(rows("Sheet"), afterFirst);
+    choose("mnuEditUndo");
+    EXPECT_EQ(rows("Sheet"), afterThird);
+
+    activate(b);
+    typeLevel(b, 1, 1, "11"); // s3 = s1 + 1 follows
+    typeLevel(b, 2, 1, "21");
+    const Rows otherAfterSecond = rows("Other");
+    typeLevel(b, 1, 2, "12");
+    choose("mnuEditUndo");
+    EXPECT_EQ(rows("Other"), otherAfterSecond);
+    EXPECT_EQ(rows("Sheet"), afterThird);
+    EXPECT_EQ(b->Lev(2)->text(), "10.0");
+    EXPECT_TRUE(script_->prompts().empty());
+}
+
+namespace {
+
+int gStepsLeft = 0, gSteps = 0;
+
+void step() {
+    if (++gSteps == gStepsLeft) _exit(200);
+}
+
+// Copies a database file page by page, as it is.
+void copyFile(const std::string& from, const std::string& to) {
+    sqlite3 *source = nullptr, *target = nullptr;
+    ASSERT_EQ(sqlite3_open(from.c_str(), &source), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(to.c_str(), &target), SQLITE_OK);
+    sqlite3_backup* copy = sqlite3_backup_init(target, "main", source, "main");
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(sqlite3_backup_step(copy, -1), SQLITE_DONE);
+    sqlite3_backup_finish(copy);
+    sqlite3_close(source);
+    sqlite3_close(target);
+}
+
+} // namespace
+
+// A level edit under "On Changing Cells", killed at each of its writes and
+// commits in turn, leaves the file as it was before the edit or as it is
+// after it, never with the level but not its recalculation or the backup
+// of another state.
+TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
+    fiveSpectra();
+    WorksheetWindow* w = open("Sheet", 1, 1, 14);
+    moveTo(w, 2);
+    const auto state = [this] { return std::make_pair(rows("Sheet"), rows("~Backup")); };
+    const auto before = state();
+    const std::string pristine = pathOf("pristine.bwdb");
+    copyFile(path_, pristine);
+    // The edit in another process, which dies at its `killAt`-th step (a row
+    // written or a commit through the window's connection); the steps it
+    // took when it lived.
+    const auto editDyingAt = [w](int killAt) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            gStepsLeft = killAt;
+            sqlite3* h = w->Data1.recordset().database()->handle();
+            sqlite3_update_hook(
+                h, [](void*, int, const char*, const char*, sqlite3_int64) { step(); }, nullptr);
+            sqlite3_commit_hook(
+                h,
+                [](void*) {
+                    step();
+                    return 0;
+                },
+                nullptr);
+            w->Lev(2)->setText("65");
+            w->Lev_LostFocus(2);
+            _exit(gSteps);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const int steps = editDyingAt(0);
+    const auto after = state();
+    ASSERT_DOUBLE_EQ(after.first[1][9].toDouble(), 65);
+    ASSERT_DOUBLE_EQ(after.first[3][9].toDouble(), 68); // s4 = s2 + 3
+    ASSERT_GT(steps, 2);
+    ASSERT_LT(steps, 200);
+    for (int k = 1; k <= steps; ++k) {
+        copyFile(pristine, path_);
+        ASSERT_EQ(editDyingAt(k), 200);
+        const auto now = state();
+        EXPECT_TRUE(now == before || now == after) << "killed at step " << k << " of " << steps;
+    }
 }
 
 TEST_F(RecordsUndo, UndoAfterDeletingTheLastSpectrumGoesBackToIt) {

@@ -263,11 +263,19 @@ TEST_F(DatasheetWindowTest, ThirdOctaveLevelEditsTakeTheirBackupToo) {
     EXPECT_DOUBLE_EQ(backup(1, "L30").toDouble(), 49);
     EXPECT_EQ(field(kWalls, 1, "Summary 1 Val").toText().rfind("Rw", 0), 0u);
 
-    // A full disk spoils the backup, not the level: it is kept, and the user
-    // hears that Undo is not available for it.
+    // Spectra added since the backup: a disk with no room for their copy
+    // spoils the backup, not the level, which is stored in place; it is
+    // kept, and the user hears that Undo is not available for it.
+    db::Recordset& rs = w->Data1.recordset();
+    for (int code = 2; code <= 80; ++code) {
+        rs.AddNew();
+        rs.Fields("Code") = db::Value(code);
+        rs.Update();
+    }
+    rs.MoveFirst();
     {
         DialogScript script;
-        testing_support::FullDisk full;
+        testing_support::FullDisk full(rs.database()->handle());
         script.answerMsgBox(platform::vbOK);
         type(w->Lev(29), "62");
         ASSERT_EQ(script.prompts().size(), 1u);

@@ -2,6 +2,7 @@
 // formulas, recalculation in both modes, the level boxes' Enter keys, the
 // grid's record selection and the clean-up when a window closes.
 #include "engine/globals.h"
+#include "platform/db/database.h"
 #include "platform/db/recordset.h"
 #include "platform/geometry.h"
 #include "platform/gui/bound_controls.h"
@@ -128,11 +129,20 @@ TEST_F(WorksheetWindowTest, TypingALevelStoresRecalculatesRatesAndRedraws) {
     EXPECT_DOUBLE_EQ(
         file_->database()->scalar("SELECT L6 FROM \"~Backup\" WHERE Code = 1").toDouble(), 40);
 
-    // On a full disk the level is kept and recalculated; only its backup is
-    // missing, and the message says so.
+    // Spectra added since the backup, and rated: on a disk with no room for
+    // their copy the level is kept and recalculated in place; only its
+    // backup is missing, and the message says so.
+    db::Recordset& rs = w->Data1.recordset();
+    for (int code = 3; code <= 80; ++code) {
+        rs.AddNew();
+        rs.Fields("Code") = db::Value(code);
+        rs.Update();
+    }
+    rs.MoveFirst();
+    w->txtRecalc_LostFocus();
     {
         DialogScript script;
-        testing_support::FullDisk full;
+        testing_support::FullDisk full(rs.database()->handle());
         script.answerMsgBox(platform::vbOK);
         type(w->Lev(7), "56");
         ASSERT_EQ(script.prompts().size(), 1u);

@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace testing_support {
 namespace {
@@ -103,7 +105,31 @@ FullDisk::FullDisk() {
     gOn = true;
 }
 
+namespace {
+
+long long pragma(sqlite3* db, const std::string& sql) {
+    long long value = 0;
+    sqlite3_exec(
+        db, sql.c_str(),
+        [](void* out, int, char** values, char**) {
+            if (values[0]) *static_cast<long long*>(out) = std::atoll(values[0]);
+            return 0;
+        },
+        &value, nullptr);
+    return value;
+}
+
+} // namespace
+
+FullDisk::FullDisk(sqlite3* alsoFull) : FullDisk() {
+    alsoFull_ = alsoFull;
+    maxPages_ = pragma(alsoFull, "PRAGMA main.max_page_count");
+    pragma(alsoFull, "PRAGMA main.max_page_count = " +
+                         std::to_string(pragma(alsoFull, "PRAGMA main.page_count")));
+}
+
 FullDisk::~FullDisk() {
+    if (alsoFull_) pragma(alsoFull_, "PRAGMA main.max_page_count = " + std::to_string(maxPages_));
     gOn = false;
     sqlite3_vfs_unregister(&gFull);
     sqlite3_vfs_register(gReal, 1);
