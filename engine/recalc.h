@@ -16,7 +16,16 @@ class Recordset;
 // shown as one message and leaves the file as it was. Does nothing while
 // gNoRecalc is set, for a datasheet, for an empty sheet, for a read-only
 // file, and when called again from inside one of its own message boxes.
+//
+// Only the work that can change a result is done: beside the window's rows
+// the recalculation keeps what its last pass gave, and a row written since
+// in any way is evaluated and rated again, as is every formula that read a
+// spectrum that may read otherwise now (see runRecalcPassKeeping). The first
+// pass over rows just read (an open, a Requery) does all the work.
 void RecalcSheet();
+// The same, doing all the work: every formula evaluated, every record rated
+// and visited by the write. What RecalcSheet keeps is dropped.
+void RecalcSheetFully();
 
 // The three phases RecalcSheet runs, each callable alone so that it can be
 // timed on its own. `records` is a batch clone of the sheet's records and
@@ -37,7 +46,9 @@ RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages
 RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages = true);
 // Writes the bands that differ from the records' and the summary texts that
 // differ or are Null, all in one batch or none, on the records the read
-// phase read, unchanged since; after a failure the caller cancels the batch
-// of `records`.
-void writeRecalcResult(db::Recordset& records, const RecalcSheetInput& input,
-                       RecalcPassOutput output);
+// phase read, unchanged since; only the records of `output.visit` are
+// visited. After a failure the caller cancels the batch of `records`.
+// Returns the positions visited that now hold exactly the output (bands bit
+// for bit, both summary texts).
+std::vector<int> writeRecalcResult(db::Recordset& records, const RecalcSheetInput& input,
+                                   RecalcPassOutput output);
