@@ -82,16 +82,14 @@ std::shared_ptr<SheetMemory> takeMemory(db::Recordset& clone, RecalcSheetInput& 
         return memory;
     }
     input.pass.unchanged.assign(static_cast<size_t>(records) + 1, 0);
-    for (int n = 1; n <= records; ++n) {
-        const auto row = static_cast<size_t>(n);
-        input.pass.unchanged[row] = memory->stamps[row] != 0 && memory->stamps[row] == clone.rowStamp(n);
-    }
+    for (size_t row = 1; row < input.stamps.size(); ++row)
+        input.pass.unchanged[row] = memory->stamps[row] != 0 && memory->stamps[row] == input.stamps[row];
     return memory;
 }
 
 } // namespace
 
-RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
+RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list, bool texts) {
     clone.MoveLast();
     const int records = clone.RecordCount();
     const int firstBand = static_cast<int>(list.Fields("First Band").value().toLong());
@@ -102,6 +100,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     const auto sum1Type = static_cast<size_t>(clone.Fields().indexOf("Summary 1 Type"));
     const auto sum2Type = static_cast<size_t>(clone.Fields().indexOf("Summary 2 Type"));
     RecalcSheetInput input;
+    input.summary1Type = static_cast<int>(sum1Type);
+    input.summary2Type = static_cast<int>(sum2Type);
     input.summary1Val = clone.Fields().indexOf("Summary 1 Val");
     input.summary2Val = clone.Fields().indexOf("Summary 2 Val");
     if (sum1Type == static_cast<size_t>(-1) || sum2Type == static_cast<size_t>(-1) ||
@@ -112,9 +112,12 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     in.bandCount = bandCount;
     in.firstBand = firstBand;
     in.values.resize(records, bandCount);
-    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
-    in.summary1Types = in.formulas;
-    in.summary2Types = in.formulas;
+    input.stamps.assign(static_cast<size_t>(records) + 1, 0);
+    if (texts) {
+        in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
+        in.summary1Types = in.formulas;
+        in.summary2Types = in.formulas;
+    }
     clone.MoveFirst();
     // The clone's rows are the window's: read in place, not field by field.
     for (int n = 1; n <= records; ++n) {
@@ -123,6 +126,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
         const db::Value* bands = record.data() + db::kFieldFormula;
         for (int j = 1; j <= bandCount; ++j)
             in.values(n, j) = bandValue(bands[j]);
+        input.stamps[row] = clone.rowStamp(n);
+        if (!texts) continue;
         in.formulas[row] = textOf(record[db::kFieldFormula]);
         in.summary1Types[row] = textOf(record[sum1Type]);
         in.summary2Types[row] = textOf(record[sum2Type]);
@@ -196,13 +201,20 @@ void recalcSheet(Mode mode) {
         db::Recordset clone;
         try {
             clone = rs.Clone(db::LockType::BatchOptimistic);
-            RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
+            RecalcSheetInput input =
+                readRecalcInput(clone, sheet->Data2.recordset(), mode == Mode::Full);
             if (mode == Mode::Full) {
                 clone.attach(nullptr);
                 RecalcPassOutput output = evaluateRecalc(std::move(input));
                 writeRecalcResult(clone, input, std::move(output));
             } else {
                 std::shared_ptr<SheetMemory> memory = takeMemory(clone, input);
+                // The texts of the rows the pass evaluates or rates, read
+                // from the rows when it needs them.
+                const int fields[] = {db::kFieldFormula, input.summary1Type, input.summary2Type};
+                input.pass.text = [&clone, fields](int n, int which) {
+                    return textOf(clone.rowValues(n)[static_cast<size_t>(fields[which])]);
+                };
                 RecalcPassOutput output =
                     runRecalcPassKeeping(std::move(input.pass), memory->pass, true);
                 const std::vector<int> visited = output.visit;

@@ -2,6 +2,7 @@
 // Recalculation of the worksheet shown in the active sheet window.
 #include "engine/recalc_pass.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,14 @@ struct RecalcSheetInput {
     RecalcPassInput pass;
     int summary1Val = -1; // field positions the write phase fills
     int summary2Val = -1;
+    int summary1Type = -1; // and those of the summary types
+    int summary2Type = -1;
+    std::vector<std::uint64_t> stamps; // Recordset::rowStamp of rows 1..records
 };
 
-RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list);
+// Reads the bands, and unless `texts` is false the formulas and summary
+// types too.
+RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list, bool texts = true);
 // Formulas in record order, then both ratings of every record; the second
 // form takes over the input's sheet matrix instead of copying it.
 RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages = true);

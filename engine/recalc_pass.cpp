@@ -16,6 +16,14 @@ const std::string& rowOf(const std::vector<std::string>& rows, int n) {
     return n >= 0 && n < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(n)] : empty;
 }
 
+// Text `which` of row n (see RecalcPassInput::text).
+std::string textOf(const RecalcPassInput& in, int n, int which) {
+    const std::vector<std::string>& rows =
+        which == 0 ? in.formulas : which == 1 ? in.summary1Types : in.summary2Types;
+    if (rows.empty() && in.text) return in.text(n, which);
+    return rowOf(rows, n);
+}
+
 } // namespace
 
 std::string spectrumMessage(int n, const std::string& message) {
@@ -114,7 +122,7 @@ RecalcPassOutput runRecalcPassKeeping(RecalcPassInput&& in, RecalcPassMemory& me
         if (again) {
             for (int j = 1; j <= bands; ++j)
                 result[j] = out.values(n, j);
-            std::string formula = rowOf(in.formulas, n);
+            std::string formula = textOf(in, n, 0);
             reads.clear();
             std::string msg = EvalFormula(out.values, records, formula, result, n, in.bandCount,
                                           in.firstBand, &reads);
@@ -145,8 +153,8 @@ RecalcPassOutput runRecalcPassKeeping(RecalcPassInput&& in, RecalcPassMemory& me
         BandArray bandsOf;
         for (int j = 1; j <= bands; ++j)
             bandsOf[j] = out.values(n, j);
-        const int k1 = summaryTypeNumber(rowOf(in.summary1Types, n));
-        const int k2 = summaryTypeNumber(rowOf(in.summary2Types, n));
+        const int k1 = summaryTypeNumber(textOf(in, n, 1));
+        const int k2 = summaryTypeNumber(textOf(in, n, 2));
         out.summary1Vals[row] = CalcSummary(k1, bandsOf, in.firstBand, in.bandCount);
         out.summary2Vals[row] = CalcSummary(k2, bandsOf, in.firstBand, in.bandCount);
     }

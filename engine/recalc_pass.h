@@ -4,6 +4,7 @@
 // recalculation over a sheet's records and the sheetcalc tool share it.
 #include "engine/bands.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,11 @@ struct RecalcPassInput {
     std::vector<std::string> formulas;
     std::vector<std::string> summary1Types;
     std::vector<std::string> summary2Types;
-    // For a pass that keeps work (runRecalcPassKeeping), rows 1..records:
+    // For a pass that keeps work (runRecalcPassKeeping): where it reads the
+    // texts of the rows it evaluates or rates when the vectors above are
+    // empty, 0 for the formula, 1 and 2 for the summary types.
+    std::function<std::string(int n, int which)> text;
+    // For a pass that keeps work, rows 1..records:
     // the row holds exactly what the last pass over these rows left in it,
     // the bands bit for bit and the summary texts as rated, and its formula
     // and summary types are those of then. Empty: no row is known.
