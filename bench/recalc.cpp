@@ -327,7 +327,9 @@ BENCHMARK(BM_RecalcSheetFully) SIZES;
 BENCHMARK(BM_NeverRated) SIZES->Iterations(5);
 BENCHMARK(BM_NeverRatedFully) SIZES->Iterations(5);
 #define EDIT_SIZES                                                                                 \
-    ->ArgsProduct({{1000, 10000}, {0, 1}})->ArgNames({"records", "first"})->Unit(benchmark::kMillisecond)
+    ->ArgsProduct({{1000, 10000}, {0, 1}})                                                         \
+        ->ArgNames({"records", "first"})                                                           \
+        ->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_LevelEdit) EDIT_SIZES;
 BENCHMARK(BM_LevelEditFully) EDIT_SIZES;
 BENCHMARK(BM_Read) SIZES;

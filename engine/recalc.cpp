@@ -83,7 +83,8 @@ std::shared_ptr<SheetMemory> takeMemory(db::Recordset& clone, RecalcSheetInput& 
     }
     input.pass.unchanged.assign(static_cast<size_t>(records) + 1, 0);
     for (size_t row = 1; row < input.stamps.size(); ++row)
-        input.pass.unchanged[row] = memory->stamps[row] != 0 && memory->stamps[row] == input.stamps[row];
+        input.pass.unchanged[row] =
+            memory->stamps[row] != 0 && memory->stamps[row] == input.stamps[row];
     return memory;
 }
 
@@ -170,10 +171,10 @@ std::vector<int> writeRecalcResult(db::Recordset& clone, const RecalcSheetInput&
                 same = same && sameBits(v, bandValue(stored));
             }
         }
-        same = setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1) &&
-               same;
-        same = setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2) &&
-               same;
+        same =
+            setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1) && same;
+        same =
+            setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2) && same;
         if (same) exact.push_back(n);
     });
     return exact;

@@ -18,8 +18,9 @@ const std::string& rowOf(const std::vector<std::string>& rows, int n) {
 
 // Text `which` of row n (see RecalcPassInput::text).
 std::string textOf(const RecalcPassInput& in, int n, int which) {
-    const std::vector<std::string>& rows =
-        which == 0 ? in.formulas : which == 1 ? in.summary1Types : in.summary2Types;
+    const std::vector<std::string>& rows = which == 0   ? in.formulas
+                                           : which == 1 ? in.summary1Types
+                                                        : in.summary2Types;
     if (rows.empty() && in.text) return in.text(n, which);
     return rowOf(rows, n);
 }

@@ -273,8 +273,8 @@ void Recordset::updateBatch(const std::vector<int>& fields, const std::vector<in
             prefetch(k);
             bool visit = static_cast<bool>(edit);
             if (visit && positions) {
-                visit = named < positions->size() &&
-                        static_cast<size_t>((*positions)[named] - 1) == i;
+                visit =
+                    named < positions->size() && static_cast<size_t>((*positions)[named] - 1) == i;
                 if (visit) ++named;
             }
             if (visit) {

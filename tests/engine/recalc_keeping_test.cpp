@@ -160,7 +160,8 @@ void expectSameFiles(Twin& a, Twin& b, const std::string& where) {
         sqlite3_stmt* q = y.handle();
         for (int c = 0; c < sqlite3_column_count(p); ++c) {
             const int type = sqlite3_column_type(p, c);
-            ASSERT_EQ(type, sqlite3_column_type(q, c)) << where << ": row " << row << " field " << c;
+            ASSERT_EQ(type, sqlite3_column_type(q, c))
+                << where << ": row " << row << " field " << c;
             if (type == SQLITE_FLOAT) {
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(sqlite3_column_double(p, c)),
                           std::bit_cast<std::uint64_t>(sqlite3_column_double(q, c)))
@@ -235,9 +236,8 @@ protected:
         const int firstBand = system == 2 ? random.between(12, 14) : 14;
         int k = 0;
         for (Twin* t : {&keeping_, &full_}) {
-            t->path = (scratchFolder() /
-                       ("recalc-keeping-" + std::to_string(seed) + "-" + std::to_string(k++) +
-                        ".db"))
+            t->path = (scratchFolder() / ("recalc-keeping-" + std::to_string(seed) + "-" +
+                                          std::to_string(k++) + ".db"))
                           .string();
             std::filesystem::remove(t->path);
             t->file = std::make_unique<WorksheetFile>(t->path);
@@ -353,8 +353,8 @@ protected:
                 rs.setAbsolutePosition(p);
                 rs.Delete();
                 rs.AddNew();
-                rs.Fields("Code") = t.database().scalar("SELECT MAX(Code) + 1 FROM " +
-                                                        db::quoteIdent(kSheet));
+                rs.Fields("Code") =
+                    t.database().scalar("SELECT MAX(Code) + 1 FROM " + db::quoteIdent(kSheet));
                 rs.Fields("Formula") = db::Value(f);
                 rs.Fields(db::kFirstBandField) = db::Value(v);
                 rs.Update();
