@@ -1,6 +1,14 @@
 // RecalcSheet on third-octave worksheets of 100, 1,000 and 10,000 spectra
 // stored in a file on disk: every spectrum after the first few has a formula
 // of 3 to 6 operators over earlier spectra, and both summaries are set.
+// BM_RecalcSheet recalculates the sheet as the program saves it, nothing to
+// change, as each activation of its window does after the first; beside it
+// BM_RecalcSheetFully does all the work on the same sheet, as every
+// recalculation did before the recalculation kept its work. BM_NeverRated
+// is the first recalculation of a sheet never rated (its summary texts
+// Null): every record changes. BM_LevelEdit* recalculate after one level of
+// the first spectrum (which nearly every formula reads, at once or through
+// others) or of the last one (which none reads) changed.
 // Besides the whole recalculation, each of its phases is timed on its own:
 // reading the records through a clone, evaluating (formulas, then ratings),
 // and writing back with the one batch commit. Beside the write phase stands
@@ -123,7 +131,67 @@ int records(const benchmark::State& state) {
     return static_cast<int>(state.range(0));
 }
 
+// The recalculation of the sheet as the program leaves it, with nothing to
+// change, on a window whose first activation recalculated it.
+template <void (*recalc)()> void recalcSaved(benchmark::State& state) {
+    fillOnce();
+    OkDialogs dialogs;
+    platform::setDialogHandler(&dialogs);
+    Bound bound(records(state));
+    gActiveSheet = bound.form.get();
+    RecalcSheet();
+    for (auto _ : state)
+        recalc();
+    gActiveSheet = nullptr;
+    if (dialogs.shown) state.SkipWithError("the recalculation showed a message");
+    platform::setDialogHandler(nullptr);
+    state.SetComplexityN(state.range(0));
+}
+
 void BM_RecalcSheet(benchmark::State& state) {
+    recalcSaved<RecalcSheet>(state);
+}
+
+void BM_RecalcSheetFully(benchmark::State& state) {
+    recalcSaved<RecalcSheetFully>(state);
+}
+
+// One level of the first spectrum (range(1) = 1) or the last one changed
+// through the window's record set, as a level box stores it, then the
+// recalculation; the window was activated once before.
+template <void (*recalc)()> void levelEdit(benchmark::State& state) {
+    fillOnce();
+    OkDialogs dialogs;
+    platform::setDialogHandler(&dialogs);
+    Bound bound(records(state));
+    gActiveSheet = bound.form.get();
+    RecalcSheet();
+    db::Recordset& rs = bound.form->Data1.recordset();
+    const int position = state.range(1) ? 1 : records(state);
+    double level = 40;
+    for (auto _ : state) {
+        state.PauseTiming();
+        rs.setAbsolutePosition(position);
+        level = level == 40 ? 41.5 : 40;
+        rs.Fields(db::kFirstBandField + 4) = db::Value(level);
+        rs.Update();
+        state.ResumeTiming();
+        recalc();
+    }
+    gActiveSheet = nullptr;
+    if (dialogs.shown) state.SkipWithError("the recalculation showed a message");
+    platform::setDialogHandler(nullptr);
+}
+
+void BM_LevelEdit(benchmark::State& state) {
+    levelEdit<RecalcSheet>(state);
+}
+
+void BM_LevelEditFully(benchmark::State& state) {
+    levelEdit<RecalcSheetFully>(state);
+}
+
+template <void (*recalc)()> void neverRated(benchmark::State& state) {
     fillOnce();
     OkDialogs dialogs;
     platform::setDialogHandler(&dialogs);
@@ -132,7 +200,7 @@ void BM_RecalcSheet(benchmark::State& state) {
         auto bound = std::make_unique<Bound>(records(state));
         gActiveSheet = bound->form.get();
         state.ResumeTiming();
-        RecalcSheet();
+        recalc();
         state.PauseTiming();
         gActiveSheet = nullptr;
         bound.reset();
@@ -141,6 +209,14 @@ void BM_RecalcSheet(benchmark::State& state) {
     if (dialogs.shown) state.SkipWithError("the recalculation showed a message");
     platform::setDialogHandler(nullptr);
     state.SetComplexityN(state.range(0));
+}
+
+void BM_NeverRated(benchmark::State& state) {
+    neverRated<RecalcSheet>(state);
+}
+
+void BM_NeverRatedFully(benchmark::State& state) {
+    neverRated<RecalcSheetFully>(state);
 }
 
 void BM_Read(benchmark::State& state) {
@@ -246,7 +322,16 @@ void BM_WriteFloor(benchmark::State& state) {
 // The write and its floor up to 100,000 records, where the gap grew.
 #define WRITE_SIZES                                                                                \
     ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity()
-BENCHMARK(BM_RecalcSheet) SIZES->Iterations(5);
+BENCHMARK(BM_RecalcSheet) SIZES;
+BENCHMARK(BM_RecalcSheetFully) SIZES;
+BENCHMARK(BM_NeverRated) SIZES->Iterations(5);
+BENCHMARK(BM_NeverRatedFully) SIZES->Iterations(5);
+#define EDIT_SIZES                                                                                 \
+    ->ArgsProduct({{1000, 10000}, {0, 1}})                                                         \
+        ->ArgNames({"records", "first"})                                                           \
+        ->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_LevelEdit) EDIT_SIZES;
+BENCHMARK(BM_LevelEditFully) EDIT_SIZES;
 BENCHMARK(BM_Read) SIZES;
 BENCHMARK(BM_Evaluate) SIZES;
 BENCHMARK(BM_EvaluateFormulasOnly) SIZES;

@@ -56,6 +56,7 @@ struct Context {
     int bandCount;
     int firstBand;
     int once; // the bands a uniform level computes: band 1 (none on a sheet without bands)
+    std::vector<int>* reads; // the positions read from the matrix, when wanted
     // Bit k: the text of operator row k begins with this character; bit 0:
     // the character is a bracket. Zero for every other character.
     std::array<std::uint16_t, 256> charClass{};
@@ -250,6 +251,7 @@ std::string evalTerminal(const Context& cx, std::string_view text, BandArray& re
                 const int pos = static_cast<int>(n);
                 if (pos == cx.ownPos) return kMsgSelf;
                 const int stored = std::min(cx.bandCount, cx.m.bands());
+                if (cx.reads) cx.reads->push_back(pos);
                 for (int j = 1; j <= stored; ++j)
                     result[j] = cx.m(pos, j);
                 for (int j = stored + 1; j <= cx.bandCount; ++j)
@@ -475,10 +477,16 @@ std::string FillConstant(int constNo, BandArray& result, int bandCount) {
 
 std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& formula,
                         BandArray& result, int ownPos, int bandCount, int firstBand) {
+    return EvalFormula(m, recordCount, formula, result, ownPos, bandCount, firstBand, nullptr);
+}
+
+std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& formula,
+                        BandArray& result, int ownPos, int bandCount, int firstBand,
+                        std::vector<int>* reads) {
     std::erase(formula, ' ');
     if (formula.empty()) return std::string();
     const int nb = std::clamp(bandCount, 0, kMaxBands);
-    Context cx{m, recordCount, ownPos, nb, firstBand, std::min(nb, 1)};
+    Context cx{m, recordCount, ownPos, nb, firstBand, std::min(nb, 1), reads};
     for (int k = 1; k <= std::min(gOperatorCount, kMaxIndexedOperator); ++k) {
         const std::string& op = gOperators[static_cast<size_t>(k)].text;
         if (!op.empty())

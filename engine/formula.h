@@ -18,6 +18,11 @@ inline constexpr const char* kMsgTooComplex = "Formula is too complex";
 // result is written only on success, and an empty formula writes nothing.
 std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& formula,
                         BandArray& result, int ownPos, int bandCount, int firstBand);
+// The same, adding to `reads` the position of every spectrum the formula
+// read from the sheet matrix (a position may appear more than once).
+std::string EvalFormula(const SheetMatrix& m, int recordCount, std::string& formula,
+                        BandArray& result, int ownPos, int bandCount, int firstBand,
+                        std::vector<int>* reads);
 
 // A top-level bracket pair: 1-based positions of its "(" and matching ")".
 struct BracketPair {

@@ -9,7 +9,10 @@
 #include "platform/flag_guard.h"
 #include "platform/ui.h"
 
+#include <bit>
+#include <cstdint>
 #include <exception>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -35,16 +38,59 @@ bool summaryDiffers(const db::Value& stored, const std::string& text) {
 }
 
 // Sets a summary text that differs from the stored one, sharing the text
-// last written when it is the same.
-void setSummary(db::BatchRecord& record, int field, std::string text, db::Value& last) {
-    if (!summaryDiffers(record.value(field), text)) return;
+// last written when it is the same. Returns whether the field now holds it.
+bool setSummary(db::BatchRecord& record, int field, std::string text, db::Value& last) {
+    if (!summaryDiffers(record.value(field), text)) return true;
     if (!last.isText() || last.text() != text) last = db::Value(std::move(text));
     record.setValue(field, last);
+    return !summaryDiffers(record.value(field), last.text());
+}
+
+bool sameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// What the recalculation keeps beside a window's rows between two passes.
+// The rows are the window's for as long as it shows them: a Requery reads
+// new rows, with nothing beside them, and the next pass does all the work.
+struct SheetMemory {
+    int records = 0;
+    int bandCount = 0;
+    int firstBand = 0;
+    // By position: the stamp of the row as the last pass left it, holding
+    // what that pass gave it; 0 when the row did not take it exactly.
+    std::vector<std::uint64_t> stamps;
+    RecalcPassMemory pass;
+};
+
+// The memory of the last pass over these rows, when it was over a sheet of
+// the same shape, and which rows are as it left them; else a fresh one.
+std::shared_ptr<SheetMemory> takeMemory(db::Recordset& clone, RecalcSheetInput& input) {
+    auto memory = std::static_pointer_cast<SheetMemory>(clone.attached());
+    // Until the new results are written, the rows keep no memory: a pass
+    // that fails leaves none behind.
+    clone.attach(nullptr);
+    const RecalcPassInput& in = input.pass;
+    const int records = in.values.records();
+    if (!memory || memory->records != records || memory->bandCount != in.bandCount ||
+        memory->firstBand != in.firstBand) {
+        memory = std::make_shared<SheetMemory>();
+        memory->records = records;
+        memory->bandCount = in.bandCount;
+        memory->firstBand = in.firstBand;
+        memory->stamps.assign(static_cast<size_t>(records) + 1, 0);
+        return memory;
+    }
+    input.pass.unchanged.assign(static_cast<size_t>(records) + 1, 0);
+    for (size_t row = 1; row < input.stamps.size(); ++row)
+        input.pass.unchanged[row] =
+            memory->stamps[row] != 0 && memory->stamps[row] == input.stamps[row];
+    return memory;
 }
 
 } // namespace
 
-RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
+RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list, bool texts) {
     clone.MoveLast();
     const int records = clone.RecordCount();
     const int firstBand = static_cast<int>(list.Fields("First Band").value().toLong());
@@ -55,6 +101,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     const auto sum1Type = static_cast<size_t>(clone.Fields().indexOf("Summary 1 Type"));
     const auto sum2Type = static_cast<size_t>(clone.Fields().indexOf("Summary 2 Type"));
     RecalcSheetInput input;
+    input.summary1Type = static_cast<int>(sum1Type);
+    input.summary2Type = static_cast<int>(sum2Type);
     input.summary1Val = clone.Fields().indexOf("Summary 1 Val");
     input.summary2Val = clone.Fields().indexOf("Summary 2 Val");
     if (sum1Type == static_cast<size_t>(-1) || sum2Type == static_cast<size_t>(-1) ||
@@ -65,9 +113,12 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     in.bandCount = bandCount;
     in.firstBand = firstBand;
     in.values.resize(records, bandCount);
-    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
-    in.summary1Types = in.formulas;
-    in.summary2Types = in.formulas;
+    input.stamps.assign(static_cast<size_t>(records) + 1, 0);
+    if (texts) {
+        in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
+        in.summary1Types = in.formulas;
+        in.summary2Types = in.formulas;
+    }
     clone.MoveFirst();
     // The clone's rows are the window's: read in place, not field by field.
     for (int n = 1; n <= records; ++n) {
@@ -76,6 +127,8 @@ RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
         const db::Value* bands = record.data() + db::kFieldFormula;
         for (int j = 1; j <= bandCount; ++j)
             in.values(n, j) = bandValue(bands[j]);
+        input.stamps[row] = clone.rowStamp(n);
+        if (!texts) continue;
         in.formulas[row] = textOf(record[db::kFieldFormula]);
         in.summary1Types[row] = textOf(record[sum1Type]);
         in.summary2Types[row] = textOf(record[sum2Type]);
@@ -91,7 +144,8 @@ RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages) {
     return runRecalcPass(std::move(input.pass), showMessages);
 }
 
-void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input, RecalcPassOutput out) {
+std::vector<int> writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input,
+                                   RecalcPassOutput out) {
     const int bandCount = input.pass.bandCount;
     std::vector<int> fields;
     for (int j = 1; j <= bandCount; ++j)
@@ -102,20 +156,35 @@ void writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input, Reca
     // holds the values read: each record is compared and changed just
     // before it is written, while it is at hand.
     db::Value last1, last2; // the texts last written, which neighbours often repeat
-    clone.UpdateBatch(fields, [&](db::BatchRecord& record) {
+    std::vector<int> exact;
+    clone.UpdateBatch(fields, out.visit, [&](db::BatchRecord& record) {
         const int n = record.position();
         const auto row = static_cast<size_t>(n);
+        bool same = true;
         for (int j = 1; j <= bandCount; ++j) {
             const double v = out.values(n, j);
-            if (v != bandValue(record.value(db::kFieldFormula + j)))
+            const db::Value& stored = record.value(db::kFieldFormula + j);
+            if (v != bandValue(stored)) {
                 record.setValue(db::kFieldFormula + j, v);
+                same = same && sameBits(v, bandValue(record.value(db::kFieldFormula + j)));
+            } else {
+                same = same && sameBits(v, bandValue(stored));
+            }
         }
-        setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1);
-        setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2);
+        same =
+            setSummary(record, input.summary1Val, std::move(out.summary1Vals[row]), last1) && same;
+        same =
+            setSummary(record, input.summary2Val, std::move(out.summary2Vals[row]), last2) && same;
+        if (same) exact.push_back(n);
     });
+    return exact;
 }
 
-void RecalcSheet() {
+namespace {
+
+enum class Mode { Keeping, Full };
+
+void recalcSheet(Mode mode) {
     if (gNoRecalc || gRecalcRunning) return;
     db::SheetForm* sheet = gActiveSheet;
     // On a datasheet position 7 holds Select Type, not a formula.
@@ -133,9 +202,32 @@ void RecalcSheet() {
         db::Recordset clone;
         try {
             clone = rs.Clone(db::LockType::BatchOptimistic);
-            RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
-            RecalcPassOutput output = evaluateRecalc(std::move(input));
-            writeRecalcResult(clone, input, std::move(output));
+            RecalcSheetInput input =
+                readRecalcInput(clone, sheet->Data2.recordset(), mode == Mode::Full);
+            if (mode == Mode::Full) {
+                clone.attach(nullptr);
+                RecalcPassOutput output = evaluateRecalc(std::move(input));
+                writeRecalcResult(clone, input, std::move(output));
+            } else {
+                std::shared_ptr<SheetMemory> memory = takeMemory(clone, input);
+                // The texts of the rows the pass evaluates or rates, read
+                // from the rows when it needs them.
+                const int fields[] = {db::kFieldFormula, input.summary1Type, input.summary2Type};
+                input.pass.text = [&clone, fields](int n, int which) {
+                    return textOf(clone.rowValues(n)[static_cast<size_t>(fields[which])]);
+                };
+                RecalcPassOutput output =
+                    runRecalcPassKeeping(std::move(input.pass), memory->pass, true);
+                const std::vector<int> visited = output.visit;
+                const std::vector<int> exact = writeRecalcResult(clone, input, std::move(output));
+                // Rows visited and not left exactly as rated are done again
+                // next time; the others are as the pass left them.
+                for (int n : visited)
+                    memory->stamps[static_cast<size_t>(n)] = 0;
+                for (int n : exact)
+                    memory->stamps[static_cast<size_t>(n)] = clone.rowStamp(n);
+                clone.attach(std::move(memory));
+            }
             clone.Close();
         } catch (const std::exception& e) {
             failure = e.what();
@@ -148,4 +240,14 @@ void RecalcSheet() {
     }
     // Shown once gBusy is clear; the file is as it was (one batch, or none).
     if (!failure.empty()) platform::MsgBox(QString::fromStdString(failure), platform::vbOKOnly);
+}
+
+} // namespace
+
+void RecalcSheet() {
+    recalcSheet(Mode::Keeping);
+}
+
+void RecalcSheetFully() {
+    recalcSheet(Mode::Full);
 }

@@ -191,6 +191,21 @@ std::span<const Value> Recordset::rowValues(int position) const {
     return d.store->rows[static_cast<size_t>(position - 1)]->values;
 }
 
+std::uint64_t Recordset::rowStamp(int position) const {
+    auto& d = impl();
+    if (position < 1 || position > d.size())
+        throw Error("The position " + std::to_string(position) + " is outside the records");
+    return d.store->rows[static_cast<size_t>(position - 1)]->stamp;
+}
+
+std::shared_ptr<void> Recordset::attached() const {
+    return impl().store->attached;
+}
+
+void Recordset::attach(std::shared_ptr<void> state) {
+    impl().store->attached = std::move(state);
+}
+
 RecordKey Recordset::keyAt(int position) const {
     auto& d = impl();
     if (position < 1 || position > d.size())

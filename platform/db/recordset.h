@@ -205,6 +205,14 @@ public:
     // change pending in a batch included, an edit buffer not), read in place
     // without a copy: valid until the rows change.
     std::span<const Value> rowValues(int position) const;
+    // A number that changes whenever any field of the record at a position
+    // changes, by any record set on these rows; no other record, nor another
+    // version of this one, has had it. Read anew, rows get new numbers.
+    std::uint64_t rowStamp(int position) const;
+    // State a user of the rows keeps beside them, shared by the clones and
+    // dropped with the rows (a Requery reads new ones).
+    std::shared_ptr<void> attached() const;
+    void attach(std::shared_ptr<void> state);
     // The bookmark of the record at a position, without moving.
     RecordKey keyAt(int position) const;
     // The position of the record with this bookmark, or 0 when it is not in the rows.
@@ -244,6 +252,10 @@ public:
     // BatchRecord it is given (any other change fails the batch). On
     // failure what it set stays pending, as with UpdateBatch().
     void UpdateBatch(const std::vector<int>& fields, const std::function<void(BatchRecord&)>& edit);
+    // The same, visiting only the records at `positions` (ascending); every
+    // other pending change of the rows is written as well.
+    void UpdateBatch(const std::vector<int>& fields, const std::vector<int>& positions,
+                     const std::function<void(BatchRecord&)>& edit);
     // Drops every pending change of the rows.
     void CancelBatch();
     // Every row from the current one to the last; leaves the record set at EOF.
@@ -258,6 +270,8 @@ public:
     [[nodiscard]] Subscription observeRows(std::function<void(const RowEvent&)> observer);
 
 private:
+    void updateBatch(const std::vector<int>& fields, const std::vector<int>* positions,
+                     const std::function<void(BatchRecord&)>& edit);
     explicit Recordset(std::shared_ptr<RecordsetImpl> d) : d_(std::move(d)) {}
     RecordsetImpl& impl() const;
     std::shared_ptr<RecordsetImpl> d_;

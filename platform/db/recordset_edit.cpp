@@ -42,6 +42,13 @@ void prefetchRows(const RowStore& s, size_t i) {
     }
 }
 
+// Keeps the rows that still hold a pending change of their own.
+void dropUnpending(std::vector<std::shared_ptr<Row>>& rows) {
+    std::erase_if(rows, [](const std::shared_ptr<Row>& r) {
+        return r->state != Row::State::Modified && r->state != Row::State::Added;
+    });
+}
+
 } // namespace
 
 void Recordset::AddNew() {
@@ -61,6 +68,7 @@ void Recordset::AddNew() {
     r->key = d.store->nextTempKey--;
     d.beforeAdd = d.hasCurrent() ? d.cur : nullptr;
     d.store->rows.push_back(r);
+    d.store->pendingRows.push_back(r);
     ++d.store->generation;
     d.gen = d.store->generation;
     d.editing = true;
@@ -105,6 +113,7 @@ void Recordset::Update() {
             w.updateAsRead(r, next.values, cols);
         }
         r.values = d.buf;
+        r.changed();
         if (d.adding) {
             r.written([](int) { return true; });
             r.rowid = next.rowid;
@@ -119,9 +128,13 @@ void Recordset::Update() {
         }
     } else {
         r.values = d.buf;
+        r.changed();
         for (size_t i = 0; i < d.dirty.size(); ++i)
             if (d.dirty[i]) s.pendingFields[i] = 1;
-        if (r.state == Row::State::Unchanged) r.state = Row::State::Modified;
+        if (r.state == Row::State::Unchanged) {
+            r.state = Row::State::Modified;
+            s.pendingRows.push_back(d.cur);
+        }
     }
     if (d.adding) r.unfinished = false; // only the record set that adds it finishes it
     ++s.updates;
@@ -146,6 +159,7 @@ void Recordset::CancelUpdate() {
         gone = static_cast<long>(it - rows.begin());
         d.store->erase(static_cast<size_t>(gone));
     }
+    if (d.cur) d.cur->state = Row::State::Deleted; // gone without ever being written
     ++d.store->generation;
     d.gen = d.store->generation;
     auto it = std::find(rows.begin(), rows.end(), d.beforeAdd);
@@ -173,6 +187,8 @@ void Recordset::Delete() {
             r.state = Row::State::Deleted;
             d.store->removed.emplace_back(keep, static_cast<size_t>(d.pos));
         }
+    } else {
+        r.state = Row::State::Deleted; // gone without ever being written
     }
     d.store->erase(static_cast<size_t>(d.pos));
     ++d.store->generation;
@@ -187,11 +203,29 @@ void Recordset::UpdateBatch() {
 
 void Recordset::UpdateBatch(const std::vector<int>& fields,
                             const std::function<void(BatchRecord&)>& edit) {
+    updateBatch(fields, nullptr, edit);
+}
+
+void Recordset::UpdateBatch(const std::vector<int>& fields, const std::vector<int>& positions,
+                            const std::function<void(BatchRecord&)>& edit) {
+    updateBatch(fields, &positions, edit);
+}
+
+void Recordset::updateBatch(const std::vector<int>& fields, const std::vector<int>* positions,
+                            const std::function<void(BatchRecord&)>& edit) {
     auto& d = impl();
     if (d.editing) Update();
     const std::shared_ptr<RowStore> store = d.store;
     RowStore& s = *store;
     if (!fields.empty() && !s.hasRowid) throw Error("The records of this query cannot be changed");
+    if (positions) {
+        int last = 0;
+        for (int p : *positions) {
+            if (p <= last || p > static_cast<int>(s.rows.size()))
+                throw Error("The position " + std::to_string(p) + " is outside the records");
+            last = p;
+        }
+    }
     BatchRecord::Batch batch;
     batch.named.assign(s.fields.size(), 0);
     batch.numbers.assign(s.fields.size(), 0);
@@ -203,6 +237,18 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         batch.numbers[i] = info.hasDef && info.def.type == FieldType::Double;
         s.pendingFields[i] = 1;
     }
+    // With no other change pending, the records named are all there is to
+    // write, and the others are not visited at all.
+    dropUnpending(s.pendingRows);
+    const bool namedOnly = positions && s.removed.empty() && s.pendingRows.empty();
+    const size_t count = namedOnly ? positions->size() : s.rows.size();
+    const auto rowAt = [&](size_t k) {
+        return namedOnly ? static_cast<size_t>((*positions)[k] - 1) : k;
+    };
+    const auto prefetch = [&](size_t k) {
+        if (!namedOnly) return prefetchRows(s, k);
+        if (k + 1 < count) __builtin_prefetch(s.rows[rowAt(k + 1)]->values.data(), 1);
+    };
     std::vector<std::pair<Row*, std::int64_t>> inserted;
     std::vector<int> cols;
     bool edited = false;
@@ -220,16 +266,26 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         Statement* update = nullptr; // made for the first row to write
         const std::uint64_t generation = s.generation;
         const std::uint64_t updates = s.updates;
-        for (size_t i = 0; i < s.rows.size(); ++i) {
+        size_t named = 0; // the next of `positions` to visit
+        for (size_t k = 0; k < count; ++k) {
+            const size_t i = rowAt(k);
             Row& r = *s.rows[i];
-            prefetchRows(s, i);
-            if (edit) {
+            prefetch(k);
+            bool visit = static_cast<bool>(edit);
+            if (visit && positions) {
+                visit =
+                    named < positions->size() && static_cast<size_t>((*positions)[named] - 1) == i;
+                if (visit) ++named;
+            }
+            if (visit) {
                 BatchRecord record(d, i, batch);
                 // What the edit set is pending, even when it fails half way.
                 auto pending = [&] {
                     if (record.changed_) edited = true;
-                    if (record.changed_ && r.state == Row::State::Unchanged)
+                    if (record.changed_ && r.state == Row::State::Unchanged) {
                         r.state = Row::State::Modified;
+                        s.pendingRows.push_back(s.rows[i]);
+                    }
                 };
                 try {
                     edit(record);
@@ -257,9 +313,9 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
     // Only now, with every change in the file, do the rows take the new state.
     for (auto& [r, rowid] : inserted)
         r->rowid = rowid;
-    for (size_t i = 0; i < s.rows.size(); ++i) {
-        Row& r = *s.rows[i];
-        prefetchRows(s, i);
+    for (size_t k = 0; k < count; ++k) {
+        Row& r = *s.rows[rowAt(k)];
+        prefetch(k);
         if (r.state == Row::State::Unchanged || r.unfinished) continue;
         if (r.state == Row::State::Added)
             r.written([](int) { return true; });
@@ -268,6 +324,7 @@ void Recordset::UpdateBatch(const std::vector<int>& fields,
         r.state = Row::State::Unchanged;
     }
     s.removed.clear();
+    dropUnpending(s.pendingRows); // an AddNew still open stays
     s.pendingFields.assign(s.fields.size(), 0);
     // The edit changed values every record set on these rows shows.
     if (edited) d.tellAll(RowEvent::Kind::Changed, 0, static_cast<int>(d.size()));
@@ -330,6 +387,7 @@ void BatchRecord::store(int field, Value v) {
         }
     }
     at = std::move(v);
+    if (!changed_) row_.changed();
     changed_ = true;
 }
 
@@ -366,6 +424,7 @@ void Recordset::CancelBatch() {
     }
     s.rows = std::move(kept);
     s.removed.clear();
+    s.pendingRows.clear();
     s.pendingFields.assign(s.fields.size(), 0);
     ++s.generation;
     d.sync();

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cctype>
 
 namespace db::detail {
@@ -34,6 +35,11 @@ bool containsWord(std::string_view s, std::string_view word) {
 }
 
 } // namespace
+
+std::uint64_t newRowStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 std::string recordSourceSql(const Database& db, std::string_view source) {
     std::string sql(source);

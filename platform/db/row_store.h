@@ -16,6 +16,9 @@ struct RecordsetImpl;
 
 namespace detail {
 
+// A number no row has had before: see Row::stamp.
+std::uint64_t newRowStamp();
+
 struct Row {
     enum class State { Unchanged, Modified, Added, Deleted };
     std::vector<Value> values; // as the record set shows them (pending changes included)
@@ -28,6 +31,10 @@ struct Row {
     State state = State::Unchanged;
     // Added by an AddNew whose Update has not come yet: no batch writes it.
     bool unfinished = false;
+    // Taken anew whenever `values` change, however they change; no two rows
+    // and no two versions of one row share it.
+    std::uint64_t stamp = newRowStamp();
+    void changed() { stamp = newRowStamp(); }
     bool hasOriginal(int field) const {
         for (const auto& o : original)
             if (o.first == field) return true;
@@ -39,6 +46,7 @@ struct Row {
     }
     // Back to the file's values.
     void restore() {
+        if (!original.empty()) changed();
         for (auto& [field, v] : original)
             values[static_cast<size_t>(field)] = std::move(v);
         std::vector<std::pair<int, Value>>().swap(original);
@@ -82,6 +90,11 @@ struct RowStore {
     RecordKey nextTempKey = -1;
     // The record sets on these rows, for row notices.
     std::vector<std::weak_ptr<RecordsetImpl>> sharers;
+    // Rows that took a pending change (Modified or Added) since the last
+    // batch update or cancel; some may have none any more.
+    std::vector<std::shared_ptr<Row>> pendingRows;
+    // What a user of the rows keeps beside them (Recordset::attached).
+    std::shared_ptr<void> attached;
 
     // Takes a row out of the rows, remembering its successor.
     void erase(size_t i) {
