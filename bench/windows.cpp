@@ -104,7 +104,8 @@ LevelSheet levelSheet(Formulas formulas, int spectra) {
 
 // The level edit as it was before it became one commit, the baseline: the
 // backup copied whole through a connection of its own, then the level and
-// then the recalculation, each committed on its own.
+// then the full recalculation (every formula, every rating, every row
+// visited), each committed on its own.
 void levelEditThreeCommits(WorksheetWindow* w, const std::string& path, int index) {
     {
         auto database = db::Database::open(path);
@@ -116,7 +117,7 @@ void levelEditThreeCommits(WorksheetWindow* w, const std::string& path, int inde
     db::Recordset& rs = w->Data1.recordset();
     rs.Fields(7 + index) = db::Value(w->Lev(index)->text().toDouble());
     rs.Update();
-    RecalcSheet();
+    RecalcSheetFully();
     FillChart(30, 13);
     FillLevBoxes(30);
 }
