@@ -12,10 +12,13 @@
 #include "sheets/globals.h"
 #include "sheets/level_display.h"
 #include "sheets/sheet_display.h"
+#include "tables/band_table.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -104,6 +107,37 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
         platform::gui::unregisterForm(this);
     }
     event->accept();
+}
+
+void SheetWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) applyMinimumSize(); // into its frame
+}
+
+void SheetWindow::applyMinimumSize() {
+    const QSize least = minimumLayoutSize();
+    if (!least.isValid()) return;
+    setMinimumSize(least);
+    // The frame round the window (title bar and borders) follows: neither
+    // the mouse nor a program makes it smaller than the window needs, while
+    // minimised it is its title bar alone.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (QLayout* layout = frame->layout()) layout->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+int SheetWindow::levelBoxMinWidth() const {
+    if (!LF(1) || !Lev(1)) return 0;
+    const QFontMetrics labels = LF(1)->fontMetrics();
+    int widest = 0;
+    for (size_t band = 1; band < gBandLabel.size(); ++band)
+        widest =
+            std::max(widest, labels.horizontalAdvance(QString::fromStdString(gBandLabel[band])));
+    // A level as wide as they come ("105.2", "-12.5") inside the box's
+    // frame and margins.
+    const QFontMetrics digits = Lev(1)->fontMetrics();
+    const int level =
+        std::max(digits.horizontalAdvance("188.8"), digits.horizontalAdvance("-88.8")) + 10;
+    return std::max(widest + 2, level);
 }
 
 void SheetWindow::resizeEvent(QResizeEvent* event) {
