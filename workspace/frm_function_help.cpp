@@ -47,6 +47,8 @@ frmFunctionHelp::frmFunctionHelp() : BwDialog("frmFunctionHelp", "Enter function
     auto* grid = new QGridLayout(Frame1);
     for (int p = 1; p <= 6; ++p) {
         lblPar[p] = makeNamedAt<QLabel>(Frame1, "lblPar", p);
+        // A long prompt wraps, so that no function widens the dialog.
+        lblPar[p]->setWordWrap(true);
         txtPar[p] = makeNamedAt<QLineEdit>(Frame1, "txtPar", p);
         txtPar[p]->setMinimumWidth(twipsToPixels(2400));
         grid->addWidget(lblPar[p], p - 1, 0);
@@ -68,8 +70,11 @@ frmFunctionHelp::frmFunctionHelp() : BwDialog("frmFunctionHelp", "Enter function
     auto* row = new QHBoxLayout(this);
     row->addWidget(lstFuncs);
     row->addLayout(right, 1);
-    lstFuncs->setMaximumWidth(twipsToPixels(1600));
-    resize(twipsToPixels(7200), twipsToPixels(4200));
+    // The list keeps its width whatever function is chosen.
+    lstFuncs->setFixedWidth(twipsToPixels(1600));
+    // Room for all six arguments from the start, so that no function makes
+    // the dialog grow.
+    resize(QSize(twipsToPixels(7200), twipsToPixels(4200)).expandedTo(minimumSizeHint()));
 
     connect(lstFuncs, &QListWidget::currentRowChanged, this, &frmFunctionHelp::lstFuncs_Click);
     connect(cmdWrite, &QPushButton::clicked, this, &frmFunctionHelp::cmdWrite_Click);
