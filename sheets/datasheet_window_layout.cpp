@@ -34,6 +34,8 @@ using platform::gui::makeNamedAt;
 // Building and placing the datasheet window's controls.
 namespace {
 
+constexpr int kMargin = 6;
+
 int px(int twips) {
     return platform::twipsToPixels(twips);
 }
@@ -54,6 +56,9 @@ void DatasheetWindow::buildControls() {
 
     Frame2 = makeNamed<QGroupBox>(this, "Frame2", "Spectrum:");
     buildLevelBoxes(Frame2);
+    // The labels of all bands fit the window as it opens (10000 twips, its
+    // frame's borders and the margins less).
+    fitBandLabels(px(10000) - 8 - 2 * kMargin);
     lblSum = makeNamed<QLabel>(this, "lblSum", "Summaries:");
     txtSum1 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum1");
     txtSum2 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum2");
@@ -159,7 +164,6 @@ void DatasheetWindow::buildFrame(int kind) {
 
 namespace {
 
-constexpr int kMargin = 6;
 constexpr int kFramePitch = 23;
 constexpr int kLevelRowPitch = 40;
 constexpr int kSummaryHeight = 32; // the summaries under the grid
@@ -203,7 +207,7 @@ QSize DatasheetWindow::minimumLayoutSize() const {
                        frameHeight(kind_) + 2 * kMargin;
 
     // Level boxes, each wide enough for its band and a level.
-    int width = 4 * kMargin + 12 + (n == 30 ? 15 : 10) * (levelBoxMinWidth() + 2);
+    int width = 2 * kMargin + 12 + (n == 30 ? 15 : 10) * (levelBoxMinWidth() + 2);
     // The two summaries under the grid show a rating whole; the grid takes
     // 45 percent of the window, the chart the rest.
     const int summary = txtSum1->fontMetrics().horizontalAdvance("-888.8 dBA") + 10;

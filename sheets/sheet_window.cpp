@@ -132,12 +132,29 @@ int SheetWindow::levelBoxMinWidth() const {
     for (size_t band = 1; band < gBandLabel.size(); ++band)
         widest =
             std::max(widest, labels.horizontalAdvance(QString::fromStdString(gBandLabel[band])));
-    // A level as wide as they come ("105.2", "-12.5") inside the box's
-    // frame and margins.
-    const QFontMetrics digits = Lev(1)->fontMetrics();
-    const int level =
-        std::max(digits.horizontalAdvance("188.8"), digits.horizontalAdvance("-88.8")) + 10;
+    // A level of two digits and a decimal inside the box's frame and
+    // margins; a longer one shows its start.
+    const int level = Lev(1)->fontMetrics().horizontalAdvance("88.8") + 10;
     return std::max(widest + 2, level);
+}
+
+void SheetWindow::fitBandLabels(int frameWidth) {
+    const int perRow = bandCount() == 30 ? 15 : 10;
+    const int boxWidth = (frameWidth - 12) / perRow - 2; // as the boxes are laid out
+    const auto widest = [this] {
+        const QFontMetrics labels = LF(1)->fontMetrics();
+        int w = 0;
+        for (size_t band = 1; band < gBandLabel.size(); ++band)
+            w = std::max(w, labels.horizontalAdvance(QString::fromStdString(gBandLabel[band])));
+        return w + 2;
+    };
+    const qreal smallest = font().pointSizeF() * 0.7;
+    QFont labels = LF(1)->font();
+    while (widest() > boxWidth && labels.pointSizeF() * 0.95 >= smallest) {
+        labels.setPointSizeF(labels.pointSizeF() * 0.95);
+        for (int j = 1; j <= bandCount(); ++j)
+            LF(j)->setFont(labels);
+    }
 }
 
 void SheetWindow::resizeEvent(QResizeEvent* event) {

@@ -92,6 +92,10 @@ protected:
     // The narrowest level box (with its band label over it) that shows any
     // band's label and any level whole.
     int levelBoxMinWidth() const;
+    // Makes the band labels' font smaller, down to 70 percent of the
+    // window's, until the boxes of a level frame `frameWidth` pixels wide
+    // show every band's label whole.
+    void fitBandLabels(int frameWidth);
     // Whether a double click stretched the grid over the controls below it.
     bool gridTall() const { return gridTall_; }
 

@@ -545,10 +545,19 @@ TEST_F(WorksheetWindowTest, EverySheetWindowKeepsItsControlsWholeWhenMadeSmall) 
     windows.push_back(openDatasheet(datasheets.path(), "Plant", 2, 13, 1));
     windows.push_back(openDatasheet(datasheets.path(), "Walls", 1, 14, 2));
 
+    // The sizes they open at, in twips: every control is whole at them.
+    const std::map<std::string, QSize> openingTwips = {
+        {"frmWorksheet2B", {11200, 7600}}, {"frmWorksheet2A", {11200, 7500}},
+        {"frmWorksheet1B", {11200, 7600}}, {"frmWorksheet1A", {11300, 7500}},
+        {"frmDatasheet2", {10000, 7500}},  {"frmDatasheet1", {10000, 7500}}};
     for (QWidget* w : windows) {
         ASSERT_TRUE(w);
         const std::string name = w->objectName().toStdString();
         QWidget* f = frame(w);
+        const QSize twips = openingTwips.at(name);
+        EXPECT_EQ(f->size(), QSize(platform::twipsToPixels(twips.width()),
+                                   platform::twipsToPixels(twips.height())))
+            << name;
         activate(w);
         w->setFocus(); // no box is being typed in
         QApplication::processEvents();
