@@ -49,6 +49,7 @@ BoundTextCombo::BoundTextCombo(QWidget* parent)
       }) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    platform::gui::showTextStart(lineEdit());
     connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (binding_.showing()) return;
         emit Edited();
@@ -96,6 +97,7 @@ void DatasheetWindow::setDatasheetType(int kind) {
     kind_ = kind == 2 ? 2 : 1;
     for (int k = 1; k <= 2; ++k)
         frames_[static_cast<size_t>(k)]->setVisible(k == kind);
+    applyMinimumSize();
     layoutControls();
 }
 

@@ -109,7 +109,18 @@ private:
     void buildFrame(int kind);
     void layoutControls() override;
     void layoutFrame(int kind, int width);
+    QSize minimumLayoutSize() const override;
     int frameRows(int kind) const;
+    // Heights of the level boxes' frame and of a descriptive frame.
+    int levelFrameHeight() const;
+    int frameHeight(int kind) const;
+    // The grid's width in a window this wide, and the summaries' label's.
+    static int gridWidth(int windowWidth);
+    int summaryLabelWidth() const;
+    // A frame's rows that have a label, in order, and the width of the
+    // labels of its first (0) or second column.
+    std::vector<std::pair<QLabel*, QWidget*>> labelledRows(int kind) const;
+    int columnLabelWidth(int kind, int column) const;
     int firstBand() const;
     void setFieldsEditable(bool writable, bool record) override;
     int tallGridTwips() const;

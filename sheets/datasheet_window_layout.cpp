@@ -34,6 +34,8 @@ using platform::gui::makeNamedAt;
 // Building and placing the datasheet window's controls.
 namespace {
 
+constexpr int kMargin = 6;
+
 int px(int twips) {
     return platform::twipsToPixels(twips);
 }
@@ -54,6 +56,9 @@ void DatasheetWindow::buildControls() {
 
     Frame2 = makeNamed<QGroupBox>(this, "Frame2", "Spectrum:");
     buildLevelBoxes(Frame2);
+    // The labels of all bands fit the window as it opens (10000 twips, its
+    // frame's borders and the margins less).
+    fitBandLabels(px(10000) - 8 - 2 * kMargin);
     lblSum = makeNamed<QLabel>(this, "lblSum", "Summaries:");
     txtSum1 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum1");
     txtSum2 = makeNamed<platform::gui::BoundTextBox>(this, "txtSum2");
@@ -84,6 +89,7 @@ void DatasheetWindow::buildControls() {
 
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+    applyMinimumSize();
     layoutControls();
 }
 
@@ -157,29 +163,89 @@ void DatasheetWindow::buildFrame(int kind) {
 }
 
 namespace {
+
 constexpr int kFramePitch = 23;
+constexpr int kLevelRowPitch = 40;
+constexpr int kSummaryHeight = 32; // the summaries under the grid
+constexpr int kTopMinHeight = 140; // the grid's few rows and the summaries
+constexpr int kGridMaxWidth = 300;
+constexpr int kChartMinWidth = 160;
+constexpr int kFieldMinWidth = 120; // a descriptive field beside its label
+constexpr int kMeasuredBoxWidth = 60;
+
+int textWidth(const QLabel* label) {
+    return label->fontMetrics().horizontalAdvance(label->text());
+}
+
+// The "Measured", "dBA", "at" and "m" words with the room after them.
+int wordWidth(const QLabel* label) {
+    return textWidth(label) + 6;
+}
+
 } // namespace
+
+int DatasheetWindow::levelFrameHeight() const {
+    const int n = bandCount();
+    return 20 + n / (n == 30 ? 15 : 10) * kLevelRowPitch;
+}
+
+int DatasheetWindow::frameHeight(int kind) const {
+    return 26 + frameRows(kind) * kFramePitch;
+}
+
+int DatasheetWindow::summaryLabelWidth() const {
+    return textWidth(lblSum) + 6;
+}
+
+int DatasheetWindow::gridWidth(int windowWidth) {
+    return std::min(kGridMaxWidth, (windowWidth - 3 * kMargin) * 45 / 100);
+}
+
+QSize DatasheetWindow::minimumLayoutSize() const {
+    const int n = bandCount();
+    const int height = kMargin + kTopMinHeight + kMargin + levelFrameHeight() + 4 +
+                       frameHeight(kind_) + 2 * kMargin;
+
+    // Level boxes, each wide enough for its band and a level.
+    int width = 2 * kMargin + 12 + (n == 30 ? 15 : 10) * (levelBoxMinWidth() + 2);
+    // The two summaries under the grid show a rating whole; the grid takes
+    // 45 percent of the window, the chart the rest.
+    const int summary = txtSum1->fontMetrics().horizontalAdvance("-888.8 dBA") + 10;
+    const int grid = std::min(kGridMaxWidth, summaryLabelWidth() + 4 + 2 * summary);
+    width = std::max(
+        {width, 3 * kMargin + (grid * 100 + 44) / 45, 3 * kMargin + grid + kChartMinWidth});
+    // Two columns of descriptive fields, each field beside the widest label
+    // of its column; the source frame's "Measured ... m" line at the foot
+    // of the second.
+    int column = 0;
+    for (int c = 0; c < 2; ++c)
+        column = std::max(column, columnLabelWidth(kind_, c) + kFieldMinWidth);
+    if (kind_ == 1) {
+        int line = 2 * kMeasuredBoxWidth + 8;
+        for (const QLabel* word : measuredLabels_)
+            line += wordWidth(word);
+        column = std::max(column, line);
+    }
+    width = std::max(width, 2 * kMargin + 3 * 8 + 2 * column);
+    return {width, height};
+}
 
 // The grid with the summaries under it and the chart beside it on top, then
 // the level boxes across the window, and the descriptive fields under them
 // in two columns. An enlarged window's extra height goes to the grid and
-// the chart; a small one keeps a few rows of the grid and cuts the bottom.
+// the chart.
 void DatasheetWindow::layoutControls() {
     const int w = width();
     const int h = height();
-    const int margin = 6;
-    const int n = bandCount();
-    const int perRow = n == 30 ? 15 : 10;
-    const int levRows = n / perRow;
-    const int levH = 20 + levRows * 40;
-    const int infoH = 26 + frameRows(kind_) * kFramePitch;
-    const int sumH = 32;
-    const int topH = std::max(140, h - 4 * margin - levH - infoH - 4);
-    const int gridW = std::min(300, (w - 3 * margin) * 45 / 100);
-    const int shortGrid = topH - sumH;
+    const int margin = kMargin;
+    const int levH = levelFrameHeight();
+    const int infoH = frameHeight(kind_);
+    const int topH = std::max(kTopMinHeight, h - 4 * margin - levH - infoH - 4);
+    const int gridW = gridWidth(w);
+    const int shortGrid = topH - kSummaryHeight;
     grdSpectra->setGeometry(margin, margin, gridW, gridTall() ? px(tallGridTwips()) : shortGrid);
     const int sumY = margin + shortGrid + 8;
-    const int sumLabelW = lblSum->fontMetrics().horizontalAdvance(lblSum->text()) + 6;
+    const int sumLabelW = summaryLabelWidth();
     lblSum->setGeometry(margin, sumY + 3, sumLabelW, 20);
     const int sumW = (gridW - sumLabelW - 4) / 2;
     txtSum1->setGeometry(margin + sumLabelW, sumY, sumW, 24);
@@ -189,11 +255,10 @@ void DatasheetWindow::layoutControls() {
 
     int y = margin + topH + margin;
     Frame2->setGeometry(margin, y, w - 2 * margin, levH);
-    layoutLevelBoxes(w - 2 * margin, 40, 15);
+    layoutLevelBoxes(w - 2 * margin, kLevelRowPitch, 15);
     y += levH + 4;
     for (int k = 1; k <= 2; ++k) {
-        frames_[static_cast<size_t>(k)]->setGeometry(margin, y, w - 2 * margin,
-                                                     26 + frameRows(k) * kFramePitch);
+        frames_[static_cast<size_t>(k)]->setGeometry(margin, y, w - 2 * margin, frameHeight(k));
         layoutFrame(k, w - 2 * margin);
     }
     grdSpectra->raise();
@@ -207,22 +272,33 @@ int DatasheetWindow::frameRows(int kind) const {
     return (items + 1) / 2;
 }
 
-void DatasheetWindow::layoutFrame(int kind, int width) {
-    const auto& rows = rows_[static_cast<size_t>(kind)];
+std::vector<std::pair<QLabel*, QWidget*>> DatasheetWindow::labelledRows(int kind) const {
     std::vector<std::pair<QLabel*, QWidget*>> labelled;
-    for (const auto& row : rows)
+    for (const auto& row : rows_[static_cast<size_t>(kind)])
         if (row.first) labelled.push_back(row);
+    return labelled;
+}
+
+int DatasheetWindow::columnLabelWidth(int kind, int column) const {
+    const auto labelled = labelledRows(kind);
+    const size_t perColumn = static_cast<size_t>(frameRows(kind));
+    const size_t from = static_cast<size_t>(column) * perColumn;
+    const size_t to = std::min(labelled.size(), from + perColumn);
+    int labelW = 0;
+    for (size_t i = from; i < to; ++i)
+        labelW = std::max(labelW, textWidth(labelled[i].first));
+    return labelW + 8;
+}
+
+void DatasheetWindow::layoutFrame(int kind, int width) {
+    const auto labelled = labelledRows(kind);
     const int perColumn = frameRows(kind);
     const int x = 8;
     const int columnW = (width - 3 * x) / 2;
     for (int c = 0; c < 2; ++c) {
         const size_t from = static_cast<size_t>(c * perColumn);
         const size_t to = std::min(labelled.size(), from + static_cast<size_t>(perColumn));
-        int labelW = 0;
-        for (size_t i = from; i < to; ++i)
-            labelW = std::max(labelW, labelled[i].first->fontMetrics().horizontalAdvance(
-                                          labelled[i].first->text()));
-        labelW += 8;
+        const int labelW = columnLabelWidth(kind, c);
         const int left = x + c * (columnW + x);
         int y = 20;
         for (size_t i = from; i < to; ++i) {
@@ -233,23 +309,20 @@ void DatasheetWindow::layoutFrame(int kind, int width) {
     }
     if (kind == 1) {
         // "Measured [ ] dBA at [ ] m", the last line of the second column.
-        const auto wordW = [](QLabel* l) {
-            return l->fontMetrics().horizontalAdvance(l->text()) + 6;
-        };
         const int y =
             20 + static_cast<int>(labelled.size() - static_cast<size_t>(perColumn)) * kFramePitch;
         int lx = x + columnW + x;
-        measuredLabels_[0]->setGeometry(lx, y + 2, wordW(measuredLabels_[0]), 20);
-        lx += wordW(measuredLabels_[0]);
-        txtOther(13)->setGeometry(lx, y, 60, 22);
-        lx += 64;
-        measuredLabels_[1]->setGeometry(lx, y + 2, wordW(measuredLabels_[1]), 20);
-        lx += wordW(measuredLabels_[1]);
-        measuredLabels_[2]->setGeometry(lx, y + 2, wordW(measuredLabels_[2]), 20);
-        lx += wordW(measuredLabels_[2]);
-        txtOther(14)->setGeometry(lx, y, 60, 22);
-        lx += 64;
-        measuredLabels_[3]->setGeometry(lx, y + 2, wordW(measuredLabels_[3]), 20);
+        measuredLabels_[0]->setGeometry(lx, y + 2, wordWidth(measuredLabels_[0]), 20);
+        lx += wordWidth(measuredLabels_[0]);
+        txtOther(13)->setGeometry(lx, y, kMeasuredBoxWidth, 22);
+        lx += kMeasuredBoxWidth + 4;
+        measuredLabels_[1]->setGeometry(lx, y + 2, wordWidth(measuredLabels_[1]), 20);
+        lx += wordWidth(measuredLabels_[1]);
+        measuredLabels_[2]->setGeometry(lx, y + 2, wordWidth(measuredLabels_[2]), 20);
+        lx += wordWidth(measuredLabels_[2]);
+        txtOther(14)->setGeometry(lx, y, kMeasuredBoxWidth, 22);
+        lx += kMeasuredBoxWidth + 4;
+        measuredLabels_[3]->setGeometry(lx, y + 2, wordWidth(measuredLabels_[3]), 20);
     }
 }
 

@@ -13,10 +13,13 @@
 #include "sheets/level_display.h"
 #include "sheets/sheet_display.h"
 #include "sheets/view_hold.h"
+#include "tables/band_table.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -119,6 +122,54 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
         platform::gui::unregisterForm(this);
     }
     event->accept();
+}
+
+void SheetWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) applyMinimumSize(); // into its frame
+}
+
+void SheetWindow::applyMinimumSize() {
+    const QSize least = minimumLayoutSize();
+    if (!least.isValid()) return;
+    setMinimumSize(least);
+    // The frame round the window (title bar and borders) follows: neither
+    // the mouse nor a program makes it smaller than the window needs, while
+    // minimised it is its title bar alone.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (QLayout* layout = frame->layout()) layout->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+int SheetWindow::levelBoxMinWidth() const {
+    if (!LF(1) || !Lev(1)) return 0;
+    const QFontMetrics labels = LF(1)->fontMetrics();
+    int widest = 0;
+    for (size_t band = 1; band < gBandLabel.size(); ++band)
+        widest =
+            std::max(widest, labels.horizontalAdvance(QString::fromStdString(gBandLabel[band])));
+    // A level of two digits and a decimal inside the box's frame and
+    // margins; a longer one shows its start.
+    const int level = Lev(1)->fontMetrics().horizontalAdvance("88.8") + 10;
+    return std::max(widest + 2, level);
+}
+
+void SheetWindow::fitBandLabels(int frameWidth) {
+    const int perRow = bandCount() == 30 ? 15 : 10;
+    const int boxWidth = (frameWidth - 12) / perRow - 2; // as the boxes are laid out
+    const auto widest = [this] {
+        const QFontMetrics labels = LF(1)->fontMetrics();
+        int w = 0;
+        for (size_t band = 1; band < gBandLabel.size(); ++band)
+            w = std::max(w, labels.horizontalAdvance(QString::fromStdString(gBandLabel[band])));
+        return w + 2;
+    };
+    const qreal smallest = font().pointSizeF() * 0.7;
+    QFont labels = LF(1)->font();
+    while (widest() > boxWidth && labels.pointSizeF() * 0.95 >= smallest) {
+        labels.setPointSizeF(labels.pointSizeF() * 0.95);
+        for (int j = 1; j <= bandCount(); ++j)
+            LF(j)->setFont(labels);
+    }
 }
 
 void SheetWindow::resizeEvent(QResizeEvent* event) {

@@ -96,6 +96,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Passes the Edit menu's shortcuts on from the window's boxes, and
     // answers every try to type into a window of a read-only file with the
@@ -103,6 +104,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Places the controls for the window's size.
     virtual void layoutControls() {}
+    // The smallest size at which every control of the window is whole and
+    // apart from the others; the window is never made smaller (the work
+    // area scrolls to a window larger than itself).
+    virtual QSize minimumLayoutSize() const { return {}; }
+    // Holds the window, and the frame round it, to that size.
+    void applyMinimumSize();
+    // The narrowest level box (with its band label over it) that shows any
+    // band's label and any level whole.
+    int levelBoxMinWidth() const;
+    // Makes the band labels' font smaller, down to 70 percent of the
+    // window's, until the boxes of a level frame `frameWidth` pixels wide
+    // show every band's label whole.
+    void fitBandLabels(int frameWidth);
     // Whether a double click stretched the grid over the controls below it.
     bool gridTall() const { return gridTall_; }
 

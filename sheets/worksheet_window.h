@@ -89,6 +89,11 @@ public:
 private:
     void buildControls();
     void layoutControls() override;
+    QSize minimumLayoutSize() const override;
+    // The grid's height as the window opens, and the level boxes' frame's.
+    int shortGridPixels() const;
+    int levelFrameHeight() const;
+    int leftColumnWidth() const;
     void setFieldsEditable(bool writable, bool record) override;
     int firstBand() const;
     int tallGridTwips(int gridTopPixels) const;

@@ -170,7 +170,57 @@ void WorksheetWindow::buildControls() {
     // The Edit menu's shortcuts reach the menu from every box of the window.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+    applyMinimumSize();
     layoutControls();
+}
+
+namespace {
+
+constexpr int kMargin = 6;
+constexpr int kTopRowHeight = 30;  // the description and formula boxes
+constexpr int kLevelRowPitch = 42; // a band label and its level box
+constexpr int kLeftWidth = 344;    // type, recalculation, decimals, notes
+constexpr int kTypeHeight = 54;
+constexpr int kRecalcHeight = 48;
+constexpr int kDecimalsHeight = 28;
+constexpr int kNotesLabelHeight = 18;
+constexpr int kChartMinWidth = 200;
+constexpr int kChartMinHeight = 100;
+
+} // namespace
+
+int WorksheetWindow::shortGridPixels() const {
+    return px(view_ == Spreadsheet ? 3402 : bandCount() == 30 ? 2555 : 2918);
+}
+
+int WorksheetWindow::levelFrameHeight() const {
+    const int n = bandCount();
+    return 22 + n / (n == 30 ? 15 : 10) * kLevelRowPitch;
+}
+
+// The left column: as wide as it was designed, or as the recalculation
+// frame's two options and the recalculation box beside it need.
+int WorksheetWindow::leftColumnWidth() const {
+    const int options =
+        8 + optRecalCell->sizeHint().width() + 6 + optRecalRecord->sizeHint().width() + 8;
+    return std::max(kLeftWidth, options + 34);
+}
+
+QSize WorksheetWindow::minimumLayoutSize() const {
+    const int n = bandCount();
+    int height = kMargin + (view_ == Spreadsheet ? kTopRowHeight : 0) + shortGridPixels() + kMargin;
+    if (fraSpectrum) height += levelFrameHeight() + kMargin;
+    // The left column under them, with a line of notes at least; the chart
+    // beside it is never taller.
+    const int notes = txtNotes->fontMetrics().lineSpacing() + 2 * txtNotes->frameWidth() + 8;
+    const int left = kTypeHeight + kMargin + kRecalcHeight + kMargin +
+                     (cmbDecimals ? kDecimalsHeight : 0) + kNotesLabelHeight + notes;
+    height += std::max(left, kChartMinHeight) + kMargin;
+
+    int width = 3 * kMargin + leftColumnWidth() + kChartMinWidth;
+    if (fraSpectrum)
+        width = std::max(width, 2 * kMargin + 12 + (n == 30 ? 15 : 10) * (levelBoxMinWidth() + 2));
+    return {width, height};
 }
 
 // Places the controls for the window's width: the grid on top (its height is
@@ -180,8 +230,7 @@ void WorksheetWindow::buildControls() {
 void WorksheetWindow::layoutControls() {
     const int w = width();
     const int h = height();
-    const int margin = 6;
-    const int n = bandCount();
+    const int margin = kMargin;
     int y = margin;
     if (view_ == Spreadsheet) {
         lblDescription->setGeometry(margin, y + 3, 64, 20);
@@ -189,47 +238,47 @@ void WorksheetWindow::layoutControls() {
         const int x2 = w / 2 + margin / 2;
         lblFormula->setGeometry(x2, y + 3, 56, 20);
         txtFormula->setGeometry(x2 + 58, y, w - x2 - 58 - margin, 24);
-        y += 30;
+        y += kTopRowHeight;
     }
     // A window taller than it opens gives the grid the extra rows.
-    const int shortGrid = px(view_ == Spreadsheet ? 3402
-                             : n == 30            ? 2555
-                                                  : 2918) +
-                          heightBeyondOpening(view_ == Spreadsheet ? 7500 : 7600);
+    const int shortGrid =
+        shortGridPixels() + heightBeyondOpening(view_ == Spreadsheet ? 7500 : 7600);
     const int gridHeight = gridTall() ? px(tallGridTwips(y)) : shortGrid;
     grdSpectra->setGeometry(margin, y, w - 2 * margin, gridHeight);
     y += shortGrid + margin;
 
     if (fraSpectrum) {
-        const int rows = n / (n == 30 ? 15 : 10);
-        const int frameH = 22 + rows * 42;
+        const int frameH = levelFrameHeight();
         fraSpectrum->setGeometry(margin, y, w - 2 * margin, frameH);
-        layoutLevelBoxes(w - 2 * margin, 42, 16);
+        layoutLevelBoxes(w - 2 * margin, kLevelRowPitch, 16);
         y += frameH + margin;
     }
 
     // Left: type, recalculation, decimals and notes; right: the chart.
-    const int leftW = 344;
+    const int leftW = leftColumnWidth();
     const int bottom = h - margin;
-    fraType->setGeometry(margin, y, leftW, 54);
+    fraType->setGeometry(margin, y, leftW, kTypeHeight);
     const int comboW = (leftW - 32) / 4;
     cmbType->setGeometry(8, 22, 2 * comboW, 24);
     cmbSum1->setGeometry(16 + 2 * comboW, 22, comboW, 24);
     cmbSum2->setGeometry(24 + 3 * comboW, 22, comboW, 24);
-    int ly = y + 54 + margin;
-    fraRecalc->setGeometry(margin, ly, leftW - 34, 48);
-    optRecalCell->setGeometry(8, 22, 134, 20);
-    optRecalRecord->setGeometry(144, 22, leftW - 34 - 146, 20);
+    int ly = y + kTypeHeight + margin;
+    fraRecalc->setGeometry(margin, ly, leftW - 34, kRecalcHeight);
+    const int cellW = optRecalCell->sizeHint().width();
+    optRecalCell->setGeometry(8, 22, cellW, 20);
+    optRecalRecord->setGeometry(14 + cellW, 22, leftW - 34 - 22 - cellW, 20);
     txtRecalc->setGeometry(margin + leftW - px(375), ly + 24, px(375), px(195));
-    ly += 48 + margin;
+    ly += kRecalcHeight + margin;
     if (cmbDecimals) {
         lblDecimals->setGeometry(margin, ly + 3, 140, 20);
         cmbDecimals->setGeometry(margin + 142, ly, 60, 24);
-        ly += 28;
+        ly += kDecimalsHeight;
     }
-    lblNotes->setGeometry(margin, ly, leftW, 18);
-    txtNotes->setGeometry(margin, ly + 18, leftW, std::max(24, bottom - ly - 18));
-    chtDisp->setGeometry(2 * margin + leftW, y, w - 3 * margin - leftW, std::max(60, bottom - y));
+    lblNotes->setGeometry(margin, ly, leftW, kNotesLabelHeight);
+    txtNotes->setGeometry(margin, ly + kNotesLabelHeight, leftW,
+                          std::max(24, bottom - ly - kNotesLabelHeight));
+    chtDisp->setGeometry(2 * margin + leftW, y, w - 3 * margin - leftW,
+                         std::max(kChartMinHeight, bottom - y));
     grdSpectra->raise();
 }
 

@@ -60,9 +60,10 @@ Bandwright::Bandwright(QWidget* parent) : QMainWindow(parent) {
     windowMenu_ = new WindowMenu(*this);
     new HelpMenu(*this);
     new EditMenu(*this);
-    // The meter import's column is chosen in the sheet picker.
+    // The meter import's column is chosen in the sheet picker, the first
+    // one selected so that Enter takes it.
     setImportPicker([](const QString& caption, const QStringList& items) -> std::optional<int> {
-        const SheetPick pick = pickFromList(caption, items, false);
+        const SheetPick pick = pickFromList(caption, items, false, items.value(0));
         if (pick.outcome != SheetPick::Chosen || pick.index < 0) return std::nullopt;
         return pick.index;
     });

@@ -47,6 +47,10 @@ frmFunctionHelp::frmFunctionHelp() : BwDialog("frmFunctionHelp", "Enter function
     auto* grid = new QGridLayout(Frame1);
     for (int p = 1; p <= 6; ++p) {
         lblPar[p] = makeNamedAt<QLabel>(Frame1, "lblPar", p);
+        // The prompts take one width, a long one wrapping, so that the boxes
+        // stay in place and no function widens the dialog.
+        lblPar[p]->setWordWrap(true);
+        lblPar[p]->setFixedWidth(twipsToPixels(2400));
         txtPar[p] = makeNamedAt<QLineEdit>(Frame1, "txtPar", p);
         txtPar[p]->setMinimumWidth(twipsToPixels(2400));
         grid->addWidget(lblPar[p], p - 1, 0);
@@ -68,13 +72,37 @@ frmFunctionHelp::frmFunctionHelp() : BwDialog("frmFunctionHelp", "Enter function
     auto* row = new QHBoxLayout(this);
     row->addWidget(lstFuncs);
     row->addLayout(right, 1);
-    lstFuncs->setMaximumWidth(twipsToPixels(1600));
-    resize(twipsToPixels(7200), twipsToPixels(4200));
+    // The list keeps its width whatever function is chosen.
+    lstFuncs->setFixedWidth(twipsToPixels(1600));
 
     connect(lstFuncs, &QListWidget::currentRowChanged, this, &frmFunctionHelp::lstFuncs_Click);
     connect(cmdWrite, &QPushButton::clicked, this, &frmFunctionHelp::cmdWrite_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmFunctionHelp::cmdClose_Click);
     Form_Load();
+}
+
+void frmFunctionHelp::fitEveryFunction() {
+    // Room from the start for the function with the most and the longest
+    // prompts, so that choosing another never makes the dialog grow.
+    const int chosen = lstFuncs->currentRow();
+    std::array<QString, 7> typed;
+    for (int p = 1; p <= 6; ++p)
+        typed[static_cast<size_t>(p)] = txtPar[p]->text();
+    const int width = std::max(twipsToPixels(7200), minimumSizeHint().width());
+    int height = twipsToPixels(4200);
+    for (int row = 0; row < lstFuncs->count(); ++row) {
+        lstFuncs->setCurrentRow(row);
+        // Still being shown, the dialog hears of no change: its layout is
+        // worked out again here.
+        layout()->invalidate();
+        layout()->activate();
+        height = std::max({height, minimumSizeHint().height(), heightForWidth(width)});
+    }
+    // The function and the arguments as they were.
+    lstFuncs->setCurrentRow(chosen);
+    for (int p = 1; p <= 6; ++p)
+        txtPar[p]->setText(typed[static_cast<size_t>(p)]);
+    resize(width, height);
 }
 
 void frmFunctionHelp::Form_Load() {
@@ -119,6 +147,11 @@ QString frmFunctionHelp::functionCall() const {
 }
 
 void frmFunctionHelp::showEvent(QShowEvent* e) {
+    // The controls take their sizes when first shown.
+    if (!fitted_) {
+        fitted_ = true;
+        fitEveryFunction();
+    }
     const bool writable = !cmdWrite->isHidden();
     cmdClose->setDefault(!writable);
     cmdWrite->setDefault(writable);

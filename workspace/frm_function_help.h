@@ -38,6 +38,10 @@ public:
     void cmdWrite_Click();
     void cmdClose_Click();
 
+private:
+    void fitEveryFunction();
+    bool fitted_ = false;
+
 protected:
     void cancelRequested() override { cmdClose_Click(); }
     // Enter writes the call when it can be written, else closes.

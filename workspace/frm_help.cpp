@@ -5,6 +5,7 @@
 #include "tables/help_tables.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -49,6 +50,14 @@ void frmHelp::lstTopics_Click() {
     QString t = QString::fromStdString(gHelpTexts[static_cast<size_t>(k)]);
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     txtText->setPlainText(t);
+}
+
+void frmHelp::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 frmHelp& showHelpWindow(QWidget* owner) {

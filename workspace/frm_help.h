@@ -16,6 +16,10 @@ public:
 
     void Form_Load();
     void lstTopics_Click();
+
+protected:
+    // Escape closes the window.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // Shows the help window at its topic list, loading it on first use.

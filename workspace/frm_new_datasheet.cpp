@@ -19,9 +19,6 @@ frmNewDatasheet::frmNewDatasheet()
     : NewSheetDialog("frmNewDatasheet",
                      "New Datasheet:", {"Name:", "", "Octave", "Third-Octave", false}) {
     scrRange->setValue(5);
-    // The arrow keys move the range: Left to lower bands.
-    scrRange->setFocusPolicy(Qt::StrongFocus);
-    scrRange->setInvertedControls(false);
     lblDatType = makeNamed<QLabel>(this, "lblDatType", "Data Type:");
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
     lstDatType->setMinimumWidth(platform::twipsToPixels(4200));

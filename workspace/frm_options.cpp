@@ -88,6 +88,8 @@ void frmOptions::Form_Load() {
     cmbPrevFiles->clear();
     for (int i = 1; i <= 10; ++i)
         cmbPrevFiles->addItem(' ' + QString::number(i));
+    // The list opens at the current number; the box shows it without a blank.
+    cmbPrevFiles->setCurrentIndex(gShowFiles >= 1 && gShowFiles <= 10 ? gShowFiles - 1 : -1);
     cmbPrevFiles->setCurrentText(QString::number(gShowFiles));
     cmbDefaultView->clear();
     cmbDefaultView->addItems({"Spreadsheet", "Formula"});

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QRadioButton>
 #include <QScrollBar>
 
@@ -22,6 +23,22 @@ QString bandLabel(int band) {
                ? QString::fromStdString(gBandLabel[static_cast<size_t>(band)])
                : QString();
 }
+
+// The frequency-range bar, framed in the highlight colour while it has the
+// focus (the arrow keys then move it): the style draws no focus for a bar.
+class RangeBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QScrollBar::paintEvent(e);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
 
 } // namespace
 
@@ -71,9 +88,12 @@ NewSheetDialog::NewSheetDialog(const char* objectName, const QString& caption, c
     bands->addStretch();
 
     lblFreqRange = makeNamed<QLabel>(this, "lblFreqRange", "Frequency Range:");
-    scrRange = makeNamed<QScrollBar>(this, "scrRange", Qt::Horizontal);
+    scrRange = makeNamed<RangeBar>(this, "scrRange", Qt::Horizontal);
     scrRange->setRange(1, 6);
     scrRange->setPageStep(1);
+    // Tab reaches the bar; Left moves to lower bands.
+    scrRange->setFocusPolicy(Qt::StrongFocus);
+    scrRange->setInvertedControls(false);
     txtFreqRange = makeNamed<QLineEdit>(this, "txtFreqRange");
     txtFirstBand = makeNamed<QLineEdit>(this, "txtFirstBand");
 

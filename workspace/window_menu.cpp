@@ -4,6 +4,7 @@
 #include "platform/gui/forms.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +12,27 @@
 WindowMenu::WindowMenu(QMainWindow& main) : QObject(&main), mdi_(main.findChild<QMdiArea*>()) {
     if (QAction* a = main.findChild<QAction*>("mnuWindowTile"))
         connect(a, &QAction::triggered, this, &WindowMenu::mnuWindowTile_Click);
+    // Ctrl+F4 closes the active child window, as its close button does,
+    // wherever the focus is. A window frame's own Close carries the key on
+    // some platforms, only while the focus is inside it; two commands on one
+    // key would run neither, so the frame's gives it up.
+    const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+    auto* close = new QAction(&main);
+    close->setObjectName("keyCloseWindow");
+    close->setShortcut(ctrlF4);
+    close->setShortcutContext(Qt::WindowShortcut);
+    main.addAction(close);
+    connect(close, &QAction::triggered, this, [this] {
+        if (mdi_) mdi_->closeActiveSubWindow();
+    });
+    if (mdi_)
+        connect(mdi_, &QMdiArea::subWindowActivated, this, [ctrlF4](QMdiSubWindow* sub) {
+            if (!sub) return;
+            for (QAction* a : sub->actions()) {
+                QList<QKeySequence> keys = a->shortcuts();
+                if (keys.removeAll(ctrlF4)) a->setShortcuts(keys);
+            }
+        });
 }
 
 void WindowMenu::mnuWindowTile_Click() {

@@ -167,8 +167,51 @@ template class ControlEvents<QComboBox, ComboBox>;
 
 // ---- Text boxes ------------------------------------------------------------
 
+namespace {
+
+// Moves the caret of its box to the start when the focus really leaves it.
+class TextStartKeeper : public QObject {
+public:
+    explicit TextStartKeeper(QLineEdit* box) : QObject(box), box_(box) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == box_ && event->type() == QEvent::FocusOut) {
+            switch (static_cast<QFocusEvent*>(event)->reason()) {
+            case Qt::PopupFocusReason: // the box gets the focus back as it was
+            case Qt::MenuBarFocusReason:
+            case Qt::ActiveWindowFocusReason:
+                break;
+            default:
+                box_->setCursorPosition(0);
+            }
+        }
+        return false;
+    }
+
+private:
+    QLineEdit* box_;
+};
+
+} // namespace
+
+void showTextStart(QLineEdit* box) {
+    box->installEventFilter(new TextStartKeeper(box));
+    // Setting a text, even the one shown, puts the caret at its end; the
+    // program sets it into a box nobody types in, and leaves it unmodified.
+    QObject::connect(box, &QLineEdit::cursorPositionChanged, box, [box](int, int now) {
+        if (now == 0 || box->isModified()) return;
+        // The window's focus widget, not hasFocus(): a box keeps the focus of
+        // its window while another window is active; a combo box's line edit
+        // has it through its combo box.
+        const QWidget* f = box->window()->focusWidget();
+        if (f != box && !(f && f->isAncestorOf(box))) box->setCursorPosition(0);
+    });
+}
+
 TextBox::TextBox(QWidget* parent) : TextControlEvents(parent) {
     connect(this, &QLineEdit::textChanged, this, [this] { textChange(); });
+    showTextStart(this);
 }
 
 BoundTextBox::BoundTextBox(QWidget* parent)

@@ -183,6 +183,11 @@ protected:
     void selectionChange() override;
 };
 
+// Keeps the start of a box's text in view while nobody types in it: after
+// the program sets its text and when the focus leaves it, so that a box
+// narrower than its text shows "26.6 dBA" as "26.6 d", not "6 dBA".
+void showTextStart(QLineEdit* box);
+
 // Whether a focus-out is a real move of the focus away from `control` (the
 // rule every control's LostFocus follows).
 bool isRealFocusMove(const QWidget& control, const QFocusEvent& e);

@@ -10,6 +10,7 @@
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
 #include "platform/gui/forms.h"
+#include "sheets/datasheet_window.h"
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/level_display.h"
@@ -17,6 +18,7 @@
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
 #include "tables/globals.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/window_fixture.h"
@@ -25,16 +27,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 using testing_support::cellText;
 using testing_support::DialogScript;
@@ -559,6 +566,123 @@ TEST_F(WorksheetWindowTest, WindowsCascadeAndTakeTheirSizes) {
     static_cast<QMdiSubWindow*>(fb)->showMaximized();
     QApplication::processEvents();
     EXPECT_GT(b->grdSpectra->height(), platform::twipsToPixels(3402) + 100);
+}
+
+// The controls a person reads and uses: the window's own and those in its
+// frames (not the inner parts of a grid, combo or chart).
+std::vector<QWidget*> controlsOf(QWidget* window) {
+    std::vector<QWidget*> out;
+    for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisibleTo(window)) continue;
+        out.push_back(w);
+        if (qobject_cast<QGroupBox*>(w))
+            for (QWidget* inner : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (inner->isVisibleTo(window)) out.push_back(inner);
+    }
+    return out;
+}
+
+// Every control lies whole inside its window or frame, apart from the
+// controls beside it, with its caption whole; a box shows its text's start.
+void expectWholeControls(QWidget* window, const std::string& where) {
+    // The window itself lies whole inside the frame round it.
+    EXPECT_TRUE(window->parentWidget()->rect().contains(window->geometry())) << where;
+    const std::vector<QWidget*> controls = controlsOf(window);
+    for (QWidget* c : controls) {
+        const std::string name =
+            where + " " + c->objectName().toStdString() + " \"" +
+            (qobject_cast<QLabel*>(c) ? static_cast<QLabel*>(c)->text().toStdString()
+                                      : std::string()) +
+            "\"";
+        const QRect inParent = c->parentWidget()->rect();
+        EXPECT_TRUE(inParent.contains(c->geometry())) << name;
+        const QRect shown(c->mapTo(window, QPoint(0, 0)), c->size());
+        EXPECT_TRUE(window->rect().contains(shown)) << name;
+        if (auto* label = qobject_cast<QLabel*>(c); label && !label->wordWrap()) {
+            QString text = label->text();
+            text.remove('&');
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(text), label->width()) << name;
+        }
+        if (auto* option = qobject_cast<QRadioButton*>(c)) {
+            EXPECT_LE(option->sizeHint().width(), option->width()) << name;
+        }
+        if (auto* frame = qobject_cast<QGroupBox*>(c)) {
+            EXPECT_LT(frame->fontMetrics().horizontalAdvance(frame->title()), frame->width())
+                << name;
+        }
+        if (auto* box = qobject_cast<QLineEdit*>(c); box && !box->hasFocus()) {
+            EXPECT_EQ(box->cursorPosition(), 0) << name << " shows " << box->text().toStdString();
+        }
+        for (QWidget* other : controls) {
+            if (other != c && other->parentWidget() == c->parentWidget()) {
+                EXPECT_FALSE(c->geometry().intersects(other->geometry()))
+                    << name << " and " << other->objectName().toStdString();
+            }
+        }
+    }
+}
+
+// All six sheet windows, made as small as a person can drag them, keep a
+// size at which every control is whole; the long texts in their boxes show
+// their start, not their end.
+TEST_F(WorksheetWindowTest, EverySheetWindowKeepsItsControlsWholeWhenMadeSmall) {
+    const std::string roof = "Fan coil unit on the roof, north side, measured at 1 m after dark";
+    SpectrumRow third = spectrum(std::vector<double>(30, 105.2));
+    third.description = roof;
+    third.formula = "10 * log( 15 ) + 10 * log( 15 ) + 10 * log( 15 ) + 10 * log( 15 ) + 60";
+    SpectrumRow octave = spectrum(std::vector<double>(10, -12.5));
+    octave.description = roof;
+    file_->addSheet("Third", 2, 13, {third});
+    file_->addSheet("Octave", 1, 14, {octave});
+    testing_support::DatasheetsFile datasheets(pathOf("data.bwdb"));
+    const auto details = [&roof](const char* field) {
+        return std::map<std::string, std::string>{
+            {"Summary 1 Val", "26.6 dBA"}, {"Summary 2 Val", "Rw 44 (-1;-4)"}, {field, roof}};
+    };
+    datasheets.addDatasheet("Plant", 2, 13, "Sound Level",
+                            {{"Roof fan", db::Value(""), std::vector<double>(30, 105.2),
+                              details("Source Description")}});
+    datasheets.addDatasheet(
+        "Walls", 1, 14, "Transmission Loss",
+        {{"Block wall", db::Value(""), std::vector<double>(10, 44), details("Details")}});
+    useFile(datasheets);
+
+    std::vector<QWidget*> windows;
+    for (const auto& [sheet, bandKind, firstBand] :
+         {std::tuple{"Third", 2, 13}, std::tuple{"Octave", 1, 14}})
+        for (int view : {1, 2})
+            windows.push_back(open(bandKind, view, firstBand, sheet));
+    windows.push_back(openDatasheet(datasheets.path(), "Plant", 2, 13, 1));
+    windows.push_back(openDatasheet(datasheets.path(), "Walls", 1, 14, 2));
+
+    // The sizes they open at, in twips: every control is whole at them.
+    const std::map<std::string, QSize> openingTwips = {
+        {"frmWorksheet2B", {11200, 7600}}, {"frmWorksheet2A", {11200, 7500}},
+        {"frmWorksheet1B", {11200, 7600}}, {"frmWorksheet1A", {11300, 7500}},
+        {"frmDatasheet2", {10000, 7500}},  {"frmDatasheet1", {10000, 7500}}};
+    for (QWidget* w : windows) {
+        ASSERT_TRUE(w);
+        const std::string name = w->objectName().toStdString();
+        QWidget* f = frame(w);
+        const QSize twips = openingTwips.at(name);
+        EXPECT_EQ(f->size(), QSize(platform::twipsToPixels(twips.width()),
+                                   platform::twipsToPixels(twips.height())))
+            << name;
+        activate(w);
+        w->setFocus(); // no box is being typed in
+        QApplication::processEvents();
+        expectWholeControls(w, name + " as it opens");
+        const QSize opening = f->size();
+        f->resize(120, 80);
+        QApplication::processEvents();
+        EXPECT_GE(w->width(), w->minimumWidth()) << name;
+        EXPECT_GE(w->height(), w->minimumHeight()) << name;
+        EXPECT_LE(f->width(), opening.width()) << name;
+        expectWholeControls(w, name + " made small");
+        f->resize(opening.width() + 300, opening.height() + 200);
+        QApplication::processEvents();
+        expectWholeControls(w, name + " enlarged");
+    }
 }
 
 } // namespace
