@@ -810,6 +810,19 @@ TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFre
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AnEditThatTakesAFreedFileReplacesWhatTheUserSelected) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    OtherProgram a({file});
+    startViewing(file);
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    a.kill();
+    // The user selects the level and types over it, and the first key takes
+    // the file: the key replaces the selection, as in any box.
+    typeLevel(w->Lev(1), "77");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{77, 20, 30}));
+}
+
 TEST_F(WorksheetFiles, SaveFileAsNeverReplacesAFileInUseNorAsksToReplaceIt) {
     const QString a = makeFile("a.bwdb", {"Site"});
     const QString theirs = path("their datasheets.bwdb");
