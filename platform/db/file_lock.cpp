@@ -209,7 +209,11 @@ bool takeForWriting(const std::string& path) {
 }
 
 void releaseFile(const std::string& path) {
-    heldFiles().erase(keyOf(path));
+    // Under every name: a hold left under another name of the file would
+    // make it this program's to write while another program writes it.
+    const LockPtr lock = findLock(path);
+    if (!lock) return;
+    std::erase_if(heldFiles(), [&lock](const auto& held) { return held.second == lock; });
 }
 
 void releaseAllFiles(const std::string& keep, bool keepShared) {

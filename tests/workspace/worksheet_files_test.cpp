@@ -810,6 +810,31 @@ TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFre
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AFileViewedOnlyStaysViewedOnlyWhenOpenedAgainUnderItsSecondName) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const QString second = path("second name.bwdb");
+    ASSERT_EQ(::link(file.toStdString().c_str(), second.toStdString().c_str()), 0);
+    OtherProgram a({file});
+    startViewing(file);
+    script_->answerOpenFile(second).answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    click("mnuFileOpenFile");
+    EXPECT_EQ(caption(), "Bandwright: " + second);
+    EXPECT_TRUE(script_->prompts().back().startsWith("The file \"" + second +
+                                                     "\" is open in another Bandwright."))
+        << script_->prompts().back().toStdString();
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    script_->answerMsgBox(platform::vbOK);
+    QTest::keyClick(w->Lev(1), Qt::Key_5);
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + second +
+                  "\" is open in another Bandwright; it cannot be changed here");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    gFilePath.clear();
+}
+
 TEST_F(WorksheetFiles, AnEditThatTakesAFreedFileReplacesWhatTheUserSelected) {
     const QString file = makeLevels("site.bwdb", {10, 20, 30});
     OtherProgram a({file});
