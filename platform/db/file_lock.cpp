@@ -217,10 +217,13 @@ void releaseFile(const std::string& path) {
 }
 
 void releaseAllFiles(const std::string& keep, bool keepShared) {
-    const std::string kept = keep.empty() ? std::string() : keyOf(keep);
+    // The file kept may be held under another of its names: it is kept under
+    // its own name, and the hold with it.
+    const LockPtr kept = keep.empty() ? nullptr : findLock(keep);
+    if (kept) heldFiles()[keyOf(keep)] = kept;
     auto& files = heldFiles();
     for (auto it = files.begin(); it != files.end();) {
-        if (it->first == kept || (keepShared && it->second->hold == FileHold::Shared))
+        if ((kept && it->second == kept) || (keepShared && it->second->hold == FileHold::Shared))
             ++it;
         else
             it = files.erase(it);

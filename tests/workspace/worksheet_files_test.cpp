@@ -835,6 +835,23 @@ TEST_F(WorksheetFiles, AFileViewedOnlyStaysViewedOnlyWhenOpenedAgainUnderItsSeco
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AFileThisProgramWritesStaysItsOwnWhenOpenedAgainUnderItsSecondName) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const QString second = path("second name.bwdb");
+    ASSERT_EQ(::link(file.toStdString().c_str(), second.toStdString().c_str()), 0);
+    startWith(file, "Sheet");
+    script_->answerOpenFile(second);
+    pick("Sheet");
+    click("mnuFileOpenFile");
+    EXPECT_EQ(caption(), "Bandwright: " + second);
+    // Another program opening the file under either name only views it.
+    OtherProgram b({file, second}, {}, OtherProgram::Viewing);
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+}
+
 TEST_F(WorksheetFiles, AnEditThatTakesAFreedFileReplacesWhatTheUserSelected) {
     const QString file = makeLevels("site.bwdb", {10, 20, 30});
     OtherProgram a({file});
