@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTableView>
 
 #include <algorithm>
@@ -61,6 +62,47 @@ bool editingKey(const QKeyEvent& key) {
     return !key.text().isEmpty() && key.text().at(0).isPrint();
 }
 
+// Where the cursor and the selection of a text box stand, kept while the
+// box is filled again with the text it had, so that a key goes where the
+// user put it.
+class CursorKeeper {
+public:
+    explicit CursorKeeper(QObject* watched)
+        : line_(qobject_cast<QLineEdit*>(watched)), plain_(qobject_cast<QPlainTextEdit*>(watched)) {
+        if (line_) {
+            text_ = line_->text();
+            position_ = line_->cursorPosition();
+            anchor_ = position_;
+            if (line_->hasSelectedText())
+                anchor_ = line_->selectionStart() == position_ ? line_->selectionEnd()
+                                                               : line_->selectionStart();
+        } else if (plain_) {
+            text_ = plain_->toPlainText();
+            position_ = plain_->textCursor().position();
+            anchor_ = plain_->textCursor().anchor();
+        }
+    }
+    // Puts them back when the box shows the same text.
+    void restore() const {
+        if (line_ && line_->text() == text_) {
+            line_->setCursorPosition(anchor_);
+            line_->setSelection(anchor_, position_ - anchor_);
+        } else if (plain_ && plain_->toPlainText() == text_) {
+            QTextCursor cursor = plain_->textCursor();
+            cursor.setPosition(anchor_);
+            cursor.setPosition(position_, QTextCursor::KeepAnchor);
+            plain_->setTextCursor(cursor);
+        }
+    }
+
+private:
+    QPointer<QLineEdit> line_;
+    QPointer<QPlainTextEdit> plain_;
+    QString text_;
+    int position_ = 0;
+    int anchor_ = 0;
+};
+
 bool readOnlyControl(QObject* watched) {
     if (auto* box = qobject_cast<QLineEdit*>(watched)) return box->isReadOnly();
     if (auto* box = qobject_cast<QPlainTextEdit*>(watched)) return box->isReadOnly();
@@ -95,8 +137,10 @@ bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
         editingKey(*static_cast<QKeyEvent*>(event)) && readOnlyControl(watched)) {
         // A file another program wrote may be free by now: the key then
         // goes on into the box, on the window as the file holds it.
+        const CursorKeeper cursor(watched);
         switch (takeViewedFile(txtDBName->text(), this)) {
         case Takeover::Taken:
+            cursor.restore();
             if (!readOnlyControl(watched)) return QWidget::eventFilter(watched, event);
             break;
         case Takeover::TakenChanged:

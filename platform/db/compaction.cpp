@@ -20,10 +20,10 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
     // rename through.
     if (auto why = readOnlyReason(path)) throw Error(*why);
     // Another program reading the old file would go on with a file no one sees.
-    if (heldAs(path) == FileHold::Viewing || openElsewhere(path))
-        throw Error("The file \"" + path +
-                    "\" is open in another Bandwright; it is compacted only when no other "
-                    "Bandwright has it open");
+    const Error inUse("The file \"" + path +
+                      "\" is open in another Bandwright; it is compacted only when no other "
+                      "Bandwright has it open");
+    if (heldAs(path) == FileHold::Viewing || openElsewhere(path)) throw inUse;
     fs::path work = target;
     work += kCompactSuffix;
     auto cleanup = [&] {
@@ -51,6 +51,8 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
         std::error_code ec;
         // The compacted file keeps the permissions the user gave the original.
         fs::permissions(work, fs::status(target).permissions(), ec);
+        // Nor one that opened it while the copy was made.
+        if (openElsewhere(path)) throw inUse;
         // A hold this program has on the file (file_lock.h) stays with the
         // old one: compaction runs as the program lets go of the file.
         fs::rename(work, target, ec); // one step: the old file or the new one, never neither

@@ -43,6 +43,9 @@ void copyTo(const std::string& source, Database* open, const std::string& dest, 
         // Held before it has the name: no other program takes it meanwhile.
         std::optional<CopyHold> held;
         if (hold) held.emplace(work.string(), dest);
+        // Nor is a file replaced that another program opened while the copy
+        // was made: it would go on with a file no one sees any more.
+        if (const auto why = replaceRefusal(dest)) throw Error(*why);
         fs::rename(work, to, ec);
         if (ec) throw Error("Cannot write \"" + dest + "\" (" + ec.message() + ")");
         if (held) held->keep();

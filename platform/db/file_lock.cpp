@@ -209,14 +209,21 @@ bool takeForWriting(const std::string& path) {
 }
 
 void releaseFile(const std::string& path) {
-    heldFiles().erase(keyOf(path));
+    // Under every name: a hold left under another name of the file would
+    // make it this program's to write while another program writes it.
+    const LockPtr lock = findLock(path);
+    if (!lock) return;
+    std::erase_if(heldFiles(), [&lock](const auto& held) { return held.second == lock; });
 }
 
 void releaseAllFiles(const std::string& keep, bool keepShared) {
-    const std::string kept = keep.empty() ? std::string() : keyOf(keep);
+    // The file kept may be held under another of its names: it is kept under
+    // its own name, and the hold with it.
+    const LockPtr kept = keep.empty() ? nullptr : findLock(keep);
+    if (kept) heldFiles()[keyOf(keep)] = kept;
     auto& files = heldFiles();
     for (auto it = files.begin(); it != files.end();) {
-        if (it->first == kept || (keepShared && it->second->hold == FileHold::Shared))
+        if ((kept && it->second == kept) || (keepShared && it->second->hold == FileHold::Shared))
             ++it;
         else
             it = files.erase(it);

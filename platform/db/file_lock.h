@@ -54,7 +54,8 @@ bool shareFile(const std::string& path);
 // another program wrote it and no other program writes it now. True when
 // this program now writes the file.
 bool takeForWriting(const std::string& path);
-// Lets go of the file (nothing when it is not held).
+// Lets go of the file under every name it is held by (nothing when it is
+// not held).
 void releaseFile(const std::string& path);
 // Lets go of every file held (Shared ones too), but `keep` and every file
 // held Shared when `keepShared`.

@@ -1,13 +1,16 @@
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
 
 #include "db_test_util.h"
 
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <random>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -591,6 +594,52 @@ void compactAndDie(const std::string& path) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 3);
+}
+
+TEST_F(Database_, ACompactionNeverReplacesAFileAnotherProgramOpenedMeanwhile) {
+    const std::string path = file("site.db");
+    writeLooseFile(path);
+    ASSERT_EQ(holdFile(path), FileHold::Writing);
+    const auto inode = [&path] {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode();
+    int ready[2] = {-1, -1};
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t other = -1;
+    // Another program opens the file while the copy is being made: it would
+    // go on with a file no one sees any more.
+    try {
+        compactFile(path, [&](CompactStep s) {
+            if (s != CompactStep::CopyChecked) return;
+            other = fork();
+            if (other == 0) {
+                const char viewing = holdFile(path) == FileHold::Viewing;
+                (void)!write(ready[1], &viewing, 1);
+                for (;;)
+                    pause();
+            }
+            char viewing = 0;
+            ASSERT_EQ(read(ready[0], &viewing, 1), 1);
+            EXPECT_EQ(viewing, 1);
+        });
+        ADD_FAILURE() << "a file another program has open was replaced";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "The file \"" + path +
+                                             "\" is open in another Bandwright; it is compacted "
+                                             "only when no other Bandwright has it open");
+    }
+    EXPECT_EQ(inode(), before);
+    EXPECT_FALSE(std::filesystem::exists(path + kCompactSuffix));
+    if (other > 0) {
+        kill(other, SIGKILL);
+        waitpid(other, nullptr, 0);
+    }
+    for (int fd : ready)
+        close(fd);
+    releaseAllFiles();
 }
 
 TEST_F(Database_, KilledCompactionsLeaveOneWorkFileThatTheNextOneClears) {

@@ -2,13 +2,19 @@
 // the destination is left as it was.
 #include "platform/db/database.h"
 #include "platform/db/file_copy.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 
 #include "db_test_util.h"
 
+#include <csignal>
 #include <fstream>
+#include <iterator>
+
+#include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace db;
@@ -43,6 +49,63 @@ TEST_F(FileCopy, TheCopyHoldsEverythingAndReplacesAnOldFile) {
     EXPECT_EQ(copy->scalar("SELECT Notes FROM \"Sheets List\"").toText(), "notes");
     EXPECT_EQ(copy->tableDef("Site [1]").indexes.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(dest + ".saving~"));
+}
+
+TEST_F(FileCopy, AFileAnotherProgramOpensWhileTheCopyIsMadeIsNotReplaced) {
+    const std::string source = makeSource();
+    const std::string dest = file("copy.bwdb");
+    {
+        std::ofstream old(dest);
+        old << "an older file";
+    }
+    auto reader = Database::open(source);
+    // Another program opens the destination while the copy is being
+    // written: replaced under it, its changes would go to a file no one sees.
+    struct Other {
+        std::string dest;
+        pid_t pid = -1;
+        int ready[2] = {-1, -1};
+    } other{dest};
+    ASSERT_EQ(pipe(other.ready), 0);
+    sqlite3_progress_handler(
+        reader->handle(), 1,
+        [](void* p) {
+            auto* o = static_cast<Other*>(p);
+            if (o->pid >= 0) return 0;
+            o->pid = fork();
+            if (o->pid == 0) {
+                const char writing = holdFile(o->dest) == FileHold::Writing;
+                (void)!write(o->ready[1], &writing, 1);
+                for (;;)
+                    pause();
+            }
+            char writing = 0;
+            EXPECT_EQ(read(o->ready[0], &writing, 1), 1);
+            EXPECT_EQ(writing, 1);
+            return 0;
+        },
+        &other);
+    try {
+        copyDatabaseFile(*reader, dest, true);
+        ADD_FAILURE() << "a file another program has open was replaced";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "\"" + dest +
+                      "\" is open in another Bandwright; it cannot be replaced while it is open "
+                      "there");
+    }
+    sqlite3_progress_handler(reader->handle(), 0, nullptr, nullptr);
+    EXPECT_GT(other.pid, 0);
+    std::ifstream in(dest);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == "an older file");
+    EXPECT_FALSE(std::filesystem::exists(dest + ".saving~"));
+    if (other.pid > 0) {
+        kill(other.pid, SIGKILL);
+        waitpid(other.pid, nullptr, 0);
+    }
+    for (int fd : other.ready)
+        close(fd);
+    releaseAllFiles();
 }
 
 TEST_F(FileCopy, ARefusedOrFailedCopyLeavesTheDestination) {

@@ -859,6 +859,61 @@ TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFre
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AFileViewedOnlyStaysViewedOnlyWhenOpenedAgainUnderItsSecondName) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const QString second = path("second name.bwdb");
+    ASSERT_EQ(::link(file.toStdString().c_str(), second.toStdString().c_str()), 0);
+    OtherProgram a({file});
+    startViewing(file);
+    script_->answerOpenFile(second).answerMsgBox(platform::vbOK);
+    pick("Sheet");
+    click("mnuFileOpenFile");
+    EXPECT_EQ(caption(), "Bandwright: " + second);
+    EXPECT_TRUE(script_->prompts().back().startsWith("The file \"" + second +
+                                                     "\" is open in another Bandwright."))
+        << script_->prompts().back().toStdString();
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->Lev(1)->isReadOnly());
+    script_->answerMsgBox(platform::vbOK);
+    QTest::keyClick(w->Lev(1), Qt::Key_5);
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + second +
+                  "\" is open in another Bandwright; it cannot be changed here");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, AFileThisProgramWritesStaysItsOwnWhenOpenedAgainUnderItsSecondName) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const QString second = path("second name.bwdb");
+    ASSERT_EQ(::link(file.toStdString().c_str(), second.toStdString().c_str()), 0);
+    startWith(file, "Sheet");
+    script_->answerOpenFile(second);
+    pick("Sheet");
+    click("mnuFileOpenFile");
+    EXPECT_EQ(caption(), "Bandwright: " + second);
+    // Another program opening the file under either name only views it.
+    OtherProgram b({file, second}, {}, OtherProgram::Viewing);
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    typeLevel(w->Lev(1), "15");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+}
+
+TEST_F(WorksheetFiles, AnEditThatTakesAFreedFileReplacesWhatTheUserSelected) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    OtherProgram a({file});
+    startViewing(file);
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    a.kill();
+    // The user selects the level and types over it, and the first key takes
+    // the file: the key replaces the selection, as in any box.
+    typeLevel(w->Lev(1), "77");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{77, 20, 30}));
+}
+
 TEST_F(WorksheetFiles, SaveFileAsNeverReplacesAFileInUseNorAsksToReplaceIt) {
     const QString a = makeFile("a.bwdb", {"Site"});
     const QString theirs = path("their datasheets.bwdb");
