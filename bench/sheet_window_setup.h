@@ -7,6 +7,7 @@
 #include "platform/db/file_lock.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sheet_layout.h"
+#include "platform/gui/forms.h"
 #include "platform/ui.h"
 #include "sheets/open_close.h"
 #include "sheets/worksheet_window.h"
@@ -81,7 +82,7 @@ inline int runWindowBenchmarks(int argc, char** argv, OkDialogs& dialogs,
     platform::setDialogHandler(&dialogs);
     FillTables();
     Bandwright& main = mainWindow();
-    if (title) main.setWindowTitle(title);
+    if (title) platform::gui::setCaption(&main, title);
     main.resize(1280, 900);
     main.show();
     return runBenchmarks(argc, argv, nullptr, closeAllWindows);

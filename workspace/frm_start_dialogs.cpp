@@ -7,6 +7,7 @@
 #include "workspace/logo.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,11 +57,29 @@ frmSElWSFile::frmSElWSFile() : OkCancelDialog("frmSElWSFile", "Select Worksheet 
     connect(lstExistFiles, &QListWidget::itemSelectionChanged, this, [this] {
         if (!lstExistFiles->selectedItems().isEmpty()) lstExistFiles_Click();
     });
+    lstExistFiles->installEventFilter(this);
     connect(lstExistFiles, &QListWidget::itemDoubleClicked, this,
             &frmSElWSFile::lstExistFiles_DblClick);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSElWSFile::cmdBrowse_Click);
     // Typing a path chooses an existing file.
     connect(txtOpen, &QLineEdit::textEdited, this, [this] { optExistFile->setChecked(true); });
+}
+
+// While no file is chosen, the list's first arrow key chooses the first file.
+// The list takes its first line as current when it gets the focus without
+// choosing it, and an arrow would otherwise step over that line: "Existing
+// Worksheet Files" and Down would choose the second file used, not the last.
+bool frmSElWSFile::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == lstExistFiles && e->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) &&
+            key->modifiers() == Qt::NoModifier && lstExistFiles->count() > 0 &&
+            lstExistFiles->selectedItems().isEmpty()) {
+            lstExistFiles->setCurrentRow(0);
+            return true;
+        }
+    }
+    return OkCancelDialog::eventFilter(watched, e);
 }
 
 QString frmSElWSFile::listText() const {

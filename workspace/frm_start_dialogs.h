@@ -30,6 +30,9 @@ public:
     void cmdOK_Click() override;
     void cmdCancel_Click() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     QString listText() const;
 };

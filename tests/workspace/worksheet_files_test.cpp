@@ -229,11 +229,18 @@ TEST_F(WorksheetFiles, AFileChosenInTheStartListWithTheKeysIsChosen) {
         d.show();
         QApplication::processEvents();
         QListWidget* list = d.lstExistFiles;
-        list->setFocus();
         const auto key = [&](Qt::Key k) {
             QTest::keyClick(list, k);
             QApplication::processEvents();
         };
+        // "Existing Worksheet Files" puts the focus in the list; the first
+        // Down chooses the file used last, not the one after it.
+        d.optExistFile->click();
+        QApplication::processEvents();
+        EXPECT_TRUE(list->hasFocus());
+        EXPECT_EQ(d.txtOpen->text(), "");
+        key(Qt::Key_Down);
+        EXPECT_EQ(d.txtOpen->text(), b);
         key(Qt::Key_End);
         EXPECT_TRUE(d.optExistFile->isChecked());
         EXPECT_FALSE(d.optNewFile->isChecked());
