@@ -197,6 +197,14 @@ private:
 
 void showTextStart(QLineEdit* box) {
     box->installEventFilter(new TextStartKeeper(box));
+    // A box that lost the focus to another window (a dialog, a message) is
+    // left for good when its window gets the focus back at another control:
+    // a control the program focused meanwhile, such as a sheet opened by
+    // the dialog. No focus-out comes to the box then.
+    QObject::connect(qApp, &QApplication::focusChanged, box, [box](QWidget*, QWidget* now) {
+        if (!now || now == box || now->isAncestorOf(box) || now->window() != box->window()) return;
+        if (box->cursorPosition() != 0) box->setCursorPosition(0);
+    });
     // Setting a text, even the one shown, puts the caret at its end; the
     // program sets it into a box nobody types in, and leaves it unmodified.
     QObject::connect(box, &QLineEdit::cursorPositionChanged, box, [box](int, int now) {

@@ -685,6 +685,44 @@ TEST_F(WorksheetWindowTest, EverySheetWindowKeepsItsControlsWholeWhenMadeSmall) 
     }
 }
 
+// A box left for a dialog shows its start again once its window comes back
+// with the focus elsewhere: at a sheet the dialog opened behind itself.
+TEST_F(WorksheetWindowTest, ABoxLeftForADialogShowsItsStartWhenTheFocusComesBackElsewhere) {
+    SpectrumRow row = spectrum(std::vector<double>(10, 40));
+    row.formula = "10 * log( 15 ) + 10 * log( 15 ) + 10 * log( 15 ) + 10 * log( 15 ) + 10 * "
+                  "log( 15 ) + 10 * log( 15 ) + 10 * log( 15 ) + 60";
+    file_->addSheet(kSheet, 1, 14, {row});
+    file_->addSheet("Other", 1, 14, {spectrum(std::vector<double>(10, 50))});
+    WorksheetWindow* w = open(1, 2);
+    ASSERT_TRUE(w);
+    main_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_));
+    w->txtFormula->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(w->txtFormula, Qt::Key_End);
+    ASSERT_GT(w->txtFormula->cursorPosition(), 0);
+
+    QWidget dialog;
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_GT(w->txtFormula->cursorPosition(), 0); // kept while the dialog is up
+    WorksheetWindow* other = open(1, 2, 14, "Other");
+    ASSERT_TRUE(other);
+    dialog.close();
+    main_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_));
+    ASSERT_NE(QApplication::focusWidget(), w->txtFormula);
+    EXPECT_EQ(w->txtFormula->cursorPosition(), 0);
+
+    // Typing into it again keeps the caret where the person put it.
+    activate(w);
+    w->txtFormula->setFocus(Qt::MouseFocusReason);
+    w->txtFormula->setCursorPosition(5);
+    QTest::keyClicks(w->txtFormula, "2");
+    EXPECT_EQ(w->txtFormula->cursorPosition(), 6);
+    EXPECT_TRUE(w->txtFormula->text().startsWith("10 * 2log"));
+}
+
 } // namespace
 
 namespace {
