@@ -280,7 +280,8 @@ TEST_F(RecordsUndo, UndoAfterLevelEditsInTwoSheetsGivesBackTheRightSheet) {
 
 namespace {
 
-int gStepsLeft = 0, gSteps = 0;
+int gStepsLeft = 0, gSteps = 0, gCommits = 0;
+bool gCountCommits = false;
 
 void step() {
     if (++gSteps == gStepsLeft) _exit(200);
@@ -304,10 +305,14 @@ void copyFile(const std::string& from, const std::string& to) {
 // A level edit under "On Changing Cells", killed at each of its writes and
 // commits in turn, leaves the file as it was before the edit or as it is
 // after it, never with the level but not its recalculation or the backup
-// of another state.
+// of another state; and it commits once. The edit follows another, so that
+// the backup before it and after it differ.
 TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
     fiveSpectra();
     WorksheetWindow* w = open("Sheet", 1, 1, 14);
+    moveTo(w, 1);
+    w->Lev(3)->setText("47");
+    w->Lev_LostFocus(3); // s1, s5 = s4 + s1
     moveTo(w, 2);
     const auto state = [this] { return std::make_pair(rows("Sheet"), rows("~Backup")); };
     const auto before = state();
@@ -316,39 +321,50 @@ TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
     // The edit in another process, which dies at its `killAt`-th step (a row
     // written or a commit through the window's connection); the steps it
     // took when it lived.
-    const auto editDyingAt = [w](int killAt) {
+    const auto editDyingAt = [w](int killAt, bool commits = false) {
         const pid_t pid = fork();
         if (pid == 0) {
             gStepsLeft = killAt;
+            gCountCommits = commits;
             sqlite3* h = w->Data1.recordset().database()->handle();
             sqlite3_update_hook(
                 h, [](void*, int, const char*, const char*, sqlite3_int64) { step(); }, nullptr);
             sqlite3_commit_hook(
                 h,
                 [](void*) {
+                    ++gCommits;
                     step();
                     return 0;
                 },
                 nullptr);
             w->Lev(2)->setText("65");
             w->Lev_LostFocus(2);
-            _exit(gSteps);
+            _exit(gCountCommits ? gCommits : gSteps);
         }
         int status = 0;
         waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
+    // Each edit below, the one measured too, runs on the file as copied back
+    // by another connection, so all take the same steps.
+    copyFile(pristine, path_);
     const int steps = editDyingAt(0);
     const auto after = state();
     ASSERT_DOUBLE_EQ(after.first[1][9].toDouble(), 65);
     ASSERT_DOUBLE_EQ(after.first[3][9].toDouble(), 68); // s4 = s2 + 3
     ASSERT_GT(steps, 2);
     ASSERT_LT(steps, 200);
-    for (int k = 1; k <= steps; ++k) {
+    copyFile(pristine, path_);
+    EXPECT_EQ(editDyingAt(0, true), 1);
+    for (int k = 1; k <= steps + 1; ++k) {
         copyFile(pristine, path_);
-        ASSERT_EQ(editDyingAt(k), 200);
+        // Killed at each step up to the commit; past it, the edit is whole.
+        ASSERT_EQ(editDyingAt(k), k <= steps ? 200 : steps) << "step " << k;
         const auto now = state();
         EXPECT_TRUE(now == before || now == after) << "killed at step " << k << " of " << steps;
+        if (k > steps) {
+            EXPECT_TRUE(now == after);
+        }
     }
 }
 
