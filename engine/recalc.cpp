@@ -245,7 +245,7 @@ void recalcSheet(Mode mode) {
 } // namespace
 
 void RecalcSheet() {
-    recalcSheet(Mode::Keeping);
+    recalcSheet(gRecalcKeepsWork ? Mode::Keeping : Mode::Full);
 }
 
 void RecalcSheetFully() {

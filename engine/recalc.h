@@ -24,6 +24,9 @@ class Recordset;
 // spectrum that may read otherwise now (see runRecalcPassKeeping). The first
 // pass over rows just read (an open, a Requery) does all the work.
 void RecalcSheet();
+// Cleared, RecalcSheet does all the work, as RecalcSheetFully: the reference
+// a test drives the windows against.
+inline bool gRecalcKeepsWork = true;
 // The same, doing all the work: every formula evaluated, every record rated
 // and visited by the write. What RecalcSheet keeps is dropped.
 void RecalcSheetFully();

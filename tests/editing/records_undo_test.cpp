@@ -4,12 +4,23 @@
 // was before each command, a second Undo the sheet after it. A command that
 // fails part-way leaves the file as it was.
 #include "editing/paste_data.h"
+#include "engine/recalc.h"
+#include "platform/gui/data_grid.h"
 #include "sheets/db_utilities.h"
+#include "tables/type_tables.h"
+#include "tables/vocabulary.h"
 #include "tests/editing/edit_fixture.h"
+
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
 
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <random>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -269,7 +280,8 @@ TEST_F(RecordsUndo, UndoAfterLevelEditsInTwoSheetsGivesBackTheRightSheet) {
 
 namespace {
 
-int gStepsLeft = 0, gSteps = 0;
+int gStepsLeft = 0, gSteps = 0, gCommits = 0;
+bool gCountCommits = false;
 
 void step() {
     if (++gSteps == gStepsLeft) _exit(200);
@@ -293,10 +305,14 @@ void copyFile(const std::string& from, const std::string& to) {
 // A level edit under "On Changing Cells", killed at each of its writes and
 // commits in turn, leaves the file as it was before the edit or as it is
 // after it, never with the level but not its recalculation or the backup
-// of another state.
+// of another state; and it commits once. The edit follows another, so that
+// the backup before it and after it differ.
 TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
     fiveSpectra();
     WorksheetWindow* w = open("Sheet", 1, 1, 14);
+    moveTo(w, 1);
+    w->Lev(3)->setText("47");
+    w->Lev_LostFocus(3); // s1, s5 = s4 + s1
     moveTo(w, 2);
     const auto state = [this] { return std::make_pair(rows("Sheet"), rows("~Backup")); };
     const auto before = state();
@@ -305,39 +321,50 @@ TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
     // The edit in another process, which dies at its `killAt`-th step (a row
     // written or a commit through the window's connection); the steps it
     // took when it lived.
-    const auto editDyingAt = [w](int killAt) {
+    const auto editDyingAt = [w](int killAt, bool commits = false) {
         const pid_t pid = fork();
         if (pid == 0) {
             gStepsLeft = killAt;
+            gCountCommits = commits;
             sqlite3* h = w->Data1.recordset().database()->handle();
             sqlite3_update_hook(
                 h, [](void*, int, const char*, const char*, sqlite3_int64) { step(); }, nullptr);
             sqlite3_commit_hook(
                 h,
                 [](void*) {
+                    ++gCommits;
                     step();
                     return 0;
                 },
                 nullptr);
             w->Lev(2)->setText("65");
             w->Lev_LostFocus(2);
-            _exit(gSteps);
+            _exit(gCountCommits ? gCommits : gSteps);
         }
         int status = 0;
         waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
+    // Each edit below, the one measured too, runs on the file as copied back
+    // by another connection, so all take the same steps.
+    copyFile(pristine, path_);
     const int steps = editDyingAt(0);
     const auto after = state();
     ASSERT_DOUBLE_EQ(after.first[1][9].toDouble(), 65);
     ASSERT_DOUBLE_EQ(after.first[3][9].toDouble(), 68); // s4 = s2 + 3
     ASSERT_GT(steps, 2);
     ASSERT_LT(steps, 200);
-    for (int k = 1; k <= steps; ++k) {
+    copyFile(pristine, path_);
+    EXPECT_EQ(editDyingAt(0, true), 1);
+    for (int k = 1; k <= steps + 1; ++k) {
         copyFile(pristine, path_);
-        ASSERT_EQ(editDyingAt(k), 200);
+        // Killed at each step up to the commit; past it, the edit is whole.
+        ASSERT_EQ(editDyingAt(k), k <= steps ? 200 : steps) << "step " << k;
         const auto now = state();
         EXPECT_TRUE(now == before || now == after) << "killed at step " << k << " of " << steps;
+        if (k > steps) {
+            EXPECT_TRUE(now == after);
+        }
     }
 }
 
@@ -454,6 +481,301 @@ TEST_F(RecordsUndo, ACommandFailingPartWayLeavesTheFileAsItWas) {
     EXPECT_EQ(rows("Sheet"), after);
     EXPECT_EQ(rows("~Backup"), backup);
     EXPECT_FALSE(file_->database()->findTable("~Tmp"));
+}
+
+// Random worksheets driven through their windows as a user drives them:
+// levels typed under both recalculation choices, band cells and formulas
+// typed, types and summary types chosen, every Edit command, Undo and Undo
+// again, views switched and windows activated in turn. Driven once with the
+// recalculation that keeps its work and once with the one that does all of
+// it, both give the same file (the sheet and its undo copy, bit for bit)
+// and the same messages after every step; and after every level edit the
+// undo copy holds the sheet as it was just before it.
+//
+// BANDWRIGHT_WINDOW_SEED=n runs from seed n, BANDWRIGHT_WINDOW_STEPS=k
+// takes k steps (200 unless given).
+std::string firstDifference(const std::vector<std::string>& a, const std::vector<std::string>& b);
+
+class WindowsKeepingWork : public RecordsUndo {
+protected:
+    struct Step {
+        std::string what;
+        std::vector<std::string> sheet, backup, messages;
+    };
+
+    std::mt19937 random_{1};
+    int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
+    bool chance(double p) { return std::bernoulli_distribution(p)(random_); }
+
+    std::string levelText() {
+        switch (between(0, 7)) {
+        case 0:
+            return "-999";
+        case 1:
+            return "-998";
+        case 2:
+            return "-997";
+        case 3:
+            return "X";
+        case 4:
+            return ".";
+        default:
+            return std::to_string(between(0, 1200) / 10.0).substr(0, 5);
+        }
+    }
+    int self_ = 0; // the spectrum whose formula is made
+    std::string term(int records, int depth) {
+        const int kind = between(0, depth < 2 ? 8 : 4);
+        if (kind <= 3) {
+            int m = chance(0.03) ? records + 1 : between(1, records);
+            if (m == self_ && records > 1 && !chance(0.05)) m = m == 1 ? 2 : m - 1;
+            return "s" + std::to_string(m);
+        }
+        if (kind == 4) return std::to_string(between(-20, 90));
+        if (kind <= 6) return "(" + expression(records, depth + 1) + ")";
+        return gFuncNames[static_cast<size_t>(between(1, gFuncCount))] + "(" +
+               expression(records, depth + 1) + ")";
+    }
+    std::string expression(int records, int depth) {
+        std::string text = term(records, depth);
+        for (int k = between(0, depth < 2 ? 2 : 0); k > 0; --k)
+            text += " " + gOperators[static_cast<size_t>(between(1, gOperatorCount))].text + " " +
+                    term(records, depth);
+        return text;
+    }
+    std::string formula(int records, int self) {
+        self_ = self;
+        if (chance(0.05)) return chance(0.5) ? "s1 +" : "";
+        // Mostly chains of one spectrum on another, which seldom fail.
+        if (chance(0.5))
+            return "s" + std::to_string(between(1, records)) + " + " +
+                   std::to_string(between(1, 9));
+        std::string f = expression(records, 0);
+        return f.size() > 200 ? "s1 + 1" : f;
+    }
+
+    void makeSheets() {
+        std::vector<SpectrumRow> sheet;
+        for (int n = 1; n <= 12; ++n) {
+            SpectrumRow r;
+            for (int j = 0; j < 10; ++j)
+                r.bands.push_back(chance(0.1) ? -999.0 + between(0, 2)
+                                              : 40 + between(0, 300) / 10.0);
+            if (chance(0.4)) r.formula = formula(12, n);
+            r.sum1Type = gSummaryTypes[static_cast<size_t>(between(1, gSummaryTypeCount))];
+            r.sum2Type = gSummaryTypes[static_cast<size_t>(between(1, gSummaryTypeCount))];
+            sheet.push_back(r);
+        }
+        file_->addSheet("Sheet", 1, 14, sheet);
+        file_->addSheet("Other", 1, 14, {flat(10), flat(0, 10, "s1 + 1")});
+    }
+
+    // Every field of every row, doubles by their bits, in Code order.
+    std::vector<std::string> table(const std::string& name) const {
+        std::vector<std::string> out;
+        if (!file_->database()->findTable(name)) return out;
+        db::Statement st(*file_->database(),
+                         "SELECT * FROM " + db::quoteIdent(name) + " ORDER BY Code, rowid");
+        sqlite3_stmt* h = st.handle();
+        while (st.step()) {
+            std::string row;
+            for (int c = 0; c < sqlite3_column_count(h); ++c) {
+                char buf[64];
+                switch (sqlite3_column_type(h, c)) {
+                case SQLITE_NULL:
+                    row += "Null";
+                    break;
+                case SQLITE_FLOAT:
+                    std::snprintf(buf, sizeof buf, "%a", sqlite3_column_double(h, c));
+                    row += buf;
+                    break;
+                default:
+                    row += reinterpret_cast<const char*>(sqlite3_column_text(h, c));
+                }
+                row += " | ";
+            }
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    static void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text) {
+        QTableView* view = grid->view();
+        QApplication::setActiveWindow(grid->window()); // back from a notice
+        view->setFocus();
+        const QModelIndex index = grid->model()->index(row, col);
+        view->setCurrentIndex(index);
+        view->edit(index);
+        QApplication::processEvents();
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_TRUE(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+
+    static WorksheetWindow* active() { return dynamic_cast<WorksheetWindow*>(gActiveSheet); }
+
+    static bool enabled(const char* item) {
+        QAction* a = menuItem(item);
+        return a && a->isEnabled();
+    }
+
+    // One run of `steps` random steps from `seed`.
+    std::vector<Step> drive(unsigned seed, int steps, bool keeping) {
+        gRecalcKeepsWork = keeping;
+        random_.seed(seed);
+        std::vector<Step> out;
+        platform::clearClipboard();
+        makeSheets();
+        const size_t shown = script_->prompts().size();
+        WorksheetWindow* other = open("Other", 1, 1, 14);
+        WorksheetWindow* w = open("Sheet", 1, 1, 14);
+        for (int k = 0; k < steps && w; ++k) {
+            const int records = w->Data1.recordset().RecordCount();
+            const int at = records > 0 ? between(1, records) : 0;
+            QApplication::setActiveWindow(w->window()); // back from a notice
+            std::string what;
+            const int kind = between(0, 13);
+            if (kind <= 4 && at > 0) { // a level typed into its box
+                if (w->view() != WorksheetWindow::Formula) {
+                    click("mnuWSViewFormula");
+                    w = active();
+                }
+                const bool cells = chance(0.7);
+                (cells ? w->optRecalCell : w->optRecalRecord)->click();
+                moveTo(w, at);
+                const int band = between(1, 10);
+                const std::string level = levelText();
+                what = "level " + level + " typed at " + std::to_string(at) + ", band " +
+                       std::to_string(band) +
+                       (cells ? " on changing cells" : " on changing records");
+                const std::vector<std::string> before = table("Sheet");
+                const size_t messages = script_->prompts().size();
+                QApplication::setActiveWindow(w->window());
+                testing_support::type(w->Lev(band), QString::fromStdString(level));
+                // (A level typed as it stands is no edit: nothing is written.)
+                bool undoable = true;
+                for (size_t i = messages; i < script_->prompts().size(); ++i)
+                    undoable = undoable && !script_->prompts()[i].contains("Undo is not available");
+                if (undoable && table("Sheet") != before) {
+                    EXPECT_EQ(firstDifference(table("~Backup"), before), "")
+                        << "seed " << seed << " step " << k << ": " << what;
+                }
+            } else if (kind == 5 && at > 0) { // a formula typed
+                const std::string f = formula(records, at);
+                what = "formula " + f + " typed at " + std::to_string(at);
+                moveTo(w, at);
+                if (w->view() == WorksheetWindow::Spreadsheet) {
+                    testing_support::type(w->txtFormula, QString::fromStdString(f));
+                } else {
+                    typeIntoCell(w->grdSpectra, at - 1, 2, QString::fromStdString(f));
+                    moveTo(w, at == 1 ? std::min(2, records) : 1);
+                }
+            } else if (kind == 6 && at > 0 && w->view() == WorksheetWindow::Spreadsheet) {
+                const int band = between(1, 10);
+                const std::string level = levelText();
+                what = "cell " + level + " typed at " + std::to_string(at) + ", band " +
+                       std::to_string(band);
+                moveTo(w, at);
+                typeIntoCell(w->grdSpectra, at - 1, 3 + band, QString::fromStdString(level));
+                moveTo(w, at == 1 ? std::min(2, records) : 1);
+            } else if (kind == 7 && at > 0) { // a type or summary type chosen
+                moveTo(w, at);
+                platform::gui::BoundComboBox* box = chance(0.4)   ? w->cmbType
+                                                    : chance(0.5) ? w->cmbSum1
+                                                                  : w->cmbSum2;
+                const int i = between(0, box->count() - 1);
+                what = "choice " + box->itemText(i).toStdString() + " at " + std::to_string(at);
+                box->setCurrentIndex(i);
+                emit box->activated(i);
+                QApplication::processEvents();
+            } else if (kind == 8) {
+                static const char* const items[] = {
+                    "mnuEditNew",  "mnuEditInsert", "mnuEditDelete",     "mnuEditCut",
+                    "mnuEditCopy", "mnuEditPaste",  "mnuEditPasteInsert"};
+                const char* item = items[between(0, 6)];
+                if (at > 0) moveTo(w, at);
+                std::vector<int> chosen;
+                for (int n = 1; n <= records; ++n)
+                    if (chance(0.2)) chosen.push_back(n);
+                if (chosen.empty() && at > 0) chosen.push_back(at);
+                select(w, chosen);
+                what = std::string(item) + " at " + std::to_string(at);
+                if (enabled(item)) click(item);
+            } else if (kind <= 10) {
+                what = "Undo";
+                if (enabled("mnuEditUndo")) click("mnuEditUndo");
+                if (chance(0.3) && enabled("mnuEditUndo")) {
+                    what += " twice";
+                    click("mnuEditUndo");
+                }
+            } else if (kind == 11) {
+                what = "view switched";
+                click(w->view() == WorksheetWindow::Formula ? "mnuWSViewSpread"
+                                                            : "mnuWSViewFormula");
+            } else if (kind == 12 && w->cmbDecimals) {
+                what = "decimals chosen";
+                w->cmbDecimals->setCurrentIndex(between(0, w->cmbDecimals->count() - 1));
+                QApplication::processEvents();
+            } else {
+                what = "windows activated in turn";
+                activate(other);
+                activate(w);
+            }
+            QApplication::processEvents();
+            w = active();
+            if (w && w->sheetName() != "Sheet") {
+                activate(w == other ? w : other);
+                w = active();
+            }
+            Step s;
+            s.what = what;
+            s.sheet = table("Sheet");
+            s.backup = table("~Backup");
+            const auto& prompts = script_->prompts();
+            for (size_t i = shown; i < prompts.size(); ++i)
+                s.messages.push_back(prompts[i].toStdString());
+            out.push_back(std::move(s));
+        }
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+        for (const char* t : {"Sheet", "Other", "~Backup"})
+            if (file_->database()->findTable(t))
+                file_->database()->Execute("DROP TABLE " + db::quoteIdent(t));
+        file_->database()->Execute("DELETE FROM \"Sheets List\"");
+        gRecalcKeepsWork = true;
+        return out;
+    }
+};
+
+// The first row that differs, both ways, or "".
+std::string firstDifference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        const std::string x = i < a.size() ? a[i] : "(none)", y = i < b.size() ? b[i] : "(none)";
+        if (x != y) return "row " + std::to_string(i + 1) + ":\n" + x + "\n" + y;
+    }
+    return "";
+}
+
+TEST_F(WindowsKeepingWork, GiveWhatTheWholeRecalculationGives) {
+    script_->answerAllMsgBoxes(platform::vbYes);
+    const char* seedText = std::getenv("BANDWRIGHT_WINDOW_SEED");
+    const char* stepsText = std::getenv("BANDWRIGHT_WINDOW_STEPS");
+    const unsigned seed = seedText ? static_cast<unsigned>(std::atol(seedText)) : 28u;
+    const int steps = stepsText ? std::atoi(stepsText) : 200;
+    const std::vector<Step> kept = drive(seed, steps, true);
+    const std::vector<Step> full = drive(seed, steps, false);
+    ASSERT_EQ(kept.size(), full.size());
+    for (size_t k = 0; k < kept.size(); ++k) {
+        ASSERT_EQ(kept[k].what, full[k].what) << "step " << k;
+        const std::string where =
+            "seed " + std::to_string(seed) + " step " + std::to_string(k) + ": " + kept[k].what;
+        ASSERT_EQ(firstDifference(kept[k].sheet, full[k].sheet), "") << where << ", the sheet";
+        ASSERT_EQ(firstDifference(kept[k].backup, full[k].backup), "") << where << ", ~Backup";
+        ASSERT_EQ(kept[k].messages, full[k].messages) << where;
+    }
 }
 
 } // namespace
