@@ -208,7 +208,14 @@ void copyChangedRows(db::Database& database, std::size_t covered) {
     const std::size_t updated = gUpdated.rows.size();
     const auto added = static_cast<std::size_t>(
         database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong());
-    if (updated + added > kRowsCopiedOneByOne) {
+    // The span of the sheet's rowids, read from the ends of its index, stands
+    // for its size: half of it changed is copied whole too.
+    const std::size_t span =
+        static_cast<std::size_t>(database
+                                     .scalar("SELECT ifnull(max(rowid) - min(rowid) + 1, 0) FROM " +
+                                             db::quoteIdent(gKnown.sheet))
+                                     .toLong());
+    if (updated + added > std::min(kRowsCopiedOneByOne, span / 2)) {
         // So many changed that the whole sheet is copied, faster.
         database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable));
         if (!copyWholeSheet(database, gKnown.sheet)) gKnown.known = false;
