@@ -85,11 +85,6 @@ void RowWriter::updateAsRead(const Row& read, std::vector<Value>& values,
                " IS ? COLLATE BINARY";
         held.push_back(static_cast<int>(i));
     }
-    // What the file made of the values (a column of numeric affinity keeps
-    // "007" as 7): the record holds that, as a reading of it would.
-    sql += " RETURNING ";
-    for (size_t i = 0; i < cols.size(); ++i)
-        sql += (i ? ", " : "") + quoteIdent(s_.fields[static_cast<size_t>(cols[i])].column);
     Statement st(*s_.db, sql);
     int k = 1;
     for (int c : cols)
@@ -98,15 +93,21 @@ void RowWriter::updateAsRead(const Row& read, std::vector<Value>& values,
         s_.db->fail("Cannot bind parameter " + std::to_string(k - 1));
     for (int f : held)
         bindDuringRun(*s_.db, st.handle(), k++, *file[static_cast<size_t>(f)]);
-    // One row at most (one rowid): none when the record is not as read.
-    if (!st.step())
+    st.step();
+    if (sqlite3_changes(s_.db->handle()) != 1)
         throw Error("The record to be changed is no longer in the table \"" + s_.baseTable +
                     "\" as it was read: it was changed or deleted meanwhile, and nothing was "
                     "written");
+    // What the file made of the values (a column of numeric affinity keeps
+    // "007" as 7): the record holds that, read as a reading of it would.
+    std::string back = "SELECT ";
     for (size_t i = 0; i < cols.size(); ++i)
-        values[static_cast<size_t>(cols[i])] = st.column(static_cast<int>(i));
-    while (st.step()) {
-    }
+        back += (i ? ", " : "") + quoteIdent(s_.fields[static_cast<size_t>(cols[i])].column);
+    Statement stored(*s_.db, back + " FROM " + quoteIdent(s_.baseTable) + " WHERE rowid = ?");
+    stored.bind(1, Value(static_cast<long long>(read.rowid)));
+    if (!stored.step()) return;
+    for (size_t i = 0; i < cols.size(); ++i)
+        values[static_cast<size_t>(cols[i])] = stored.column(static_cast<int>(i));
 }
 
 std::int64_t RowWriter::insert(const Row& r) {
