@@ -179,7 +179,17 @@ bool sheetInFile(SheetWindow& window) {
                                                   " WHERE " + db::quoteIdent("Sheet Name") + " = ?",
                                               {db::Value(name)});
     if (system.isEmpty()) return false; // no row
-    return (system.isNumber() && system.toLong() == 2 ? 30 : 10) == window.bandCount();
+    if ((system.isNumber() && system.toLong() == 2 ? 30 : 10) != window.bandCount()) return false;
+    // A sheet made anew under the name, its bands beginning elsewhere, is
+    // another sheet: the window's band labels are not its bands.
+    db::Recordset& row = window.Data2.recordset();
+    if (!row.isOpen() || !atRecord(row)) return true;
+    const db::Value shown = row.Fields("First Band").value();
+    const db::Value first = database->scalar("SELECT " + db::quoteIdent("First Band") + " FROM " +
+                                                 db::quoteIdent(db::kSheetsList) + " WHERE " +
+                                                 db::quoteIdent("Sheet Name") + " = ?",
+                                             {db::Value(name)});
+    return first.kind() == shown.kind() && first == shown;
 }
 
 SheetView sheetView(SheetWindow& window) {

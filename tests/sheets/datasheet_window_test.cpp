@@ -982,6 +982,25 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            " The level typed (55) was not stored.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Pumps WHERE L1 = 55").toLong(), 0);
     EXPECT_EQ(script.prompts().size(), 8u);
+
+    // B deletes a datasheet and makes one of its name whose bands begin an
+    // octave higher: a level typed under the old labels is not stored.
+    file_->addDatasheet("Vents", 1, 14, "Sound Level", {{"vent", db::Value(), levels(10, 40), {}}});
+    DatasheetWindow* vents = open("Vents", 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DROP TABLE Vents");
+        b.Execute("DELETE FROM \"Sheets List\" WHERE \"Sheet Name\" = 'Vents'");
+        createDatasheet(b, "Vents", 1, 17, "Sound Level");
+        b.Execute("UPDATE Vents SET Description = 'vent', L1 = 40");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(vents->Lev(1), "55");
+    EXPECT_EQ(script.prompts().back(), "The datasheet \"Vents" +
+                                           gone.mid(QString("The datasheet \"Fans").size()) +
+                                           " The level typed (55) was not stored.");
+    EXPECT_EQ(inFile("SELECT count(*) FROM Vents WHERE L1 = 55").toLong(), 0);
+    EXPECT_TRUE(vents->Lev(1)->isReadOnly());
 }
 
 } // namespace
