@@ -1001,6 +1001,22 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            " The level typed (55) was not stored.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Vents WHERE L1 = 55").toLong(), 0);
     EXPECT_TRUE(vents->Lev(1)->isReadOnly());
+
+    // ... or of the same bands for another kind of datasheet: its fields are others.
+    file_->addDatasheet("Ducts", 1, 14, "Sound Level", {{"duct", db::Value(), levels(10, 40), {}}});
+    DatasheetWindow* ducts = open("Ducts", 1, 14, 1);
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DROP TABLE Ducts");
+        b.Execute("DELETE FROM \"Sheets List\" WHERE \"Sheet Name\" = 'Ducts'");
+        createDatasheet(b, "Ducts", 1, 14, "Transmission Loss");
+        b.Execute("UPDATE Ducts SET Description = 'duct', L1 = 40");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(ducts->txtOther(8), "lined");
+    EXPECT_EQ(script.prompts().back(), "The datasheet \"Ducts" +
+                                           gone.mid(QString("The datasheet \"Fans").size()) +
+                                           " What was typed was not stored:\n\nComments: lined");
+    EXPECT_TRUE(ducts->txtOther(8)->isReadOnly());
 }
 
 } // namespace
