@@ -28,6 +28,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -171,14 +172,34 @@ void DatasheetWindow::setFilter(const QString& type) {
     Data1.Refresh();
 }
 
-// The records as the file holds them now, the cursor where it was.
+// The records as the file holds them now, the cursor on the spectrum it was
+// on while the file still holds it, else where it was.
 void DatasheetWindow::rereadRecords() {
     db::Recordset& rs = Data1.recordset();
     const int position = rs.AbsolutePosition();
+    // The spectrum by its record, Code and Description: a record another
+    // program deleted may have given its rowid to a new one.
+    const bool onRecord = atRecord(rs);
+    const db::RecordKey key = onRecord ? rs.Bookmark() : 0;
+    std::vector<db::Value> shown;
+    if (onRecord) {
+        const auto values = rs.rowValues(position);
+        shown.assign(values.begin(), values.begin() + std::min<size_t>(2, values.size()));
+    }
     try {
         if (rs.editing()) rs.CancelUpdate();
         rs.Requery();
-        if (position >= 1 && rs.RecordCount() > 0)
+        int at = onRecord ? rs.positionOf(key) : 0;
+        if (at > 0) {
+            const auto values = rs.rowValues(at);
+            for (size_t i = 0; i < shown.size(); ++i)
+                if (i >= values.size() || values[i].kind() != shown[i].kind() ||
+                    values[i] != shown[i])
+                    at = 0;
+        }
+        if (at > 0)
+            rs.setAbsolutePosition(at);
+        else if (position >= 1 && rs.RecordCount() > 0)
             rs.setAbsolutePosition(std::min(position, rs.RecordCount()));
     } catch (const std::exception&) {
         // reloadAll() below reports what cannot be read

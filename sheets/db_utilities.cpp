@@ -459,7 +459,24 @@ bool sheetInFile(SheetWindow& window) {
                                                   " WHERE " + db::quoteIdent("Sheet Name") + " = ?",
                                               {db::Value(name)});
     if (system.isEmpty()) return false; // no row
-    return (system.isNumber() && system.toLong() == 2 ? 30 : 10) == window.bandCount();
+    if ((system.isNumber() && system.toLong() == 2 ? 30 : 10) != window.bandCount()) return false;
+    // A sheet made anew under the name, its bands beginning elsewhere or of
+    // another kind of datasheet, is another sheet: the window's band labels
+    // and fields are not its own.
+    db::Recordset& row = window.Data2.recordset();
+    if (!row.isOpen() || !atRecord(row)) return true;
+    for (int i = 0; i < row.Fields().Count(); ++i) {
+        const std::string field = row.Fields(i).Name();
+        if (!db::equalNoCase(field, "First Band") && !db::equalNoCase(field, "Datasheet Type"))
+            continue;
+        const db::Value shown = row.Fields(i).value();
+        const db::Value now = database->scalar("SELECT " + db::quoteIdent(field) + " FROM " +
+                                                   db::quoteIdent(db::kSheetsList) + " WHERE " +
+                                                   db::quoteIdent("Sheet Name") + " = ?",
+                                               {db::Value(name)});
+        if (now.kind() != shown.kind() || now != shown) return false;
+    }
+    return true;
 }
 
 SheetView sheetView(SheetWindow& window) {

@@ -71,12 +71,13 @@ void CompactFile();
 // Whether the window's sheet is in its file as the window shows it: Changed
 // when another program changed it since the window read it, Gone when
 // another program deleted or renamed it (or made another sheet of its name
-// and band system). A worksheet file this program writes is not looked at:
-// no other program writes it.
+// with other bands, or of another kind of datasheet). A worksheet file this
+// program writes is not looked at: no other program writes it.
 enum class SheetView { Current, Changed, Gone };
 SheetView sheetView(SheetWindow& window);
 // Whether the file still holds the window's sheet: its table under the
-// window's name and its "Sheets List" row with the window's band system.
+// window's name and its "Sheets List" row with the window's bands (band
+// system and first band) and, for a datasheet, its kind.
 bool sheetInFile(SheetWindow& window);
 // sheetView() != Current.
 bool changedElsewhere(SheetWindow& window);

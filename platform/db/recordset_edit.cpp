@@ -110,7 +110,7 @@ void Recordset::Update() {
             std::vector<int> cols;
             for (size_t i = 0; i < d.dirty.size(); ++i)
                 if (d.dirty[i]) cols.push_back(static_cast<int>(i));
-            w.updateAsRead(r, next.values, cols);
+            w.updateAsRead(r, d.buf, cols);
         }
         r.values = d.buf;
         r.changed();

@@ -61,7 +61,7 @@ void RowWriter::update(Row& r, const std::vector<int>& cols, Statement& st) {
         throw Error("The record to be changed is no longer in the table \"" + s_.baseTable + "\"");
 }
 
-void RowWriter::updateAsRead(const Row& read, const std::vector<Value>& values,
+void RowWriter::updateAsRead(const Row& read, std::vector<Value>& values,
                              const std::vector<int>& cols) {
     if (cols.empty()) return;
     // The record as read: its values with the changes still pending taken back.
@@ -78,9 +78,11 @@ void RowWriter::updateAsRead(const Row& read, const std::vector<Value>& values,
     std::vector<int> held;
     for (size_t i = 0; i < s_.fields.size() && i < file.size(); ++i) {
         if (!s_.fields[i].hasDef) continue;
-        // A text is compared as the text it was read as (a blob reads as its bytes).
+        // A text is compared as the text it was read as (a blob reads as its
+        // bytes), letter for letter whatever the column's collation.
         const std::string column = quoteIdent(s_.fields[i].column);
-        sql += " AND " + (file[i]->isText() ? "CAST(" + column + " AS TEXT)" : column) + " IS ?";
+        sql += " AND " + (file[i]->isText() ? "CAST(" + column + " AS TEXT)" : column) +
+               " IS ? COLLATE BINARY";
         held.push_back(static_cast<int>(i));
     }
     Statement st(*s_.db, sql);
@@ -96,6 +98,16 @@ void RowWriter::updateAsRead(const Row& read, const std::vector<Value>& values,
         throw Error("The record to be changed is no longer in the table \"" + s_.baseTable +
                     "\" as it was read: it was changed or deleted meanwhile, and nothing was "
                     "written");
+    // What the file made of the values (a column of numeric affinity keeps
+    // "007" as 7): the record holds that, read as a reading of it would.
+    std::string back = "SELECT ";
+    for (size_t i = 0; i < cols.size(); ++i)
+        back += (i ? ", " : "") + quoteIdent(s_.fields[static_cast<size_t>(cols[i])].column);
+    Statement stored(*s_.db, back + " FROM " + quoteIdent(s_.baseTable) + " WHERE rowid = ?");
+    stored.bind(1, Value(static_cast<long long>(read.rowid)));
+    if (!stored.step()) return;
+    for (size_t i = 0; i < cols.size(); ++i)
+        values[static_cast<size_t>(cols[i])] = stored.column(static_cast<int>(i));
 }
 
 std::int64_t RowWriter::insert(const Row& r) {

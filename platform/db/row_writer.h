@@ -23,8 +23,8 @@ public:
     // while the file still holds every field of it as read: a rowid alone
     // may name another record after another program deleted this one and
     // added one. Throws when the record is gone or holds other values.
-    void updateAsRead(const Row& read, const std::vector<Value>& values,
-                      const std::vector<int>& cols);
+    // `values` then holds the fields `cols` as the file stored them.
+    void updateAsRead(const Row& read, std::vector<Value>& values, const std::vector<int>& cols);
 
     // A new row; returns its rowid.
     std::int64_t insert(const Row& r);

@@ -149,6 +149,14 @@ TEST_F(Recordset_, AnUpdateWritesOnlyTheRecordAsItWasRead) {
     EXPECT_EQ(db_->scalar("SELECT Type FROM S WHERE Code = 1").text(), "Sound Power");
     rs.CancelUpdate();
 
+    // A change of letter case alone is a change too.
+    rs.MoveNext();
+    other->Execute("UPDATE S SET Description = 'D2' WHERE Code = 2");
+    rs.Fields("L1") = Value(42.0);
+    EXPECT_THROW(rs.Update(), Error);
+    EXPECT_EQ(db_->scalar("SELECT L1 FROM S WHERE Code = 2").toDouble(), -999);
+    rs.CancelUpdate();
+
     // The rows read again: the edit is written, also over a Null field.
     rs.Requery();
     rs.Fields("Type") = Value("Sound Pressure");
@@ -157,6 +165,25 @@ TEST_F(Recordset_, AnUpdateWritesOnlyTheRecordAsItWasRead) {
     rs.Fields("L1") = Value(41.0);
     rs.Update();
     EXPECT_EQ(db_->scalar("SELECT Type || L1 FROM S WHERE Code = 1").text(), "Sound Pressure41.0");
+}
+
+// A column of numeric affinity (as another tool may declare a date) keeps
+// a text that reads as a number as that number: the record holds what the
+// file made of it, so that the next write finds it as read.
+TEST_F(Recordset_, ARecordHoldsWhatTheFileStoredOfAWrite) {
+    db_->Execute("CREATE TABLE N (Code INTEGER, Acquired DATE, Ref NUMERIC, Note TEXT)");
+    db_->Execute("INSERT INTO N (Code) VALUES (1)");
+    auto rs = db_->OpenRecordset("SELECT * FROM N");
+    rs.Fields("Acquired") = Value("01.05");
+    rs.Fields("Ref") = Value("007");
+    rs.Update();
+    EXPECT_EQ(rs.Fields("Ref").value().toText(), "7");
+    rs.Fields("Note") = Value("next");
+    EXPECT_NO_THROW(rs.Update());
+    EXPECT_EQ(db_->scalar("SELECT Note || Acquired || Ref FROM N").text(), "next1.057");
+    // Another connection's change elsewhere in the file: these rows are as read.
+    Database::open(file("w.db"))->Execute("INSERT INTO S (Code) VALUES (9)");
+    EXPECT_TRUE(rs.matchesFile());
 }
 
 TEST_F(Recordset_, BookmarksSurviveDeletesAndRenumbering) {

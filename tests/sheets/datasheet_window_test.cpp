@@ -895,6 +895,23 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
     EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 2").toText(), "new belt");
     EXPECT_EQ(script.prompts().size(), 2u);
 
+    // B pastes a spectrum in ahead of roof fan: the window, read again,
+    // stays on roof fan, so that what was not stored is typed again there.
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("INSERT INTO Fans (Code, Description) VALUES (5, 'attic fan')");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(w->txtOther(8), "belt worn");
+    EXPECT_EQ(rs.Fields("Description").value().toText(), "roof fan");
+    type(w->txtOther(8), "belt worn");
+    EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 2").toText(), "belt worn");
+    EXPECT_EQ(script.prompts().size(), 3u);
+    ASSERT_TRUE(otherBandwright(
+        path_, [](db::Database& b) { b.Execute("DELETE FROM Fans WHERE Code = 5"); }));
+    script.answerMsgBox(platform::vbOK);
+    type(w->txtOther(8), "belt worn");
+    EXPECT_EQ(script.prompts().size(), 4u);
+
     // Edit Spectrum Type on a stale view asks nothing (no picker is
     // answered here); when B changes the spectra while the picker is
     // open, the type chosen is given to none of them.
@@ -925,7 +942,7 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
               told + " The type chosen (Roof units) was not given to the spectrum.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Fans WHERE \"Select Type\" = 'Roof units'").toLong(), 0);
     EXPECT_EQ(inFile("SELECT \"Select Type\" FROM Fans WHERE Code = 3").toText(), "Radial");
-    EXPECT_EQ(script.prompts().size(), 4u);
+    EXPECT_EQ(script.prompts().size(), 6u);
 
     // Pasted over roof fan while B inserts a spectrum at 2 (roof fan's
     // Code) during the type question: pasted onto neither.
@@ -989,7 +1006,42 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            gone.mid(QString("The datasheet \"Fans").size()) +
                                            " The level typed (55) was not stored.");
     EXPECT_EQ(inFile("SELECT count(*) FROM Pumps WHERE L1 = 55").toLong(), 0);
-    EXPECT_EQ(script.prompts().size(), 8u);
+    EXPECT_EQ(script.prompts().size(), 10u);
+
+    // B deletes a datasheet and makes one of its name whose bands begin an
+    // octave higher: a level typed under the old labels is not stored.
+    file_->addDatasheet("Vents", 1, 14, "Sound Level", {{"vent", db::Value(), levels(10, 40), {}}});
+    DatasheetWindow* vents = open("Vents", 1, 14, 1);
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DROP TABLE Vents");
+        b.Execute("DELETE FROM \"Sheets List\" WHERE \"Sheet Name\" = 'Vents'");
+        createDatasheet(b, "Vents", 1, 17, "Sound Level");
+        b.Execute("UPDATE Vents SET Description = 'vent', L1 = 40");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(vents->Lev(1), "55");
+    EXPECT_EQ(script.prompts().back(), "The datasheet \"Vents" +
+                                           gone.mid(QString("The datasheet \"Fans").size()) +
+                                           " The level typed (55) was not stored.");
+    EXPECT_EQ(inFile("SELECT count(*) FROM Vents WHERE L1 = 55").toLong(), 0);
+    EXPECT_TRUE(vents->Lev(1)->isReadOnly());
+
+    // ... or of the same bands for another kind of datasheet: its fields are others.
+    file_->addDatasheet("Ducts", 1, 14, "Sound Level", {{"duct", db::Value(), levels(10, 40), {}}});
+    DatasheetWindow* ducts = open("Ducts", 1, 14, 1);
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DROP TABLE Ducts");
+        b.Execute("DELETE FROM \"Sheets List\" WHERE \"Sheet Name\" = 'Ducts'");
+        createDatasheet(b, "Ducts", 1, 14, "Transmission Loss");
+        b.Execute("UPDATE Ducts SET Description = 'duct', L1 = 40");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    type(ducts->txtOther(8), "lined");
+    EXPECT_EQ(script.prompts().back(), "The datasheet \"Ducts" +
+                                           gone.mid(QString("The datasheet \"Fans").size()) +
+                                           " What was typed was not stored:\n\nComments: lined");
+    EXPECT_TRUE(ducts->txtOther(8)->isReadOnly());
 }
 
 } // namespace
