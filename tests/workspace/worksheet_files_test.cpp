@@ -48,6 +48,7 @@
 #include <functional>
 #include <utility>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -860,6 +861,26 @@ TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFre
     OtherProgram c({file}, {}, OtherProgram::Viewing);
     exitProgram();
     EXPECT_EQ(script_->prompts().size(), asked);
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, TheLastCopyToExitIsAskedToCompactAFileItOnlyViewed) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const auto inode = [&file] {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.toStdString().c_str(), &st), 0);
+        return st.st_ino;
+    };
+    OtherProgram a({file});
+    startViewing(file);
+    a.kill();
+    const auto before = inode();
+    script_->answerMsgBox(platform::vbYes);
+    exitProgram();
+    ASSERT_FALSE(script_->prompts().empty());
+    EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
+    EXPECT_NE(inode(), before); // the compacted copy took the name
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
     gFilePath.clear();
 }
 
