@@ -190,6 +190,9 @@ FileHold holdFile(const std::string& path) {
     }
     const LockPtr lock = openLock(key);
     if (!lock) return FileHold::Writing; // no file, or one no one can read
+    // Nor is a file this program cannot change (its folder, or its mode when
+    // run as root) held for writing: no other program is then kept from it.
+    if (readOnlyReason(key)) lock->writable = false;
     take(*lock);
     files[key] = lock;
     return lock->hold;

@@ -884,6 +884,29 @@ TEST_F(WorksheetFiles, TheLastCopyToExitIsAskedToCompactAFileItOnlyViewed) {
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, AFileInAFolderThatCannotBeWrittenIsWrittenByNoCopy) {
+    namespace fs = std::filesystem;
+    const fs::path folder = path("kept").toStdString();
+    fs::create_directory(folder);
+    const QString file = makeLevels("kept/site.bwdb", {10, 20, 30});
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    // Neither copy takes it for writing, and neither tells the other's
+    // copy to close it: the folder, not the other copy, keeps it unchanged.
+    OtherProgram a({file}, {}, OtherProgram::Viewing);
+    startWith(file, "Sheet");
+    EXPECT_TRUE(script_->prompts().empty());
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(1), "7");
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_TRUE(script_->prompts().back().contains("(its folder cannot be written to)"))
+        << script_->prompts().back().toStdString();
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    fs::permissions(folder, fs::perms::owner_all);
+    gFilePath.clear();
+}
+
 TEST_F(WorksheetFiles, AFileViewedOnlyStaysViewedOnlyWhenOpenedAgainUnderItsSecondName) {
     const QString file = makeLevels("site.bwdb", {10, 20, 30});
     const QString second = path("second name.bwdb");
