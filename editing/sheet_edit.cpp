@@ -100,7 +100,7 @@ void SheetEdit::begin() {
     tx_.reset();
     if (view == SheetView::Gone) throw db::Error(goneElsewhereText(window_).toStdString());
     showSheetChanges(window_, window_.Data1.recordset().AbsolutePosition(), false);
-    throw db::Error(changedElsewhereText(window_.sheetName()).toStdString());
+    throw db::Error(changedElsewhereText(window_).toStdString());
 }
 
 void SheetEdit::commit() {
@@ -274,7 +274,7 @@ bool viewMadeStale(SheetWindow& window) {
     // A sheet that is gone stays shown as it was, read-only.
     if (view == SheetView::Gone) return window.refusedAsStale(QString());
     showSheetChanges(window, window.Data1.recordset().AbsolutePosition(), false);
-    platform::MsgBox(changedElsewhereText(window.sheetName()), platform::vbExclamation);
+    platform::MsgBox(changedElsewhereText(window), platform::vbExclamation);
     return true;
 }
 

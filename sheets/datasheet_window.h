@@ -13,6 +13,7 @@
 #include <QGroupBox>
 
 #include <array>
+#include <memory>
 
 // A combo bound to a text field that offers a list and takes any typed text.
 class BoundTextCombo : public QComboBox {
@@ -50,6 +51,9 @@ public:
 
     // The datasheet's records in Code order, for the main window's commands.
     db::DataControl Data3;
+    // The datasheets file's hold while the window shows it, also once the
+    // options name another datasheets file (db::keepShared()).
+    std::shared_ptr<void> fileHold;
     QGroupBox* Frame2 = nullptr; // "Spectrum:"
     platform::gui::BoundTextBox* txtSum1 = nullptr;
     platform::gui::BoundTextBox* txtSum2 = nullptr;

@@ -504,8 +504,24 @@ QString changedElsewhereText(const QString& sheet) {
            "the command again.";
 }
 
+namespace {
+
+const char* const kClosedUnchanged =
+    " since this window showed it: the window was closed without changing the file.";
+
+} // namespace
+
+QString changedElsewhereText(const SheetWindow& window) {
+    if (!window.closing()) return changedElsewhereText(window.sheetName());
+    return "\"" + window.sheetName() + "\" was changed in its file by another Bandwright" +
+           kClosedUnchanged;
+}
+
 QString goneElsewhereText(const SheetWindow& window) {
     const bool worksheet = window.sheetKind() == db::SheetKind::Worksheet;
+    if (window.closing())
+        return QString(worksheet ? "The worksheet" : "The datasheet") + " \"" + window.sheetName() +
+               "\" was deleted or renamed in its file by another Bandwright" + kClosedUnchanged;
     return QString(worksheet ? "The worksheet" : "The datasheet") + " \"" + window.sheetName() +
            "\" was deleted or renamed in its file by another Bandwright since this window showed "
            "it, and nothing was done: this window can no longer change it. Close the window and "

@@ -83,6 +83,9 @@ bool sheetInFile(SheetWindow& window);
 bool changedElsewhere(SheetWindow& window);
 // What the user is told when a window was reread for that reason.
 QString changedElsewhereText(const QString& sheet);
+// The same for a write from `window`: a window being closed is not reread
+// but closed, without its write.
+QString changedElsewhereText(const SheetWindow& window);
 // What the user is told when the window's sheet is no longer in its file.
 QString goneElsewhereText(const SheetWindow& window);
 

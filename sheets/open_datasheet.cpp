@@ -2,6 +2,7 @@
 
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/geometry.h"
 #include "platform/gui/forms.h"
@@ -41,6 +42,7 @@ bool OpenDS2(const QString& file, const QString& name, int bandKind, int firstBa
                                 ? datasheetType
                                 : kindOfTable(path, sheet));
         w->txtDBName->setText(file);
+        w->fileHold = db::keepShared(path);
         w->setWindowTitle("Datasheet: " + name);
         w->Data1.setConnectionString(connect);
         w->setFilter("<All>");

@@ -398,7 +398,7 @@ bool SheetWindow::refusedAsStale(const QString& notStored) {
         return true;
     }
     rereadRecords();
-    platform::MsgBox(changedElsewhereText(sheetName()) + notStored, platform::vbExclamation);
+    platform::MsgBox(changedElsewhereText(*this) + notStored, platform::vbExclamation);
     return true;
 }
 

@@ -36,6 +36,8 @@ public:
     // The sheet name: the caption without its 11-character prefix.
     QString sheetName() const { return caption().mid(11); }
     int bandCount() const { return nBands_; }
+    // True from the moment the window is being closed.
+    bool closing() const { return unloaded_; }
 
     // Level box j and its band label (1-based); nullptr in a window without them.
     platform::gui::TextBox* Lev(int j) const;

@@ -110,6 +110,11 @@ void Bandwright::MDIForm_Unload() {
     // A file that cannot be written cannot be compacted either, one only
     // viewed here or open in another program is compacted by the last
     // program that has it, and one that is gone has nothing to compact.
+    // A file viewed only because another program wrote it is this one's once
+    // that program let go: this one is then the last that has it.
+    if (!gFilePath.isEmpty() &&
+        db::viewingCause(gFilePath.toStdString()) == db::ViewingCause::OtherProgram)
+        db::takeForWriting(gFilePath.toStdString());
     if (!gFilePath.isEmpty() && !db::readOnlyReason(gFilePath.toStdString()) &&
         db::heldAs(gFilePath.toStdString()) != db::FileHold::Viewing &&
         QFileInfo::exists(gFilePath) && !db::openElsewhere(gFilePath.toStdString()) &&

@@ -43,6 +43,13 @@ constexpr off_t kOpenByte = kWriterByte + 1;
 
 using LockPtr = std::shared_ptr<HeldLock>;
 
+// Holds kept by windows (keepShared()), also when no longer among the held
+// files.
+std::vector<std::weak_ptr<HeldLock>>& keptLocks() {
+    static std::vector<std::weak_ptr<HeldLock>> kept;
+    return kept;
+}
+
 // Keyed by the file's full path, so two spellings of one name meet; two
 // names of one file share their lock.
 std::map<std::string, LockPtr>& heldFiles() {
@@ -58,6 +65,12 @@ std::map<std::string, LockPtr>& heldFiles() {
                 lock->fd = -1;
             }
         files.clear();
+        for (const auto& weak : keptLocks())
+            if (const LockPtr lock = weak.lock(); lock && lock->fd >= 0) {
+                ::close(lock->fd);
+                lock->fd = -1;
+            }
+        keptLocks().clear();
         owner = ::getpid();
     }
     return files;
@@ -111,6 +124,11 @@ LockPtr findLock(const std::string& path, const std::string& key) {
     if (::stat(key.c_str(), &st) != 0) return nullptr;
     for (const auto& [name, lock] : files)
         if (lock->dev == st.st_dev && lock->ino == st.st_ino) return lock;
+    auto& kept = keptLocks();
+    std::erase_if(kept, [](const auto& weak) { return weak.expired(); });
+    for (const auto& weak : kept)
+        if (const LockPtr lock = weak.lock(); lock->dev == st.st_dev && lock->ino == st.st_ino)
+            return lock;
     (void)path;
     return nullptr;
 }
@@ -172,6 +190,9 @@ FileHold holdFile(const std::string& path) {
     }
     const LockPtr lock = openLock(key);
     if (!lock) return FileHold::Writing; // no file, or one no one can read
+    // Nor is a file this program cannot change (its folder, or its mode when
+    // run as root) held for writing: no other program is then kept from it.
+    if (readOnlyReason(key)) lock->writable = false;
     take(*lock);
     files[key] = lock;
     return lock->hold;
@@ -233,6 +254,13 @@ void releaseAllFiles(const std::string& keep, bool keepShared) {
 void releaseSharedFiles() {
     auto& files = heldFiles();
     std::erase_if(files, [](const auto& held) { return held.second->hold == FileHold::Shared; });
+}
+
+std::shared_ptr<void> keepShared(const std::string& path) {
+    if (!shareFile(path)) return nullptr;
+    const LockPtr lock = findLock(path);
+    if (lock) keptLocks().push_back(lock);
+    return lock;
 }
 
 std::optional<FileHold> heldAs(const std::string& path) {

@@ -60,8 +60,14 @@ void releaseFile(const std::string& path);
 // Lets go of every file held (Shared ones too), but `keep` and every file
 // held Shared when `keepShared`.
 void releaseAllFiles(const std::string& keep = {}, bool keepShared = false);
-// Lets go of every file held Shared.
+// Lets go of every file held Shared (a file a window keeps stays held, see
+// keepShared()).
 void releaseSharedFiles();
+// Keeps the file at `path` held Shared for as long as the value returned is
+// kept (by a window that shows it), whichever files the program holds Shared
+// meanwhile: no program replaces a file a window here still shows. Nothing
+// when the file cannot be held.
+std::shared_ptr<void> keepShared(const std::string& path);
 // How this program holds the file, if it does.
 std::optional<FileHold> heldAs(const std::string& path);
 // Why this program views the file only; nothing when it does not.

@@ -6,6 +6,7 @@
 #include "platform/gui/chart.h"
 #include "platform/gui/clipboard.h"
 #include "platform/gui/data_grid.h"
+#include "platform/gui/forms.h"
 #include "sheets/datasheet_window.h"
 #include "sheets/db_utilities.h"
 #include "sheets/frm_sel_data_type.h"
@@ -1042,6 +1043,36 @@ TEST_F(DatasheetWindowTest, WritesOnAViewAnotherBandwrightChangedStoreNothingAnd
                                            gone.mid(QString("The datasheet \"Fans").size()) +
                                            " What was typed was not stored:\n\nComments: lined");
     EXPECT_TRUE(ducts->txtOther(8)->isReadOnly());
+}
+
+// A window closed with a text typed and not yet written, on a view another
+// Bandwright made stale: nothing is stored, the message shows the text and
+// says what became of the window.
+TEST_F(DatasheetWindowTest, AWindowClosedOnAViewAnotherBandwrightChangedSaysItWasClosed) {
+    file_->addDatasheet("Fans", 1, 14, "Sound Level",
+                        {{"duct fan", db::Value("Axial"), levels(10, 50), {}},
+                         {"floor fan", db::Value("Axial"), levels(10, 65), {}}});
+    DatasheetWindow* w = open("Fans", 1, 14, 1);
+    w->Data1.recordset().setAbsolutePosition(2);
+    QApplication::processEvents();
+    w->txtOther(8)->setFocus();
+    QTest::keyClicks(w->txtOther(8), "bearing replaced");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("DELETE FROM Fans WHERE Description = 'floor fan'");
+        b.Execute("INSERT INTO Fans (Code, Description) VALUES (2, 'New')");
+    }));
+    DialogScript script;
+    script.answerMsgBox(platform::vbOK);
+    platform::gui::frameOf(w)->close();
+    QApplication::processEvents();
+    ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(script.prompts().back(),
+              "\"Fans\" was changed in its file by another Bandwright since this window showed "
+              "it: the window was closed without changing the file. What was typed was not "
+              "stored:\n\nComments: bearing replaced");
+    EXPECT_EQ(
+        file_->database()->scalar("SELECT count(*) FROM Fans WHERE Comments IS NOT NULL").toLong(),
+        0);
 }
 
 } // namespace

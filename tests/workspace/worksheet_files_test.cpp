@@ -3,6 +3,7 @@
 // refused, older files, Save File As and leaving with or without compaction.
 #include "engine/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/file_copy.h"
 #include "platform/db/file_lock.h"
 #include "platform/db/sheet_layout.h"
 #include "platform/gui/bound_controls.h"
@@ -12,8 +13,10 @@
 #include "sheets/db_utilities.h"
 #include "sheets/globals.h"
 #include "sheets/menu_state.h"
+#include "sheets/open_datasheet.h"
 #include "sheets/view_hold.h"
 #include "sheets/worksheet_window.h"
+#include "tests/support/datasheet_fixture.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/window_fixture.h"
@@ -22,6 +25,7 @@
 #include "workspace/app_settings.h"
 #include "workspace/bandwright_window.h"
 #include "workspace/frm_new_worksheet.h"
+#include "workspace/frm_options.h"
 #include "workspace/frm_rename_wksheet.h"
 #include "workspace/frm_sel_worksheet.h"
 #include "workspace/frm_start_dialogs.h"
@@ -44,6 +48,7 @@
 #include <functional>
 #include <utility>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -866,6 +871,49 @@ TEST_F(WorksheetFiles, AViewerFollowsTheWritersChangesAndTakesTheFileOnceItIsFre
     gFilePath.clear();
 }
 
+TEST_F(WorksheetFiles, TheLastCopyToExitIsAskedToCompactAFileItOnlyViewed) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    const auto inode = [&file] {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.toStdString().c_str(), &st), 0);
+        return st.st_ino;
+    };
+    OtherProgram a({file});
+    startViewing(file);
+    a.kill();
+    const auto before = inode();
+    script_->answerMsgBox(platform::vbYes);
+    exitProgram();
+    ASSERT_FALSE(script_->prompts().empty());
+    EXPECT_EQ(script_->prompts().back(), "Compact database before exiting?");
+    EXPECT_NE(inode(), before); // the compacted copy took the name
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    gFilePath.clear();
+}
+
+TEST_F(WorksheetFiles, AFileInAFolderThatCannotBeWrittenIsWrittenByNoCopy) {
+    namespace fs = std::filesystem;
+    const fs::path folder = path("kept").toStdString();
+    fs::create_directory(folder);
+    const QString file = makeLevels("kept/site.bwdb", {10, 20, 30});
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    // Neither copy takes it for writing, and neither tells the other's
+    // copy to close it: the folder, not the other copy, keeps it unchanged.
+    OtherProgram a({file}, {}, OtherProgram::Viewing);
+    startWith(file, "Sheet");
+    EXPECT_TRUE(script_->prompts().empty());
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    script_->answerMsgBox(platform::vbOK);
+    typeLevel(w->Lev(1), "7");
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_TRUE(script_->prompts().back().contains("(its folder cannot be written to)"))
+        << script_->prompts().back().toStdString();
+    EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
+    fs::permissions(folder, fs::perms::owner_all);
+    gFilePath.clear();
+}
+
 TEST_F(WorksheetFiles, AFileViewedOnlyStaysViewedOnlyWhenOpenedAgainUnderItsSecondName) {
     const QString file = makeLevels("site.bwdb", {10, 20, 30});
     const QString second = path("second name.bwdb");
@@ -948,6 +996,55 @@ TEST_F(WorksheetFiles, SaveFileAsNeverReplacesAFileInUseNorAsksToReplaceIt) {
         EXPECT_FALSE(db::Database::open(c.file.toStdString())->findTable("Site"));
         EXPECT_EQ(std::filesystem::file_size(c.file.toStdString()), before);
     }
+}
+
+TEST_F(WorksheetFiles, ADatasheetWindowKeepsItsFileFromBeingReplacedOnceOptionsNameAnother) {
+    const QString a = makeFile("a.bwdb", {"Site"});
+    const QString before = path("plant datasheets.bwdb");
+    const QString after = path("site datasheets.bwdb");
+    createSheetsFile(after, CatalogueKind::Datasheets);
+    const QString copy = makeFile("copy.bwdb", {"Copy"});
+    const auto options = [this](const QString& datasheets) {
+        answerForm<frmOptions>(*script_, [datasheets](frmOptions& d) {
+            d.txtStdFile(1)->setText(datasheets);
+            d.cmdOK->click();
+        });
+        click("mnuFileOptions");
+        ASSERT_EQ(gDatasheetPath, datasheets);
+    };
+    // Another copy's Save File As onto `file`: true when it was refused.
+    const auto refusedThere = [&copy](const QString& file) {
+        return [&copy, file] {
+            try {
+                db::copyDatabaseFile(copy.toStdString(), file.toStdString());
+            } catch (const db::Error&) {
+                return;
+            }
+            throw std::runtime_error("replaced");
+        };
+    };
+    startWith(a, "Site");
+    DatasheetsFile(before.toStdString()).addDatasheet("Fans", 1, 14, "Sound Level", {});
+    options(before);
+    ASSERT_FALSE(OpenDS2(before, "Fans", 1, 14, 0, false));
+    options(after);
+
+    // The window still shows the file the options named before: it stays
+    // held, here and for another copy, while the new one is held as well.
+    OtherProgram other({}, {refusedThere(before), refusedThere(after)});
+    other.step();
+    other.step();
+    EXPECT_EQ(replaceRefused(before), "\"" + before +
+                                          "\" is open in this Bandwright; it cannot be replaced "
+                                          "while it is open. Choose another name for the copy.");
+    EXPECT_TRUE(db::Database::open(before.toStdString())->findTable("Fans"));
+
+    // Once the window is closed, the file is no longer held.
+    for (QWidget* f : platform::gui::formsOfKind(platform::gui::FormKind::Datasheet))
+        platform::gui::frameOf(f)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(replaceRefused(before), QString());
+    EXPECT_NE(replaceRefused(after), QString());
 }
 
 // Another copy of the program that writes a file and, told to, is killed
