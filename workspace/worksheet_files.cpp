@@ -295,6 +295,8 @@ bool SaveFileAs(const QString& path) {
     for (SheetWindow* w : windows) {
         try {
             rebind(*w, old, path);
+            // The undo copy went into the copy with the sheet: Undo takes it there.
+            if (gBackupCaption == w->caption() && samePath(gBackupFile, old)) gBackupFile = path;
             // The window sees its new file: a copy of one only viewed can be edited.
             db::Recordset& rs = w->Data1.recordset();
             if (rs.isOpen() && !rs.eof() && !rs.bof()) rs.Move(0);

@@ -1203,3 +1203,42 @@ TEST_F(WorksheetFiles, AFileDeletedWhileOpenIsSaidToBeGoneAndSaveFileAsStillSave
 }
 
 } // namespace
+
+// A saves its file under another name while B views it: Undo in A takes
+// back A's last edit in the copy it now shows, and B, writing the file A
+// let go, keeps what it wrote there.
+TEST_F(WorksheetFiles, UndoAfterSaveFileAsTakesBackTheLastEditInTheCopy) {
+    const QString file = makeLevels("site.bwdb", {10, 20, 30});
+    startWith(file, "Sheet");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    typeLevel(w->Lev(1), "15");
+    ASSERT_EQ(firstBands(file), (std::vector<double>{15, 20, 30}));
+    const auto change = [file](const std::string& sql) {
+        return [file, sql] { db::Database::open(file.toStdString())->Execute(sql); };
+    };
+    OtherProgram b({file},
+                   {[file] {
+                        // B takes the file A let go, as its next edit does.
+                        db::releaseFile(file.toStdString());
+                        if (db::holdFile(file.toStdString()) != db::FileHold::Writing) throw 0;
+                    },
+                    change("UPDATE \"~Backup\" SET L1 = 1"),
+                    change("UPDATE Sheet SET L1 = 35 WHERE Code = 3")},
+                   OtherProgram::Viewing);
+    const QString copy = path("copy.bwdb");
+    script_->answerSaveFile(copy);
+    click("mnuFileSaveFileAs");
+    ASSERT_EQ(caption(), "Bandwright: " + copy);
+    b.step();
+    b.step();
+    b.step();
+    ASSERT_TRUE(menuItem("mnuEditUndo")->isEnabled());
+    click("mnuEditUndo");
+    EXPECT_EQ(firstBands(copy), (std::vector<double>{10, 20, 30}));
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 20, 35}));
+    click("mnuEditUndo"); // and again redoes it
+    EXPECT_EQ(firstBands(copy), (std::vector<double>{15, 20, 30}));
+    EXPECT_TRUE(script_->prompts().empty());
+    gFilePath.clear();
+}
