@@ -249,6 +249,13 @@ void SheetWindow::grdSpectra_DblClick() {
 void SheetWindow::grdSpectra_Error(int dataError, int& response) {
     response = 0; // a value the field cannot hold: the grid shows no message
     if (dataError == platform::DataGrid::ErrRecordRefused) {
+        // Another program changed the record since it was read: the window
+        // is read again, and the message shows what was typed.
+        try {
+            if (refusedAsStale(typedNotStored())) return;
+        } catch (const std::exception&) {
+            // the write's own failure is reported
+        }
         // The record cannot be written (a read-only file): say so once and
         // drop the edit, so the grid is free to move again.
         platform::MsgBox(grdSpectra->ErrorText());

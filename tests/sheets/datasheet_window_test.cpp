@@ -1104,3 +1104,64 @@ TEST_F(DatasheetWindowTest, AnExtensionWhoseAnchorWentEndsQuietly) {
 }
 
 } // namespace
+
+namespace {
+
+// A description typed into the datasheet grid is written as the cursor
+// leaves its row. When B changed that spectrum meanwhile, B's change stays
+// and A's message shows what was typed, on the window read again; B's
+// change to another spectrum leaves it to be stored.
+TEST_F(DatasheetWindowTest, AGridRowLeftAfterAnotherBandwrightChangedItSaysWhatWasTyped) {
+    file_->addDatasheet("Fans", 1, 14, "Sound Level",
+                        {{"duct fan", db::Value("Axial"), levels(10, 50), {}},
+                         {"roof fan", db::Value("Axial"), levels(10, 55), {}},
+                         {"wall fan", db::Value("Axial"), levels(10, 60), {}}});
+    DatasheetWindow* w = open("Fans", 1, 14, 1);
+    QTableView* view = w->grdSpectra->view();
+    const auto typeInto = [&](int row, const char* text) {
+        view->setFocus();
+        view->setCurrentIndex(w->grdSpectra->model()->index(row, 1));
+        view->edit(w->grdSpectra->model()->index(row, 1));
+        QApplication::processEvents();
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_TRUE(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    };
+    const auto inFile = [&](const std::string& sql) { return file_->database()->scalar(sql); };
+    DialogScript script;
+
+    // B comments on wall fan, which A renames.
+    typeInto(2, "cellar fan");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("UPDATE Fans SET Comments = 'bearing' WHERE Code = 3");
+    }));
+    script.answerMsgBox(platform::vbOK);
+    QTest::keyClick(view, Qt::Key_Up);
+    QApplication::processEvents();
+    ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(script.prompts().back(),
+              "\"Fans\" was changed in its file by another Bandwright since this window showed "
+              "it. The window now shows the file as it is, and nothing was done: check the "
+              "spectra and give the command again. What was typed was not stored:\n\n"
+              "Description: cellar fan");
+    EXPECT_EQ(inFile("SELECT Description || ' ' || Comments FROM Fans WHERE Code = 3").toText(),
+              "wall fan bearing");
+    EXPECT_EQ(w->Data1.recordset().Fields("Comments").value().toText(), "bearing");
+
+    // On the window read again A renames roof fan and goes down a row: it
+    // is stored, though B commented on duct fan meanwhile.
+    typeInto(1, "attic fan");
+    ASSERT_TRUE(otherBandwright(path_, [](db::Database& b) {
+        b.Execute("UPDATE Fans SET Comments = 'belt' WHERE Code = 1");
+    }));
+    QTest::keyClick(view, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(script.prompts().size(), 1u);
+    EXPECT_EQ(inFile("SELECT Description FROM Fans WHERE Code = 2").toText(), "attic fan");
+    EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 1").toText(), "belt");
+}
+
+} // namespace
