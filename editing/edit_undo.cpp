@@ -42,19 +42,19 @@ void swapWithBackup(db::Database& database, const std::string& sheet) {
 void EditMenu::mnuEditUndo_Click() {
     SheetWindow* w = activeSheetWindow();
     if (!w) return;
-    auto notice = std::make_unique<frmRecalc>();
-    notice->Label1->setText("Restoring ...");
-    notice->showOver(w);
-
     // Only the backup of this very sheet: its caption and its file.
     const QString path = w->txtDBName->text();
     if (gBackupCaption != w->caption() || gBackupFile != path || path.isEmpty()) return;
     // The backup is older than what another program did since: swapping it in
-    // would undo that program's work too.
+    // would undo that program's work too. Nothing is being restored, so the
+    // message shows without the notice.
     if (viewMadeStale(*w)) {
         disownBackup();
         return;
     }
+    auto notice = std::make_unique<frmRecalc>();
+    notice->Label1->setText("Restoring ...");
+    notice->showOver(w);
     const int position =
         w->Data1.recordset().isOpen() ? w->Data1.recordset().AbsolutePosition() : 0;
     const std::string sheet = w->sheetName().toStdString();

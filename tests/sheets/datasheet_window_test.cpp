@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -1110,7 +1111,8 @@ namespace {
 // A description typed into the datasheet grid is written as the cursor
 // leaves its row. When B changed that spectrum meanwhile, B's change stays
 // and A's message shows what was typed, on the window read again; B's
-// change to another spectrum leaves it to be stored.
+// change to another spectrum leaves it to be stored. An Undo refused on a
+// view B made stale says so with nothing claiming to restore.
 TEST_F(DatasheetWindowTest, AGridRowLeftAfterAnotherBandwrightChangedItSaysWhatWasTyped) {
     file_->addDatasheet("Fans", 1, 14, "Sound Level",
                         {{"duct fan", db::Value("Axial"), levels(10, 50), {}},
@@ -1162,6 +1164,46 @@ TEST_F(DatasheetWindowTest, AGridRowLeftAfterAnotherBandwrightChangedItSaysWhatW
     EXPECT_EQ(script.prompts().size(), 1u);
     EXPECT_EQ(inFile("SELECT Description FROM Fans WHERE Code = 2").toText(), "attic fan");
     EXPECT_EQ(inFile("SELECT Comments FROM Fans WHERE Code = 1").toText(), "belt");
+
+    // A types a level; B changes another spectrum's level; A's Undo would
+    // take B's back too: refused, with no "Restoring ..." notice standing
+    // over the message meanwhile.
+    // What stands on the screen as a message shows, the script answering it.
+    struct NoticeWatch : platform::DialogHandler {
+        platform::DialogHandler* script = platform::setDialogHandler(this);
+        bool noticeShown = false;
+        ~NoticeWatch() override { platform::setDialogHandler(script); }
+        int msgBox(const QString& prompt, int style, const QString& title) override {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                for (auto* label : top->findChildren<QLabel*>())
+                    noticeShown |= top->isVisible() && label->text() == "Restoring ...";
+            return script->msgBox(prompt, style, title);
+        }
+        bool inputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                      QString& answer) override {
+            return script->inputBox(prompt, title, defaultText, answer);
+        }
+        int showModal(QObject& form) override { return script->showModal(form); }
+    };
+    menuItem("mnuEditSpectrumEditable")->trigger();
+    script.answerMsgBox(platform::vbOK);
+    type(w->Lev(1), "70"); // on the view B made stale above: typed again
+    type(w->Lev(1), "70");
+    ASSERT_EQ(inFile("SELECT L1 FROM Fans WHERE Code = 3").toDouble(), 70); // wall fan
+    ASSERT_TRUE(menuItem("mnuEditUndo")->isEnabled());
+    ASSERT_TRUE(otherBandwright(
+        path_, [](db::Database& b) { b.Execute("UPDATE Fans SET L1 = 44 WHERE Code = 2"); }));
+    script.answerMsgBox(platform::vbOK);
+    {
+        NoticeWatch watch;
+        menuItem("mnuEditUndo")->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(watch.noticeShown);
+    }
+    ASSERT_EQ(script.prompts().size(), 3u);
+    EXPECT_TRUE(script.prompts().back().startsWith("\"Fans\" was changed in its file"));
+    EXPECT_EQ(inFile("SELECT L1 FROM Fans WHERE Code = 2").toDouble(), 44);
+    EXPECT_EQ(inFile("SELECT L1 FROM Fans WHERE Code = 3").toDouble(), 70);
 }
 
 } // namespace
