@@ -803,6 +803,7 @@ TEST_F(DatasheetWindowTest, ACommandOnAViewAnotherProgramChangedRereadsTheWindow
         other->Execute("UPDATE " + table + " SET Code = 1 - Code");
         other->Execute("INSERT INTO " + table + " (Code, Description) VALUES (1, 'Fan C')");
     }
+    QApplication::setActiveWindow(main_); // as the user's click on the grid does
     QTableView* view = w->grdSpectra->view();
     view->setFocus();
     view->setCurrentIndex(w->grdSpectra->model()->index(0, 1));
