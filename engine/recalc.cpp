@@ -39,7 +39,7 @@ bool summaryDiffers(const db::Value& stored, const std::string& text) {
 
 // Sets a summary text that differs from the stored one, sharing the text
 // last written when it is the same. Returns whether the field now holds it.
-bool setSummary(db::BatchRecord& record, int field, std::string text, db::Value& last) {
+bool setSummary(db::BatchRecord& record, int field, std::string&& text, db::Value& last) {
     if (!summaryDiffers(record.value(field), text)) return true;
     if (!last.isText() || last.text() != text) last = db::Value(std::move(text));
     record.setValue(field, last);

@@ -20,9 +20,9 @@
 #include "platform/db/observers.h"
 #include "platform/db/value.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -132,7 +132,14 @@ public:
     // for a field the batch did not name.
     void setValue(int field, const Value& v);
     void setValue(int field, Value&& v);
-    void setValue(int field, double v);
+    void setValue(int field, double v) {
+        // A finite number for a named Double field needs no conversion.
+        if (field >= 0 && static_cast<std::size_t>(field) < batch_.numbers.size() &&
+            batch_.numbers[static_cast<std::size_t>(field)] && std::isfinite(v))
+            store(field, Value(v));
+        else
+            setValue(field, Value(v));
+    }
 
 private:
     friend class Recordset;
@@ -150,8 +157,11 @@ private:
             std::int32_t field;
             Value value;
         };
-        std::deque<Kept> kept;
+        // In chunks that never move once made: a few large allocations
+        // cost less than many small ones, to make and to free.
+        std::vector<std::vector<Kept>> kept;
         std::vector<std::shared_ptr<detail::Row>> keptRows;
+        void keep(std::uint32_t row, int field, Value&& value);
         // After a failure: the kept values go to their records, pending.
         void restore();
     };

@@ -359,15 +359,6 @@ void BatchRecord::setValue(int field, Value&& v) {
     store(field, storedValue(*d_.store, f, std::move(v)));
 }
 
-void BatchRecord::setValue(int field, double v) {
-    // A finite number for a named Double field needs no conversion.
-    if (field >= 0 && static_cast<size_t>(field) < batch_.numbers.size() &&
-        batch_.numbers[static_cast<size_t>(field)] && std::isfinite(v))
-        store(field, Value(v));
-    else
-        setValue(field, Value(v));
-}
-
 void BatchRecord::store(int field, Value v) {
     if (next_) __builtin_prefetch(next_ + field, 1);
     const auto f = static_cast<size_t>(field);
@@ -380,8 +371,12 @@ void BatchRecord::store(int field, Value v) {
                 batch_.keptRows.push_back(d_.store->rows[index_]);
                 logged_ = true;
             }
-            batch_.kept.push_back(
-                {static_cast<std::uint32_t>(batch_.keptRows.size() - 1), field, std::move(at)});
+            const auto row = static_cast<std::uint32_t>(batch_.keptRows.size() - 1);
+            std::vector<Batch::Kept>* chunk = batch_.kept.empty() ? nullptr : &batch_.kept.back();
+            if (chunk && chunk->size() < chunk->capacity())
+                chunk->push_back({row, field, std::move(at)});
+            else
+                batch_.keep(row, field, std::move(at));
         } else if (!row_.hasOriginal(field)) {
             row_.original.emplace_back(field, std::move(at));
         }
@@ -391,11 +386,22 @@ void BatchRecord::store(int field, Value v) {
     changed_ = true;
 }
 
-void BatchRecord::Batch::restore() {
-    for (Kept& k : kept) {
-        detail::Row& r = *keptRows[k.row];
-        if (!r.hasOriginal(k.field)) r.original.emplace_back(k.field, std::move(k.value));
+void BatchRecord::Batch::keep(std::uint32_t row, int field, Value&& value) {
+    if (kept.empty() || kept.back().size() == kept.back().capacity()) {
+        // Growing from a small first chunk, for the batch of a few fields.
+        constexpr std::size_t kFirst = 64, kLargest = 4096;
+        const std::size_t size = kept.empty() ? kFirst : std::min(2 * kept.back().size(), kLargest);
+        kept.emplace_back().reserve(size);
     }
+    kept.back().push_back({row, field, std::move(value)});
+}
+
+void BatchRecord::Batch::restore() {
+    for (std::vector<Kept>& chunk : kept)
+        for (Kept& k : chunk) {
+            detail::Row& r = *keptRows[k.row];
+            if (!r.hasOriginal(k.field)) r.original.emplace_back(k.field, std::move(k.value));
+        }
     kept.clear();
 }
 

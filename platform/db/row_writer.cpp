@@ -50,11 +50,19 @@ void RowWriter::update(Row& r, const std::vector<int>& cols) {
 
 void RowWriter::update(Row& r, const std::vector<int>& cols, Statement& st) {
     // Every parameter is bound again below: none needs clearing.
-    sqlite3_reset(st.handle());
+    sqlite3_stmt* h = st.handle();
+    sqlite3_reset(h);
     int k = 1;
-    for (int c : cols)
-        bindDuringRun(*s_.db, st.handle(), k++, r.values[static_cast<size_t>(c)]);
-    if (sqlite3_bind_int64(st.handle(), k, r.rowid) != SQLITE_OK)
+    for (int c : cols) {
+        // Most of a row's fields are numbers: bound here, without the call.
+        const Value& v = r.values[static_cast<size_t>(c)];
+        if (v.kind() != Value::Kind::Double)
+            bindDuringRun(*s_.db, h, k, v);
+        else if (sqlite3_bind_double(h, k, v.toDouble()) != SQLITE_OK)
+            s_.db->fail("Cannot bind parameter " + std::to_string(k));
+        ++k;
+    }
+    if (sqlite3_bind_int64(h, k, r.rowid) != SQLITE_OK)
         s_.db->fail("Cannot bind parameter " + std::to_string(k));
     st.step();
     if (sqlite3_changes(s_.db->handle()) != 1)

@@ -535,6 +535,32 @@ TEST_F(Recordset_, UpdateBatchWithAFailingEditWritesNothing) {
     EXPECT_EQ(db_->scalar("SELECT group_concat(L1) FROM (SELECT L1 FROM S ORDER BY Code)").text(),
               "7.0,7.0,-999.0,-999.0");
 
+    // A long batch failing at its last record gives back every value it
+    // replaced, in every record.
+    for (int i = 5; i <= 400; ++i)
+        db_->Execute("INSERT INTO S (Code, Description) VALUES (?, ?)",
+                     {Value(i), Value("d" + std::to_string(i))});
+    auto many = open();
+    auto longBatch = many.Clone(LockType::BatchOptimistic);
+    const auto sums = [&](Recordset& r) {
+        double sum = 0;
+        for (int n = 1; n <= r.RecordCount(); ++n)
+            sum += r.peek(n, l1).toDouble();
+        return sum;
+    };
+    const double before = sums(many);
+    EXPECT_THROW(longBatch.UpdateBatch({code, l1},
+                                       [&](BatchRecord& r) {
+                                           r.setValue(l1, 0.5 * r.position());
+                                           if (r.position() == 400) r.setValue(code, Value(1));
+                                       }),
+                 Error);
+    EXPECT_EQ(db_->scalar("SELECT sum(L1) FROM S").toDouble(), before);
+    EXPECT_EQ(sums(many), 0.5 * 400 * 401 / 2);
+    longBatch.CancelBatch();
+    EXPECT_EQ(sums(many), before);
+    EXPECT_EQ(many.peek(400, code).toLong(), 400);
+
     // The rows of a query over groups cannot be changed at all.
     auto groups = db_->OpenRecordset("SELECT Type, count(*) AS n FROM S GROUP BY Type", {},
                                      LockType::BatchOptimistic);
