@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <string_view>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,11 +281,23 @@ TEST_F(RecordsUndo, UndoAfterLevelEditsInTwoSheetsGivesBackTheRightSheet) {
 
 namespace {
 
+// How a child process reports on the edit it was not killed in.
+enum class Report { Steps, Commits, Path };
+
 int gStepsLeft = 0, gSteps = 0, gCommits = 0;
-bool gCountCommits = false;
+bool gWholeCopy = false, gRowsCopy = false;
 
 void step() {
     if (++gSteps == gStepsLeft) _exit(200);
+}
+
+// Each statement that writes is a step; the backup's copies are told apart.
+int traceStatement(unsigned, void*, void* statement, void* sql) {
+    const std::string_view text(static_cast<const char*>(sql));
+    if (text.starts_with("INSERT INTO \"~Backup\" SELECT * FROM")) gWholeCopy = true;
+    if (text.starts_with("DELETE FROM \"~Backup\" WHERE rowid IN")) gRowsCopy = true;
+    if (!sqlite3_stmt_readonly(static_cast<sqlite3_stmt*>(statement))) step();
+    return 0;
 }
 
 // Copies a database file page by page, as it is.
@@ -302,69 +315,115 @@ void copyFile(const std::string& from, const std::string& to) {
 
 } // namespace
 
-// A level edit under "On Changing Cells", killed at each of its writes and
-// commits in turn, leaves the file as it was before the edit or as it is
-// after it, never with the level but not its recalculation or the backup
-// of another state; and it commits once. The edit follows another, so that
-// the backup before it and after it differ.
+// A level edit, killed at each of its writes and commits in turn, leaves the
+// file as it was before the edit or as it is after it, never with the level
+// but not its recalculation or the backup of another state; and it commits
+// once. The edit follows another, so that the backup before it and after it
+// differ. When that one was made in the same process, the backup copies only
+// the rows it changed; when the file was written by another connection since,
+// the whole sheet. Under "On Changing Cells" and "On Changing Records".
 TEST_F(RecordsUndo, ALevelEditKilledAtAnyMomentLeavesTheFileBeforeOrAfterIt) {
-    fiveSpectra();
-    WorksheetWindow* w = open("Sheet", 1, 1, 14);
-    moveTo(w, 1);
-    w->Lev(3)->setText("47");
-    w->Lev_LostFocus(3); // s1, s5 = s4 + s1
-    moveTo(w, 2);
-    const auto state = [this] { return std::make_pair(rows("Sheet"), rows("~Backup")); };
-    const auto before = state();
-    const std::string pristine = pathOf("pristine.bwdb");
-    copyFile(path_, pristine);
-    // The edit in another process, which dies at its `killAt`-th step (a row
-    // written or a commit through the window's connection); the steps it
-    // took when it lived.
-    const auto editDyingAt = [w](int killAt, bool commits = false) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            gStepsLeft = killAt;
-            gCountCommits = commits;
-            sqlite3* h = w->Data1.recordset().database()->handle();
-            sqlite3_update_hook(
-                h, [](void*, int, const char*, const char*, sqlite3_int64) { step(); }, nullptr);
-            sqlite3_commit_hook(
-                h,
-                [](void*) {
-                    ++gCommits;
-                    step();
-                    return 0;
-                },
-                nullptr);
-            w->Lev(2)->setText("65");
-            w->Lev_LostFocus(2);
-            _exit(gCountCommits ? gCommits : gSteps);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    struct Case {
+        const char* name;
+        bool firstHere; // the first edit is made in the process of the second
+        bool onRecord;  // "On Changing Records"
     };
-    // Each edit below, the one measured too, runs on the file as copied back
-    // by another connection, so all take the same steps.
-    copyFile(pristine, path_);
-    const int steps = editDyingAt(0);
-    const auto after = state();
-    ASSERT_DOUBLE_EQ(after.first[1][9].toDouble(), 65);
-    ASSERT_DOUBLE_EQ(after.first[3][9].toDouble(), 68); // s4 = s2 + 3
-    ASSERT_GT(steps, 2);
-    ASSERT_LT(steps, 200);
-    copyFile(pristine, path_);
-    EXPECT_EQ(editDyingAt(0, true), 1);
-    for (int k = 1; k <= steps + 1; ++k) {
-        copyFile(pristine, path_);
-        // Killed at each step up to the commit; past it, the edit is whole.
-        ASSERT_EQ(editDyingAt(k), k <= steps ? 200 : steps) << "step " << k;
-        const auto now = state();
-        EXPECT_TRUE(now == before || now == after) << "killed at step " << k << " of " << steps;
-        if (k > steps) {
-            EXPECT_TRUE(now == after);
+    for (const Case c :
+         {Case{"whole sheet backed up", false, false}, Case{"changed rows backed up", true, false},
+          Case{"changed rows backed up, On Changing Records", true, true}}) {
+        SCOPED_TRACE(c.name);
+        // Enough spectra that the rows of one edit are copied one by one.
+        std::vector<SpectrumRow> spectra{flat(40), flat(50), flat(60), flat(0, 10, "s2 + 3"),
+                                         flat(0, 10, "s4 + s1")};
+        spectra.resize(12, flat(30));
+        file_->addSheet("Sheet", 1, 14, spectra);
+        WorksheetWindow* w = open("Sheet", 1, 1, 14);
+        if (c.onRecord) w->optRecalRecord->click();
+        const Rows original = rows("Sheet");
+        const auto state = [this] { return std::make_pair(rows("Sheet"), rows("~Backup")); };
+        // The first edit, s1 band 3 (s5 = s4 + s1 follows), then the second,
+        // s2 band 2 (s4 = s2 + 3 and s5 follow).
+        const auto edit = [w](int position, int band, const char* level) {
+            // (No events are handled: in a child process painting waits for
+            // threads it does not have.)
+            w->Data1.recordset().setAbsolutePosition(position);
+            w->Lev(band)->setText(level);
+            w->Lev_LostFocus(band);
+        };
+        const auto first = [&] {
+            edit(1, 3, "47");
+            w->Data1.recordset().setAbsolutePosition(2); // "On Changing Records" recalculates
+        };
+        if (!c.firstHere) first();
+        const std::string pristine = pathOf("pristine.bwdb");
+        copyFile(path_, pristine);
+        // The edits in another process on the file as copied back by another
+        // connection, so that all runs take the same steps. The second dies
+        // at its `killAt`-th step (a statement that writes, or a commit,
+        // through the window's connection); with `killAt` -1 the child stops
+        // before it.
+        const auto editDyingAt = [&](int killAt, Report report = Report::Steps) {
+            copyFile(pristine, path_);
+            const pid_t pid = fork();
+            if (pid == 0) {
+                if (c.firstHere) first();
+                if (killAt < 0) _exit(0);
+                gStepsLeft = killAt;
+                sqlite3* h = w->Data1.recordset().database()->handle();
+                sqlite3_trace_v2(h, SQLITE_TRACE_STMT, traceStatement, nullptr);
+                sqlite3_commit_hook(
+                    h,
+                    [](void*) {
+                        ++gCommits;
+                        step();
+                        return 0;
+                    },
+                    nullptr);
+                edit(2, 2, "65");
+                switch (report) {
+                case Report::Steps:
+                    _exit(gSteps);
+                case Report::Commits:
+                    _exit(gCommits);
+                case Report::Path:
+                    _exit(gRowsCopy ? (gWholeCopy ? 3 : 1) : (gWholeCopy ? 2 : 0));
+                }
+            }
+            int status = 0;
+            waitpid(pid, &status, 0);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        };
+        ASSERT_EQ(editDyingAt(-1), 0);
+        const auto before = state();
+        ASSERT_DOUBLE_EQ(before.first[0][10].toDouble(), 47);
+        ASSERT_DOUBLE_EQ(before.first[4][10].toDouble(), 100); // s5 = s4 + s1
+        EXPECT_EQ(before.second, original);
+        const int steps = editDyingAt(0);
+        const auto after = state();
+        ASSERT_DOUBLE_EQ(after.first[1][9].toDouble(), 65);
+        // s4 = s2 + 3 follows at once, or only on leaving the record.
+        ASSERT_DOUBLE_EQ(after.first[3][9].toDouble(), c.onRecord ? 53 : 68);
+        EXPECT_EQ(after.second, before.first);
+        ASSERT_GT(steps, 2);
+        ASSERT_LT(steps, 200);
+        EXPECT_EQ(editDyingAt(0, Report::Commits), 1);
+        // Only the rows the first edit changed were copied, or the whole sheet.
+        EXPECT_EQ(editDyingAt(0, Report::Path), c.firstHere ? 1 : 2);
+        for (int k = 1; k <= steps + 1; ++k) {
+            // Killed at each step up to the commit; past it, the edit is whole.
+            ASSERT_EQ(editDyingAt(k), k <= steps ? 200 : steps) << "step " << k;
+            const auto now = state();
+            EXPECT_TRUE(now == before || now == after) << "killed at step " << k << " of " << steps;
+            if (k > steps) {
+                EXPECT_TRUE(now == after);
+            }
         }
+        main_->mdiArea->closeAllSubWindows();
+        QApplication::processEvents();
+        copyFile(pristine, path_);
+        file_->database()->Execute("DROP TABLE \"Sheet\"");
+        file_->database()->Execute("DROP TABLE \"~Backup\"");
+        file_->database()->Execute("DELETE FROM \"Sheets List\"");
     }
 }
 
