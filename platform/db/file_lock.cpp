@@ -59,17 +59,17 @@ std::map<std::string, LockPtr>& heldFiles() {
     // parent's (the descriptors it inherited are only closed here; the locks
     // belong to the descriptions, which the parent still has).
     if (owner != ::getpid()) {
-        for (const auto& [key, lock] : files)
-            if (lock->fd >= 0) {
+        const auto drop = [](const LockPtr& lock) {
+            if (lock && lock->fd >= 0) {
                 ::close(lock->fd);
                 lock->fd = -1;
             }
+        };
+        for (const auto& [key, lock] : files)
+            drop(lock);
         files.clear();
         for (const auto& weak : keptLocks())
-            if (const LockPtr lock = weak.lock(); lock && lock->fd >= 0) {
-                ::close(lock->fd);
-                lock->fd = -1;
-            }
+            drop(weak.lock());
         keptLocks().clear();
         owner = ::getpid();
     }
@@ -84,23 +84,24 @@ std::string keyOf(const std::string& path) {
 
 // F_OFD_SETLK: 0 when placed, else the error (EAGAIN or EACCES: another
 // description holds a lock in the way).
-int setLock(int fd, short type, off_t start, off_t len) {
+struct flock lockRange(short type, off_t start, off_t len) {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
     fl.l_len = len;
+    return fl;
+}
+
+int setLock(int fd, short type, off_t start, off_t len) {
+    struct flock fl = lockRange(type, start, len);
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0 ? 0 : errno;
 }
 
 // F_OFD_GETLK: 0 when the lock could be placed, EAGAIN when a lock of
 // another description is in the way, else the error.
 int testLock(int fd, short type, off_t start, off_t len) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
+    struct flock fl = lockRange(type, start, len);
     if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return errno;
     return fl.l_type == F_UNLCK ? 0 : EAGAIN;
 }

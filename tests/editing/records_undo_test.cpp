@@ -658,22 +658,6 @@ protected:
         return out;
     }
 
-    static void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text) {
-        QTableView* view = grid->view();
-        QApplication::setActiveWindow(grid->window()); // back from a notice
-        view->setFocus();
-        const QModelIndex index = grid->model()->index(row, col);
-        view->setCurrentIndex(index);
-        view->edit(index);
-        QApplication::processEvents();
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        ASSERT_TRUE(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Tab);
-        QApplication::processEvents();
-    }
-
     static WorksheetWindow* active() { return dynamic_cast<WorksheetWindow*>(gActiveSheet); }
 
     static bool enabled(const char* item) {
@@ -729,7 +713,8 @@ protected:
                 if (w->view() == WorksheetWindow::Spreadsheet) {
                     testing_support::type(w->txtFormula, QString::fromStdString(f));
                 } else {
-                    typeIntoCell(w->grdSpectra, at - 1, 2, QString::fromStdString(f));
+                    testing_support::typeIntoCell(w->grdSpectra, at - 1, 2,
+                                                  QString::fromStdString(f));
                     moveTo(w, at == 1 ? std::min(2, records) : 1);
                 }
             } else if (kind == 6 && at > 0 && w->view() == WorksheetWindow::Spreadsheet) {
@@ -738,7 +723,8 @@ protected:
                 what = "cell " + level + " typed at " + std::to_string(at) + ", band " +
                        std::to_string(band);
                 moveTo(w, at);
-                typeIntoCell(w->grdSpectra, at - 1, 3 + band, QString::fromStdString(level));
+                testing_support::typeIntoCell(w->grdSpectra, at - 1, 3 + band,
+                                              QString::fromStdString(level));
                 moveTo(w, at == 1 ? std::min(2, records) : 1);
             } else if (kind == 7 && at > 0) { // a type or summary type chosen
                 moveTo(w, at);

@@ -434,51 +434,6 @@ TEST_F(Recordset_, UpdateBatchOverSomeRecordsVisitsThemAndWritesEveryPendingChan
     EXPECT_THROW(batch.UpdateBatch({l1}, {6}, edit), Error);
 }
 
-TEST_F(Recordset_, ARowStampChangesWithEveryChangeOfItsRow) {
-    fill(3);
-    auto rs = open();
-    auto batch = rs.Clone(LockType::BatchOptimistic);
-    const auto stamps = [&] {
-        std::vector<std::uint64_t> s;
-        for (int n = 1; n <= rs.RecordCount(); ++n)
-            s.push_back(rs.rowStamp(n));
-        return s;
-    };
-    auto before = stamps();
-    EXPECT_NE(before[0], before[1]);
-    const auto expectOnlyChanged = [&](size_t index, const char* what) {
-        const auto now = stamps();
-        for (size_t i = 0; i < now.size(); ++i)
-            EXPECT_EQ(now[i] != before[i], i == index) << what << ", record " << i + 1;
-        before = now;
-    };
-    rs.setAbsolutePosition(2);
-    rs.Fields("L1") = Value(1.0);
-    expectOnlyChanged(99, "an edit not yet ended");
-    rs.Update();
-    expectOnlyChanged(1, "an update");
-    batch.setAbsolutePosition(3);
-    batch.Fields("L1") = Value(2.0);
-    batch.Update();
-    expectOnlyChanged(2, "a batch update");
-    batch.CancelBatch();
-    expectOnlyChanged(2, "a batch cancelled");
-    const int l1 = rs.Fields().indexOf("L1");
-    batch.UpdateBatch({l1}, {1}, [&](BatchRecord& r) { r.setValue(l1, 3.0); });
-    expectOnlyChanged(0, "a batch edit");
-    batch.UpdateBatch({l1}, {1}, [&](BatchRecord&) {});
-    expectOnlyChanged(99, "a batch edit that changes nothing");
-    // Read again, every row is new.
-    rs.Requery();
-    for (int n = 1; n <= 3; ++n)
-        EXPECT_NE(rs.rowStamp(n), before[static_cast<size_t>(n - 1)]);
-    // What a user keeps beside the rows goes with them.
-    rs.attach(std::make_shared<int>(7));
-    EXPECT_EQ(*std::static_pointer_cast<int>(rs.Clone().attached()), 7);
-    rs.Requery();
-    EXPECT_FALSE(rs.attached());
-}
-
 TEST_F(Recordset_, UpdateBatchWithAFailingEditWritesNothing) {
     fill(4);
     auto rs = open();

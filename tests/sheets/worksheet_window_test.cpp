@@ -47,25 +47,10 @@ using testing_support::cellText;
 using testing_support::DialogScript;
 using testing_support::SpectrumRow;
 using testing_support::type;
+using testing_support::typeIntoCell;
 using testing_support::WorksheetFile;
 
 namespace {
-
-// Types into a grid cell as a user does and leaves it with Tab (or stays).
-void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text,
-                  bool leave = true) {
-    QTableView* view = grid->view();
-    const QModelIndex index = grid->model()->index(row, col);
-    view->setCurrentIndex(index);
-    view->edit(index);
-    QApplication::processEvents();
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_TRUE(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    if (leave) QTest::keyClick(editor, Qt::Key_Tab);
-    QApplication::processEvents();
-}
 
 void moveTo(platform::DataGrid* grid, int row, int col) {
     grid->view()->setCurrentIndex(grid->model()->index(row, col));

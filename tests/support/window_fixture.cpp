@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTableView>
 #include <QTest>
 
 namespace testing_support {
@@ -122,6 +123,22 @@ void type(QLineEdit* box, const QString& text) {
     else
         QTest::keyClicks(box, text);
     QTest::keyClick(box, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text, bool leave) {
+    QTableView* view = grid->view();
+    QApplication::setActiveWindow(grid->window()); // back from a notice
+    view->setFocus();
+    const QModelIndex index = grid->model()->index(row, col);
+    view->setCurrentIndex(index);
+    view->edit(index);
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    if (leave) QTest::keyClick(editor, Qt::Key_Tab);
     QApplication::processEvents();
 }
 

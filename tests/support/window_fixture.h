@@ -94,5 +94,8 @@ private:
 QString cellText(platform::DataGrid* grid, int row, int col);
 // Types into a box and leaves it with Tab, as a user does; "" empties it.
 void type(QLineEdit* box, const QString& text);
+// Types into a grid cell as a user does and leaves it with Tab (or stays).
+void typeIntoCell(platform::DataGrid* grid, int row, int col, const QString& text,
+                  bool leave = true);
 
 } // namespace testing_support
