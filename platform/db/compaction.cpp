@@ -24,6 +24,12 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
                       "\" is open in another Bandwright; it is compacted only when no other "
                       "Bandwright has it open");
     if (heldAs(path) == FileHold::Viewing || openElsewhere(path)) throw inUse;
+    // Only the file this program has open is compacted, never another one put
+    // under its name since: that may be another program's, or a backup restored.
+    const Error replaced("The file \"" + path +
+                         "\" was replaced by another file while it was open here; the file now "
+                         "under that name was neither compacted nor changed");
+    if (replacedAtName(path)) throw replaced;
     fs::path work = target;
     work += kCompactSuffix;
     auto cleanup = [&] {
@@ -51,8 +57,9 @@ void compactFile(const std::string& path, const std::function<void(CompactStep)>
         std::error_code ec;
         // The compacted file keeps the permissions the user gave the original.
         fs::permissions(work, fs::status(target).permissions(), ec);
-        // Nor one that opened it while the copy was made.
+        // Nor one that opened it or was put in its place while the copy was made.
         if (openElsewhere(path)) throw inUse;
+        if (replacedAtName(path)) throw replaced;
         // A hold this program has on the file (file_lock.h) stays with the
         // old one: compaction runs as the program lets go of the file.
         fs::rename(work, target, ec); // one step: the old file or the new one, never neither

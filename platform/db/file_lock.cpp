@@ -276,10 +276,40 @@ std::optional<ViewingCause> viewingCause(const std::string& path) {
     return lock->cause;
 }
 
+namespace {
+
+// Whether the name holds the file of this hold (and not another one put in
+// its place since).
+bool atName(const HeldLock& lock, const std::string& path) {
+    struct stat st {};
+    return ::stat(keyOf(path).c_str(), &st) == 0 && st.st_dev == lock.dev && st.st_ino == lock.ino;
+}
+
+// Anyone holding the file the name holds now, which this program has not
+// opened (0 when no one, EAGAIN when someone, else the error).
+int othersHoldAtName(const std::string& path) {
+    const int fd = ::open(keyOf(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? 0 : errno;
+    const int e = othersHold(fd);
+    ::close(fd);
+    return e;
+}
+
+} // namespace
+
 bool openElsewhere(const std::string& path) {
-    if (const LockPtr lock = findLock(path)) return othersHold(lock->fd) != 0;
+    if (const LockPtr lock = findLock(path)) {
+        if (othersHold(lock->fd) != 0) return true;
+        // Another file put in place of the one held is another program's.
+        return !atName(*lock, path) && othersHoldAtName(path) != 0;
+    }
     const FileUse use = fileUse(path);
     return use == FileUse::Elsewhere || use == FileUse::Unknown;
+}
+
+bool replacedAtName(const std::string& path) {
+    const LockPtr lock = findLock(path);
+    return lock && !atName(*lock, path) && std::filesystem::exists(keyOf(path));
 }
 
 FileUse fileUse(const std::string& path, std::string* detail) {

@@ -72,8 +72,12 @@ std::shared_ptr<void> keepShared(const std::string& path);
 std::optional<FileHold> heldAs(const std::string& path);
 // Why this program views the file only; nothing when it does not.
 std::optional<ViewingCause> viewingCause(const std::string& path);
-// True when another program has the file open, for writing or viewing.
+// True when another program has the file open, for writing or viewing: the
+// file this program holds under the name, or the file the name holds now.
 bool openElsewhere(const std::string& path);
+// True when this program holds a file under `path` and the name now holds
+// another file (one put in its place, as restoring a backup does).
+bool replacedAtName(const std::string& path);
 
 // Whether a file is open in this program or another one, under any of its
 // names (for a file about to be replaced).

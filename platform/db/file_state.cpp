@@ -27,7 +27,21 @@ bool startsWithJetHeader(const char* head, size_t n) {
            std::memcmp(head + 4, "Standard ACE DB", 15) == 0;
 }
 
+namespace {
+
+// Whether a file (another one) is under the name now.
+bool replacedByAnother(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
 std::string goneShort(const std::string& path) {
+    if (replacedByAnother(path))
+        return "The file \"" + path +
+               "\" was replaced by another file; nothing can be stored in the one this program "
+               "opened. File > Save File As saves what the windows show under a new name";
     return "The file \"" + path +
            "\" is no longer there; nothing can be stored in it. File > Save File As saves what "
            "the windows show under a new name";
@@ -40,6 +54,11 @@ std::string goneMessage(const std::string& path) {
     const std::string gone = "The file \"" + path + "\" is no longer there";
     if (std::find(told.begin(), told.end(), path) != told.end()) return goneShort(path);
     told.push_back(path);
+    if (replacedByAnother(path))
+        return "The file \"" + path +
+               "\" was replaced by another file while it was open (one was put under its name), "
+               "and nothing more can be stored in the file this program opened. The windows "
+               "still show what it held: File > Save File As saves that under a new name";
     return gone +
            ": it was deleted or moved while it was open, and nothing more can be stored in it. "
            "The windows still show what it held: File > Save File As saves that under a new name";
