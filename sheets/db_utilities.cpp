@@ -139,7 +139,10 @@ bool copyWholeSheet(db::Database& database, const std::string& sheet) {
     database.Execute("INSERT INTO " + db::quoteIdent(kBackupTable) + " SELECT * FROM " +
                      db::quoteIdent(sheet));
     const auto ends = [&database](const std::string& table) {
-        return database.scalar("SELECT min(rowid) || ' ' || max(rowid) FROM " + table).toText();
+        return database
+            .scalar("SELECT (SELECT min(rowid) FROM " + table +
+                    ") || ' ' || (SELECT max(rowid) FROM " + table + ")")
+            .toText();
     };
     return ends(db::quoteIdent(kBackupTable)) == ends(db::quoteIdent(sheet));
 }
@@ -196,6 +199,36 @@ void noteChangedRows(db::Database& database, const std::string& sheet) {
     markBackup(database);
 }
 
+// While it lives, the connection's writes do not check the fields' rules.
+class IgnoringFieldRules {
+public:
+    explicit IgnoringFieldRules(db::Database& database) : database_(database) {
+        database_.Execute("PRAGMA ignore_check_constraints = ON");
+    }
+    ~IgnoringFieldRules() {
+        try {
+            database_.Execute("PRAGMA ignore_check_constraints = OFF");
+        } catch (const std::exception&) {
+        }
+    }
+    IgnoringFieldRules(const IgnoringFieldRules&) = delete;
+    IgnoringFieldRules& operator=(const IgnoringFieldRules&) = delete;
+
+private:
+    db::Database& database_;
+};
+
+// Whether two tables have the same fields, in order, with the same types,
+// sizes, defaults and rules.
+bool sameFields(db::Database& database, const std::string& a, const std::string& b) {
+    const auto fa = database.tableDef(a).fields, fb = database.tableDef(b).fields;
+    return std::equal(fa.begin(), fa.end(), fb.begin(), fb.end(), [](const auto& x, const auto& y) {
+        return x.name == y.name && x.type == y.type && x.size == y.size &&
+               x.defaultValue.kind() == y.defaultValue.kind() && x.defaultValue == y.defaultValue &&
+               x.allowZeroLength == y.allowZeroLength && x.required == y.required;
+    });
+}
+
 // The backup made the sheet as it is by copying the rows written since it
 // was taken, the first `covered` rows changed in place being in it already.
 void copyChangedRows(db::Database& database, std::size_t covered) {
@@ -208,12 +241,14 @@ void copyChangedRows(db::Database& database, std::size_t covered) {
     const std::size_t updated = gUpdated.rows.size();
     const auto added = static_cast<std::size_t>(
         database.scalar("SELECT count(*) FROM " + temp(kChangedRows)).toLong());
-    // The span of the sheet's rowids, read from the ends of its index, stands
-    // for its size: half of it changed is copied whole too.
+    // The span of the sheet's rowids stands for its size: half of it changed
+    // is copied whole too. Each end is its own query, which the engine reads
+    // off the end of the table; min and max in one query read every row.
+    const std::string sheet = db::quoteIdent(gKnown.sheet);
     const std::size_t span =
         static_cast<std::size_t>(database
-                                     .scalar("SELECT ifnull(max(rowid) - min(rowid) + 1, 0) FROM " +
-                                             db::quoteIdent(gKnown.sheet))
+                                     .scalar("SELECT ifnull((SELECT max(rowid) FROM " + sheet +
+                                             ") - (SELECT min(rowid) FROM " + sheet + ") + 1, 0)")
                                      .toLong());
     if (updated + added > std::min(kRowsCopiedOneByOne, span / 2)) {
         // So many changed that the whole sheet is copied, faster.
@@ -228,6 +263,10 @@ void copyChangedRows(db::Database& database, std::size_t covered) {
         }
         const std::string rows = " WHERE rowid IN (SELECT r FROM " + temp(kChangedRows) + ")";
         database.Execute("DELETE FROM " + db::quoteIdent(kBackupTable) + rows);
+        // Rows are copied as they are, as the whole copy copies them: a value
+        // the field's rules refuse (written by another program) is the
+        // user's data, which the backup keeps, not a fault of the backup.
+        IgnoringFieldRules asTheyAre(database);
         database.Execute(gKnown.copyRows + rows);
     }
     database.Execute("DELETE FROM " + temp(kChangedRows));
@@ -294,6 +333,12 @@ bool BackupSheet(bool recreate, QString* failure) {
             copyChangedRows(*database, *covered);
         } else {
             bool present = database->findTable(kBackupTable).has_value();
+            // A backup of another sheet, of other bands, is made anew in this
+            // sheet's structure: as after the window's activation, which a
+            // program viewing the file only takes no backup at (it then took
+            // the file over from the program that wrote the backup).
+            if (present && !recreate && !sameFields(*database, sheet, kBackupTable))
+                recreate = true;
             if (recreate && present) {
                 database->deleteTable(kBackupTable);
                 present = false;
@@ -326,7 +371,10 @@ bool BackupSheet(bool recreate, QString* failure) {
         if (failure)
             *failure = QString::fromStdString(e.what());
         else
-            platform::MsgBox(QString::fromStdString(e.what()));
+            // The command stops for its backup, not for what it was to do.
+            platform::MsgBox("Error in backup: the undo copy of the sheet could not be "
+                             "written.\n\n" +
+                             QString::fromStdString(e.what()));
         return true;
     }
     gBackupCaption = caption;

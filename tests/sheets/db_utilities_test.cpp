@@ -92,12 +92,15 @@ TEST_F(Backup, DoesNothingWithoutAnActiveSheetTable) {
 TEST_F(Backup, AFailedBackupKeepsTheOldTableButDisownsIt) {
     activate("A 'quoted' [sheet]");
     ASSERT_FALSE(BackupSheet(true));
-    // The third-octave sheet does not fit the octave backup's structure.
-    activate("Third");
+    // A copy the engine refuses: a rule another program put on the table.
+    file_->database()->Execute("CREATE TRIGGER refuse BEFORE INSERT ON \"~Backup\" BEGIN "
+                               "SELECT RAISE(ABORT, 'refused'); END");
     DialogScript script;
     script.answerMsgBox(platform::vbOK);
     EXPECT_TRUE(BackupSheet(false));
     ASSERT_EQ(script.prompts().size(), 1u);
+    EXPECT_TRUE(script.prompts()[0].startsWith("Error in backup: "))
+        << script.prompts()[0].toStdString();
     EXPECT_TRUE(gBackupCaption.isEmpty());
     EXPECT_EQ(count("SELECT count(*) FROM \"~Backup\""), 2);
 }

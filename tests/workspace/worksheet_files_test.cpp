@@ -1242,3 +1242,119 @@ TEST_F(WorksheetFiles, UndoAfterSaveFileAsTakesBackTheLastEditInTheCopy) {
     EXPECT_TRUE(script_->prompts().empty());
     gFilePath.clear();
 }
+
+// A writes the file, its backup the octave sheet; B views the third-octave
+// sheet and takes the file once A is gone: B's first edit is backed up in
+// the third-octave sheet's own shape, and Undo takes it back.
+TEST_F(WorksheetFiles, TheFirstEditAfterATakeOverIsBackedUpInItsSheetsShape) {
+    const QString file = path("office.bwdb");
+    {
+        WorksheetFile f(file.toStdString());
+        SpectrumRow octave, thirds;
+        octave.bands = std::vector<double>(10, 40);
+        thirds.bands = std::vector<double>(30, 30);
+        f.addSheet("Office", 1, 14, {octave});
+        f.addSheet("Office thirds", 2, 13, {thirds, thirds});
+        f.database()->copyTableStructure("Office", "~Backup");
+        f.database()->Execute("INSERT INTO \"~Backup\" SELECT * FROM Office");
+    }
+    OtherProgram a({file});
+    startViewing(file, "Office thirds");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    a.kill();
+    const auto told = script_->prompts().size();
+    for (const char* level : {"61", "62"}) {
+        typeLevel(w->Lev(1), level);
+        EXPECT_EQ(script_->prompts().size(), told) << script_->prompts().back().toStdString();
+    }
+    const auto first = [&file] {
+        return db::Database::open(file.toStdString())
+            ->scalar("SELECT L1 FROM \"Office thirds\" WHERE Code = 1")
+            .toDouble();
+    };
+    EXPECT_EQ(first(), 62);
+    ASSERT_TRUE(menuItem("mnuEditUndo")->isEnabled());
+    click("mnuEditUndo");
+    EXPECT_EQ(first(), 61);
+    EXPECT_EQ(script_->prompts().size(), told);
+    gFilePath.clear();
+}
+
+// Another tool puts a copy in place of the file A has open, and B opens
+// the copy: A can store nothing more, says why, and never compacts the copy
+// under the name, whether B still has it or not.
+TEST_F(WorksheetFiles, AFileReplacedWhileOpenIsNeitherWrittenNorCompacted) {
+    for (const bool bStays : {true, false}) {
+        SCOPED_TRACE(bStays ? "B has the file" : "B let go");
+        const QString file = makeLevels(bStays ? "a.bwdb" : "b.bwdb", {10, 20});
+        startWith(file, "Sheet");
+        WorksheetWindow* w = activeWorksheet();
+        ASSERT_TRUE(w);
+        const std::string f = file.toStdString();
+        std::filesystem::copy_file(f, f + ".restored");
+        std::filesystem::rename(f + ".restored", f);
+        const auto inode = [&f] {
+            struct stat st {};
+            ::stat(f.c_str(), &st);
+            return st.st_ino;
+        };
+        const auto restored = inode();
+        OtherProgram b(
+            {file},
+            {[f] { db::Database::open(f)->Execute("UPDATE Sheet SET L1 = 55 WHERE Code = 1"); }});
+        b.step();
+
+        script_->answerMsgBox(platform::vbOK);
+        typeLevel(w->Lev(1), "15");
+        ASSERT_FALSE(script_->prompts().empty());
+        EXPECT_TRUE(script_->prompts().back().startsWith("The file \"" + file +
+                                                         "\" was replaced by another file"))
+            << script_->prompts().back().toStdString();
+        const auto told = script_->prompts().size();
+        if (!bStays) {
+            b.kill();
+            script_->answerMsgBox(platform::vbYes);
+            script_->answerMsgBox(platform::vbOK);
+        }
+        exitProgram();
+        if (bStays) {
+            EXPECT_EQ(script_->prompts().size(), told);
+        } else {
+            ASSERT_EQ(script_->prompts().size(), told + 2);
+            EXPECT_EQ(script_->prompts().back(),
+                      "Error compacting database. The file \"" + file +
+                          "\" was replaced by another file while it was open here; the file now "
+                          "under that name was neither compacted nor changed");
+        }
+        EXPECT_EQ(inode(), restored);
+        EXPECT_EQ(firstBands(file), (std::vector<double>{55, 20}));
+        gFilePath.clear();
+    }
+}
+
+// A Description longer than its field, written by another tool: the undo
+// copy of the rows an edit changed takes it as the whole copy does.
+TEST_F(WorksheetFiles, TheUndoCopyKeepsAValueItsFieldRefuses) {
+    const QString file = makeLevels("foreign.bwdb", {10, 20, 30, 40, 50, 60, 70, 80});
+    {
+        auto database = db::Database::open(file.toStdString());
+        database->Execute("PRAGMA ignore_check_constraints = ON");
+        database->Execute("UPDATE Sheet SET Description = ? WHERE Code = 1",
+                          {db::Value(std::string(400, 'd'))});
+    }
+    startWith(file, "Sheet");
+    WorksheetWindow* w = activeWorksheet();
+    ASSERT_TRUE(w);
+    typeLevel(w->Lev(1), "15");
+    w->Data1.recordset().setAbsolutePosition(2);
+    QApplication::processEvents();
+    typeLevel(w->Lev(1), "25");
+    click("mnuEditInsert");
+    EXPECT_TRUE(script_->prompts().empty()) << script_->prompts().front().toStdString();
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, -999, 25, 30, 40, 50, 60, 70, 80}));
+    click("mnuEditUndo");
+    EXPECT_EQ(firstBands(file), (std::vector<double>{15, 25, 30, 40, 50, 60, 70, 80}));
+    EXPECT_TRUE(script_->prompts().empty());
+    gFilePath.clear();
+}
