@@ -278,8 +278,26 @@ void WorksheetWindow::cmbSum2_Click() {
     FillChart(bandCount(), mFirstBand);
 }
 
-void WorksheetWindow::cmbDecimals_Click() {
+bool WorksheetWindow::recalcWithPendingEdit() {
+    db::Recordset& rs = Data1.recordset();
+    std::optional<EditCommit> edit;
+    if (rs.isOpen() && rs.editing()) edit.emplace(*this);
+    // The pass counts the cell still on its row: nothing is left to redo.
+    mCellChanged = false;
+    if (!commitRecord()) return false;
     RecalcSheet();
+    if (edit)
+        if (const std::optional<QString> failed = edit->commit()) {
+            platform::MsgBox(*failed);
+            FillChart(bandCount(), firstBand());
+            if (view_ == Formula) FillLevBoxes(bandCount());
+            return false;
+        }
+    return true;
+}
+
+void WorksheetWindow::cmbDecimals_Click() {
+    recalcWithPendingEdit();
     grdSpectra->Refresh(); // the band cells show the new number of decimals
 }
 
@@ -304,7 +322,7 @@ void WorksheetWindow::txtNotes_LostFocus() {
 }
 
 void WorksheetWindow::txtRecalc_LostFocus() {
-    RecalcSheet();
+    recalcWithPendingEdit();
     FillChart(bandCount(), firstBand());
 }
 
@@ -322,8 +340,7 @@ void WorksheetWindow::txtDescription_KeyDown(int keyCode, int) {
 
 void WorksheetWindow::txtFormula_LostFocus() {
     if (gNoRecalc) return;
-    if (!commitRecord()) return; // the recalculation must see the new formula
-    RecalcSheet();
+    if (!recalcWithPendingEdit()) return; // the recalculation must see the new formula
     FillChart(bandCount(), firstBand());
 }
 
@@ -368,8 +385,7 @@ void WorksheetWindow::grdSpectra_BeforeColUpdate(int colIndex, const db::Value& 
 void WorksheetWindow::grdSpectra_KeyDown(int& keyCode, int shift) {
     selectionKeyDown(*this, keyCode, shift);
     if (view_ == Formula && keyCode == kKeyEnter && grdSpectra->Col() == 2) {
-        if (!commitRecord()) return;
-        RecalcSheet();
+        if (!recalcWithPendingEdit()) return;
         FillChart(bandCount(), firstBand());
         FillLevBoxes(bandCount());
     }
@@ -379,16 +395,12 @@ void WorksheetWindow::grdSpectra_RowColChange(const db::Value& lastRow, int) {
     if (gBusy) return;
     try {
         if (view_ == Formula) {
-            if (mCellChanged) {
-                if (commitRecord()) RecalcSheet();
-                mCellChanged = false;
-            }
+            if (mCellChanged) recalcWithPendingEdit();
             FillChart(bandCount(), firstBand());
             FillLevBoxes(bandCount());
         } else if (mCellChanged && (optRecalCell->isChecked() || !lastRow.isEmpty())) {
-            if (commitRecord()) RecalcSheet();
+            recalcWithPendingEdit();
             FillChart(bandCount(), firstBand());
-            mCellChanged = false;
         }
         selectionRowColChange(*this);
     } catch (const std::exception& e) {

@@ -98,6 +98,11 @@ private:
     int firstBand() const;
     int tallGridTwips(int gridTopPixels) const;
     void updateSummary(int which);
+    // Recalculates the sheet with what the window shows: the current
+    // record's pending edit is stored first, and the two are one commit, as
+    // a level and its recalculation are. False when the edit could not be
+    // stored (it is dropped and the user told why): nothing is recalculated.
+    bool recalcWithPendingEdit();
 
     View view_;
     bool activationFailed_ = false;

@@ -763,6 +763,24 @@ TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
     EXPECT_EQ(cellText(s->grdSpectra, 0, 6), "62.0");
 }
 
+TEST_F(WorksheetWindowTest, LeavingTheRecalculationBoxCountsTheCellStillOnItsRow) {
+    file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 1")});
+    WorksheetWindow* w = open(1, 2);
+    platform::DataGrid* grid = w->grdSpectra;
+    // Enter keeps the current cell on its row: the level waits in the record.
+    typeIntoCell(grid, 0, 4, "80", false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_EQ(grid->view()->currentIndex().row(), 0);
+    QTest::mouseClick(w->txtRecalc, Qt::LeftButton);
+    QTest::keyClick(w->txtRecalc, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(band(1, 1), 80);
+    EXPECT_DOUBLE_EQ(band(2, 1), 81);
+    EXPECT_EQ(cellText(grid, 0, 4), "80.0");
+    EXPECT_EQ(cellText(grid, 1, 4), "81.0");
+}
+
 // Tests run as root, whom the permission bits do not stop: the file is
 // read-only all the same.
 TEST_F(WorksheetWindowTest, AReadOnlyFileOpensForViewingAndSaysSoAtEveryEdit) {
