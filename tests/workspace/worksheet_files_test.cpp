@@ -274,6 +274,37 @@ TEST_F(WorksheetFiles, AFileChosenInTheStartListWithTheKeysIsChosen) {
     EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Octave");
 }
 
+// After a Tab the list's first line is current but not chosen: Home or Page
+// Up there chooses it as an arrow does, in the start list and the pickers.
+TEST_F(WorksheetFiles, AKeyThatLeavesTheCurrentLineWhereItIsChoosesIt) {
+    const QString a = makeFile("a.bwdb", {"Octave", "Other"});
+    workspace::saveSetting("Startup", "File1", a);
+    const auto keyThenEnter = [](QDialog& d, QListWidget* list, Qt::Key k) {
+        AllowModalWindows allow;
+        d.show();
+        QApplication::processEvents();
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, k);
+        QTest::keyClick(list, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_FALSE(d.isVisible());
+    };
+    answerForm<frmSElWSFile>(*script_, [keyThenEnter](frmSElWSFile& d) {
+        keyThenEnter(d, d.lstExistFiles, Qt::Key_Home);
+    });
+    pick("Other");
+    start();
+    EXPECT_EQ(caption(), "Bandwright: " + a);
+
+    answerForm<frmSelWorksheet>(*script_, [keyThenEnter](frmSelWorksheet& d) {
+        EXPECT_EQ(d.windowTitle(), "Worksheet to Delete");
+        keyThenEnter(d, d.lstSheets, Qt::Key_PageUp);
+    });
+    click("mnuFileDeleteWorksheet");
+    EXPECT_FALSE(db::Database::open(a.toStdString())->findTable("Octave"));
+    EXPECT_TRUE(script_->prompts().empty());
+}
+
 TEST_F(WorksheetFiles, ARefusedFileChangesNothing) {
     const QString a = makeFile("a.bwdb", {"Sheet"});
     startWith(a, "Sheet");
