@@ -18,7 +18,9 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program: the tests and benchmarks are built by make test and make bench.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target bandwright
 	$(BUILD)/bandwright
 
 test: build

@@ -30,6 +30,7 @@
 #include <fstream>
 #include <string>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,7 +98,7 @@ void BM_PeakMemoryOpenWindow(benchmark::State& state) {
     long before = 0, peak = 0;
     for (auto _ : state) {
         int out[2];
-        if (pipe(out) != 0) return state.SkipWithError("no pipe");
+        if (pipe2(out, O_CLOEXEC) != 0) return state.SkipWithError("no pipe");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);

@@ -43,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,7 +258,7 @@ public:
         result_ = bench::scratchFile(name + "-result.tsv");
         const std::string profile = bench::scratchFile(name + "-profile");
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return false;
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return false;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);

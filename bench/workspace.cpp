@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -81,7 +82,7 @@ double startToStartDialog(std::string& error) {
         envp.push_back(e.data());
     envp.push_back(nullptr);
     int out[2];
-    if (pipe(out) != 0) return error = "no pipe", -1;
+    if (pipe2(out, O_CLOEXEC) != 0) return error = "no pipe", -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);

@@ -1,6 +1,7 @@
 #include "workspace/frm_new_worksheet.h"
 
 #include "platform/geometry.h"
+#include "platform/gui/list_keys.h"
 #include "platform/gui/named.h"
 
 #include <QGridLayout>
@@ -24,6 +25,7 @@ frmNewWorksheet::frmNewWorksheet()
     optBlank->setChecked(true);
     lstTemplates = makeNamed<QListWidget>(frmSelect, "lstTemplates");
     lstTemplates->hide();
+    platform::gui::chooseWithMovingKeys(lstTemplates);
     auto* select = new QVBoxLayout(frmSelect);
     select->addWidget(optBlank);
     select->addWidget(optTemplate);

@@ -1,6 +1,7 @@
 #include "workspace/frm_sel_worksheet.h"
 
 #include "platform/geometry.h"
+#include "platform/gui/list_keys.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 
@@ -16,6 +17,7 @@ using platform::gui::makeNamed;
 frmSelWorksheet::frmSelWorksheet() : BwDialog("frmSelWorksheet", "Select Worksheet") {
     lstSheets = makeNamed<QListWidget>(this, "lstSheets");
     lstSheets->setSelectionMode(QAbstractItemView::SingleSelection);
+    platform::gui::chooseWithMovingKeys(lstSheets);
     cmdOK = makeNamed<QPushButton>(this, "cmdOK", "OK");
     cmdCancel = makeNamed<QPushButton>(this, "cmdCancel", "Cancel");
     cmdNewFile = makeNamed<QPushButton>(this, "cmdNewFile", "Different File");

@@ -1,6 +1,7 @@
 #include "workspace/frm_start_dialogs.h"
 
 #include "platform/geometry.h"
+#include "platform/gui/list_keys.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "workspace/globals.h"
@@ -53,7 +54,9 @@ frmSElWSFile::frmSElWSFile() : OkCancelDialog("frmSElWSFile", "Select Worksheet 
 
     connect(optExistFile, &QRadioButton::clicked, this, &frmSElWSFile::optExistFile_Click);
     connect(lstExistFiles, &QListWidget::itemClicked, this, &frmSElWSFile::lstExistFiles_Click);
-    // A file chosen with the keys (arrows, Home, End) is chosen as by a click.
+    // A file chosen with the keys (arrows, Home, End, Page Up, Page Down) is
+    // chosen as by a click.
+    platform::gui::chooseWithMovingKeys(lstExistFiles);
     connect(lstExistFiles, &QListWidget::itemSelectionChanged, this, [this] {
         if (!lstExistFiles->selectedItems().isEmpty()) lstExistFiles_Click();
     });

@@ -106,8 +106,7 @@ bool takeWorksheetFile(const QString& path) {
 
 void tellIfViewingOnly(const QString& path) {
     const auto cause = db::viewingCause(path.toStdString());
-    // A read-only file says so at the first change, as it always did.
-    if (!cause || *cause == db::ViewingCause::ReadOnly) return;
+    if (!cause) return;
     if (*cause == db::ViewingCause::OtherProgram) {
         platform::MsgBox("The file \"" + path +
                              "\" is open in another Bandwright.\n\nIt opens here for viewing "

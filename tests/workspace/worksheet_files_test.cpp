@@ -69,14 +69,16 @@ protected:
         }
         return p;
     }
-    // Starts with `file` open through the start dialog and `sheet` picked.
-    void startWith(const QString& file, const QString& sheet) {
+    // Starts with `file` open through the start dialog and `sheet` picked;
+    // `viewingOnly`: the file says first that it opens for viewing only.
+    void startWith(const QString& file, const QString& sheet, bool viewingOnly = false) {
         answerForm<frmSElWSFile>(*script_, [file](frmSElWSFile& d) {
             d.txtOpen->setFocus();
             QTest::keyClicks(d.txtOpen, file);
             EXPECT_TRUE(d.optExistFile->isChecked());
             pressKey(d, d.txtOpen, Qt::Key_Return);
         });
+        if (viewingOnly) script_->answerMsgBox(platform::vbOK);
         pick(sheet);
         start();
     }
@@ -272,6 +274,37 @@ TEST_F(WorksheetFiles, AFileChosenInTheStartListWithTheKeysIsChosen) {
     EXPECT_EQ(caption(), "Bandwright: " + a);
     ASSERT_TRUE(activeWorksheet());
     EXPECT_EQ(activeWorksheet()->windowTitle(), "Worksheet: Octave");
+}
+
+// After a Tab the list's first line is current but not chosen: Home or Page
+// Up there chooses it as an arrow does, in the start list and the pickers.
+TEST_F(WorksheetFiles, AKeyThatLeavesTheCurrentLineWhereItIsChoosesIt) {
+    const QString a = makeFile("a.bwdb", {"Octave", "Other"});
+    workspace::saveSetting("Startup", "File1", a);
+    const auto keyThenEnter = [](QDialog& d, QListWidget* list, Qt::Key k) {
+        AllowModalWindows allow;
+        d.show();
+        QApplication::processEvents();
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, k);
+        QTest::keyClick(list, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_FALSE(d.isVisible());
+    };
+    answerForm<frmSElWSFile>(*script_, [keyThenEnter](frmSElWSFile& d) {
+        keyThenEnter(d, d.lstExistFiles, Qt::Key_Home);
+    });
+    pick("Other");
+    start();
+    EXPECT_EQ(caption(), "Bandwright: " + a);
+
+    answerForm<frmSelWorksheet>(*script_, [keyThenEnter](frmSelWorksheet& d) {
+        EXPECT_EQ(d.windowTitle(), "Worksheet to Delete");
+        keyThenEnter(d, d.lstSheets, Qt::Key_PageUp);
+    });
+    click("mnuFileDeleteWorksheet");
+    EXPECT_FALSE(db::Database::open(a.toStdString())->findTable("Octave"));
+    EXPECT_TRUE(script_->prompts().empty());
 }
 
 TEST_F(WorksheetFiles, ARefusedFileChangesNothing) {
@@ -485,7 +518,7 @@ TEST_F(WorksheetFiles, ExitAsksAboutCompactionAndCompactsInPlace) {
     // A file that cannot be written is not offered for compaction.
     const QString locked = makeFile("locked.bwdb", {"Sheet"});
     std::filesystem::permissions(locked.toStdString(), std::filesystem::perms::owner_read);
-    startWith(locked, "Sheet");
+    startWith(locked, "Sheet", true);
     const auto asked = script_->prompts().size();
     exitProgram();
     EXPECT_EQ(script_->prompts().size(), asked);
@@ -900,13 +933,18 @@ TEST_F(WorksheetFiles, AFileInAFolderThatCannotBeWrittenIsWrittenByNoCopy) {
     // Neither copy takes it for writing, and neither tells the other's
     // copy to close it: the folder, not the other copy, keeps it unchanged.
     OtherProgram a({file}, {}, OtherProgram::Viewing);
-    startWith(file, "Sheet");
-    EXPECT_TRUE(script_->prompts().empty());
+    startWith(file, "Sheet", true);
+    ASSERT_EQ(script_->prompts().size(), 1u);
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + file +
+                  "\" is read-only (its folder cannot be written to); it cannot be changed.\n\n"
+                  "It opens here for viewing only. To work on it, save a copy with File > Save "
+                  "File As.");
     WorksheetWindow* w = activeWorksheet();
     ASSERT_TRUE(w);
     script_->answerMsgBox(platform::vbOK);
     typeLevel(w->Lev(1), "7");
-    ASSERT_EQ(script_->prompts().size(), 1u);
+    ASSERT_EQ(script_->prompts().size(), 2u);
     EXPECT_TRUE(script_->prompts().back().contains("(its folder cannot be written to)"))
         << script_->prompts().back().toStdString();
     EXPECT_EQ(firstBands(file), (std::vector<double>{10, 20, 30}));
@@ -1143,9 +1181,13 @@ TEST_F(WorksheetFiles, AViewingProgramSaysWhyItCannotRenameAndCopiesWhatAKilledW
     script_->answerMsgBox(platform::vbNo);
     exitProgram();
 
-    // A read-only file says so too.
+    // A read-only file says so too, when it opens and at a change.
     std::filesystem::permissions(file.toStdString(), std::filesystem::perms::owner_read);
-    startWith(file, "Sheet");
+    startWith(file, "Sheet", true);
+    EXPECT_EQ(script_->prompts().back(),
+              "The file \"" + file +
+                  "\" is read-only; it cannot be changed.\n\nIt opens here for viewing only. "
+                  "To work on it, save a copy with File > Save File As.");
     rename("Road");
     EXPECT_EQ(script_->prompts().back(),
               "The file \"" + file + "\" is read-only; it cannot be changed");
