@@ -1,6 +1,7 @@
 #include "sheets/frm_sel_data_type.h"
 
 #include "platform/gui/bound_controls.h"
+#include "platform/gui/list_keys.h"
 #include "platform/gui/named.h"
 #include "platform/ui.h"
 #include "sheets/datasheet_window.h"
@@ -15,6 +16,7 @@ using platform::gui::makeNamed;
 
 frmSelDataType::frmSelDataType() : OkCancelDialog("frmSelDataType", "Select Data Type") {
     lstSheets = makeNamed<QListWidget>(this, "lstSheets");
+    platform::gui::chooseWithMovingKeys(lstSheets);
     lblNewType = makeNamed<QLabel>(this, "lblNewType", "New type dscription:");
     txtNewType = makeNamed<QLineEdit>(this, "txtNewType");
     lblNewType->setBuddy(txtNewType);

@@ -1,6 +1,7 @@
 #include "workspace/frm_new_datasheet.h"
 
 #include "platform/geometry.h"
+#include "platform/gui/list_keys.h"
 #include "platform/gui/named.h"
 
 #include <QGridLayout>
@@ -21,6 +22,7 @@ frmNewDatasheet::frmNewDatasheet()
     scrRange->setValue(5);
     lblDatType = makeNamed<QLabel>(this, "lblDatType", "Data Type:");
     lstDatType = makeNamed<QListWidget>(this, "lstDatType");
+    platform::gui::chooseWithMovingKeys(lstDatType);
     lstDatType->setMinimumWidth(platform::twipsToPixels(4200));
     lblDatType->setBuddy(lstDatType);
     makeOkCancel();
