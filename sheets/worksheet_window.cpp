@@ -133,7 +133,9 @@ void WorksheetWindow::Form_Unload() {
     // What the user typed is kept: a level still in its box, a cell, and
     // the current record's pending edit.
     storePendingEdits();
-    commitRecord();
+    // A level still waiting for the row to change is stored with the
+    // results it gives: the file never holds it beside results without it.
+    if (!mCellChanged || !recalcWithPendingEdit()) commitRecord();
     CloseSheetForm(this);
 }
 

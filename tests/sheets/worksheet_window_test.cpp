@@ -763,7 +763,7 @@ TEST_F(WorksheetWindowTest, ACommandNeverDropsWhatIsBeingTyped) {
     EXPECT_EQ(cellText(s->grdSpectra, 0, 6), "62.0");
 }
 
-TEST_F(WorksheetWindowTest, LeavingTheRecalculationBoxCountsTheCellStillOnItsRow) {
+TEST_F(WorksheetWindowTest, LeavingTheRecalculationBoxOrTheWindowCountsTheCellStillOnItsRow) {
     file_->addSheet(kSheet, 1, 14, {spectrum(std::vector<double>(10, 40)), spectrum({}, "s1 + 1")});
     WorksheetWindow* w = open(1, 2);
     platform::DataGrid* grid = w->grdSpectra;
@@ -779,6 +779,12 @@ TEST_F(WorksheetWindowTest, LeavingTheRecalculationBoxCountsTheCellStillOnItsRow
     EXPECT_DOUBLE_EQ(band(2, 1), 81);
     EXPECT_EQ(cellText(grid, 0, 4), "80.0");
     EXPECT_EQ(cellText(grid, 1, 4), "81.0");
+    // Closing the window stores such a level with the results it gives.
+    typeIntoCell(grid, 0, 5, "70", false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    main_->mdiArea->closeAllSubWindows();
+    EXPECT_DOUBLE_EQ(band(1, 2), 70);
+    EXPECT_DOUBLE_EQ(band(2, 2), 71);
 }
 
 // Tests run as root, whom the permission bits do not stop: the file is
