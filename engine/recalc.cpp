@@ -275,6 +275,13 @@ void recalcSheet(Mode mode) {
                 inexact.erase(std::unique(inexact.begin(), inexact.end()), inexact.end());
                 memory->inexact = std::move(inexact);
                 memory->values = std::move(output.values);
+                // Only the texts of the rows visited were set.
+                for (int n : visited) {
+                    output.summary1Vals[static_cast<size_t>(n)].clear();
+                    output.summary2Vals[static_cast<size_t>(n)].clear();
+                }
+                memory->pass.summary1Vals = std::move(output.summary1Vals);
+                memory->pass.summary2Vals = std::move(output.summary2Vals);
                 clone.attach(std::move(memory));
             }
             clone.Close();
