@@ -9,10 +9,12 @@
 #include "platform/flag_guard.h"
 #include "platform/ui.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -60,75 +62,113 @@ struct SheetMemory {
     // By position: the stamp of the row as the last pass left it, holding
     // what that pass gave it; 0 when the row did not take it exactly.
     std::vector<std::uint64_t> stamps;
+    // The positions whose stamp above is 0, ascending.
+    std::vector<int> inexact;
+    // The sheet matrix the last pass left: the bands of every row whose
+    // stamp above is its own, bit for bit, so that only the others are read.
+    SheetMatrix values;
     RecalcPassMemory pass;
 };
 
+// Reads the bands of the clone's row n into row n of the sheet matrix.
+void readBands(const db::Recordset& clone, int n, SheetMatrix& values, int bandCount) {
+    const db::Value* bands = clone.rowValues(n).data() + db::kFieldFormula;
+    for (int j = 1; j <= bandCount; ++j)
+        values(n, j) = bandValue(bands[j]);
+}
+
 // The memory of the last pass over these rows, when it was over a sheet of
 // the same shape, and which rows are as it left them; else a fresh one.
+// Fills the input's sheet matrix, reading only the rows not as it left them.
 std::shared_ptr<SheetMemory> takeMemory(db::Recordset& clone, RecalcSheetInput& input) {
     auto memory = std::static_pointer_cast<SheetMemory>(clone.attached());
     // Until the new results are written, the rows keep no memory: a pass
     // that fails leaves none behind.
     clone.attach(nullptr);
-    const RecalcPassInput& in = input.pass;
-    const int records = in.values.records();
+    // Which rows changed since the last pass began; from here on the rows
+    // note changes for the next pass, a fresh memory's too.
+    const std::optional<std::vector<int>> changed = clone.takeChangedPositions();
+    RecalcPassInput& in = input.pass;
+    const int records = clone.RecordCount();
+    const auto size = static_cast<size_t>(records) + 1;
     if (!memory || memory->records != records || memory->bandCount != in.bandCount ||
         memory->firstBand != in.firstBand) {
         memory = std::make_shared<SheetMemory>();
         memory->records = records;
         memory->bandCount = in.bandCount;
         memory->firstBand = in.firstBand;
-        memory->stamps.assign(static_cast<size_t>(records) + 1, 0);
+        memory->stamps.assign(size, 0);
+        in.values.resize(records, in.bandCount);
+        for (int n = 1; n <= records; ++n)
+            readBands(clone, n, in.values, in.bandCount);
         return memory;
     }
-    input.pass.unchanged.assign(static_cast<size_t>(records) + 1, 0);
-    for (size_t row = 1; row < input.stamps.size(); ++row)
-        input.pass.unchanged[row] =
-            memory->stamps[row] != 0 && memory->stamps[row] == input.stamps[row];
+    in.values = std::move(memory->values);
+    // A row not changed since the last pass began holds what it left there,
+    // or has no stamp of it.
+    const auto check = [&](int n) {
+        const auto row = static_cast<size_t>(n);
+        const std::uint64_t kept = memory->stamps[row];
+        in.unchanged[row] = kept != 0 && kept == clone.rowStamp(n);
+        if (!in.unchanged[row]) readBands(clone, n, in.values, in.bandCount);
+    };
+    if (changed) {
+        in.unchanged.assign(size, 1);
+        for (int n : *changed)
+            check(n);
+        for (int n : memory->inexact)
+            check(n);
+    } else {
+        in.unchanged.assign(size, 0);
+        for (int n = 1; n <= records; ++n)
+            check(n);
+    }
     return memory;
 }
 
-} // namespace
-
-RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list, bool texts) {
+// What the read phase takes from the sheet's shape: its band system and
+// the positions of the summary fields, with no rows read.
+RecalcSheetInput readShape(db::Recordset& clone, db::Recordset& list) {
     clone.MoveLast();
-    const int records = clone.RecordCount();
     const int firstBand = static_cast<int>(list.Fields("First Band").value().toLong());
     const db::Value system = list.Fields("Octave/Third Octave").value();
     const int bandCount = !system.isNull() && system.toLong() == 2 ? 30 : 10;
     if (clone.Fields().Count() < db::kFirstBandField + bandCount)
         throw db::Error("The sheet table holds fewer band fields than its band system needs");
-    const auto sum1Type = static_cast<size_t>(clone.Fields().indexOf("Summary 1 Type"));
-    const auto sum2Type = static_cast<size_t>(clone.Fields().indexOf("Summary 2 Type"));
     RecalcSheetInput input;
-    input.summary1Type = static_cast<int>(sum1Type);
-    input.summary2Type = static_cast<int>(sum2Type);
+    input.summary1Type = clone.Fields().indexOf("Summary 1 Type");
+    input.summary2Type = clone.Fields().indexOf("Summary 2 Type");
     input.summary1Val = clone.Fields().indexOf("Summary 1 Val");
     input.summary2Val = clone.Fields().indexOf("Summary 2 Val");
-    if (sum1Type == static_cast<size_t>(-1) || sum2Type == static_cast<size_t>(-1) ||
-        input.summary1Val < 0 || input.summary2Val < 0)
+    if (input.summary1Type < 0 || input.summary2Type < 0 || input.summary1Val < 0 ||
+        input.summary2Val < 0)
         throw db::Error("The sheet table has no summary fields");
+    input.pass.bandCount = bandCount;
+    input.pass.firstBand = firstBand;
+    clone.MoveFirst();
+    return input;
+}
 
+} // namespace
+
+RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list, bool texts) {
+    RecalcSheetInput input = readShape(clone, list);
+    const int records = clone.RecordCount();
+    const auto sum1Type = static_cast<size_t>(input.summary1Type);
+    const auto sum2Type = static_cast<size_t>(input.summary2Type);
     RecalcPassInput& in = input.pass;
-    in.bandCount = bandCount;
-    in.firstBand = firstBand;
-    in.values.resize(records, bandCount);
-    input.stamps.assign(static_cast<size_t>(records) + 1, 0);
+    in.values.resize(records, in.bandCount);
     if (texts) {
         in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
         in.summary1Types = in.formulas;
         in.summary2Types = in.formulas;
     }
-    clone.MoveFirst();
     // The clone's rows are the window's: read in place, not field by field.
     for (int n = 1; n <= records; ++n) {
+        readBands(clone, n, in.values, in.bandCount);
+        if (!texts) continue;
         const auto row = static_cast<size_t>(n);
         const std::span<const db::Value> record = clone.rowValues(n);
-        const db::Value* bands = record.data() + db::kFieldFormula;
-        for (int j = 1; j <= bandCount; ++j)
-            in.values(n, j) = bandValue(bands[j]);
-        input.stamps[row] = clone.rowStamp(n);
-        if (!texts) continue;
         in.formulas[row] = textOf(record[db::kFieldFormula]);
         in.summary1Types[row] = textOf(record[sum1Type]);
         in.summary2Types[row] = textOf(record[sum2Type]);
@@ -145,7 +185,7 @@ RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages) {
 }
 
 std::vector<int> writeRecalcResult(db::Recordset& clone, const RecalcSheetInput& input,
-                                   RecalcPassOutput out) {
+                                   RecalcPassOutput&& out) {
     const int bandCount = input.pass.bandCount;
     std::vector<int> fields;
     for (int j = 1; j <= bandCount; ++j)
@@ -202,13 +242,13 @@ void recalcSheet(Mode mode) {
         db::Recordset clone;
         try {
             clone = rs.Clone(db::LockType::BatchOptimistic);
-            RecalcSheetInput input =
-                readRecalcInput(clone, sheet->Data2.recordset(), mode == Mode::Full);
             if (mode == Mode::Full) {
+                RecalcSheetInput input = readRecalcInput(clone, sheet->Data2.recordset());
                 clone.attach(nullptr);
                 RecalcPassOutput output = evaluateRecalc(std::move(input));
                 writeRecalcResult(clone, input, std::move(output));
             } else {
+                RecalcSheetInput input = readShape(clone, sheet->Data2.recordset());
                 std::shared_ptr<SheetMemory> memory = takeMemory(clone, input);
                 // The texts of the rows the pass evaluates or rates, read
                 // from the rows when it needs them.
@@ -226,6 +266,22 @@ void recalcSheet(Mode mode) {
                     memory->stamps[static_cast<size_t>(n)] = 0;
                 for (int n : exact)
                     memory->stamps[static_cast<size_t>(n)] = clone.rowStamp(n);
+                std::vector<int> inexact;
+                for (int n : memory->inexact)
+                    if (memory->stamps[static_cast<size_t>(n)] == 0) inexact.push_back(n);
+                for (int n : visited)
+                    if (memory->stamps[static_cast<size_t>(n)] == 0) inexact.push_back(n);
+                std::sort(inexact.begin(), inexact.end());
+                inexact.erase(std::unique(inexact.begin(), inexact.end()), inexact.end());
+                memory->inexact = std::move(inexact);
+                memory->values = std::move(output.values);
+                // Only the texts of the rows visited were set.
+                for (int n : visited) {
+                    output.summary1Vals[static_cast<size_t>(n)].clear();
+                    output.summary2Vals[static_cast<size_t>(n)].clear();
+                }
+                memory->pass.summary1Vals = std::move(output.summary1Vals);
+                memory->pass.summary2Vals = std::move(output.summary2Vals);
                 clone.attach(std::move(memory));
             }
             clone.Close();

@@ -43,7 +43,6 @@ struct RecalcSheetInput {
     int summary2Val = -1;
     int summary1Type = -1; // and those of the summary types
     int summary2Type = -1;
-    std::vector<std::uint64_t> stamps; // Recordset::rowStamp of rows 1..records
 };
 
 // Reads the bands, and unless `texts` is false the formulas and summary
@@ -57,7 +56,8 @@ RecalcPassOutput evaluateRecalc(RecalcSheetInput&& input, bool showMessages = tr
 // differ or are Null, all in one batch or none, on the records the read
 // phase read, unchanged since; only the records of `output.visit` are
 // visited. After a failure the caller cancels the batch of `records`.
+// Takes the summary texts out of `output`; its sheet matrix stays.
 // Returns the positions visited that now hold exactly the output (bands bit
 // for bit, both summary texts).
 std::vector<int> writeRecalcResult(db::Recordset& records, const RecalcSheetInput& input,
-                                   RecalcPassOutput output);
+                                   RecalcPassOutput&& output);

@@ -93,8 +93,15 @@ RecalcPassOutput runRecalcPassKeeping(RecalcPassInput&& in, RecalcPassMemory& me
     const int records = out.values.records();
     const int bands = std::min({in.bandCount, out.values.bands(), kMaxBands});
     const auto size = static_cast<size_t>(records) + 1;
-    out.summary1Vals.assign(size, std::string());
-    out.summary2Vals.assign(size, std::string());
+    if (memory.summary1Vals.size() == size && memory.summary2Vals.size() == size) {
+        out.summary1Vals.swap(memory.summary1Vals);
+        out.summary2Vals.swap(memory.summary2Vals);
+    } else {
+        out.summary1Vals.assign(size, std::string());
+        out.summary2Vals.assign(size, std::string());
+    }
+    memory.summary1Vals.clear();
+    memory.summary2Vals.clear();
     const bool known = in.unchanged.size() == size && memory.reads.size() == size &&
                        memory.messages.size() == size && memory.changedBands.size() == size;
     if (!known) {

@@ -49,6 +49,11 @@ struct RecalcPassMemory {
     std::vector<std::string> messages;
     // Whether the pass changed the row's bands (bit for bit).
     std::vector<char> changedBands;
+    // The summary texts of the next pass's output, rows 1..records, every
+    // one empty: handed back, emptied, by whoever took the last output, so
+    // that a pass need not make them anew. Else left empty.
+    std::vector<std::string> summary1Vals;
+    std::vector<std::string> summary2Vals;
 };
 
 // Runs the pass. Each formula message is shown at once through

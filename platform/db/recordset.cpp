@@ -198,6 +198,22 @@ std::uint64_t Recordset::rowStamp(int position) const {
     return d.store->rows[static_cast<size_t>(position - 1)]->stamp;
 }
 
+std::optional<std::vector<int>> Recordset::takeChangedPositions() {
+    RowStore& s = *impl().store;
+    std::optional<std::vector<int>> changed;
+    if (s.changesNoted && s.changesGeneration == s.generation) {
+        std::sort(s.changedPlaces.begin(), s.changedPlaces.end());
+        changed.emplace();
+        for (size_t k = 0; k < s.changedPlaces.size(); ++k)
+            if (k == 0 || s.changedPlaces[k] != s.changedPlaces[k - 1])
+                changed->push_back(static_cast<int>(s.changedPlaces[k]) + 1);
+    }
+    s.changedPlaces.clear();
+    s.changesNoted = true;
+    s.changesGeneration = s.generation;
+    return changed;
+}
+
 std::shared_ptr<void> Recordset::attached() const {
     return impl().store->attached;
 }

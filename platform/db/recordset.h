@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -219,6 +220,12 @@ public:
     // changes, by any record set on these rows; no other record, nor another
     // version of this one, has had it. Read anew, rows get new numbers.
     std::uint64_t rowStamp(int position) const;
+    // The positions (ascending, each once) of the records whose stamps were
+    // taken anew since the last call on these rows, by any record set on
+    // them; nothing known (nullopt) at the first call, after records came,
+    // went or moved, and after more changes than are noted. For the one user
+    // of the rows that keeps something beside them.
+    std::optional<std::vector<int>> takeChangedPositions();
     // State a user of the rows keeps beside them, shared by the clones and
     // dropped with the rows (a Requery reads new ones).
     std::shared_ptr<void> attached() const;

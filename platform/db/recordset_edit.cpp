@@ -113,7 +113,7 @@ void Recordset::Update() {
             w.updateAsRead(r, d.buf, cols);
         }
         r.values = d.buf;
-        r.changed();
+        s.changed(static_cast<size_t>(at));
         if (d.adding) {
             r.written([](int) { return true; });
             r.rowid = next.rowid;
@@ -128,7 +128,7 @@ void Recordset::Update() {
         }
     } else {
         r.values = d.buf;
-        r.changed();
+        s.changed(static_cast<size_t>(at));
         for (size_t i = 0; i < d.dirty.size(); ++i)
             if (d.dirty[i]) s.pendingFields[i] = 1;
         if (r.state == Row::State::Unchanged) {
@@ -382,7 +382,7 @@ void BatchRecord::store(int field, Value v) {
         }
     }
     at = std::move(v);
-    if (!changed_) row_.changed();
+    if (!changed_) d_.store->changed(index_);
     changed_ = true;
 }
 

@@ -3,6 +3,7 @@
 // file. Private to the record sets: recordset*.cpp and row_writer.cpp.
 #include "platform/db/recordset.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -95,6 +96,25 @@ struct RowStore {
     std::vector<std::shared_ptr<Row>> pendingRows;
     // What a user of the rows keeps beside them (Recordset::attached).
     std::shared_ptr<void> attached;
+    // While `changesNoted`: the places of the rows whose stamps were taken
+    // anew since Recordset::takeChangedPositions was last called, when the
+    // generation was `changesGeneration`. Past a bound they are dropped and
+    // `changesNoted` cleared.
+    std::vector<std::uint32_t> changedPlaces;
+    bool changesNoted = false;
+    std::uint64_t changesGeneration = 0;
+
+    // Row i takes a new stamp, its place noted.
+    void changed(size_t i) {
+        rows[i]->changed();
+        if (!changesNoted) return;
+        if (changedPlaces.size() < std::max<size_t>(64, rows.size() / 8)) {
+            changedPlaces.push_back(static_cast<std::uint32_t>(i));
+        } else {
+            changesNoted = false;
+            std::vector<std::uint32_t>().swap(changedPlaces);
+        }
+    }
 
     // Takes a row out of the rows, remembering its successor.
     void erase(size_t i) {

@@ -414,13 +414,23 @@ protected:
         } else if (kind < 92) { // changes written through a batch clone
             const int j = random.between(1, bands_);
             const double v = random.level();
-            what = "batch level " + std::to_string(j) + " of " + std::to_string(p);
-            apply = [p, j, v](Twin& t) {
+            // Or set as the batch visits the record, as the recalculation writes.
+            const bool visiting = random.chance(0.5);
+            what = std::string(visiting ? "visiting " : "") + "batch level " + std::to_string(j) +
+                   " of " + std::to_string(p);
+            apply = [p, j, v, visiting](Twin& t) {
                 db::Recordset clone = t.rows().Clone(db::LockType::BatchOptimistic);
-                clone.setAbsolutePosition(p);
-                clone.Fields(db::kFieldFormula + j) = db::Value(v);
-                clone.Update();
-                clone.UpdateBatch();
+                const int field = db::kFieldFormula + j;
+                if (visiting) {
+                    clone.UpdateBatch({field}, {p}, [&](db::BatchRecord& record) {
+                        record.setValue(field, db::Value(v));
+                    });
+                } else {
+                    clone.setAbsolutePosition(p);
+                    clone.Fields(field) = db::Value(v);
+                    clone.Update();
+                    clone.UpdateBatch();
+                }
                 clone.Close();
             };
         } else if (kind < 94) { // another program's change, then the sheet read again
