@@ -287,7 +287,14 @@ bool WorksheetWindow::recalcWithPendingEdit() {
     // The pass counts the cell still on its row: nothing is left to redo.
     mCellChanged = false;
     if (!commitRecord()) return false;
-    RecalcSheet();
+    {
+        // The pass is this window's, also where another is active by now (at
+        // exit every window closes): the edit's commit holds this file.
+        db::SheetForm* const active = gActiveSheet;
+        gActiveSheet = this;
+        RecalcSheet();
+        if (gActiveSheet == this) gActiveSheet = active;
+    }
     if (edit)
         if (const std::optional<QString> failed = edit->commit()) {
             platform::MsgBox(*failed);

@@ -266,6 +266,16 @@ bool SaveFileAs(const QString& path) {
         platform::MsgBox(QString::fromStdString(e.what()));
         return true;
     }
+    // With no window, the copy is made from the name: only while it still
+    // names the file this program opened.
+    if (!held && db::replacedAtName(old.toStdString())) {
+        platform::MsgBox("The file \"" + old +
+                             "\" was replaced by another file while it was open here, and "
+                             "nothing was copied: the file now under that name is not the one "
+                             "this program opened.",
+                         platform::vbExclamation);
+        return true;
+    }
     // A file open anywhere is never replaced: asked no question.
     if (const QString refused = replaceRefused(path); !refused.isEmpty()) {
         platform::MsgBox(refused, platform::vbExclamation);

@@ -779,12 +779,20 @@ TEST_F(WorksheetWindowTest, LeavingTheRecalculationBoxOrTheWindowCountsTheCellSt
     EXPECT_DOUBLE_EQ(band(2, 1), 81);
     EXPECT_EQ(cellText(grid, 0, 4), "80.0");
     EXPECT_EQ(cellText(grid, 1, 4), "81.0");
-    // Closing the window stores such a level with the results it gives.
+    // Closing the window stores such a level with the results it gives,
+    // also at exit, where another window is active and has a pass to make.
     typeIntoCell(grid, 0, 5, "70", false);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    file_->addSheet("Other", 1, 14,
+                    {spectrum(std::vector<double>(10, 10)), spectrum({}, "s1 + 5")});
+    db::Recordset& other = open(1, 2, 14, "Other")->Data1.recordset();
+    other.Fields(db::kFirstBandField) = db::Value(20.0);
+    other.Update();
+    DialogScript script;
     main_->mdiArea->closeAllSubWindows();
     EXPECT_DOUBLE_EQ(band(1, 2), 70);
     EXPECT_DOUBLE_EQ(band(2, 2), 71);
+    EXPECT_TRUE(script.prompts().empty()) << script.prompts().front().toStdString();
 }
 
 // Tests run as root, whom the permission bits do not stop: the file is

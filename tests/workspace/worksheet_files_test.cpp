@@ -1327,8 +1327,17 @@ TEST_F(WorksheetFiles, AFileReplacedWhileOpenIsNeitherWrittenNorCompacted) {
         const auto restored = std::filesystem::last_write_time(f);
         script_->answerMsgBox(platform::vbOK);
         typeLevel(activeWorksheet()->Lev(1), "15");
+        EXPECT_TRUE(script_->prompts().back().startsWith("The file \"" + file +
+                                                         "\" was replaced by another file"));
+        // With no window open, Save File As copies no other file than A's.
+        mainWindow().mdiArea->closeAllSubWindows();
+        script_->answerSaveFile(path("copy"));
+        script_->answerMsgBox(platform::vbOK);
+        click("mnuFileSaveFileAs");
+        EXPECT_FALSE(QFileInfo::exists(path("copy.bwdb")));
         const QString replaced = script_->prompts().back();
-        EXPECT_TRUE(replaced.startsWith("The file \"" + file + "\" was replaced by another file"));
+        EXPECT_TRUE(replaced.endsWith("is not the one this program opened."))
+            << replaced.toStdString();
         if (!bStays) {
             b.kill();
             script_->answerMsgBox(platform::vbYes);
