@@ -151,22 +151,19 @@ RecalcSheetInput readShape(db::Recordset& clone, db::Recordset& list) {
 
 } // namespace
 
-RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list, bool texts) {
+RecalcSheetInput readRecalcInput(db::Recordset& clone, db::Recordset& list) {
     RecalcSheetInput input = readShape(clone, list);
     const int records = clone.RecordCount();
     const auto sum1Type = static_cast<size_t>(input.summary1Type);
     const auto sum2Type = static_cast<size_t>(input.summary2Type);
     RecalcPassInput& in = input.pass;
     in.values.resize(records, in.bandCount);
-    if (texts) {
-        in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
-        in.summary1Types = in.formulas;
-        in.summary2Types = in.formulas;
-    }
+    in.formulas.assign(static_cast<size_t>(records) + 1, std::string());
+    in.summary1Types = in.formulas;
+    in.summary2Types = in.formulas;
     // The clone's rows are the window's: read in place, not field by field.
     for (int n = 1; n <= records; ++n) {
         readBands(clone, n, in.values, in.bandCount);
-        if (!texts) continue;
         const auto row = static_cast<size_t>(n);
         const std::span<const db::Value> record = clone.rowValues(n);
         in.formulas[row] = textOf(record[db::kFieldFormula]);

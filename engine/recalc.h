@@ -45,9 +45,8 @@ struct RecalcSheetInput {
     int summary2Type = -1;
 };
 
-// Reads the bands, and unless `texts` is false the formulas and summary
-// types too.
-RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list, bool texts = true);
+// Reads the bands, the formulas and the summary types of every record.
+RecalcSheetInput readRecalcInput(db::Recordset& records, db::Recordset& list);
 // Formulas in record order, then both ratings of every record; the second
 // form takes over the input's sheet matrix instead of copying it.
 RecalcPassOutput evaluateRecalc(const RecalcSheetInput& input, bool showMessages = true);

@@ -285,25 +285,34 @@ bool atName(const HeldLock& lock, const std::string& path) {
     return ::stat(keyOf(path).c_str(), &st) == 0 && st.st_dev == lock.dev && st.st_ino == lock.ino;
 }
 
-// Anyone holding the file the name holds now, which this program has not
-// opened (0 when no one, EAGAIN when someone, else the error).
-int othersHoldAtName(const std::string& path) {
-    const int fd = ::open(keyOf(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return errno == ENOENT ? 0 : errno;
+// Whether other programs have the file `key` names, which this program
+// does not hold: None, Elsewhere, or Unknown with the system's text.
+FileUse othersUse(const std::string& key, std::string* detail) {
+    const int fd = ::open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (detail) *detail = std::strerror(errno);
+        return FileUse::Unknown;
+    }
     const int e = othersHold(fd);
     ::close(fd);
-    return e;
+    if (e == 0) return FileUse::None;
+    if (inTheWay(e)) return FileUse::Elsewhere;
+    if (detail) *detail = std::strerror(e);
+    return FileUse::Unknown;
 }
 
 } // namespace
 
 bool openElsewhere(const std::string& path) {
+    FileUse use = FileUse::None;
     if (const LockPtr lock = findLock(path)) {
         if (othersHold(lock->fd) != 0) return true;
         // Another file put in place of the one held is another program's.
-        return !atName(*lock, path) && othersHoldAtName(path) != 0;
+        if (atName(*lock, path) || !std::filesystem::exists(keyOf(path))) return false;
+        use = othersUse(keyOf(path), nullptr);
+    } else {
+        use = fileUse(path);
     }
-    const FileUse use = fileUse(path);
     return use == FileUse::Elsewhere || use == FileUse::Unknown;
 }
 
@@ -317,17 +326,7 @@ FileUse fileUse(const std::string& path, std::string* detail) {
     struct stat st {};
     if (::stat(key.c_str(), &st) != 0) return FileUse::None;
     if (findLock(path, key)) return FileUse::Here;
-    const int fd = ::open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (detail) *detail = std::strerror(errno);
-        return FileUse::Unknown;
-    }
-    const int e = othersHold(fd);
-    ::close(fd);
-    if (e == 0) return FileUse::None;
-    if (inTheWay(e)) return FileUse::Elsewhere;
-    if (detail) *detail = std::strerror(e);
-    return FileUse::Unknown;
+    return othersUse(key, detail);
 }
 
 std::optional<std::string> viewingReason(const std::string& path) {

@@ -371,12 +371,8 @@ void BatchRecord::store(int field, Value v) {
                 batch_.keptRows.push_back(d_.store->rows[index_]);
                 logged_ = true;
             }
-            const auto row = static_cast<std::uint32_t>(batch_.keptRows.size() - 1);
-            std::vector<Batch::Kept>* chunk = batch_.kept.empty() ? nullptr : &batch_.kept.back();
-            if (chunk && chunk->size() < chunk->capacity())
-                chunk->push_back({row, field, std::move(at)});
-            else
-                batch_.keep(row, field, std::move(at));
+            batch_.keep(static_cast<std::uint32_t>(batch_.keptRows.size() - 1), field,
+                        std::move(at));
         } else if (!row_.hasOriginal(field)) {
             row_.original.emplace_back(field, std::move(at));
         }

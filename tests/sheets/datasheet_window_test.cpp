@@ -1122,16 +1122,8 @@ TEST_F(DatasheetWindowTest, AGridRowLeftAfterAnotherBandwrightChangedItSaysWhatW
     DatasheetWindow* w = open("Fans", 1, 14, 1);
     QTableView* view = w->grdSpectra->view();
     const auto typeInto = [&](int row, const char* text) {
-        view->setFocus();
-        view->setCurrentIndex(w->grdSpectra->model()->index(row, 1));
-        view->edit(w->grdSpectra->model()->index(row, 1));
-        QApplication::processEvents();
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        ASSERT_TRUE(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QApplication::processEvents();
+        testing_support::typeIntoCell(w->grdSpectra, row, 1, text, false);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     };
     const auto inFile = [&](const std::string& sql) { return file_->database()->scalar(sql); };
     DialogScript script;
